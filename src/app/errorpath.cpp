@@ -1,0 +1,79 @@
+#include "app/errorpath.h"
+
+#include "data/dberror.h"
+#include "ui/messagebox.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <exception>
+
+namespace Zuvi::App {
+
+namespace {
+bool s_ending = false;
+
+EndHook &endHookSlot()
+{
+    static EndHook hook;
+    return hook;
+}
+
+void endApplication()
+{
+    if (const EndHook &hook = endHookSlot()) {
+        hook();
+        return;
+    }
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows)
+        window->hide();
+    QCoreApplication::exit(1);
+}
+
+void fail(const QString &text)
+{
+    s_ending = true;
+    Ui::message(nullptr, text);
+    endApplication();
+}
+} // namespace
+
+QString fatalText(int code, const QString &description)
+{
+    return QStringLiteral("Error %1: %2").arg(code).arg(description);
+}
+
+void runGuarded(const std::function<void()> &handler)
+{
+    if (s_ending)
+        return;
+    try {
+        handler();
+    } catch (const Data::DbError &error) {
+        fail(fatalText(error.code(), error.description()));
+    } catch (const std::bad_alloc &) {
+        fail(fatalText(7, QStringLiteral("out of memory")));
+    } catch (const std::exception &error) {
+        fail(fatalText(-1, QString::fromLocal8Bit(error.what())));
+    } catch (...) {
+        fail(fatalText(-1, QStringLiteral("unexpected failure")));
+    }
+}
+
+bool isEnding()
+{
+    return s_ending;
+}
+
+EndHook setEndHook(EndHook hook)
+{
+    return std::exchange(endHookSlot(), std::move(hook));
+}
+
+void resetEnding()
+{
+    s_ending = false;
+}
+
+} // namespace Zuvi::App

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <utility>
+
+namespace Zuvi::App {
+
+/// Runs one event handler under the application's single error path. A database failure
+/// (or any other exception) stops the handler, is reported as "Error N: description" in
+/// the message box and then ends the application with a non-zero exit status. Once the
+/// application is ending, no further handler runs. Exceptions never escape into Qt.
+void runGuarded(const std::function<void()> &handler);
+
+/// Wraps a handler that takes no arguments for connect(): every window connects its
+/// handlers through this, so that the error path is implemented once. (A signal's
+/// arguments are dropped; handlers that need one call runGuarded themselves.)
+template <typename F> auto guarded(F &&handler)
+{
+    return [handler = std::forward<F>(handler)]() { runGuarded(handler); };
+}
+
+/// The text shown for a fatal error.
+QString fatalText(int code, const QString &description);
+
+/// True once a fatal error has been reported: main() then returns 1.
+bool isEnding();
+
+/// What ending the application does after the message was closed. By default it hides
+/// every window and leaves the event loop with exit status 1; tests replace it to record
+/// the end instead. Returns the hook that was installed before.
+using EndHook = std::function<void()>;
+EndHook setEndHook(EndHook hook);
+
+/// Clears the ending state (tests that provoke several fatal errors in one process).
+void resetEnding();
+
+} // namespace Zuvi::App

@@ -1,0 +1,29 @@
+#include "app/errorpath.h"
+#include "data/schema.h"
+#include "registration/throne.h"
+
+#include <QApplication>
+
+#include <csignal>
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    // A file-size limit reached while writing must be a reported database error, not a
+    // sudden death of the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    QApplication app(argc, argv);
+    // No application display name: Qt would append it to every window title.
+
+    std::unique_ptr<Zuvi::Throne> throne;
+    Zuvi::App::runGuarded([&] {
+        Zuvi::Data::ensureDatabases();
+        throne = std::make_unique<Zuvi::Throne>();
+    });
+    if (Zuvi::App::isEnding() || !throne)
+        return 1;
+    throne->show();
+    const int status = QApplication::exec();
+    return Zuvi::App::isEnding() ? 1 : status;
+}

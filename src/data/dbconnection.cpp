@@ -1,0 +1,132 @@
+#include "data/dbconnection.h"
+
+#include "data/dberror.h"
+#include "data/installfolder.h"
+
+#include <QAtomicInteger>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUrl>
+
+namespace Zuvi::Data {
+
+namespace {
+// How long a statement waits for another connection's lock before it fails.
+constexpr int kBusyTimeoutMs = 1000;
+
+QString nextConnectionName()
+{
+    static QAtomicInteger<quint64> counter;
+    return QStringLiteral("zuvi-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+} // namespace
+
+DbConnection::DbConnection(const QString &databaseName)
+{
+    open(databaseFile(databaseName), false);
+}
+
+DbConnection::DbConnection(const AtPath &where)
+{
+    open(where.filePath, where.create);
+}
+
+void DbConnection::open(const QString &filePath, bool create)
+{
+    m_name = nextConnectionName();
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    if (!m_db.isValid()) {
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        throw DbError(-1, QStringLiteral("the SQLite driver is not available"));
+    }
+    // The URI form with mode=rw opens only an existing file: a missing file is an error,
+    // never an empty database created in its place.
+    const QString uri = QUrl::fromLocalFile(filePath).toString(QUrl::FullyEncoded) +
+                        (create ? QStringLiteral("?mode=rwc") : QStringLiteral("?mode=rw"));
+    m_db.setDatabaseName(uri);
+    m_db.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    if (!m_db.open()) {
+        const QSqlError error = m_db.lastError();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        if (resultCode(error) < 0)
+            throw DbError(14, QStringLiteral("unable to open database file"));
+        raise(error);
+    }
+}
+
+DbConnection::~DbConnection()
+{
+    if (m_name.isEmpty())
+        return;
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+QSqlQuery DbConnection::prepare(const QString &sql)
+{
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        raise(query.lastError());
+    return query;
+}
+
+void DbConnection::exec(QSqlQuery &query, const QVariantList &values)
+{
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query.bindValue(int(i), values.at(i));
+    if (!query.exec())
+        raise(query.lastError());
+}
+
+QSqlQuery DbConnection::exec(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query = prepare(sql);
+    exec(query, values);
+    return query;
+}
+
+bool DbConnection::next(QSqlQuery &query)
+{
+    if (query.next())
+        return true;
+    if (query.lastError().isValid())
+        raise(query.lastError());
+    return false;
+}
+
+void DbConnection::begin()
+{
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void DbConnection::commit()
+{
+    exec(QStringLiteral("COMMIT"));
+}
+
+int DbConnection::resultCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    if (!ok)
+        return -1;
+    // Extended result codes carry the primary code in their low byte.
+    return code & 0xff;
+}
+
+void DbConnection::raise(const QSqlError &error)
+{
+    QString description = error.databaseText();
+    if (description.isEmpty())
+        description = error.driverText();
+    if (description.isEmpty())
+        description = QStringLiteral("unknown database error");
+    throw DbError(resultCode(error), description);
+}
+
+} // namespace Zuvi::Data

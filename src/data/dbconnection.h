@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+class QSqlError;
+
+namespace Zuvi::Data {
+
+/// One connection to one database file for the length of one operation. It opens the
+/// existing file (never creating one) and closes it when the scope ends. Every failure
+/// throws DbError with SQLite's result code and description. Queries made through it
+/// must be destroyed before it, which declaring them after it in the same scope ensures.
+/// An operation that ends with an exception inside begin()/commit() is rolled back when
+/// the connection closes.
+class DbConnection final
+{
+public:
+    /// Opens the file of databaseName ("players" or "Tourny") in the installation folder.
+    explicit DbConnection(const QString &databaseName);
+    /// Opens the database file at an explicit path (creation, tools and tests);
+    /// create allows SQLite to create a missing file.
+    struct AtPath
+    {
+        QString filePath;
+        bool create = false;
+    };
+    explicit DbConnection(const AtPath &where);
+    ~DbConnection();
+
+    Q_DISABLE_COPY_MOVE(DbConnection)
+
+    /// Prepares a statement for binding and repeated execution.
+    QSqlQuery prepare(const QString &sql);
+    /// Executes a prepared statement with its values bound positionally.
+    void exec(QSqlQuery &query, const QVariantList &values = {});
+    /// Prepares and executes a statement; the query is returned positioned before the
+    /// first row and forward-only.
+    QSqlQuery exec(const QString &sql, const QVariantList &values = {});
+    /// Reads the next row of a query, throwing if reading failed rather than ended.
+    bool next(QSqlQuery &query);
+
+    void begin();
+    /// Commits through a COMMIT statement so that a failure carries SQLite's result code.
+    void commit();
+
+    QSqlDatabase &database() { return m_db; }
+    const QString &connectionName() const { return m_name; }
+
+    /// The result code carried by a Qt SQL error (SQLite's primary code), or -1.
+    static int resultCode(const QSqlError &error);
+    /// Throws DbError for a Qt SQL error.
+    [[noreturn]] static void raise(const QSqlError &error);
+
+private:
+    void open(const QString &filePath, bool create);
+
+    QString m_name;
+    QSqlDatabase m_db;
+};
+
+} // namespace Zuvi::Data

@@ -1,0 +1,1 @@
+#include "round/numbertext.h"

@@ -1,0 +1,1 @@
+#include "round/scoring.h"

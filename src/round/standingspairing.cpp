@@ -1,0 +1,1 @@
+#include "round/standingspairing.h"

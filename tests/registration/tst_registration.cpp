@@ -1,0 +1,249 @@
+// The registration window driven as a user drives it: stored players, adding and removing
+// entrants with their houses, and the refusals.
+
+#include "support/testsupport.h"
+
+#include "data/installfolder.h"
+#include "registration/throne.h"
+#include "ui/listutil.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Zuvi;
+using Zuvi::Test::clickRow;
+using Zuvi::Test::listTexts;
+using Zuvi::Test::MessageLog;
+using Zuvi::Test::TempInstall;
+
+namespace {
+const QString kPleaseAdd = QStringLiteral("Please select a player to add");
+const QString kPleaseHouse = QStringLiteral("Please select a house to play");
+const QString kAlready = QStringLiteral("That player is already in the tournament.");
+const QString kPleaseRemove = QStringLiteral("Please select a player to remove");
+
+QPushButton *button(const Throne &throne, const char *name)
+{
+    return throne.findChild<QPushButton *>(QString::fromLatin1(name));
+}
+
+void setHouse(Throne &throne, const QString &text)
+{
+    QLineEdit *field = throne.House()->lineEdit();
+    field->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(field, Qt::Key_Delete);
+    else
+        QTest::keyClicks(field, text);
+}
+
+void add(Throne &throne, int storedRow, const QString &house)
+{
+    clickRow(throne.StoredPlayers(), storedRow);
+    setHouse(throne, house);
+    QTest::mouseClick(button(throne, "AddTourny"), Qt::LeftButton);
+}
+} // namespace
+
+class TestRegistration : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void loadShowsStoredPlayersByDisplayName();
+    void loadWithEmptyTableShowsEmptyLists();
+    void windowHasItsControls();
+    void addIsRefusedInOrderOfChecks_data();
+    void addIsRefusedInOrderOfChecks();
+    void houseTextIsTakenAsTyped_data();
+    void houseTextIsTakenAsTyped();
+    void duplicateTestIsExactAndIgnoresHouse();
+    void removeKeepsListsSideBySideAndSelectsNothing();
+    void removeWithNothingSelectedIsRefused();
+    void manyStoredPlayersLoad();
+};
+
+void TestRegistration::loadShowsStoredPlayersByDisplayName()
+{
+    TempInstall install;
+    install.addPlayers({{QStringLiteral("Ann"), QStringLiteral("Smith")},
+                        {QStringLiteral("Bran"), QStringLiteral("O'Neil")},
+                        {QStringLiteral("Zoë"), QStringLiteral("Müller")},
+                        {QStringLiteral("Arya"), QString()},
+                        {QString(), QStringLiteral("Hodor")},
+                        {QString(), QString()}});
+    MessageLog log;
+    Throne throne;
+    QCOMPARE(listTexts(throne.StoredPlayers()),
+             (QStringList{"Smith, Ann", "O'Neil, Bran", "Müller, Zoë", ", Arya", "Hodor, ", ", "}));
+    QCOMPARE(throne.roundcounter(), qint16(1));
+    QCOMPARE(throne.RandomFirst(), qint16(0));
+    QCOMPARE(throne.StoredPlayers()->selectionModel()->selectedIndexes().size(), 0);
+    QCOMPARE(log.texts(), QStringList());
+}
+
+void TestRegistration::loadWithEmptyTableShowsEmptyLists()
+{
+    TempInstall install;
+    Throne throne;
+    for (QListWidget *list : {throne.StoredPlayers(), throne.TournyPlayers(),
+                              throne.PlayerHouses(), throne.PlayerScores()})
+        QCOMPARE(list->count(), 0);
+    QCOMPARE(throne.House()->currentText(), QStringLiteral("House"));
+    QCOMPARE(throne.Rounds()->text(), QString());
+    QCOMPARE(throne.StartButton()->text(), QStringLiteral("Start Tournament"));
+}
+
+void TestRegistration::windowHasItsControls()
+{
+    TempInstall install;
+    Throne throne;
+    throne.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&throne));
+    QCOMPARE(throne.objectName(), QStringLiteral("throne"));
+    QCOMPARE(throne.windowTitle(), QStringLiteral("Zuvi"));
+    QCOMPARE(throne.size(), QSize(608, 389));
+    QCOMPARE(throne.StoredPlayers()->geometry(), QRect(4, 28, 153, 303));
+    QCOMPARE(throne.StartButton()->geometry(), QRect(304, 332, 301, 25));
+    QCOMPARE(QApplication::focusWidget(), throne.StoredPlayers());
+    for (const char *name : {"PlayerLabel", "StoredPlayers", "Command1", "Label2", "House",
+                             "AddTourny", "RemoveTourny", "Label3", "RoundsLbl", "Rounds",
+                             "TournyLabel", "TournyPlayers", "HouseLabel", "PlayerHouses",
+                             "Label1", "PlayerScores", "StartButton", "Label4"})
+        QVERIFY2(throne.findChild<QWidget *>(QString::fromLatin1(name)), name);
+    QCOMPARE(throne.House()->count(), 4);
+}
+
+void TestRegistration::addIsRefusedInOrderOfChecks_data()
+{
+    QTest::addColumn<int>("storedRow");
+    QTest::addColumn<QString>("house");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no player, house still House") << -1 << QStringLiteral("House") << kPleaseAdd;
+    QTest::newRow("no player, house chosen") << -1 << QStringLiteral("Stark") << kPleaseAdd;
+    QTest::newRow("player, house still House") << 0 << QStringLiteral("House") << kPleaseHouse;
+}
+
+void TestRegistration::addIsRefusedInOrderOfChecks()
+{
+    QFETCH(int, storedRow);
+    QFETCH(QString, house);
+    QFETCH(QString, expected);
+    TempInstall install;
+    install.addPlayers({{QStringLiteral("Ann"), QStringLiteral("Smith")}});
+    MessageLog log;
+    Throne throne;
+    if (storedRow >= 0)
+        clickRow(throne.StoredPlayers(), storedRow);
+    setHouse(throne, house);
+    QTest::mouseClick(button(throne, "AddTourny"), Qt::LeftButton);
+    QCOMPARE(log.texts(), QStringList{expected});
+    QCOMPARE(throne.TournyPlayers()->count(), 0);
+    QCOMPARE(throne.PlayerHouses()->count(), 0);
+    QCOMPARE(throne.PlayerScores()->count(), 0);
+}
+
+void TestRegistration::houseTextIsTakenAsTyped_data()
+{
+    QTest::addColumn<QString>("house");
+    QTest::newRow("listed house") << QStringLiteral("Lannister");
+    QTest::newRow("other case of House") << QStringLiteral("house");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("own house with apostrophe") << QStringLiteral("Night's Watch");
+}
+
+void TestRegistration::houseTextIsTakenAsTyped()
+{
+    QFETCH(QString, house);
+    TempInstall install;
+    install.addPlayers({{QStringLiteral("Ann"), QStringLiteral("Smith")}});
+    MessageLog log;
+    Throne throne;
+    add(throne, 0, house);
+    QCOMPARE(log.texts(), QStringList());
+    QCOMPARE(listTexts(throne.TournyPlayers()), QStringList{"Smith, Ann"});
+    QCOMPARE(listTexts(throne.PlayerHouses()), QStringList{house});
+    QCOMPARE(listTexts(throne.PlayerScores()), QStringList{"0(0)"});
+    // The selection and the house stay for the next entrant.
+    QCOMPARE(Ui::selectedRow(throne.StoredPlayers()), 0);
+    QCOMPARE(throne.House()->currentText(), house);
+}
+
+void TestRegistration::duplicateTestIsExactAndIgnoresHouse()
+{
+    TempInstall install;
+    install.addPlayers({{QStringLiteral("Ann"), QStringLiteral("Smith")},
+                        {QStringLiteral("ann"), QStringLiteral("Smith")},
+                        {QStringLiteral("Ann"), QStringLiteral("Smith")}});
+    MessageLog log;
+    Throne throne;
+    add(throne, 0, QStringLiteral("Stark"));
+    add(throne, 0, QStringLiteral("Greyjoy"));
+    QCOMPARE(log.texts(), QStringList{kAlready});
+    // Another player with the same display name is the same entrant.
+    add(throne, 2, QStringLiteral("Stark"));
+    QCOMPARE(log.texts(), (QStringList{kAlready, kAlready}));
+    // A name differing only in case is another entrant.
+    add(throne, 1, QStringLiteral("Stark"));
+    QCOMPARE(log.texts().size(), 2);
+    QCOMPARE(listTexts(throne.TournyPlayers()), (QStringList{"Smith, Ann", "Smith, ann"}));
+    QCOMPARE(listTexts(throne.PlayerHouses()), (QStringList{"Stark", "Stark"}));
+}
+
+void TestRegistration::removeKeepsListsSideBySideAndSelectsNothing()
+{
+    TempInstall install;
+    install.addPlayers({{"A", "One"}, {"B", "Two"}, {"C", "Three"}, {"D", "Four"}});
+    MessageLog log;
+    Throne throne;
+    const QStringList houses{"Stark", "Greyjoy", "Lannister", "Baratheon"};
+    for (int i = 0; i < 4; ++i)
+        add(throne, i, houses[i]);
+    clickRow(throne.TournyPlayers(), 1);
+    QTest::mouseClick(button(throne, "RemoveTourny"), Qt::LeftButton);
+    QCOMPARE(log.texts(), QStringList());
+    QCOMPARE(listTexts(throne.TournyPlayers()), (QStringList{"One, A", "Three, C", "Four, D"}));
+    QCOMPARE(listTexts(throne.PlayerHouses()), (QStringList{"Stark", "Lannister", "Baratheon"}));
+    QCOMPARE(listTexts(throne.PlayerScores()), (QStringList{"0(0)", "0(0)", "0(0)"}));
+    QCOMPARE(Ui::selectedRow(throne.TournyPlayers()), -1);
+
+    // A second click right after the removal has nothing to remove.
+    QTest::mouseClick(button(throne, "RemoveTourny"), Qt::LeftButton);
+    QCOMPARE(log.texts(), QStringList{kPleaseRemove});
+    QCOMPARE(throne.TournyPlayers()->count(), 3);
+}
+
+void TestRegistration::removeWithNothingSelectedIsRefused()
+{
+    TempInstall install;
+    install.addPlayers({{"A", "One"}, {"B", "Two"}});
+    MessageLog log;
+    Throne throne;
+    add(throne, 0, QStringLiteral("Stark"));
+    add(throne, 1, QStringLiteral("Stark"));
+    // A row selected in the house list does not choose an entrant.
+    clickRow(throne.PlayerHouses(), 1);
+    QTest::mouseClick(button(throne, "RemoveTourny"), Qt::LeftButton);
+    QCOMPARE(log.texts(), QStringList{kPleaseRemove});
+    QCOMPARE(throne.TournyPlayers()->count(), 2);
+    QCOMPARE(throne.PlayerHouses()->count(), 2);
+}
+
+void TestRegistration::manyStoredPlayersLoad()
+{
+    TempInstall install;
+    QList<std::pair<QString, QString>> players;
+    for (int i = 0; i < 20000; ++i)
+        players.append({QStringLiteral("First%1").arg(i), QStringLiteral("Last'%1").arg(i)});
+    install.addPlayers(players);
+    Throne throne;
+    QCOMPARE(throne.StoredPlayers()->count(), 20000);
+    QCOMPARE(throne.StoredPlayers()->item(19999)->text(), QStringLiteral("Last'19999, First19999"));
+    QVERIFY(throne.StoredPlayers()->uniformItemSizes());
+}
+
+QTEST_MAIN(TestRegistration)
+#include "tst_registration.moc"

@@ -1,0 +1,109 @@
+#include "support/testsupport.h"
+
+#include "app/errorpath.h"
+#include "data/dbconnection.h"
+#include "data/installfolder.h"
+#include "data/schema.h"
+#include "ui/messagebox.h"
+
+#include <QListWidget>
+#include <QSqlRecord>
+#include <QTest>
+
+namespace Zuvi::Test {
+
+TempInstall::TempInstall(bool create)
+    : m_previousXdg(qgetenv("XDG_DATA_HOME")), m_hadXdg(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+{
+    QVERIFY2(m_dir.isValid(), "temporary folder");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path()));
+    if (create)
+        Data::ensureDatabases();
+}
+
+TempInstall::~TempInstall()
+{
+    if (m_hadXdg)
+        qputenv("XDG_DATA_HOME", m_previousXdg);
+    else
+        qunsetenv("XDG_DATA_HOME");
+}
+
+QString TempInstall::folder() const
+{
+    return Data::installFolder();
+}
+
+QString TempInstall::file(const QString &databaseName) const
+{
+    return Data::databaseFile(databaseName);
+}
+
+void TempInstall::addPlayers(const QList<std::pair<QString, QString>> &players) const
+{
+    Data::DbConnection connection(Data::playersDatabase());
+    connection.begin();
+    QSqlQuery insert = connection.prepare(
+        QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", \"Last Name\") VALUES (?, ?)"));
+    for (const auto &[first, last] : players)
+        connection.exec(insert, {first, last});
+    connection.commit();
+}
+
+void TempInstall::exec(const QString &databaseName, const QString &sql,
+                       const QVariantList &values) const
+{
+    Data::DbConnection connection(databaseName);
+    connection.exec(sql, values);
+}
+
+QList<QVariantList> TempInstall::rows(const QString &databaseName, const QString &sql) const
+{
+    QList<QVariantList> result;
+    Data::DbConnection connection(databaseName);
+    QSqlQuery query = connection.exec(sql);
+    while (connection.next(query)) {
+        QVariantList row;
+        for (int i = 0; i < query.record().count(); ++i)
+            row.append(query.value(i));
+        result.append(row);
+    }
+    return result;
+}
+
+MessageLog::MessageLog()
+{
+    Ui::setMessageHandler([this](const QString &text) { m_texts.append(text); });
+    App::setEndHook([this] { ++m_ends; });
+}
+
+MessageLog::~MessageLog()
+{
+    Ui::setMessageHandler({});
+    App::setEndHook({});
+    App::resetEnding();
+}
+
+void MessageLog::clear()
+{
+    m_texts.clear();
+    m_ends = 0;
+    App::resetEnding();
+}
+
+QStringList listTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+void clickRow(QListWidget *list, int row)
+{
+    list->scrollToItem(list->item(row));
+    const QRect rect = list->visualItemRect(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+} // namespace Zuvi::Test

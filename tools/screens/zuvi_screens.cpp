@@ -1,0 +1,96 @@
+// zuvi-screens OUTDIR: renders each window of the application, filled with sample data,
+// into OUTDIR/<objectName>.png for a visual check of the layouts. It works on a temporary
+// installation folder of its own and never touches the user's data.
+
+#include "app/errorpath.h"
+#include "data/dbconnection.h"
+#include "data/installfolder.h"
+#include "data/schema.h"
+#include "registration/throne.h"
+#include "ui/messagebox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <functional>
+
+using namespace Zuvi;
+
+namespace {
+
+const char *const kSamplePlayers[][2] = {
+    {"Ann", "Smith"},     {"Bran", "O'Neil"},   {"Zoë", "Müller"},   {"Eddard", "Stark"},
+    {"Tyrion", "Lannister"}, {"Asha", "Greyjoy"}, {"Stannis", "Baratheon"}, {"Jon", "Snow"},
+    {"Arya", ""},         {"", "Hodor"},        {"Davos", "Seaworth"}, {"Brienne", "Tarth"},
+};
+
+void fillSamplePlayers()
+{
+    Data::DbConnection connection(Data::playersDatabase());
+    connection.begin();
+    QSqlQuery insert = connection.prepare(QStringLiteral(
+        "INSERT INTO PlayerInfo(\"First Name\", \"Last Name\", Email, City, \"Allow Email\") "
+        "VALUES (?, ?, ?, ?, 1)"));
+    for (const auto &player : kSamplePlayers) {
+        const QString first = QString::fromUtf8(player[0]);
+        const QString last = QString::fromUtf8(player[1]);
+        connection.exec(insert, {first, last, first.toLower() + QStringLiteral("@example.org"),
+                                 QStringLiteral("Winterfell")});
+    }
+    connection.commit();
+}
+
+bool save(QWidget *window, const QDir &out)
+{
+    window->show();
+    QApplication::processEvents();
+    const QString file = out.filePath(window->objectName() + QStringLiteral(".png"));
+    const bool ok = window->grab().save(file);
+    QTextStream(stdout) << (ok ? "wrote " : "FAILED ") << file << "\n";
+    return ok;
+}
+
+/// The registration window with six entrants registered.
+bool renderThrone(Throne &throne, const QDir &out)
+{
+    throne.House()->setEditText(QStringLiteral("Stark"));
+    for (int i = 0; i < 6; ++i) {
+        throne.StoredPlayers()->setCurrentRow(i);
+        throne.findChild<QPushButton *>(QStringLiteral("AddTourny"))->click();
+    }
+    return save(&throne, out);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    QApplication app(argc, argv);
+    QTextStream err(stderr);
+    if (argc != 2) {
+        err << "usage: zuvi-screens OUTDIR\n";
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(out.path())) {
+        err << "cannot create " << out.path() << "\n";
+        return 1;
+    }
+    Ui::setMessageHandler([&err](const QString &text) { err << "message: " << text << "\n"; });
+    bool ok = true;
+    App::runGuarded([&] {
+        Data::ensureDatabases();
+        fillSamplePlayers();
+        Throne throne;
+        ok = renderThrone(throne, out) && ok;
+    });
+    return ok && !App::isEnding() ? 0 : 1;
+}

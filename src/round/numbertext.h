@@ -1,1 +1,28 @@
 #pragma once
+
+#include <QString>
+
+#include <optional>
+
+/// The rules that turn what a person typed into a number. Blanks around the text are
+/// ignored; the decimal point is "."; hexadecimal, thousands separators, "inf" and "NaN"
+/// are not numbers.
+namespace Zuvi::Round {
+
+/// The number of rounds: a whole number ("3" and "3.0" are both 3) within the signed
+/// 16-bit range, negative ones included (the caller refuses those). Nothing for an
+/// empty text, a text that is not a number, a fraction or a number out of range.
+std::optional<qint16> parseRounds(const QString &text);
+
+/// The minutes of the round clock: a fraction rounds half to even (45.5 gives 46, 44.5
+/// gives 44); the result must lie in 0 to 32767. Nothing otherwise.
+std::optional<qint16> parseMinutes(const QString &text);
+
+/// A player's power in a game: an empty text is 0; otherwise a finite number whose
+/// magnitude stays within 1e15, so that sums of powers stay exact. Nothing otherwise.
+std::optional<double> parsePower(const QString &text);
+
+/// Any finite decimal number (the shared first step of the rules above).
+std::optional<double> parseDecimal(const QString &text);
+
+} // namespace Zuvi::Round

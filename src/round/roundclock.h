@@ -1,1 +1,46 @@
 #pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace Zuvi::Round {
+
+/// The count-down of a round, free of timers and widgets: the window turns its timer on
+/// at start() and off when tick() reports that the count stopped.
+///
+/// The counters outlive a round window (hours may carry from one round to the next); a
+/// round window's load calls resetSeconds().
+class RoundClock final
+{
+public:
+    /// "Start Timer": the minutes replace TimerMinutes; seconds and hours count on.
+    void start(qint16 minutes);
+
+    /// What a round window's load does: TimerSeconds to 0, the clock idle.
+    void resetSeconds();
+
+    struct Tick
+    {
+        QString caption; ///< what FullTime shows after this tick
+        bool stopped;    ///< the count reached 0 and the timer goes off
+    };
+    /// One tick: shows the counters as they stand, carries whole hours out of the minutes,
+    /// then counts one second down (or stops when all three are 0).
+    Tick tick();
+
+    bool running() const { return m_running; }
+    qint16 hours() const { return m_hours; }
+    qint16 minutes() const { return m_minutes; }
+    qint16 seconds() const { return m_seconds; }
+
+    /// The display of three counters: each below 10 gets a "0" in front; joined by ":".
+    static QString caption(qint16 hours, qint16 minutes, qint16 seconds);
+
+private:
+    qint16 m_hours = 0;
+    qint16 m_minutes = 0;
+    qint16 m_seconds = 0;
+    bool m_running = false;
+};
+
+} // namespace Zuvi::Round

@@ -1,0 +1,1 @@
+#include "round/pairing.h"

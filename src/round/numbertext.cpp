@@ -1,1 +1,145 @@
 #include "round/numbertext.h"
+
+#include "round/pairing.h"
+
+#include <QByteArray>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace Zuvi::Round {
+
+namespace {
+
+bool isDigit(QChar ch)
+{
+    return ch.unicode() >= u'0' && ch.unicode() <= u'9';
+}
+
+// The decimal exponent of the first significant digit of a mantissa given as its integer
+// and fraction digits, plus the written exponent: below 0 means the number is smaller
+// than 1 in magnitude. Saturates long before anything could overflow.
+qint64 magnitude(QStringView integer, QStringView fraction, qint64 exponent)
+{
+    for (qsizetype j = 0; j < integer.size(); ++j) {
+        if (integer[j] != u'0')
+            return exponent + (integer.size() - j - 1);
+    }
+    for (qsizetype j = 0; j < fraction.size(); ++j) {
+        if (fraction[j] != u'0')
+            return exponent - (j + 1);
+    }
+    return 0;
+}
+
+} // namespace
+
+std::optional<double> parseDecimal(const QString &text)
+{
+    // Only plain decimal notation is read: an optional sign, digits with an optional "."
+    // and fraction, and an optional exponent. The check is done here, character by
+    // character, so that no locale of the machine, no hexadecimal or thousands separator
+    // and no "inf" or "NaN" can slip through a library's more generous reading.
+    const QString body = text.trimmed();
+    const qsizetype n = body.size();
+    qsizetype i = 0;
+    const auto digitsFrom = [&](qsizetype from) {
+        qsizetype end = from;
+        while (end < n && isDigit(body[end]))
+            ++end;
+        return end;
+    };
+
+    if (i < n && (body[i] == u'+' || body[i] == u'-'))
+        ++i;
+    const qsizetype numberStart = i;
+    const qsizetype integerEnd = digitsFrom(i);
+    const QStringView integer = QStringView(body).mid(i, integerEnd - i);
+    i = integerEnd;
+    QStringView fraction;
+    if (i < n && body[i] == u'.') {
+        const qsizetype fractionEnd = digitsFrom(i + 1);
+        fraction = QStringView(body).mid(i + 1, fractionEnd - i - 1);
+        i = fractionEnd;
+    }
+    if (integer.isEmpty() && fraction.isEmpty())
+        return std::nullopt;
+
+    qint64 exponent = 0;
+    if (i < n && (body[i] == u'e' || body[i] == u'E')) {
+        ++i;
+        bool negativeExponent = false;
+        if (i < n && (body[i] == u'+' || body[i] == u'-')) {
+            negativeExponent = body[i] == u'-';
+            ++i;
+        }
+        const qsizetype exponentEnd = digitsFrom(i);
+        if (exponentEnd == i)
+            return std::nullopt;
+        for (qsizetype j = i; j < exponentEnd; ++j) {
+            if (exponent < 1'000'000'000)
+                exponent = exponent * 10 + (body[j].unicode() - u'0');
+        }
+        if (negativeExponent)
+            exponent = -exponent;
+        i = exponentEnd;
+    }
+    if (i != n)
+        return std::nullopt;
+
+    // Only ASCII is left, so Latin-1 is exact; std::from_chars reads no leading "+".
+    const bool negative = body.startsWith(u'-');
+    QByteArray ascii = body.mid(numberStart).toLatin1();
+    if (negative)
+        ascii.prepend('-');
+    double value = 0;
+    const auto [end, error] = std::from_chars(ascii.constData(), ascii.constData() + ascii.size(),
+                                              value, std::chars_format::general);
+    if (error == std::errc::result_out_of_range) {
+        // Too small to tell from 0 is 0; too large is not a number we can hold.
+        if (magnitude(integer, fraction, exponent) < 0)
+            return 0.0;
+        return std::nullopt;
+    }
+    if (error != std::errc() || end != ascii.constData() + ascii.size() || !std::isfinite(value))
+        return std::nullopt;
+    // "-0" is 0: a minus sign on nothing should not show up anywhere later.
+    if (value == 0.0)
+        value = 0.0;
+    return value;
+}
+
+std::optional<qint16> parseRounds(const QString &text)
+{
+    const std::optional<double> value = parseDecimal(text);
+    if (!value || std::trunc(*value) != *value)
+        return std::nullopt;
+    if (*value < std::numeric_limits<qint16>::min() || *value > std::numeric_limits<qint16>::max())
+        return std::nullopt;
+    return static_cast<qint16>(*value);
+}
+
+std::optional<qint16> parseMinutes(const QString &text)
+{
+    const std::optional<double> value = parseDecimal(text);
+    if (!value)
+        return std::nullopt;
+    const double minutes = roundHalfEven(*value);
+    if (minutes < 0 || minutes > std::numeric_limits<qint16>::max())
+        return std::nullopt;
+    return static_cast<qint16>(minutes);
+}
+
+std::optional<double> parsePower(const QString &text)
+{
+    if (text.trimmed().isEmpty())
+        return 0.0;
+    const std::optional<double> value = parseDecimal(text);
+    if (!value || std::fabs(*value) > 1e15)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace Zuvi::Round

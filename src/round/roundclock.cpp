@@ -1,1 +1,57 @@
 #include "round/roundclock.h"
+
+#include <limits>
+
+namespace Zuvi::Round {
+
+void RoundClock::start(qint16 minutes)
+{
+    // A count below 0 would never come down to 00:00:00 and the clock would run for ever.
+    m_minutes = minutes < 0 ? qint16(0) : minutes;
+    m_running = true;
+}
+
+void RoundClock::resetSeconds()
+{
+    m_seconds = 0;
+    m_running = false;
+}
+
+RoundClock::Tick RoundClock::tick()
+{
+    Tick result{caption(m_hours, m_minutes, m_seconds), false};
+
+    // Whole hours move out of the minutes. Restarting with a large limit again and again
+    // piles up hours; once they are at their ceiling the minutes simply stay above 59,
+    // which counts down just the same.
+    while (m_minutes > 59 && m_hours < std::numeric_limits<qint16>::max()) {
+        ++m_hours;
+        m_minutes -= 60;
+    }
+
+    if (m_seconds != 0) {
+        --m_seconds;
+    } else if (m_minutes != 0) {
+        --m_minutes;
+        m_seconds = 59;
+    } else if (m_hours != 0) {
+        --m_hours;
+        m_minutes = 59;
+        m_seconds = 59;
+    } else {
+        m_running = false;
+        result.stopped = true;
+    }
+    return result;
+}
+
+QString RoundClock::caption(qint16 hours, qint16 minutes, qint16 seconds)
+{
+    const auto part = [](qint16 counter) {
+        const QString digits = QString::number(counter);
+        return counter < 10 ? QLatin1Char('0') + digits : digits;
+    };
+    return part(hours) + QLatin1Char(':') + part(minutes) + QLatin1Char(':') + part(seconds);
+}
+
+} // namespace Zuvi::Round

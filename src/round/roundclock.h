@@ -13,7 +13,8 @@ namespace Zuvi::Round {
 class RoundClock final
 {
 public:
-    /// "Start Timer": the minutes replace TimerMinutes; seconds and hours count on.
+    /// "Start Timer": the minutes replace TimerMinutes; seconds and hours count on. A
+    /// negative count is taken as 0, so that the clock always runs out.
     void start(qint16 minutes);
 
     /// What a round window's load does: TimerSeconds to 0, the clock idle.

@@ -1,1 +1,61 @@
 #include "round/scoring.h"
+
+namespace Zuvi::Round {
+
+namespace {
+
+struct ResultRow
+{
+    QString result;
+    QString opposite;
+    int points;
+};
+
+// Player 1's result, what it means for player 2, and player 1's share of the 3 points.
+// A true draw is 1.5 points held as a whole number, which rounds half to even to 2.
+const QList<ResultRow> &resultTable()
+{
+    static const QList<ResultRow> table = {
+        {QStringLiteral("Full Win"), QStringLiteral("Full Loss"), 3},
+        {QStringLiteral("Full Loss"), QStringLiteral("Full Win"), 0},
+        {QStringLiteral("Modified Win"), QStringLiteral("Modified Loss"), 2},
+        {QStringLiteral("Modified Loss"), QStringLiteral("Modified Win"), 1},
+        {QStringLiteral("True Draw"), QStringLiteral("True Draw"), 2},
+    };
+    return table;
+}
+
+const ResultRow *find(const QString &result)
+{
+    for (const ResultRow &row : resultTable()) {
+        if (row.result.compare(result, Qt::CaseSensitive) == 0)
+            return &row;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QStringList resultTexts()
+{
+    QStringList texts;
+    for (const ResultRow &row : resultTable())
+        texts.append(row.result);
+    return texts;
+}
+
+int player1Points(const QString &result)
+{
+    const ResultRow *row = find(result);
+    return row ? row->points : 0;
+}
+
+std::optional<QString> player2Result(const QString &result)
+{
+    const ResultRow *row = find(result);
+    if (!row)
+        return std::nullopt;
+    return row->opposite;
+}
+
+} // namespace Zuvi::Round

@@ -1,0 +1,220 @@
+// The round clock's count-down, tick by tick, without waiting real seconds.
+
+#include "round/roundclock.h"
+
+#include <QTest>
+
+#include <limits>
+
+using Zuvi::Round::RoundClock;
+
+namespace {
+
+// The caption for a count of whole seconds, split into hours, minutes and seconds.
+QString captionOf(qint64 totalSeconds)
+{
+    return RoundClock::caption(qint16(totalSeconds / 3600), qint16(totalSeconds / 60 % 60),
+                               qint16(totalSeconds % 60));
+}
+
+struct Expected
+{
+    int tick;
+    QString caption;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Expected)
+
+class TestRoundClock : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void captionPadsPartsBelowTen_data();
+    void captionPadsPartsBelowTen();
+    void ticksShowAndCountDown_data();
+    void ticksShowAndCountDown();
+    void everyTickShowsTheTimeLeft_data();
+    void everyTickShowsTheTimeLeft();
+    void manyRestartsWithTheLargestLimitNeverWrap();
+    void negativeLimitStillRunsOut();
+    void windowLoadResetsSecondsOnly();
+};
+
+void TestRoundClock::captionPadsPartsBelowTen_data()
+{
+    QTest::addColumn<int>("hours");
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("zero") << 0 << 0 << 0 << "00:00:00";
+    QTest::newRow("single digits") << 1 << 5 << 9 << "01:05:09";
+    QTest::newRow("ten and more unpadded") << 12 << 10 << 59 << "12:10:59";
+    QTest::newRow("minutes above 59") << 0 << 90 << 0 << "00:90:00";
+    QTest::newRow("many hours") << 546 << 6 << 59 << "546:06:59";
+    QTest::newRow("negative keeps its sign after the zero") << 0 << -5 << 0 << "00:0-5:00";
+}
+
+void TestRoundClock::captionPadsPartsBelowTen()
+{
+    QFETCH(int, hours);
+    QFETCH(int, minutes);
+    QFETCH(int, seconds);
+    QFETCH(QString, caption);
+    QCOMPARE(RoundClock::caption(qint16(hours), qint16(minutes), qint16(seconds)), caption);
+}
+
+void TestRoundClock::ticksShowAndCountDown_data()
+{
+    // start: the limit pressed after the window loads; restartAt/restartWith: a second
+    // press of "Start Timer" after that many ticks (0 for none); stops: the ticks that show
+    // 00:00:00 and turn the timer off (the run ends with the last of them).
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("restartAt");
+    QTest::addColumn<int>("restartWith");
+    QTest::addColumn<QList<Expected>>("expected");
+    QTest::addColumn<QList<int>>("stops");
+
+    QTest::newRow("45") << 45 << 0 << 0
+                        << QList<Expected>{{1, "00:45:00"},
+                                           {2, "00:44:59"},
+                                           {3, "00:44:58"},
+                                           {2700, "00:00:01"},
+                                           {2701, "00:00:00"}}
+                        << QList<int>{2701};
+    QTest::newRow("0 stops at once")
+        << 0 << 0 << 0 << QList<Expected>{{1, "00:00:00"}} << QList<int>{1};
+    QTest::newRow("5") << 5 << 0 << 0 << QList<Expected>{{1, "00:05:00"}, {2, "00:04:59"}}
+                       << QList<int>{301};
+    QTest::newRow("90 shown unsplit, then split")
+        << 90 << 0 << 0 << QList<Expected>{{1, "00:90:00"}, {2, "01:29:59"}} << QList<int>{5401};
+    QTest::newRow("01:00:00 goes to 00:59:59")
+        << 61 << 0 << 0
+        << QList<Expected>{{1, "00:61:00"}, {2, "01:00:59"}, {61, "01:00:00"}, {62, "00:59:59"}}
+        << QList<int>{3661};
+    // Started with 11, the label shows 00:10:30 at the 31st tick; seconds count on.
+    QTest::newRow("restart while running keeps the seconds")
+        << 11 << 31 << 45 << QList<Expected>{{31, "00:10:30"}, {32, "00:45:29"}, {33, "00:45:28"}}
+        << QList<int>{32 + 45 * 60 + 29};
+    QTest::newRow("restart after stopping starts from the limit")
+        << 0 << 1 << 45 << QList<Expected>{{1, "00:00:00"}, {2, "00:45:00"}, {3, "00:44:59"}}
+        << QList<int>{1, 2702};
+}
+
+void TestRoundClock::ticksShowAndCountDown()
+{
+    QFETCH(int, start);
+    QFETCH(int, restartAt);
+    QFETCH(int, restartWith);
+    QFETCH(QList<Expected>, expected);
+    QFETCH(QList<int>, stops);
+
+    RoundClock clock;
+    clock.resetSeconds();
+    QVERIFY(!clock.running());
+    clock.start(qint16(start));
+    QVERIFY(clock.running());
+
+    qsizetype nextCheck = 0;
+    for (int tick = 1; tick <= stops.last(); ++tick) {
+        const RoundClock::Tick result = clock.tick();
+        if (nextCheck < expected.size() && expected[nextCheck].tick == tick) {
+            QCOMPARE(result.caption, expected[nextCheck].caption);
+            ++nextCheck;
+        }
+        const bool stop = stops.contains(tick);
+        if (result.stopped != stop)
+            QFAIL(
+                qPrintable(QStringLiteral("tick %1: stopped is %2").arg(tick).arg(result.stopped)));
+        QCOMPARE(clock.running(), !stop);
+        if (stop) {
+            QCOMPARE(result.caption, QStringLiteral("00:00:00"));
+            QCOMPARE(clock.hours(), qint16(0));
+            QCOMPARE(clock.minutes(), qint16(0));
+            QCOMPARE(clock.seconds(), qint16(0));
+        }
+        if (tick == restartAt) {
+            clock.start(qint16(restartWith));
+            QVERIFY(clock.running());
+        }
+    }
+    QCOMPARE(nextCheck, expected.size());
+}
+
+void TestRoundClock::everyTickShowsTheTimeLeft_data()
+{
+    QTest::addColumn<int>("minutes");
+    QTest::newRow("59") << 59;
+    QTest::newRow("60") << 60;
+    QTest::newRow("61") << 61;
+    QTest::newRow("1000") << 1000;
+    QTest::newRow("largest limit") << int(std::numeric_limits<qint16>::max());
+}
+
+void TestRoundClock::everyTickShowsTheTimeLeft()
+{
+    // After the first tick (which shows the limit unsplit) each tick shows one second less,
+    // split into hours, minutes and seconds, all the way down: no counter ever wraps.
+    QFETCH(int, minutes);
+    RoundClock clock;
+    clock.start(qint16(minutes));
+    const qint64 total = qint64(minutes) * 60;
+    QCOMPARE(clock.tick().caption, RoundClock::caption(0, qint16(minutes), 0));
+    for (qint64 tick = 2; tick <= total + 1; ++tick) {
+        const RoundClock::Tick result = clock.tick();
+        const QString expected = captionOf(total - (tick - 1));
+        if (result.caption != expected || result.stopped != (tick == total + 1)) {
+            QFAIL(qPrintable(QStringLiteral("tick %1 shows %2, expected %3")
+                                 .arg(tick)
+                                 .arg(result.caption, expected)));
+        }
+    }
+    QVERIFY(!clock.running());
+}
+
+void TestRoundClock::manyRestartsWithTheLargestLimitNeverWrap()
+{
+    // Every press carries another 546 hours out of the minutes; the hours must stop at
+    // their ceiling instead of turning negative.
+    RoundClock clock;
+    for (int press = 0; press < 100; ++press) {
+        clock.start(std::numeric_limits<qint16>::max());
+        const QString caption = clock.tick().caption;
+        QVERIFY2(!caption.contains(QLatin1Char('-')), qPrintable(caption));
+        QVERIFY(clock.hours() >= 0);
+        QVERIFY(clock.minutes() >= 0);
+    }
+    QCOMPARE(clock.hours(), std::numeric_limits<qint16>::max());
+    QVERIFY(clock.running());
+}
+
+void TestRoundClock::negativeLimitStillRunsOut()
+{
+    RoundClock clock;
+    clock.start(-5);
+    const RoundClock::Tick tick = clock.tick();
+    QCOMPARE(tick.caption, QStringLiteral("00:00:00"));
+    QVERIFY(tick.stopped);
+}
+
+void TestRoundClock::windowLoadResetsSecondsOnly()
+{
+    // A round ended with over an hour on the clock: the next window's load zeroes the
+    // seconds and idles the clock, and the hours carry over.
+    RoundClock clock;
+    clock.start(90);
+    clock.tick(); // 00:90:00, now 01:29:59
+    clock.tick(); // 01:29:59, now 01:29:58
+    clock.resetSeconds();
+    QVERIFY(!clock.running());
+    QCOMPARE(clock.hours(), qint16(1));
+    QCOMPARE(clock.minutes(), qint16(29));
+    QCOMPARE(clock.seconds(), qint16(0));
+    clock.start(10);
+    QCOMPARE(clock.tick().caption, QStringLiteral("01:10:00"));
+}
+
+QTEST_APPLESS_MAIN(TestRoundClock)
+#include "tst_roundclock.moc"

@@ -1,0 +1,238 @@
+// The pairing of later rounds by score groups from the standings.
+
+#include "round/standingspairing.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <algorithm>
+#include <limits>
+
+using namespace Zuvi::Round;
+
+namespace {
+
+// The score-group rule written out step by step over a table of counts sized 0 to 3 x R,
+// for inputs in range only (whole scores from 0 to t, t within the table): the result that
+// pairByStandings must give whenever its inputs allow this literal reading.
+Pairing referencePairing(const QList<StandingsRow> &rows, int rounds, int roundcounter)
+{
+    QList<qint16> scoreCounts(3 * rounds + 1, 0);
+    for (const StandingsRow &row : rows)
+        ++scoreCounts[int(row.score)];
+    const int t = 3 * (roundcounter - 1);
+    for (int s = t; s >= 1; --s) {
+        if (scoreCounts[s] % 2 != 0) {
+            --scoreCounts[s];
+            ++scoreCounts[s - 1];
+        }
+    }
+    Pairing pairing;
+    qsizetype cursor = 0;
+    const auto fill = [&](int c) {
+        for (int k = 0; k < c / 2; ++k)
+            pairing.left.append(rows[cursor++].name);
+        for (int k = 0; k < c / 2; ++k)
+            pairing.right.append(rows[cursor++].name);
+    };
+    for (int s = t; s >= 0; --s) {
+        const int c = scoreCounts[s];
+        if (c % 2 == 0) {
+            fill(c);
+        } else {
+            --scoreCounts[s];
+            fill(scoreCounts[s]);
+            pairing.left.append(rows[cursor].name);
+            pairing.right.append(bye());
+        }
+    }
+    return pairing;
+}
+
+QList<StandingsRow> standings(const QList<QPair<QString, double>> &rows)
+{
+    QList<StandingsRow> list;
+    for (const auto &[name, score] : rows)
+        list.append({name, score});
+    return list;
+}
+
+// Random standings in standings order: scores drawn from the given range (whole or not),
+// names unique, ties broken by name as the standings query does (power left out).
+QList<StandingsRow> randomStandings(QRandomGenerator &generator, int count, double lowest,
+                                    double highest, bool whole)
+{
+    QList<StandingsRow> rows;
+    for (int i = 0; i < count; ++i) {
+        double score = lowest + generator.generateDouble() * (highest - lowest);
+        if (whole)
+            score = std::floor(score + 0.5);
+        rows.append({QStringLiteral("E%1").arg(i, 3, 10, QLatin1Char('0')), score});
+    }
+    std::sort(rows.begin(), rows.end(), [](const StandingsRow &a, const StandingsRow &b) {
+        return a.score != b.score ? a.score > b.score : a.name < b.name;
+    });
+    return rows;
+}
+
+// Every entrant exactly once, equally long lists, "Bye" only last on the right and only
+// for an odd count.
+void checkInvariants(const QList<StandingsRow> &rows, const Pairing &pairing)
+{
+    QCOMPARE(pairing.left.size(), pairing.right.size());
+    QCOMPARE(pairing.left.size(), (rows.size() + 1) / 2);
+    QStringList paired = pairing.left + pairing.right;
+    if (rows.size() % 2 != 0) {
+        QCOMPARE(pairing.right.last(), bye());
+        paired.removeLast();
+    }
+    QVERIFY(!paired.contains(bye()));
+    QStringList expected;
+    for (const StandingsRow &row : rows)
+        expected.append(row.name);
+    paired.sort();
+    expected.sort();
+    QCOMPARE(paired, expected);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Zuvi::Round::StandingsRow)
+
+class TestStandingsPairing : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pairsByScoreGroups_data();
+    void pairsByScoreGroups();
+    void matchesTheScoreGroupRuleWhenInRange();
+    void pairsEveryoneOnceWhateverTheInputs_data();
+    void pairsEveryoneOnceWhateverTheInputs();
+};
+
+void TestStandingsPairing::pairsByScoreGroups_data()
+{
+    QTest::addColumn<QList<StandingsRow>>("rows");
+    QTest::addColumn<double>("rounds");
+    QTest::addColumn<int>("roundcounter");
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<QStringList>("right");
+
+    const QList<StandingsRow> example =
+        standings({{"A", 6}, {"B", 6}, {"C", 6}, {"D", 3}, {"E", 3}, {"F", 3}, {"G", 0}, {"H", 0}});
+    QTest::newRow("worked example, third round")
+        << example << 3.0 << 3 << QStringList{"A", "C", "D", "G"}
+        << QStringList{"B", "E", "F", "H"};
+    QTest::newRow("no entrants") << QList<StandingsRow>() << 3.0 << 2 << QStringList()
+                                 << QStringList();
+    QTest::newRow("one entrant plays bye")
+        << standings({{"A", 3}}) << 3.0 << 2 << QStringList{"A"} << QStringList{"Bye"};
+    QTest::newRow("all on one score: upper half plays lower half")
+        << standings({{"A", 3}, {"B", 3}, {"C", 3}, {"D", 3}, {"E", 3}, {"F", 3}}) << 3.0 << 2
+        << QStringList{"A", "B", "C"} << QStringList{"D", "E", "F"};
+    QTest::newRow("all on zero") << standings({{"A", 0}, {"B", 0}, {"C", 0}, {"D", 0}}) << 3.0 << 2
+                                 << QStringList{"A", "B"} << QStringList{"C", "D"};
+    QTest::newRow("odd count: the lowest plays bye last")
+        << standings({{"A", 3}, {"B", 3}, {"C", 2}, {"D", 1}, {"E", 0}}) << 3.0 << 2
+        << QStringList{"A", "C", "E"} << QStringList{"B", "D", "Bye"};
+    QTest::newRow("odd member travels down to the bottom")
+        << standings({{"A", 6}, {"B", 3}, {"C", 0}}) << 3.0 << 3 << QStringList{"A", "C"}
+        << QStringList{"B", "Bye"};
+    // Half to even puts B, C and D on 2 with A handed down to them; half up would put B
+    // on 3 and pair A with B.
+    QTest::newRow("fractional scores round half to even")
+        << standings({{"A", 3.5}, {"B", 2.5}, {"C", 2.4}, {"D", 1.5}}) << 3.0 << 3
+        << QStringList{"A", "B"} << QStringList{"C", "D"};
+    // Six rounds played with Rounds lowered to 2: t = 18 lies beyond 3 x R = 6.
+    QTest::newRow("rounds lowered below the rounds played")
+        << standings({{"A", 18}, {"B", 15}, {"C", 15}, {"D", 12}, {"E", 3}, {"F", 0}}) << 2.0 << 7
+        << QStringList{"A", "C", "E"} << QStringList{"B", "D", "F"};
+    QTest::newRow("stored score above 3 x R and above t")
+        << standings({{"A", 40}, {"B", 40}, {"C", 3}, {"D", 0}}) << 3.0 << 2
+        << QStringList{"A", "C"} << QStringList{"B", "D"};
+    QTest::newRow("negative score counts as 0")
+        << standings({{"A", 3}, {"B", 0}, {"C", -2}}) << 3.0 << 2 << QStringList{"A", "C"}
+        << QStringList{"B", "Bye"};
+    QTest::newRow("number of rounds not a number")
+        << standings({{"A", 3}, {"B", 0}}) << std::numeric_limits<double>::quiet_NaN() << 2
+        << QStringList{"A"} << QStringList{"B"};
+    QTest::newRow("huge number of rounds and round counter")
+        << standings({{"A", 3}, {"B", 3}, {"C", 0}}) << 1e300 << std::numeric_limits<int>::max()
+        << QStringList{"A", "C"} << QStringList{"B", "Bye"};
+    QTest::newRow("huge stored score")
+        << standings({{"A", 1e300}, {"B", 3}, {"C", 3}, {"D", 0}}) << 3.0 << 2
+        << QStringList{"A", "C"} << QStringList{"B", "D"};
+}
+
+void TestStandingsPairing::pairsByScoreGroups()
+{
+    QFETCH(QList<StandingsRow>, rows);
+    QFETCH(double, rounds);
+    QFETCH(int, roundcounter);
+    QFETCH(QStringList, left);
+    QFETCH(QStringList, right);
+
+    const Pairing pairing = pairByStandings(rows, rounds, roundcounter);
+    QCOMPARE(pairing.left, left);
+    QCOMPARE(pairing.right, right);
+    checkInvariants(rows, pairing);
+}
+
+void TestStandingsPairing::matchesTheScoreGroupRuleWhenInRange()
+{
+    for (quint32 seed = 1; seed <= 2000; ++seed) {
+        QRandomGenerator generator(seed);
+        const int rounds = generator.bounded(1, 8);
+        const int roundcounter = generator.bounded(2, rounds + 2);
+        const int t = 3 * (roundcounter - 1);
+        const int count = generator.bounded(0, 40);
+        const QList<StandingsRow> rows = randomStandings(generator, count, 0, t, true);
+        const Pairing expected = referencePairing(rows, rounds, roundcounter);
+        const Pairing pairing = pairByStandings(rows, rounds, roundcounter);
+        if (pairing.left != expected.left || pairing.right != expected.right) {
+            QFAIL(qPrintable(QStringLiteral("seed %1: R %2, round %3, %4 entrants")
+                                 .arg(seed)
+                                 .arg(rounds)
+                                 .arg(roundcounter)
+                                 .arg(count)));
+        }
+        checkInvariants(rows, pairing);
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(QStringLiteral("seed %1").arg(seed)));
+    }
+}
+
+void TestStandingsPairing::pairsEveryoneOnceWhateverTheInputs_data()
+{
+    QTest::addColumn<double>("lowest");
+    QTest::addColumn<double>("highest");
+    QTest::addColumn<bool>("whole");
+    QTest::addColumn<double>("rounds");
+    QTest::newRow("whole scores, rounds lowered") << 0.0 << 30.0 << true << 1.0;
+    QTest::newRow("fractional scores") << 0.0 << 12.0 << false << 4.0;
+    QTest::newRow("negative and large scores") << -20.0 << 200.0 << true << 3.0;
+    QTest::newRow("zero rounds") << 0.0 << 9.0 << true << 0.0;
+    QTest::newRow("negative rounds") << 0.0 << 9.0 << false << -5.0;
+    QTest::newRow("fractional rounds") << 0.0 << 9.0 << true << 2.5;
+}
+
+void TestStandingsPairing::pairsEveryoneOnceWhateverTheInputs()
+{
+    QFETCH(double, lowest);
+    QFETCH(double, highest);
+    QFETCH(bool, whole);
+    QFETCH(double, rounds);
+    for (quint32 seed = 1; seed <= 300; ++seed) {
+        QRandomGenerator generator(seed);
+        const int count = generator.bounded(0, 60);
+        const int roundcounter = generator.bounded(-2, 12);
+        const QList<StandingsRow> rows = randomStandings(generator, count, lowest, highest, whole);
+        checkInvariants(rows, pairByStandings(rows, rounds, roundcounter));
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(QStringLiteral("seed %1, %2 entrants").arg(seed).arg(count)));
+    }
+}
+
+QTEST_APPLESS_MAIN(TestStandingsPairing)
+#include "tst_standingspairing.moc"

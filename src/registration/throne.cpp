@@ -6,6 +6,7 @@
 #include "data/statements.h"
 #include "playereditor/playerinfo.h"
 #include "registration/displayname.h"
+#include "round/numbertext.h"
 #include "round/tournament.h"
 #include "ui/apptitle.h"
 #include "ui/fonts.h"
@@ -22,6 +23,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScreen>
 
 namespace Zuvi {
 
@@ -211,7 +213,39 @@ void Throne::removeEntrant()
 
 void Throne::start()
 {
-    // Starting the tournament and each round: built with the round window.
+    // Only a whole number of rounds counts; anything else is refused before anything is
+    // written or opened.
+    const std::optional<qint16> rounds = Round::parseRounds(m_rounds->text());
+    if (!rounds || *rounds < 0) {
+        Ui::message(this, QStringLiteral("Please enter the number of rounds"));
+        return;
+    }
+    if (*rounds == m_roundcounter - 1) {
+        Ui::message(this, QStringLiteral("The tournament is over!"));
+        return;
+    }
+    StoreTournament();
+
+    // One round window at most: a second click brings the open one to the front.
+    if (!tournament()) {
+        m_tournament = new Tournament(this);
+        placeBeside(m_tournament);
+    }
+    m_tournament->show();
+    m_tournament->raise();
+    m_tournament->activateWindow();
+}
+
+void Throne::placeBeside(QWidget *window) const
+{
+    // To the right of this window where the screen has room; else where the system puts it.
+    const QScreen *screen = this->screen();
+    if (!screen || !isVisible())
+        return;
+    const QRect frame = frameGeometry();
+    const QRect wanted(QPoint(frame.right() + 1, frame.top()), window->frameGeometry().size());
+    if (screen->availableGeometry().contains(wanted))
+        window->move(wanted.topLeft());
 }
 
 void Throne::openPlayerEditor()
@@ -225,11 +259,31 @@ void Throne::openPlayerEditor()
 
 void Throne::StoreTournament()
 {
+    // The standings are written once, at the first start.
+    if (m_randomFirst != 0)
+        return;
+    // The old standings go and the entrants come in one transaction: a failure part-way
+    // leaves the previous table as it was.
+    Data::DbConnection connection(Data::tournyDatabase());
+    connection.begin();
+    ClearTournament(connection);
+    QSqlQuery insert = connection.prepare(Data::Sql::insertEntrant());
+    for (int i = 0; i < m_tournyPlayers->count(); ++i) {
+        const QString house =
+            i < m_playerHouses->count() ? m_playerHouses->item(i)->text() : QStringLiteral("");
+        connection.exec(insert, {m_tournyPlayers->item(i)->text(), house});
+    }
+    connection.commit();
+}
+
+void Throne::ClearTournament(Data::DbConnection &connection)
+{
+    connection.exec(Data::Sql::deleteStandings());
 }
 
 Tournament *Throne::tournament() const
 {
-    return m_tournament;
+    return m_tournament && !m_tournament->roundEnded() ? m_tournament.data() : nullptr;
 }
 
 PlayerInfo *Throne::playerEditor() const

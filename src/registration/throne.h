@@ -1,5 +1,7 @@
 #pragma once
 
+#include "round/roundclock.h"
+
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
@@ -13,6 +15,10 @@ class QListWidget;
 class QPushButton;
 
 namespace Zuvi {
+
+namespace Data {
+class DbConnection;
+}
 
 class PlayerInfo;
 class Tournament;
@@ -50,8 +56,14 @@ public:
     QLineEdit *Rounds() const { return m_rounds; }
     QPushButton *StartButton() const { return m_startButton; }
 
-    /// The round window of the round being played, or null.
+    /// The round window of the round being played, or null (also once its round has ended
+    /// and it is on its way out).
     Tournament *tournament() const;
+
+    /// The round clock's counters. They outlive a round window: the hours left when one
+    /// round ends carry into the next round window.
+    Round::RoundClock &roundClock() { return m_roundClock; }
+
     /// The open player editor, or null.
     PlayerInfo *playerEditor() const;
 
@@ -72,12 +84,15 @@ private:
     void removeEntrant();
     void start();
     void openPlayerEditor();
+    void placeBeside(QWidget *window) const;
 
     void StoreTournament();
+    void ClearTournament(Data::DbConnection &connection);
 
     qint16 m_roundcounter = 1;
     qint16 m_randomFirst = 0;
     RandomSource m_randomSource;
+    Round::RoundClock m_roundClock;
     QPixmap m_background;
 
     QLabel *m_playerLabel = nullptr;

@@ -1,15 +1,413 @@
 #include "round/tournament.h"
 
+#include "app/errorpath.h"
+#include "data/dbconnection.h"
+#include "data/dberror.h"
+#include "data/installfolder.h"
+#include "data/statements.h"
 #include "registration/throne.h"
+#include "round/firstdraw.h"
+#include "round/numbertext.h"
+#include "round/pairing.h"
+#include "round/roundclock.h"
+#include "round/scoring.h"
+#include "round/standingspairing.h"
+#include "ui/fonts.h"
+#include "ui/layout.h"
+#include "ui/listutil.h"
+#include "ui/messagebox.h"
 #include "ui/twips.h"
 
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include <limits>
+
 namespace Zuvi {
+
+using App::guarded;
+using Ui::place;
+
+namespace {
+
+QLabel *label(const QString &text, QWidget *parent, const char *name, int left, int top, int width,
+              int height)
+{
+    auto *result = place(new QLabel(text, parent), name, left, top, width, height);
+    Ui::styleLabel(result, false);
+    return result;
+}
+
+QStringList texts(const QListWidget *list)
+{
+    QStringList result;
+    result.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        result.append(list->item(i)->text());
+    return result;
+}
+
+} // namespace
 
 Tournament::Tournament(Throne *throne) : QWidget(nullptr), m_throne(throne)
 {
     setObjectName(QStringLiteral("Tournament"));
     setWindowTitle(QStringLiteral("Tournament Operations Menu"));
+    // Closing the window by its frame unloads it as the end of a round does; the counter
+    // and the start button stay as they were.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(Ui::defaultFont());
     resize(Ui::twips(9165), Ui::twips(5850));
+    buildControls();
+    connectHandlers();
+    load();
+}
+
+Tournament::~Tournament() = default;
+
+void Tournament::buildControls()
+{
+    m_matchList1 = place(new QListWidget(this), "MatchList1", 60, 60, 2235, 4350);
+    m_matchList2 = place(new QListWidget(this), "MatchList2", 2280, 60, 2295, 4350);
+    Ui::setUpListBox(m_matchList1);
+    Ui::setUpListBox(m_matchList2);
+
+    m_moveUp = place(new QPushButton(QStringLiteral("Up"), this), "MoveUp", 4620, 1680, 615, 495);
+    m_moveDown =
+        place(new QPushButton(QStringLiteral("Down"), this), "MoveDown", 4620, 2220, 615, 495);
+
+    buildGamePanel();
+    buildClock();
+
+    label(QStringLiteral("The table on the left is matched up against the table on the right.  "
+                         "You can move a player in the list on the right up or down to change "
+                         "their matchups by clicking on the name and then clicking on the Up or "
+                         "the Down button. "),
+          this, "Label1", 60, 4620, 4515, 855);
+    label(QStringLiteral("Once a game is finished, click on the name of the player on the left.  "
+                         "Game Information will appear above. Click the drop down box to select "
+                         "whether player 1 won or lost, and then input both players' final "
+                         "power.  Once a game is done, click Game Over.  Once all games are "
+                         "done, click End Round."),
+          this, "Label2", 5220, 4620, 3915, 1215);
+
+    // Labels never take the focus; the controls follow their tab indices.
+    Ui::setTabChain({m_matchList1, m_matchList2, m_moveUp, m_moveDown, m_player1Win, m_player2Power,
+                     m_gameDone, m_player1Power, m_startTimer, m_minutes, m_endTourny});
+    // The left list is first in the tab order: it takes the focus when the window becomes
+    // active, which shows the game panel.
+    m_matchList1->setFocus();
+}
+
+void Tournament::buildGamePanel()
+{
+    m_gameFrame = place(new QFrame(this), "GameFrame", 5280, 60, 3855, 3135);
+    m_gameFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    // Hidden until the left list first receives the focus.
+    m_gameFrame->hide();
+    QFrame *frame = m_gameFrame;
+
+    m_gameNumber = label(QString(), frame, "GameNumber", 1320, 240, 1215, 255);
+    m_gameNumber->setFont(Ui::sansFont(12, true));
+    m_gameNumber->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    m_player1 = label(QString(), frame, "Player1", 120, 600, 1575, 495);
+    m_player1->setFont(Ui::sansFont(8.25, true));
+    m_player2 = label(QString(), frame, "Player2", 2160, 600, 1575, 495);
+    m_player2->setFont(Ui::sansFont(8.25, true));
+    m_player2->setAlignment(Qt::AlignRight | Qt::AlignTop);
+
+    QLabel *versus = label(QStringLiteral("VS."), frame, "Label3", 1740, 600, 375, 255);
+    versus->setFont(Ui::sansFont(8.25, true));
+    versus->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    label(QStringLiteral("Results:"), frame, "Label6", 120, 900, 855, 255);
+    label(QStringLiteral("Results:"), frame, "Label7", 2160, 900, 855, 255);
+
+    m_player1Win = place(new QComboBox(frame), "Player1Win", 120, 1200, 1575, 315);
+    // The field is a line edit of our own so that a finished edit is seen before the combo
+    // box reacts to it (connections run in the order they were made): a text typed to
+    // match an entry must not count as choosing that entry.
+    auto *field = new QLineEdit;
+    connect(field, &QLineEdit::editingFinished, this, [this] { m_resultTyped = true; });
+    m_player1Win->setLineEdit(field);
+    connect(field, &QLineEdit::editingFinished, this, [this] { m_resultTyped = false; });
+    // No completion: it would turn a typed "full win" into a mixed-case text that matches
+    // no result, and texts are compared exactly.
+    m_player1Win->setCompleter(nullptr);
+    m_player1Win->setInsertPolicy(QComboBox::NoInsert);
+    m_player1Win->addItems(Round::resultTexts());
+    m_player1Win->setCurrentIndex(-1);
+    m_player1Win->setEditText(QString());
+
+    m_player2Win = label(QString(), frame, "Player2Win", 2160, 1200, 1575, 255);
+    Ui::styleLabel(m_player2Win, true);
+    m_player2Win->setBackgroundRole(QPalette::Base);
+
+    label(QStringLiteral("Power:"), frame, "Label4", 120, 1560, 1335, 195);
+    label(QStringLiteral("Power:"), frame, "Label5", 2160, 1560, 1335, 195);
+    m_player1Power = place(new QLineEdit(frame), "Player1Power", 120, 1800, 1575, 285);
+    m_player2Power = place(new QLineEdit(frame), "Player2Power", 2160, 1800, 1575, 285);
+
+    m_gameDone = place(new QPushButton(QStringLiteral("Game Over"), frame), "GameDone", 1140, 2160,
+                       1515, 255);
+    m_endTourny = place(new QPushButton(QStringLiteral("End Round"), frame), "EndTourny", 240, 2580,
+                        3375, 375);
+}
+
+void Tournament::buildClock()
+{
+    QLabel *remaining =
+        label(QStringLiteral("Time Remaining"), this, "TimeRemaining", 5280, 3300, 2115, 315);
+    remaining->setFont(Ui::sansFont(9.75, true));
+    remaining->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    m_fullTime = label(QStringLiteral("00:00:00"), this, "FullTime", 5280, 3720, 2115, 315);
+    m_fullTime->setFont(Ui::sansFont(12, true));
+    m_fullTime->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    QLabel *limit =
+        label(QStringLiteral(" Time Limit (Minutes)"), this, "TimeLimit", 7500, 3240, 1395, 435);
+    limit->setFont(Ui::sansFont(8.25, true));
+    limit->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    m_minutes = place(new QLineEdit(QStringLiteral("45"), this), "Minutes", 7500, 3720, 1395, 315);
+    m_minutes->setFont(Ui::sansFont(9.75, true));
+    m_minutes->setAlignment(Qt::AlignCenter);
+
+    m_startTimer = place(new QPushButton(QStringLiteral("Start Timer"), this), "StartTimer", 5220,
+                         4140, 3855, 375);
+    m_startTimer->setFont(Ui::sansFont(9.75, true));
+
+    // A precise timer on this window's thread: a coarse one would let the clock fall
+    // minutes behind the wall over a long round.
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setTimerType(Qt::PreciseTimer);
+    m_timer1->setInterval(1000);
+}
+
+void Tournament::connectHandlers()
+{
+    m_matchList1->installEventFilter(this);
+    connect(m_moveUp, &QPushButton::clicked, this, guarded([this] { moveUp(); }));
+    connect(m_moveDown, &QPushButton::clicked, this, guarded([this] { moveDown(); }));
+    connect(m_matchList1, &QListWidget::itemSelectionChanged, this,
+            guarded([this] { selectGame(); }));
+    connect(m_player1Win, &QComboBox::activated, this,
+            [this](int index) { App::runGuarded([this, index] { chooseResult(index); }); });
+    connect(m_gameDone, &QPushButton::clicked, this, guarded([this] { recordGame(); }));
+    connect(m_endTourny, &QPushButton::clicked, this, guarded([this] { endRound(); }));
+    connect(m_startTimer, &QPushButton::clicked, this, guarded([this] { startClock(); }));
+    connect(m_timer1, &QTimer::timeout, this, guarded([this] { tickClock(); }));
+}
+
+bool Tournament::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_matchList1 && event->type() == QEvent::FocusIn)
+        m_gameFrame->show();
+    return QWidget::eventFilter(watched, event);
+}
+
+void Tournament::load()
+{
+    m_throne->roundClock().resetSeconds();
+    if (m_throne->RandomFirst() == 0)
+        firstRoundDraw();
+    else
+        standingsPairing();
+}
+
+void Tournament::firstRoundDraw()
+{
+    QListWidget *entrantList = m_throne->TournyPlayers();
+    QStringList entrants = texts(entrantList);
+    // The flag is raised before anything is drawn.
+    m_throne->setRandomFirst(qint16(m_throne->RandomFirst() + 1));
+    const Round::Pairing pairing = Round::drawFirstRound(entrants, m_throne->randomSource());
+    // Every entrant has been drawn: the list is empty, its companion lists stay as they
+    // are until the round ends.
+    entrantList->clear();
+    fillPairing(pairing);
+}
+
+void Tournament::standingsPairing()
+{
+    QList<Round::StandingsRow> rows;
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        QSqlQuery standings = connection.exec(Data::Sql::selectStandings());
+        while (connection.next(standings))
+            rows.append({standings.value(0).toString(), standings.value(2).toDouble()});
+    }
+    // The start refuses a text that is not a number of rounds; should it have been changed
+    // since, the pairing still covers every score present.
+    const double rounds = Round::parseRounds(m_throne->Rounds()->text()).value_or(0);
+    fillPairing(Round::pairByStandings(rows, rounds, m_throne->roundcounter()));
+}
+
+void Tournament::fillPairing(const Round::Pairing &pairing)
+{
+    m_matchList1->addItems(pairing.left);
+    m_matchList2->addItems(pairing.right);
+}
+
+void Tournament::moveUp()
+{
+    const int row = Ui::selectedRow(m_matchList2);
+    if (row <= 0)
+        return;
+    swapOpponents(row, row - 1);
+}
+
+void Tournament::moveDown()
+{
+    const int row = Ui::selectedRow(m_matchList2);
+    if (row < 0 || row >= m_matchList2->count() - 1)
+        return;
+    swapOpponents(row, row + 1);
+}
+
+void Tournament::swapOpponents(int row, int otherRow)
+{
+    // The texts change places; the entries and the selection stay where they are.
+    QListWidgetItem *selected = m_matchList2->item(row);
+    QListWidgetItem *other = m_matchList2->item(otherRow);
+    const QString kept = selected->text();
+    selected->setText(other->text());
+    other->setText(kept);
+
+    // The panel's player 2 follows whoever now faces the selected game.
+    if (m_gameFrame->isHidden())
+        return;
+    const int game = Ui::selectedRow(m_matchList1);
+    m_player2->setText(game >= 0 && game < m_matchList2->count() ? m_matchList2->item(game)->text()
+                                                                 : QString());
+}
+
+void Tournament::selectGame()
+{
+    const int game = Ui::selectedRow(m_matchList1);
+    if (game < 0)
+        return;
+    m_gameNumber->setText(QStringLiteral("Game #%1").arg(game + 1));
+    m_player1->setText(m_matchList1->item(game)->text());
+    m_player2->setText(game < m_matchList2->count() ? m_matchList2->item(game)->text() : QString());
+}
+
+void Tournament::chooseResult(int index)
+{
+    if (m_resultTyped || index < 0)
+        return;
+    if (const auto result = Round::player2Result(m_player1Win->itemText(index)))
+        m_player2Win->setText(*result);
+}
+
+void Tournament::recordGame()
+{
+    const int game = Ui::selectedRow(m_matchList1);
+    if (game < 0) {
+        // Nothing selected: before the first selection, or right after a game was recorded.
+        // The panel may still show that game; it is never recorded twice.
+        Ui::message(this, QStringLiteral("Please select a game"));
+        return;
+    }
+    const QString name1 = m_player1->text();
+    const QString name2 = m_player2->text();
+    const bool againstBye = name2 == Round::bye();
+    const std::optional<double> power1 = Round::parsePower(m_player1Power->text());
+    // A bye has no power: whatever its box holds is not read.
+    const std::optional<double> power2 =
+        againstBye ? std::optional<double>(0) : Round::parsePower(m_player2Power->text());
+    if (!power1 || !power2) {
+        Ui::message(this, QStringLiteral("Please enter each player's power as a number"));
+        return;
+    }
+    const int points1 = Round::player1Points(m_player1Win->currentText());
+
+    {
+        // Both players' rows change together or not at all.
+        Data::DbConnection connection(Data::tournyDatabase());
+        connection.begin();
+        QSqlQuery update = connection.prepare(Data::Sql::recordGame());
+        connection.exec(update, {points1, *power1, name1});
+        if (!againstBye)
+            connection.exec(update, {3 - points1, *power2, name2});
+        connection.commit();
+    }
+
+    // The game leaves both lists; the panel keeps showing it, and nothing stays selected
+    // so that a second "Game Over" cannot record it again.
+    if (game < m_matchList2->count())
+        delete m_matchList2->takeItem(game);
+    // Removing the selected entry would select a neighbour on the way and fill the panel
+    // with it: the selection handler stays out of the removal.
+    const QSignalBlocker blocker(m_matchList1);
+    Ui::removeRowUnselected(m_matchList1, game);
+}
+
+void Tournament::endRound()
+{
+    QStringList names;
+    QStringList houses;
+    QStringList scores;
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        QSqlQuery standings = connection.exec(Data::Sql::selectStandings());
+        while (connection.next(standings)) {
+            names.append(standings.value(0).toString());
+            houses.append(standings.value(1).toString());
+            // The numbers as the database holds them: a power of 23 shows as "23", a
+            // fractional one keeps its fraction.
+            scores.append(standings.value(2).toString() + QLatin1Char('(') +
+                          standings.value(3).toString() + QLatin1Char(')'));
+        }
+    }
+    for (QListWidget *list :
+         {m_throne->TournyPlayers(), m_throne->PlayerHouses(), m_throne->PlayerScores()})
+        list->clear();
+    m_throne->TournyPlayers()->addItems(names);
+    m_throne->PlayerHouses()->addItems(houses);
+    m_throne->PlayerScores()->addItems(scores);
+
+    // The round counter is a 16-bit number: one round more than it can hold is a failure
+    // on the error path, never a wrap to a negative round.
+    if (m_throne->roundcounter() == std::numeric_limits<qint16>::max())
+        throw Data::DbError(6, QStringLiteral("Overflow"));
+    m_throne->setRoundcounter(qint16(m_throne->roundcounter() + 1));
+    m_throne->StartButton()->setText(
+        QStringLiteral("Start Round %1").arg(m_throne->roundcounter()));
+
+    // The window goes with its lists, its panel and its clock.
+    m_roundEnded = true;
+    m_timer1->stop();
+    hide();
+    deleteLater();
+}
+
+void Tournament::startClock()
+{
+    // A text that is no number of minutes leaves the clock as it was, running or not.
+    const std::optional<qint16> minutes = Round::parseMinutes(m_minutes->text());
+    if (!minutes)
+        return;
+    m_throne->roundClock().start(*minutes);
+    m_timer1->start();
+}
+
+void Tournament::tickClock()
+{
+    const Round::RoundClock::Tick tick = m_throne->roundClock().tick();
+    m_fullTime->setText(tick.caption);
+    if (tick.stopped)
+        m_timer1->stop();
 }
 
 } // namespace Zuvi

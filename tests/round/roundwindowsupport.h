@@ -1,0 +1,131 @@
+#pragma once
+
+// Driving the registration and round windows as an organiser does: registering entrants,
+// starting rounds, choosing results and recording games.
+
+#include "support/testsupport.h"
+
+#include "registration/throne.h"
+#include "round/tournament.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace Zuvi::Test {
+
+/// A stored player who enters the tournament with a house.
+struct Entrant
+{
+    QString first;
+    QString last;
+    QString house;
+
+    QString name() const { return last + QStringLiteral(", ") + first; }
+};
+
+/// Stores the players and builds the registration window over them.
+inline void storePlayers(const TempInstall &install, const QList<Entrant> &entrants)
+{
+    QList<std::pair<QString, QString>> players;
+    for (const Entrant &entrant : entrants)
+        players.append({entrant.first, entrant.last});
+    install.addPlayers(players);
+}
+
+/// Replaces the text of a box as a user does: select all, then type (or delete).
+inline void setText(QLineEdit *field, const QString &text)
+{
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    if (!text.isEmpty())
+        QTest::keyClicks(field, text);
+}
+
+template <typename W> W *control(const QWidget &window, const char *name)
+{
+    W *widget = window.findChild<W *>(QString::fromLatin1(name));
+    if (!widget)
+        qFatal("no control %s", name);
+    return widget;
+}
+
+inline void click(const QWidget &window, const char *name)
+{
+    QTest::mouseClick(control<QPushButton>(window, name), Qt::LeftButton);
+}
+
+/// Registers the stored players at rows 0 to entrants.size() - 1, each with its house.
+inline void registerEntrants(Throne &throne, const QList<Entrant> &entrants)
+{
+    for (int i = 0; i < entrants.size(); ++i) {
+        clickRow(throne.StoredPlayers(), i);
+        setText(throne.House()->lineEdit(), entrants.at(i).house);
+        click(throne, "AddTourny");
+    }
+}
+
+/// Draws the first entrant left each time: the pairing follows the registration order.
+inline double firstEntrant()
+{
+    return 0.0;
+}
+
+/// Types the number of rounds and clicks the start button; returns the open round window.
+inline Tournament *start(Throne &throne, const QString &rounds)
+{
+    setText(throne.Rounds(), rounds);
+    click(throne, "StartButton");
+    return throne.tournament();
+}
+
+/// The round windows that exist and have not ended their round.
+inline int openRoundWindows()
+{
+    int count = 0;
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (auto *round = qobject_cast<Tournament *>(window); round && !round->roundEnded())
+            ++count;
+    }
+    return count;
+}
+
+/// Chooses an entry of a combo box's list with the mouse, as a user does.
+inline void chooseEntry(QComboBox *combo, const QString &text)
+{
+    const int index = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        qFatal("no entry %s", qPrintable(text));
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    const QRect rect = view->visualRect(view->model()->index(index, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+/// One game as the organiser records it: select game row, choose player 1's result (an
+/// empty result leaves the field as it is), type both powers, click "Game Over".
+inline void recordGame(Tournament &round, int row, const QString &result, const QString &power1,
+                       const QString &power2)
+{
+    clickRow(round.MatchList1(), row);
+    if (!result.isEmpty())
+        chooseEntry(control<QComboBox>(round, "Player1Win"), result);
+    setText(control<QLineEdit>(round, "Player1Power"), power1);
+    setText(control<QLineEdit>(round, "Player2Power"), power2);
+    click(round, "GameDone");
+}
+
+/// The standings table as (name, score, power) rows in the order of the names.
+inline QList<QVariantList> standingsByName(const TempInstall &install)
+{
+    return install.rows(QStringLiteral("Tourny"),
+                        QStringLiteral("SELECT Name, Score, Power FROM TournyInfo ORDER BY Name"));
+}
+
+} // namespace Zuvi::Test

@@ -7,6 +7,7 @@
 #include "data/installfolder.h"
 #include "data/schema.h"
 #include "registration/throne.h"
+#include "round/tournament.h"
 #include "ui/messagebox.h"
 
 #include <QApplication>
@@ -66,6 +67,30 @@ bool renderThrone(Throne &throne, const QDir &out)
     return save(&throne, out);
 }
 
+/// The round window of the first round, drawn from the registered entrants, with the game
+/// panel showing a game whose result is chosen, and the clock started.
+bool renderTournament(Throne &throne, const QDir &out)
+{
+    throne.setRandomSource([] { return 0.0; });
+    throne.findChild<QWidget *>(QStringLiteral("Rounds"))->setProperty("text", QStringLiteral("3"));
+    throne.StartButton()->click();
+    Tournament *round = throne.tournament();
+    if (!round)
+        return false;
+    round->activateWindow();
+    round->MatchList1()->setFocus();
+    round->GameFrame()->show();
+    round->MatchList1()->setCurrentRow(1);
+    auto *result = round->findChild<QComboBox *>(QStringLiteral("Player1Win"));
+    result->setCurrentIndex(2);
+    Q_EMIT result->activated(2);
+    round->findChild<QWidget *>(QStringLiteral("Player1Power"))->setProperty("text", "14");
+    round->findChild<QWidget *>(QStringLiteral("Player2Power"))->setProperty("text", "9.5");
+    round->findChild<QPushButton *>(QStringLiteral("StartTimer"))->click();
+    QMetaObject::invokeMethod(round->findChild<QObject *>(QStringLiteral("Timer1")), "timeout");
+    return save(round, out);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -91,6 +116,7 @@ int main(int argc, char *argv[])
         fillSamplePlayers();
         Throne throne;
         ok = renderThrone(throne, out) && ok;
+        ok = renderTournament(throne, out) && ok;
     });
     return ok && !App::isEnding() ? 0 : 1;
 }

@@ -375,7 +375,8 @@ void TestTournamentGames::roundEndShowsStandingsInOrder()
     QCOMPARE(fixture.throne->roundcounter(), qint16(2));
     QCOMPARE(fixture.throne->StartButton()->text(), QStringLiteral("Start Round 2"));
     QVERIFY(!fixture.throne->tournament());
-    QVERIFY(!round->isVisible());
+    QVERIFY(window);
+    QVERIFY(!window->isVisible());
     QTRY_VERIFY(!window);
 }
 

@@ -128,6 +128,7 @@ private Q_SLOTS:
     void startTimerTakesTheMinutes();
     void invalidMinutesLeaveRunningClockAsItWas();
     void clockHoursCarryIntoNextRoundWindow();
+    void closingTheWindowKeepsRoundCounterAndCaption();
 };
 
 void TestTournamentWindow::windowHasItsCaptionAndSize()
@@ -552,6 +553,33 @@ void TestTournamentWindow::clockHoursCarryIntoNextRoundWindow()
     click(*next, "StartTimer");
     tick(*next);
     QCOMPARE(fullTime(*next), QStringLiteral("01:45:00"));
+    QCOMPARE(fixture.log.texts(), QStringList());
+}
+
+void TestTournamentWindow::closingTheWindowKeepsRoundCounterAndCaption()
+{
+    Fixture fixture(4);
+    QPointer<Tournament> round = fixture.startRound();
+    QVERIFY(round);
+    recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("5"), QStringLiteral("2"));
+    const QList<QVariantList> standings = standingsByName(fixture.install);
+
+    // Closed by its frame rather than by "End Round": the window goes, the round does not
+    // end.
+    round->close();
+    QTRY_VERIFY(!round);
+    QVERIFY(!fixture.throne->tournament());
+    QCOMPARE(fixture.throne->roundcounter(), qint16(1));
+    QCOMPARE(fixture.throne->StartButton()->text(), QStringLiteral("Start Tournament"));
+
+    // The next start writes nothing and opens a window that pairs every entrant again.
+    Tournament *again = fixture.startRound();
+    QVERIFY(again);
+    QCOMPARE(standingsByName(fixture.install), standings);
+    QCOMPARE(again->MatchList1()->count(), 2);
+    QStringList everyone = listTexts(again->MatchList1()) + listTexts(again->MatchList2());
+    everyone.sort();
+    QCOMPARE(everyone, (QStringList{"Player, 1", "Player, 2", "Player, 3", "Player, 4"}));
     QCOMPARE(fixture.log.texts(), QStringList());
 }
 

@@ -103,6 +103,7 @@ class TestTournamentGames : public QObject
 private Q_SLOTS:
     void resultDecidesPointsAndPlayer2Result_data();
     void resultDecidesPointsAndPlayer2Result();
+    void resultChosenByKeyboard();
     void powerMustBeANumber_data();
     void powerMustBeANumber();
     void byeGameUpdatesOneRowOnly();
@@ -168,6 +169,24 @@ void TestTournamentGames::resultDecidesPointsAndPlayer2Result()
     QCOMPARE(fixture.row(kB), Row(points2, 0));
     QCOMPARE(round->MatchList1()->count(), 0);
     QCOMPARE(round->MatchList2()->count(), 0);
+}
+
+void TestTournamentGames::resultChosenByKeyboard()
+{
+    Fixture fixture({kA, kB});
+    Tournament *round = fixture.startRound();
+    QVERIFY(round);
+    clickRow(round->MatchList1(), 0);
+    auto *result = control<QComboBox>(*round, "Player1Win");
+    result->setFocus();
+    QTest::keyClick(result->lineEdit(), Qt::Key_Down);
+    QCOMPARE(caption(*round, "Player2Win"), QStringLiteral("Full Loss"));
+    QTest::keyClick(result->lineEdit(), Qt::Key_Down);
+    QCOMPARE(result->currentText(), QStringLiteral("Full Loss"));
+    QCOMPARE(caption(*round, "Player2Win"), QStringLiteral("Full Win"));
+    click(*round, "GameDone");
+    QCOMPARE(fixture.row(kA), Row(0, 0));
+    QCOMPARE(fixture.row(kB), Row(3, 0));
 }
 
 void TestTournamentGames::powerMustBeANumber_data()

@@ -1,9 +1,17 @@
-// Makes the pictures of the windows: the marble background of the registration window.
-// Run: zuvi-assets OUTDIR   (writes OUTDIR/marble.png; the committed copy lives in assets/)
+// Makes the pictures of the windows: the marble background of the registration window
+// and the registration card of the player editor.
+// Run: zuvi-assets OUTDIR   (writes OUTDIR/marble.png and OUTDIR/card.png; the committed
+// copies live in assets/)
 
-#include <QCoreApplication>
+#include "../../src/ui/twips.h"
+
 #include <QDir>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
+#include <QPainterPath>
 #include <QRandomGenerator>
 #include <QTextStream>
 
@@ -68,7 +76,7 @@ QImage marble()
         for (int x = 0; x < width; ++x) {
             const double turbulence = noise.turbulence(x / 90.0, y / 90.0, 6);
             const double veins = std::abs(std::sin((x * 0.012 + y * 0.021) + turbulence * 7.5));
-            const double vein = std::pow(veins, 0.35);       // dark thin veins near 0
+            const double vein = std::pow(veins, 0.35); // dark thin veins near 0
             const double cloud = noise.turbulence(x / 40.0 + 17, y / 40.0 + 5, 4);
             const double light = 0.80 + 0.14 * vein + 0.06 * cloud;
             // Pale grey-green: green a little above red and blue.
@@ -81,11 +89,211 @@ QImage marble()
     return image;
 }
 
+// The registration card under the player editor's boxes: a light grey card with a thin
+// dark frame, a faded illustration, a logo in the lower right quarter, and the printed
+// captions, each followed by a rule on which its box lies. The positions come from the
+// boxes' geometry in twips, so that every box covers the space above its rule.
+struct CardLine
+{
+    const char *caption;
+    int captionLeft;               // pixels from the card's left edge
+    int boxLeft, boxTop, boxWidth; // the box on the rule, in twips
+    int ruleEnd;                   // pixels; 0: the rule ends with the box
+};
+
+constexpr int kCardWidth = 526, kCardHeight = 346;
+constexpr int kLeftCaption = 10, kRightCaption = 280;
+// Rules that run almost to the card's right edge end here.
+constexpr int kLongRuleEnd = kCardWidth - 12;
+// The box text's baseline lies this far below the top of its 13-pixel box.
+constexpr int kBaseline = 11;
+
+const CardLine kCardLines[] = {
+    {"First Name:", kLeftCaption, 1320, 120, 2655, 0},
+    {"Last Name:", kRightCaption, 5400, 120, 2295, 0},
+    {"Email:", kLeftCaption, 840, 600, 3015, 0},
+    {"Phone:", kRightCaption, 4920, 600, 2775, 0},
+    {"Address:", kLeftCaption, 1020, 1020, 4575, kLongRuleEnd},
+    {"City:", kLeftCaption, 600, 1500, 3255, 0},
+    {"State:", kRightCaption, 4800, 1500, 2835, 0},
+    {"Zip:", kLeftCaption, 540, 1920, 3255, 0},
+    {"Country:", kRightCaption, 5100, 1920, 2535, 0},
+    {"Webpage:", kLeftCaption, 1200, 2400, 3315, kLongRuleEnd},
+    {"Username Choice 1:", kLeftCaption, 2220, 2820, 1575, 0},
+    {"Password:", kRightCaption, 5280, 2820, 2295, 0},
+    {"Username Choice 2:", kLeftCaption, 2220, 3300, 1635, 0},
+    {"Username Choice 3:", kLeftCaption, 2220, 3720, 1635, 0},
+};
+
+const QColor kCardGround(230, 230, 230);
+const QColor kInk(0, 0, 0);
+const QColor kRuleInk(70, 70, 70);
+
+// The captions' face: plain sans-serif at 12 pixels, widened as far as every caption
+// still ends before its box, so that each box starts just after its caption's colon.
+QFont captionFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    const QFontMetricsF metrics(font);
+    int stretch = 130;
+    for (const CardLine &line : kCardLines) {
+        const qreal room = Zuvi::Ui::twips(line.boxLeft) - 3 - line.captionLeft;
+        const qreal natural = metrics.horizontalAdvance(QString::fromLatin1(line.caption));
+        stretch = qMin(stretch, int(100 * room / natural));
+    }
+    font.setStretch(qMax(100, stretch));
+    return font;
+}
+
+// A faded grey illustration behind the text: overlapping rings and a fan of rays, like a
+// watermark, light enough that the boxes and the captions stay easy to read.
+void drawIllustration(QPainter &painter)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    const QPointF centre(250, 190);
+    for (int i = 0; i < 9; ++i) {
+        painter.setPen(QPen(QColor(217, 217, 217), 2 + (i % 3)));
+        const qreal radius = 36 + i * 19;
+        painter.drawEllipse(centre + QPointF(i * 4, -i * 2), radius, radius * 0.78);
+    }
+    painter.setPen(QPen(QColor(222, 222, 222), 1.5));
+    for (int i = 0; i < 24; ++i) {
+        const qreal angle = i * 15 * M_PI / 180;
+        painter.drawLine(centre, centre + QPointF(std::cos(angle), std::sin(angle)) * 260);
+    }
+    painter.restore();
+}
+
+// The logo: a ring around a folded "Z" made of two bars and a diagonal, with three dots
+// above it and the name below.
+void drawLogo(QPainter &painter)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPointF centre(452, 272);
+    const QColor logoInk(96, 96, 96);
+    painter.setPen(QPen(logoInk, 3));
+    painter.setBrush(QColor(218, 218, 218));
+    painter.drawEllipse(centre, 38, 38);
+    painter.setPen(QPen(logoInk, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(centre, 32, 32);
+
+    QPainterPath zed;
+    zed.moveTo(centre + QPointF(-17, -16));
+    zed.lineTo(centre + QPointF(17, -16));
+    zed.lineTo(centre + QPointF(17, -10));
+    zed.lineTo(centre + QPointF(-7, 11));
+    zed.lineTo(centre + QPointF(17, 11));
+    zed.lineTo(centre + QPointF(17, 17));
+    zed.lineTo(centre + QPointF(-17, 17));
+    zed.lineTo(centre + QPointF(-17, 11));
+    zed.lineTo(centre + QPointF(7, -10));
+    zed.lineTo(centre + QPointF(-17, -10));
+    zed.closeSubpath();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(logoInk);
+    painter.drawPath(zed);
+    for (int i = -1; i <= 1; ++i)
+        painter.drawEllipse(centre + QPointF(i * 9, -25), 2.2, 2.2);
+
+    QFont name;
+    name.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    name.setPixelSize(13);
+    name.setBold(true);
+    name.setLetterSpacing(QFont::AbsoluteSpacing, 4);
+    painter.setFont(name);
+    painter.setPen(logoInk);
+    painter.drawText(QRectF(centre.x() - 50, centre.y() + 42, 104, 18), Qt::AlignCenter,
+                     QStringLiteral("ZUVI"));
+    painter.restore();
+}
+
+QImage card()
+{
+    using Zuvi::Ui::twips;
+    QImage image(kCardWidth, kCardHeight, QImage::Format_RGB888);
+    image.fill(kCardGround);
+    QPainter painter(&image);
+    drawIllustration(painter);
+    drawLogo(painter);
+
+    // The thin dark frame.
+    painter.setPen(QPen(QColor(60, 60, 60), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(0, 0, kCardWidth - 1, kCardHeight - 1);
+    painter.drawRect(2, 2, kCardWidth - 5, kCardHeight - 5);
+
+    const QFont font = captionFont();
+    const QFontMetricsF metrics(font);
+    painter.setFont(font);
+    const auto rule = [&painter](qreal from, qreal to, int y) {
+        painter.setPen(QPen(kRuleInk, 1));
+        painter.drawLine(QPointF(from, y + 0.5), QPointF(to, y + 0.5));
+    };
+    const auto caption = [&painter, &metrics](const QString &text, int left, int top) {
+        painter.setPen(kInk);
+        painter.drawText(QPointF(left, top + kBaseline), text);
+        return left + metrics.horizontalAdvance(text);
+    };
+
+    for (const CardLine &line : kCardLines) {
+        const int top = twips(line.boxTop);
+        const qreal end = caption(QString::fromLatin1(line.caption), line.captionLeft, top);
+        const int boxRight = twips(line.boxLeft) + twips(line.boxWidth);
+        // The rule lies just under the box (13 pixels high) and begins after the colon.
+        rule(end + 1, line.ruleEnd ? line.ruleEnd : boxRight, top + twips(195));
+    }
+
+    // Birthday: three rules separated by "/", all under the one box.
+    {
+        const int top = twips(4200);
+        const qreal end = caption(QStringLiteral("Birthday:"), kLeftCaption, top);
+        const int left = twips(1020), width = twips(2535), y = top + twips(195);
+        const qreal part = (width - 2 * 10) / 3.0;
+        qreal from = left;
+        for (int i = 0; i < 3; ++i) {
+            rule(i == 0 ? end + 1 : from, from + part, y);
+            from += part;
+            if (i < 2) {
+                caption(QStringLiteral("/"), int(from + 3), top);
+                from += 10;
+            }
+        }
+    }
+
+    // The question about emails: two lines of text, then a blank rule for the tick under
+    // Check1 before "Yes" and another for "No", which Label1 blanks out.
+    caption(QStringLiteral("Is it ok if we send you emails"), kLeftCaption, twips(4620));
+    {
+        const int top = twips(4860);
+        caption(QStringLiteral("about upcoming events?"), kLeftCaption, top);
+        const int y = top + twips(195);
+        const int yes = twips(2700), no = twips(3360) + 2;
+        rule(yes, yes + twips(195), y);
+        caption(QStringLiteral("Yes"), yes + twips(195) + 2, top);
+        rule(no, no + 11, y);
+        caption(QStringLiteral("No"), no + 13, top);
+    }
+    painter.end();
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Text is drawn without a screen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QTextStream err(stderr);
     if (argc != 2) {
         err << "usage: zuvi-assets OUTDIR\n";
@@ -98,6 +306,10 @@ int main(int argc, char *argv[])
     }
     if (!marble().save(out.filePath(QStringLiteral("marble.png")))) {
         err << "cannot write marble.png\n";
+        return 1;
+    }
+    if (!card().save(out.filePath(QStringLiteral("card.png")))) {
+        err << "cannot write card.png\n";
         return 1;
     }
     return 0;

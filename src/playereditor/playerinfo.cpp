@@ -1,16 +1,269 @@
 #include "playereditor/playerinfo.h"
 
+#include "app/errorpath.h"
+#include "data/dberror.h"
+#include "data/installfolder.h"
+#include "playereditor/datacontrol.h"
 #include "registration/throne.h"
+#include "ui/fonts.h"
+#include "ui/layout.h"
+#include "ui/messagebox.h"
 #include "ui/twips.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QPushButton>
+
+#include <limits>
+
 namespace Zuvi {
+
+using App::guarded;
+using Ui::place;
+
+namespace {
+
+// The colour of the card's ground, of the boxes printed on it and of the label that
+// blanks out the "_No" of the card.
+const QColor kCardGround(230, 230, 230);
+
+// The card's controls keep the look the card was drawn for: the password box masks with
+// "*", and the check box is exactly the size of its 13-pixel control.
+class CardStyle final : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                    const QWidget *widget) const override
+    {
+        if (metric == PM_IndicatorWidth || metric == PM_IndicatorHeight)
+            return Ui::twips(195);
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+QString instructions()
+{
+    const auto blanks = [](int count) { return QString(count, QLatin1Char(' ')); };
+    return QStringLiteral("Click the Add button to create a new entry in the database.") +
+           blanks(26) +
+           QStringLiteral("Click the Update button to update the database with any new "
+                          "information you've entered.") +
+           blanks(23) + QStringLiteral("Click the Delete button to delete an entire entry.") +
+           blanks(26) +
+           QStringLiteral(
+               "Click the Refresh button to refresh the database information and screen.") +
+           blanks(36) +
+           QStringLiteral("Click the Close button to close this database editing window.") +
+           blanks(28) + QStringLiteral("Move between records using arrow buttons.");
+}
+
+} // namespace
 
 PlayerInfo::PlayerInfo(Throne *throne) : QWidget(nullptr), m_throne(throne)
 {
     setObjectName(QStringLiteral("PlayerInfo"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // A sizable tool window: a small caption bar with the close box only, and no button
+    // on the task bar.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Input Player Information"));
+    setFont(Ui::defaultFont());
     resize(Ui::twips(9180), Ui::twips(5880));
+    m_card.load(QStringLiteral(":/card.png"));
+    buildControls();
+    m_adodc1->open(Data::playersDatabase(), QStringLiteral("PlayerInfo"));
+}
+
+PlayerInfo::~PlayerInfo() = default;
+
+QLineEdit *PlayerInfo::cardBox(const char *name, int left, int top, int width)
+{
+    auto *box = place(new QLineEdit(this), name, left, top, width, 195);
+    box->setFont(Ui::sansFont(8.25, true));
+    // No frame and no margins: a whole line of bold text fits the 13-pixel box, which
+    // blends into the card.
+    box->setFrame(false);
+    box->setTextMargins(0, 0, 0, 0);
+    box->setMaxLength(std::numeric_limits<int>::max());
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, kCardGround);
+    box->setPalette(palette);
+    return box;
+}
+
+void PlayerInfo::buildControls()
+{
+    struct Bound
+    {
+        const char *name;
+        const char *column;
+        int left, top, width;
+    };
+    const Bound first[] = {
+        {"FirstName", "First Name", 1320, 120, 2655},
+        {"LastName", "Last Name", 5400, 120, 2295},
+        {"Email", "Email", 840, 600, 3015},
+        {"PhoneNumber", "Phone", 4920, 600, 2775},
+        {"StreetAddress", "Address", 1020, 1020, 4575},
+        {"City", "City", 600, 1500, 3255},
+        {"State", "State", 4800, 1500, 2835},
+        {"Zip", "Zip", 540, 1920, 3255},
+    };
+    const Bound rest[] = {
+        {"Webpage", "Webpage", 1200, 2400, 3315},     {"Username1", "Username1", 2220, 2820, 1575},
+        {"Username2", "Username2", 2220, 3300, 1635}, {"Username3", "Username3", 2220, 3720, 1635},
+        {"Birthday", "Birthday", 1020, 4200, 2535},   {"Password", "Password", 5280, 2820, 2295},
+    };
+
+    m_adodc1 = place(new DataControl(this), "Adodc1", 0, 5220, 7875, 375);
+
+    QList<QWidget *> tabOrder;
+    const auto addBound = [&](const Bound &bound) {
+        QLineEdit *box = cardBox(bound.name, bound.left, bound.top, bound.width);
+        m_adodc1->bind(box, QString::fromLatin1(bound.column));
+        tabOrder.append(box);
+        return box;
+    };
+    for (const Bound &bound : first)
+        addBound(bound);
+    // Country is bound to no column: what is typed there stays when the record changes.
+    m_country = cardBox("Country", 5100, 1920, 2535);
+    tabOrder.append(m_country);
+    QLineEdit *password = nullptr;
+    for (const Bound &bound : rest)
+        password = addBound(bound);
+    password->setEchoMode(QLineEdit::Password);
+    password->setStyle(new CardStyle);
+    password->style()->setParent(password);
+
+    const struct
+    {
+        const char *name;
+        const char *caption;
+        int left, width;
+        void (PlayerInfo::*command)();
+    } commands[] = {
+        {"cmdAdd", "&Add", 0, 1635, &PlayerInfo::cmdAdd},
+        {"cmdUpdate", "&Update", 1680, 1515, &PlayerInfo::cmdUpdate},
+        {"cmdDelete", "&Delete", 3240, 1515, &PlayerInfo::cmdDelete},
+        {"cmdRefresh", "&Refresh", 4800, 1515, &PlayerInfo::cmdRefresh},
+        {"cmdClose", "&Close", 6360, 1515, nullptr},
+    };
+    for (const auto &command : commands) {
+        auto *button = place(new QPushButton(QString::fromLatin1(command.caption), this),
+                             command.name, command.left, 5580, command.width, 300);
+        tabOrder.append(button);
+        if (command.command)
+            connect(button, &QPushButton::clicked, this,
+                    guarded([this, step = command.command] { (this->*step)(); }));
+        else
+            connect(button, &QPushButton::clicked, this, guarded([this] { close(); }));
+    }
+
+    // Only the box of the check box shows; its caption lies outside its 195 twips.
+    m_check1 = place(new QCheckBox(QStringLiteral("Check1"), this), "Check1", 2700, 4860, 195, 195);
+    m_check1->setStyle(new CardStyle);
+    m_check1->style()->setParent(m_check1);
+    m_adodc1->bind(m_check1, QStringLiteral("Allow Email"));
+    tabOrder.append(m_check1);
+
+    auto *label1 = place(new QLabel(this), "Label1", 3360, 4800, 495, 315);
+    Ui::styleLabel(label1, false);
+    QPalette palette = label1->palette();
+    palette.setColor(QPalette::Window, kCardGround);
+    label1->setPalette(palette);
+
+    auto *label2 = place(new QLabel(instructions(), this), "Label2", 7920, 0, 1215, 5895);
+    Ui::styleLabel(label2, false);
+
+    Ui::setTabChain(tabOrder);
+    tabOrder.first()->setFocus();
+
+    connect(m_adodc1, &DataControl::moveComplete, this, guarded([this] { showPosition(); }));
+}
+
+void PlayerInfo::showPosition()
+{
+    m_adodc1->setCaption(QStringLiteral("Record: ") +
+                         QString::number(m_adodc1->absolutePosition()));
+}
+
+void PlayerInfo::paintEvent(QPaintEvent *)
+{
+    // The card at its own size from the top left; the rest stays the window colour.
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_card);
+}
+
+void PlayerInfo::runCommand(const std::function<void()> &steps)
+{
+    try {
+        steps();
+    } catch (const Data::DbError &error) {
+        Ui::message(this, error.description());
+    }
+}
+
+void PlayerInfo::cmdAdd()
+{
+    runCommand([this] { m_adodc1->addNew(); });
+}
+
+void PlayerInfo::cmdUpdate()
+{
+    runCommand([this] { m_adodc1->updateBatch(); });
+}
+
+void PlayerInfo::cmdDelete()
+{
+    runCommand([this] {
+        m_adodc1->deleteCurrent();
+        m_adodc1->moveNext();
+        if (m_adodc1->isEof())
+            m_adodc1->moveLast();
+    });
+}
+
+void PlayerInfo::cmdRefresh()
+{
+    runCommand([this] { m_adodc1->refresh(); });
+}
+
+void PlayerInfo::closeEvent(QCloseEvent *event)
+{
+    bool written = false;
+    App::runGuarded([&] {
+        try {
+            if (m_adodc1->isOpen())
+                m_adodc1->updateBatch();
+            written = true;
+        } catch (const Data::DbError &error) {
+            Ui::message(this, error.description());
+        }
+    });
+    if (!written && !App::isEnding()) {
+        event->ignore();
+        return;
+    }
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    if (m_throne)
+        App::runGuarded([this] { m_throne->FillNames(); });
+    event->accept();
 }
 
 } // namespace Zuvi

@@ -1,0 +1,565 @@
+#include "playereditor/datacontrol.h"
+
+#include "app/errorpath.h"
+#include "data/dbconnection.h"
+#include "data/dberror.h"
+#include "ui/messagebox.h"
+
+#include <QAbstractButton>
+#include <QDataWidgetMapper>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QItemDelegate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlIndex>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlTableModel>
+#include <QToolButton>
+
+#include <functional>
+
+namespace Zuvi {
+
+/// The rows of one table. Every write of a row runs in a transaction of its own and must
+/// touch exactly one row of the table: a record that was deleted or changed elsewhere
+/// since it was read (so that its key or its old values find nothing) is refused with a
+/// description rather than reported as written, and a record that matches several rows
+/// (a table without a key holding identical rows) changes none of them.
+class RecordTableModel final : public QSqlTableModel
+{
+public:
+    explicit RecordTableModel(const QSqlDatabase &db) : QSqlTableModel(nullptr, db)
+    {
+        setEditStrategy(OnManualSubmit);
+    }
+
+    /// The row of the record written by the last insert once the table has been read
+    /// again: found by its key where the key is the row identity, else the last row.
+    int rowOfLastInsert() const
+    {
+        const QSqlIndex key = primaryKey();
+        if (key.count() == 1 && m_lastInsertRowid != 0) {
+            const int column = fieldIndex(key.fieldName(0));
+            for (int row = rowCount() - 1; column >= 0 && row >= 0; --row) {
+                bool ok = false;
+                if (index(row, column).data().toLongLong(&ok) == m_lastInsertRowid && ok)
+                    return row;
+            }
+        }
+        return rowCount() - 1;
+    }
+
+protected:
+    bool insertRowIntoTable(const QSqlRecord &values) override
+    {
+        bool anyValue = false;
+        for (int i = 0; i < values.count(); ++i)
+            anyValue = anyValue || values.isGenerated(i);
+        return writeOneRow(
+            [&] {
+                // A new record left as it came (nothing typed) is written with the
+                // table's defaults; Qt refuses an insert without values.
+                if (anyValue)
+                    return QSqlTableModel::insertRowIntoTable(values);
+                QSqlQuery insert(database());
+                const QString table =
+                    database().driver()->escapeIdentifier(tableName(), QSqlDriver::TableName);
+                if (!insert.exec(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table))) {
+                    setLastError(insert.lastError());
+                    return false;
+                }
+                return true;
+            },
+            QStringLiteral("The new record was not written."), true);
+    }
+
+    bool updateRowInTable(int row, const QSqlRecord &values) override
+    {
+        return writeOneRow([&] { return QSqlTableModel::updateRowInTable(row, values); },
+                           QStringLiteral("The record was not written"), false);
+    }
+
+    bool deleteRowFromTable(int row) override
+    {
+        return writeOneRow([&] { return QSqlTableModel::deleteRowFromTable(row); },
+                           QStringLiteral("The record was not deleted"), false);
+    }
+
+private:
+    bool fail(const QSqlError &error)
+    {
+        QSqlQuery rollback(database());
+        rollback.exec(QStringLiteral("ROLLBACK"));
+        setLastError(error);
+        return false;
+    }
+
+    static QSqlError ownError(const QString &description)
+    {
+        return QSqlError(QString(), description, QSqlError::StatementError);
+    }
+
+    bool writeOneRow(const std::function<bool()> &statement, const QString &what, bool insert)
+    {
+        {
+            QSqlQuery begin(database());
+            if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+                setLastError(begin.lastError());
+                return false;
+            }
+        }
+        if (!statement())
+            return fail(lastError());
+        qint64 changed = 0;
+        {
+            QSqlQuery count(database());
+            if (!count.exec(QStringLiteral("SELECT changes(), last_insert_rowid()")) ||
+                !count.next())
+                return fail(count.lastError());
+            changed = count.value(0).toLongLong();
+            if (insert)
+                m_lastInsertRowid = count.value(1).toLongLong();
+        }
+        if (changed == 0)
+            return fail(ownError(
+                what + QStringLiteral(": it was changed or deleted elsewhere since it was read.")));
+        if (changed > 1)
+            return fail(ownError(what + QStringLiteral(": it matches several rows of the table.")));
+        QSqlQuery commit(database());
+        if (!commit.exec(QStringLiteral("COMMIT")))
+            return fail(commit.lastError());
+        return true;
+    }
+
+    qint64 m_lastInsertRowid = 0;
+};
+
+namespace {
+
+/// Carries values between the model and the bound boxes. A box writes its value back
+/// only when the user changed it, so that browsing never rewrites a record (a NULL
+/// column stays NULL, a number stays a number). Check boxes carry a yes/no column as
+/// their checked state.
+class BoxDelegate final : public QItemDelegate
+{
+public:
+    using QItemDelegate::QItemDelegate;
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        const QVariant value = index.data(Qt::EditRole);
+        if (auto *edit = qobject_cast<QLineEdit *>(editor)) {
+            const QString text = value.toString();
+            if (edit->text() != text)
+                edit->setText(text);
+            edit->setModified(false);
+        } else if (auto *button = qobject_cast<QAbstractButton *>(editor)) {
+            button->setChecked(value.toBool());
+        } else {
+            QItemDelegate::setEditorData(editor, index);
+        }
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        const QVariant value = model->data(index, Qt::EditRole);
+        if (auto *edit = qobject_cast<QLineEdit *>(editor)) {
+            if (edit->isModified() && edit->text() != value.toString())
+                model->setData(index, edit->text());
+        } else if (auto *button = qobject_cast<QAbstractButton *>(editor)) {
+            if (button->isChecked() != value.toBool())
+                model->setData(index, button->isChecked() ? 1 : 0);
+        } else {
+            QItemDelegate::setModelData(editor, model, index);
+        }
+    }
+};
+
+QIcon arrowIcon(bool forward, bool toEnd)
+{
+    const int size = 12;
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    const qreal top = 2, bottom = size - 2, middle = size / 2.0;
+    QPolygonF triangle;
+    if (forward)
+        triangle << QPointF(3, top) << QPointF(9, middle) << QPointF(3, bottom);
+    else
+        triangle << QPointF(9, top) << QPointF(3, middle) << QPointF(9, bottom);
+    painter.drawPolygon(triangle);
+    if (toEnd)
+        painter.drawRect(QRectF(forward ? 9 : 1.5, top, 1.5, bottom - top));
+    painter.end();
+    return QIcon(pixmap);
+}
+
+QString notOpenText(const QString &table)
+{
+    return QStringLiteral("The table %1 is not open.").arg(table);
+}
+
+} // namespace
+
+DataControl::DataControl(QWidget *parent) : QWidget(parent)
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    const auto makeButton = [this](const char *name, const QString &tip, const QIcon &icon) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setToolTip(tip);
+        button->setIcon(icon);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setFixedWidth(24);
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        return button;
+    };
+    m_first = makeButton("MoveFirst", QStringLiteral("First record"), arrowIcon(false, true));
+    m_previous =
+        makeButton("MovePrevious", QStringLiteral("Previous record"), arrowIcon(false, false));
+    m_next = makeButton("MoveNext", QStringLiteral("Next record"), arrowIcon(true, false));
+    m_last = makeButton("MoveLast", QStringLiteral("Last record"), arrowIcon(true, true));
+
+    m_caption = new QLabel(QStringLiteral("Adodc1"), this);
+    m_caption->setObjectName(QStringLiteral("Caption"));
+    m_caption->setAlignment(Qt::AlignCenter);
+    m_caption->setTextFormat(Qt::PlainText);
+    m_caption->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_caption->setAutoFillBackground(true);
+    m_caption->setBackgroundRole(QPalette::Base);
+    m_caption->setForegroundRole(QPalette::Text);
+    m_caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+
+    layout->addWidget(m_first);
+    layout->addWidget(m_previous);
+    layout->addWidget(m_caption, 1);
+    layout->addWidget(m_next);
+    layout->addWidget(m_last);
+
+    m_delegate = std::make_unique<BoxDelegate>();
+    m_mapper = std::make_unique<QDataWidgetMapper>();
+    m_mapper->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
+    m_mapper->setItemDelegate(m_delegate.get());
+
+    const std::pair<QToolButton *, Button> buttons[] = {{m_first, Button::First},
+                                                        {m_previous, Button::Previous},
+                                                        {m_next, Button::Next},
+                                                        {m_last, Button::Last}};
+    for (const auto &[button, which] : buttons)
+        connect(button, &QToolButton::clicked, this,
+                App::guarded([this, which = which] { navigate(which); }));
+}
+
+DataControl::~DataControl()
+{
+    // The mapper lets go of the boxes and the model before the connection closes.
+    m_mapper.reset();
+    m_model.reset();
+    m_connection.reset();
+}
+
+void DataControl::bind(QWidget *box, const QString &column)
+{
+    m_bindings.append({box, column});
+}
+
+void DataControl::open(const QString &databaseName, const QString &tableName)
+{
+    m_databaseName = databaseName;
+    m_tableName = tableName;
+    try {
+        reopen();
+    } catch (const Data::DbError &error) {
+        showCurrent();
+        report(error.description());
+    }
+}
+
+QString DataControl::caption() const
+{
+    return m_caption->text();
+}
+
+void DataControl::setCaption(const QString &text)
+{
+    m_caption->setText(text);
+}
+
+bool DataControl::isOpen() const
+{
+    return m_model != nullptr;
+}
+
+int DataControl::recordCount() const
+{
+    return m_model ? m_model->rowCount() : 0;
+}
+
+bool DataControl::hasCurrent() const
+{
+    return m_model && !m_deleted && m_row >= 0 && m_row < m_model->rowCount();
+}
+
+int DataControl::absolutePosition() const
+{
+    return hasCurrent() ? m_row + 1 : -1;
+}
+
+bool DataControl::isEof() const
+{
+    return recordCount() == 0 || m_row >= recordCount();
+}
+
+void DataControl::addNew()
+{
+    requireOpen();
+    writeCurrent();
+    const int row = m_model->rowCount();
+    if (!m_model->insertRow(row))
+        Data::DbConnection::raise(m_model->lastError());
+    m_inserted = true;
+    setCurrent(row);
+    Q_EMIT moveComplete();
+}
+
+void DataControl::updateBatch()
+{
+    requireOpen();
+    writeCurrent();
+}
+
+void DataControl::deleteCurrent()
+{
+    requireOpen();
+    if (!hasCurrent())
+        throw Data::DbError(-1, QStringLiteral("There is no current record."));
+    const int row = m_row;
+    if (m_inserted && row == m_model->rowCount() - 1) {
+        // A new record that was never written only leaves the model.
+        m_model->revertRow(row);
+        m_inserted = false;
+        setCurrent(row, true);
+        return;
+    }
+    if (!m_model->removeRow(row))
+        Data::DbConnection::raise(m_model->lastError());
+    if (!m_model->submitAll()) {
+        // The record stays, as it was read; what was typed into it goes with the delete.
+        const QSqlError error = m_model->lastError();
+        m_model->revertAll();
+        setCurrent(row);
+        Data::DbConnection::raise(error);
+    }
+    fetchAll();
+    setCurrent(row, true);
+}
+
+void DataControl::moveNext()
+{
+    requireOpen();
+    try {
+        if (m_deleted) {
+            // The record after the deleted one already stands at its row.
+            setCurrent(m_row);
+        } else {
+            writeCurrent();
+            if (isEof())
+                throw Data::DbError(-1, QStringLiteral("There is no record after the last one."));
+            setCurrent(m_row + 1);
+        }
+    } catch (...) {
+        Q_EMIT moveComplete();
+        throw;
+    }
+    Q_EMIT moveComplete();
+}
+
+void DataControl::moveLast()
+{
+    requireOpen();
+    try {
+        writeCurrent();
+        if (m_model->rowCount() == 0) {
+            setCurrent(-1);
+            throw Data::DbError(-1, QStringLiteral("The table has no records to move to."));
+        }
+        setCurrent(m_model->rowCount() - 1);
+    } catch (...) {
+        Q_EMIT moveComplete();
+        throw;
+    }
+    Q_EMIT moveComplete();
+}
+
+void DataControl::refresh()
+{
+    if (!m_model) {
+        reopen();
+        return;
+    }
+    writeCurrent();
+    try {
+        selectAll();
+    } catch (...) {
+        setCurrent(-1);
+        Q_EMIT moveComplete();
+        throw;
+    }
+    setCurrent(m_model->rowCount() > 0 ? 0 : -1);
+    Q_EMIT moveComplete();
+}
+
+void DataControl::navigate(Button button)
+{
+    try {
+        requireOpen();
+        writeCurrent();
+        const int count = m_model->rowCount();
+        int row = -1;
+        if (count > 0) {
+            switch (button) {
+            case Button::First:
+                row = 0;
+                break;
+            case Button::Previous:
+                row = qBound(0, m_row - 1, count - 1);
+                break;
+            case Button::Next:
+                // After a delete the next record already stands at the current row.
+                row = qBound(0, m_deleted ? m_row : m_row + 1, count - 1);
+                break;
+            case Button::Last:
+                row = count - 1;
+                break;
+            }
+        }
+        setCurrent(row);
+    } catch (const Data::DbError &error) {
+        // A change that cannot be written keeps its record current and its text typed.
+        Q_EMIT moveComplete();
+        report(error.description());
+        return;
+    }
+    Q_EMIT moveComplete();
+}
+
+void DataControl::reopen()
+{
+    m_mapper->clearMapping();
+    m_model.reset();
+    m_connection.reset();
+    m_row = -1;
+    m_deleted = false;
+    m_inserted = false;
+
+    auto connection = std::make_unique<Data::DbConnection>(m_databaseName);
+    auto model = std::make_unique<RecordTableModel>(connection->database());
+    model->setTable(m_tableName);
+    if (!model->select())
+        Data::DbConnection::raise(model->lastError());
+    m_connection = std::move(connection);
+    m_model = std::move(model);
+    fetchAll();
+
+    m_mapper->setModel(m_model.get());
+    for (const Binding &binding : std::as_const(m_bindings)) {
+        const int column = m_model->fieldIndex(binding.column);
+        if (binding.box && column >= 0)
+            m_mapper->addMapping(binding.box, column);
+    }
+    setCurrent(m_model->rowCount() > 0 ? 0 : -1);
+    Q_EMIT moveComplete();
+}
+
+void DataControl::requireOpen() const
+{
+    if (!m_model)
+        throw Data::DbError(-1, notOpenText(m_tableName));
+}
+
+void DataControl::selectAll()
+{
+    m_inserted = false;
+    if (!m_model->select())
+        Data::DbConnection::raise(m_model->lastError());
+    fetchAll();
+}
+
+void DataControl::fetchAll()
+{
+    // Reading every row at once ends the select statement, so the connection holds no
+    // read lock between the user's actions and positions stay exact.
+    while (m_model->canFetchMore())
+        m_model->fetchMore();
+}
+
+void DataControl::writeCurrent()
+{
+    if (!m_model)
+        return;
+    if (hasCurrent())
+        m_mapper->submit();
+    if (!m_model->isDirty())
+        return;
+    const int row = m_row;
+    const bool inserted = m_inserted;
+    // On failure the change stays in the model and in the boxes; nothing moves.
+    if (!m_model->submitAll())
+        Data::DbConnection::raise(m_model->lastError());
+    // Writing re-reads the table: find the record that was current again.
+    m_inserted = false;
+    fetchAll();
+    setCurrent(inserted ? m_model->rowOfLastInsert() : qMin(row, m_model->rowCount() - 1));
+}
+
+void DataControl::setCurrent(int row, bool deleted)
+{
+    m_row = row;
+    m_deleted = deleted;
+    showCurrent();
+}
+
+void DataControl::showCurrent()
+{
+    const bool current = hasCurrent();
+    if (current)
+        m_mapper->setCurrentIndex(m_row);
+    for (const Binding &binding : std::as_const(m_bindings)) {
+        QWidget *box = binding.box;
+        if (!box)
+            continue;
+        // Without a current record (or a column to show) a box takes no typing, so
+        // nothing typed there can be lost silently.
+        const bool editable =
+            current && m_mapper->mappedSection(box) >= 0 && m_mapper->model() != nullptr;
+        if (auto *edit = qobject_cast<QLineEdit *>(box)) {
+            if (!current)
+                edit->clear();
+            edit->setReadOnly(!editable);
+        } else if (auto *button = qobject_cast<QAbstractButton *>(box)) {
+            if (!current)
+                button->setChecked(false);
+            button->setEnabled(editable);
+        }
+    }
+}
+
+void DataControl::report(const QString &description)
+{
+    Ui::message(window(), description);
+}
+
+} // namespace Zuvi

@@ -1,0 +1,1 @@
+zuvi_gui_test(tst_playereditor playereditor/tst_playereditor.cpp)

@@ -6,6 +6,7 @@
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
+#include "playereditor/playerinfo.h"
 #include "registration/throne.h"
 #include "round/tournament.h"
 #include "ui/messagebox.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -91,6 +93,25 @@ bool renderTournament(Throne &throne, const QDir &out)
     return save(round, out);
 }
 
+/// The player editor opened from the registration window, showing a filled record.
+bool renderPlayerInfo(Throne &throne, const QDir &out)
+{
+    {
+        Data::DbConnection connection(Data::playersDatabase());
+        connection.exec(
+            QStringLiteral("UPDATE PlayerInfo SET Phone = '555-0142', Address = '12 Harbour Lane', "
+                           "State = 'North', Zip = '10117', Webpage = 'www.example.org/ann', "
+                           "Username1 = 'annsmith', Username2 = 'ann_s', Username3 = 'smithy', "
+                           "Birthday = '04/11/1990', Password = 'secret' WHERE rowid = 1"));
+    }
+    throne.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    PlayerInfo *editor = throne.playerEditor();
+    if (!editor)
+        return false;
+    editor->findChild<QLineEdit *>(QStringLiteral("Country"))->setText(QStringLiteral("England"));
+    return save(editor, out);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -117,6 +138,7 @@ int main(int argc, char *argv[])
         Throne throne;
         ok = renderThrone(throne, out) && ok;
         ok = renderTournament(throne, out) && ok;
+        ok = renderPlayerInfo(throne, out) && ok;
     });
     return ok && !App::isEnding() ? 0 : 1;
 }

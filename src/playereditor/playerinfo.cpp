@@ -80,6 +80,10 @@ PlayerInfo::PlayerInfo(Throne *throne) : QWidget(nullptr), m_throne(throne)
     // on the task bar.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    // Qt lets a tool window close with the last main window; this one is a window of its
+    // own: the application goes on while it is open, even after the registration window
+    // was closed, and ends only when it closes too.
+    setAttribute(Qt::WA_QuitOnClose, true);
     setWindowTitle(QStringLiteral("Input Player Information"));
     setFont(Ui::defaultFont());
     resize(Ui::twips(9180), Ui::twips(5880));

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 
@@ -186,6 +187,7 @@ private Q_SLOTS:
     void closeBoxReloadsStoredPlayersLikeCmdClose_data();
     void closeBoxReloadsStoredPlayersLikeCmdClose();
     void secondEditPlayerDatabaseOpensNoSecondEditor();
+    void editorOutlivesTheRegistrationWindow();
     void tableThatCannotBeOpenedIsReported();
     void recordChangedElsewhereIsNotOverwritten();
     void tableWithoutKeyIsEditedRowByRow();
@@ -770,6 +772,39 @@ void TestPlayerEditor::secondEditPlayerDatabaseOpensNoSecondEditor()
     for (QWidget *window : QApplication::topLevelWidgets())
         editors += qobject_cast<PlayerInfo *>(window) != nullptr;
     QCOMPARE(editors, 1);
+    QCOMPARE(log.texts(), QStringList());
+}
+
+void TestPlayerEditor::editorOutlivesTheRegistrationWindow()
+{
+    TempInstall install;
+    install.addPlayers({{"Ann", "Smith"}});
+    MessageLog log;
+    Throne throne;
+    throne.show();
+    PlayerInfo *editor = openEditor(throne);
+    QVERIFY(editor);
+    type(editor, "FirstName", QStringLiteral("Anna"));
+    // Run as the application runs: closing the registration window leaves the editor
+    // open, and the application ends only when the editor, its last window, closes.
+    bool openAfterThroneClosed = false;
+    QTimer::singleShot(0, &throne, [&] {
+        throne.close();
+        QTimer::singleShot(0, editor, [&openAfterThroneClosed, editor] {
+            openAfterThroneClosed = editor->isVisible();
+            press(editor, QStringLiteral("cmdClose"));
+        });
+    });
+    // Only a guard against a hang; the loop ends long before.
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(2); });
+    guard.start(60000);
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(openAfterThroneClosed);
+    QTRY_VERIFY(!throne.playerEditor());
+    QCOMPARE(firstNames(install), QStringList{"Anna"});
+    QCOMPARE(listTexts(throne.StoredPlayers()), QStringList{"Smith, Anna"});
     QCOMPARE(log.texts(), QStringList());
 }
 

@@ -188,6 +188,7 @@ private Q_SLOTS:
     void closeBoxReloadsStoredPlayersLikeCmdClose();
     void secondEditPlayerDatabaseOpensNoSecondEditor();
     void editorOutlivesTheRegistrationWindow();
+    void failingReloadOnCloseTakesTheFatalPath();
     void tableThatCannotBeOpenedIsReported();
     void recordChangedElsewhereIsNotOverwritten();
     void tableWithoutKeyIsEditedRowByRow();
@@ -806,6 +807,20 @@ void TestPlayerEditor::editorOutlivesTheRegistrationWindow()
     QCOMPARE(firstNames(install), QStringList{"Anna"});
     QCOMPARE(listTexts(throne.StoredPlayers()), QStringList{"Smith, Anna"});
     QCOMPARE(log.texts(), QStringList());
+}
+
+void TestPlayerEditor::failingReloadOnCloseTakesTheFatalPath()
+{
+    TempInstall install;
+    install.addPlayers({{"Ann", "Smith"}});
+    MessageLog log;
+    Throne throne;
+    PlayerInfo *editor = openEditor(throne);
+    QVERIFY(editor);
+    install.exec(kPlayers, QStringLiteral("DROP TABLE PlayerInfo"));
+    press(editor, "cmdClose");
+    QCOMPARE(log.texts(), QStringList{QStringLiteral("Error 1: no such table: playerinfo")});
+    QCOMPARE(log.ends(), 1);
 }
 
 void TestPlayerEditor::tableThatCannotBeOpenedIsReported()

@@ -188,7 +188,7 @@ void PlayerInfo::buildControls()
     auto *label1 = place(new QLabel(this), "Label1", 3360, 4800, 495, 315);
     Ui::styleLabel(label1, false);
     QPalette palette = label1->palette();
-    palette.setColor(QPalette::Window, kCardGround);
+    palette.setColor(label1->backgroundRole(), kCardGround);
     label1->setPalette(palette);
 
     auto *label2 = place(new QLabel(instructions(), this), "Label2", 7920, 0, 1215, 5895);

@@ -61,10 +61,11 @@ void Throne::buildControls()
                        60, 4980, 2295, 375);
 
     auto *label2 = place(
-        new QLabel(
-            QStringLiteral("Click Edit Player Database to add or remove entries above."), this),
+        new QLabel(QStringLiteral("Click Edit Player Database to add or remove entries above."),
+                   this),
         "Label2", 60, 5400, 2355, 435);
     Ui::styleLabel(label2, true);
+    Ui::fitLabelText(label2);
 
     m_house = place(new QComboBox(this), "House", 2400, 120, 2115, 315);
     m_house->setEditable(true);
@@ -88,9 +89,10 @@ void Throne::buildControls()
                    this),
         "Label3", 2460, 1740, 1995, 2235);
     Ui::styleLabel(label3, true);
+    Ui::fitLabelText(label3);
 
-    auto *roundsLbl = place(new QLabel(QStringLiteral("Number of Rounds"), this), "RoundsLbl",
-                            2400, 4200, 2115, 315);
+    auto *roundsLbl = place(new QLabel(QStringLiteral("Number of Rounds"), this), "RoundsLbl", 2400,
+                            4200, 2115, 315);
     Ui::styleLabel(roundsLbl, true);
     roundsLbl->setFont(Ui::sansFont(9.75, true));
     roundsLbl->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -111,8 +113,7 @@ void Throne::buildControls()
     houseLabel->setFont(Ui::sansFont(9.75, true));
     m_playerHouses = place(new QListWidget(this), "PlayerHouses", 6780, 420, 1515, 4545);
 
-    auto *label1 =
-        place(new QLabel(QStringLiteral(" Score"), this), "Label1", 8280, 60, 795, 315);
+    auto *label1 = place(new QLabel(QStringLiteral(" Score"), this), "Label1", 8280, 60, 795, 315);
     Ui::styleLabel(label1, true);
     label1->setFont(Ui::sansFont(9.75, true));
     m_playerScores = place(new QListWidget(this), "PlayerScores", 8280, 420, 795, 4545);
@@ -127,6 +128,7 @@ void Throne::buildControls()
                                     this),
                          "Label4", 4560, 5400, 4515, 435);
     Ui::styleLabel(label4, true);
+    Ui::fitLabelText(label4);
 
     for (QListWidget *list : {m_storedPlayers, m_tournyPlayers, m_playerHouses, m_playerScores})
         Ui::setUpListBox(list);

@@ -7,8 +7,7 @@
 
 namespace Zuvi::Ui {
 
-void placeWidget(QWidget *widget, const char *objectName, int left, int top, int width,
-                 int height)
+void placeWidget(QWidget *widget, const char *objectName, int left, int top, int width, int height)
 {
     widget->setObjectName(QString::fromLatin1(objectName));
     widget->setGeometry(twipsRect(left, top, width, height));
@@ -24,6 +23,18 @@ void styleLabel(QLabel *label, bool border)
     if (border) {
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setLineWidth(1);
+    }
+}
+
+void fitLabelText(QLabel *label)
+{
+    QFont font = label->font();
+    for (int spacing = 100; spacing >= 86; spacing -= 2) {
+        font.setLetterSpacing(QFont::PercentageSpacing, spacing);
+        label->setFont(font);
+        // The label's own measure, with its frame and indent, decides whether it fits.
+        if (label->heightForWidth(label->width()) <= label->height())
+            break;
     }
 }
 

@@ -469,10 +469,9 @@ void DataControl::reopen()
     // The model reports any failure to read the table's columns as a table it cannot
     // find; a statement on the table first reports SQLite's own reason (a damaged file,
     // a lock held elsewhere, a missing table).
-    connection->exec(
-        QStringLiteral("SELECT * FROM %1 LIMIT 0")
-            .arg(connection->database().driver()->escapeIdentifier(m_tableName,
-                                                                   QSqlDriver::TableName)));
+    connection->exec(QStringLiteral("SELECT * FROM %1 LIMIT 0")
+                         .arg(connection->database().driver()->escapeIdentifier(
+                             m_tableName, QSqlDriver::TableName)));
     auto model = std::make_unique<RecordTableModel>(connection->database());
     model->setTable(m_tableName);
     if (!model->select())

@@ -1,0 +1,806 @@
+// zuvi-bench: times every user action through the real windows, offscreen, and the same
+// database work done directly through SQLite's C API in the same run (the floor that no
+// wrapper can beat). Each action runs several times; the table shows the median, the
+// spread (min-max) and the ratio of the median to the floor's median.
+
+#include "app/errorpath.h"
+#include "data/dbconnection.h"
+#include "data/installfolder.h"
+#include "data/schema.h"
+#include "playereditor/datacontrol.h"
+#include "playereditor/playerinfo.h"
+#include "registration/throne.h"
+#include "round/tournament.h"
+#include "ui/messagebox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLoggingCategory>
+#include <QSqlQuery>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+using namespace Zuvi;
+
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// Generated players: realistic names, apostrophes and letters beyond ASCII among them.
+
+const char *const kFirstNames[] = {
+    "Anna",    "Ben",     "Chloé", "Dmitri",  "Émile",  "Fatima",  "Günter",    "Hana",
+    "Ingrid",  "José",    "Kai",   "Łukasz",  "Marta",  "Nikolai", "Oona",      "Pál",
+    "Quentin", "Renée",   "Søren", "Tomás",   "Ulla",   "Václav",  "Wen",       "Xavier",
+    "Yusuf",   "Zoë",     "Aoife", "Björn",   "Carmen", "Dara",    "Eoin",      "Françoise",
+    "Grace",   "Hiroshi", "Inês",  "Jürgen",  "Kofi",   "Lucía",   "Mohammed",  "Noémie",
+    "Olga",    "Priya",   "Rafał", "Siobhán", "Thành",  "Ulrich",  "Valentina", "William",
+    "Yasmin",  "Zsófia"};
+
+const char *const kLastNames[] = {
+    "O'Brien",   "D'Angelo",   "Müller",       "Smith",      "Nguyễn",         "García",
+    "Kowalski",  "O'Neill",    "Ólafsdóttir",  "Jönsson",    "Dubois",         "Rossi",
+    "Novák",     "Yılmaz",     "Papadopoulos", "Kim",        "Tanaka",         "Schmidt",
+    "Ivanov",    "Silva",      "Johansson",    "Fernández",  "Moreau",         "Horváth",
+    "Łowicki",   "Brown",      "Wilson",       "Taylor",     "Dąbrowski",      "Çelik",
+    "N'Diaye",   "McDonald",   "van den Berg", "de la Cruz", "Ó Súilleabháin", "Åberg",
+    "Øvergaard", "Štěpánek",   "Szabó",        "Kovačević",  "Andersen",       "Bianchi",
+    "Castillo",  "Deschamps",  "Eriksson",     "Fitzgerald", "Gonçalves",      "Hernández",
+    "Ishikawa",  "Jankowski",  "Kuznetsov",    "Lefèvre",    "Martínez",       "Nielsen",
+    "Okafor",    "Petrović",   "Quiñones",     "Ramírez",    "Sánchez",        "Thompson",
+    "Uçar",      "Varga",      "Wójcik",       "Xu",         "Yamamoto",       "Zieliński",
+    "O'Connor",  "L'Estrange", "Þórsson",      "Ahmed",      "Bauer",          "Coleman",
+    "Duarte",    "Engström",   "Ferreira",     "Grünewald",  "Hoffmann",       "Ilić",
+    "Jiménez",   "Kahananui"};
+
+constexpr int kFirstCount = int(std::size(kFirstNames));
+constexpr int kLastCount = int(std::size(kLastNames));
+const QStringList kHouses = {QStringLiteral("Baratheon"), QStringLiteral("Greyjoy"),
+                             QStringLiteral("Lannister"), QStringLiteral("Stark")};
+
+struct Player
+{
+    QString first;
+    QString last;
+    QString display() const { return last + QStringLiteral(", ") + first; }
+};
+
+// Distinct players: first name, middle initial and last name run through every
+// combination, in a shuffled order.
+QList<Player> makePlayers(int count, quint32 seed)
+{
+    Q_ASSERT(count <= kFirstCount * 26 * kLastCount);
+    QList<int> order(kFirstCount * 26 * kLastCount);
+    for (int i = 0; i < order.size(); ++i)
+        order[i] = i;
+    QRandomGenerator random(seed);
+    for (qsizetype i = order.size() - 1; i > 0; --i)
+        std::swap(order[i], order[random.bounded(int(i + 1))]);
+    QList<Player> players;
+    players.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const int n = order[i];
+        const QString first = QString::fromUtf8(kFirstNames[n % kFirstCount]) + QLatin1Char(' ') +
+                              QChar(u'A' + (n / kFirstCount) % 26) + QLatin1Char('.');
+        players.append({first, QString::fromUtf8(kLastNames[n / (kFirstCount * 26)])});
+    }
+    return players;
+}
+
+// ---------------------------------------------------------------------------------------
+// The floor: SQLite's C API, one connection kept open, statements prepared once.
+
+class Lite final
+{
+public:
+    explicit Lite(const QString &path)
+    {
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE,
+                            nullptr) != SQLITE_OK)
+            fail("open");
+        sqlite3_busy_timeout(m_db, 1000);
+    }
+    ~Lite()
+    {
+        for (sqlite3_stmt *statement : std::as_const(m_statements))
+            sqlite3_finalize(statement);
+        sqlite3_close(m_db);
+    }
+    Q_DISABLE_COPY_MOVE(Lite)
+
+    void exec(const char *sql)
+    {
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            fail(sql);
+    }
+    sqlite3_stmt *prepare(const char *sql)
+    {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK)
+            fail(sql);
+        m_statements.append(statement);
+        return statement;
+    }
+    // Steps through every row, touching each column as text (or number) as a reader does.
+    qint64 readAll(sqlite3_stmt *statement)
+    {
+        qint64 bytes = 0;
+        const int columns = sqlite3_column_count(statement);
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            for (int c = 0; c < columns; ++c) {
+                if (sqlite3_column_type(statement, c) == SQLITE_TEXT)
+                    bytes += sqlite3_column_bytes(statement, c) +
+                             (sqlite3_column_text(statement, c) ? 1 : 0);
+                else
+                    bytes += qint64(sqlite3_column_double(statement, c));
+            }
+        }
+        if (rc != SQLITE_DONE)
+            fail("step");
+        sqlite3_reset(statement);
+        return bytes;
+    }
+    void run(sqlite3_stmt *statement)
+    {
+        if (sqlite3_step(statement) != SQLITE_DONE)
+            fail("step");
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+    static void bindText(sqlite3_stmt *statement, int index, const QByteArray &text)
+    {
+        sqlite3_bind_text(statement, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+
+private:
+    [[noreturn]] void fail(const char *what)
+    {
+        std::fprintf(stderr, "sqlite: %s: %s\n", what, sqlite3_errmsg(m_db));
+        std::exit(2);
+    }
+
+    sqlite3 *m_db = nullptr;
+    QList<sqlite3_stmt *> m_statements;
+};
+
+void storePlayers(const QList<Player> &players)
+{
+    Lite db(Data::databaseFile(Data::playersDatabase()));
+    db.exec("BEGIN");
+    sqlite3_stmt *insert = db.prepare(
+        "INSERT INTO PlayerInfo(\"First Name\", \"Last Name\", Email, Phone, Address, City, "
+        "State, Zip, Webpage, Username1, Username2, Username3, Birthday, Password, "
+        "\"Allow Email\") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    QRandomGenerator random(7);
+    for (int i = 0; i < players.size(); ++i) {
+        const Player &p = players.at(i);
+        const QList<QByteArray> values = {
+            p.first.toUtf8(),
+            p.last.toUtf8(),
+            QStringLiteral("player%1@example.org").arg(i).toUtf8(),
+            QStringLiteral("555-%1").arg(random.bounded(1000000, 9999999)).toUtf8(),
+            QStringLiteral("%1 Market Street").arg(random.bounded(1, 2000)).toUtf8(),
+            QStringLiteral("Saint-Étienne").toUtf8(),
+            QByteArrayLiteral("Loire"),
+            QByteArray::number(random.bounded(10000, 99999)),
+            QStringLiteral("https://example.org/~p%1").arg(i).toUtf8(),
+            QStringLiteral("p%1").arg(i).toUtf8(),
+            QByteArray(),
+            QByteArray(),
+            QStringLiteral("19%1-0%2-1%3")
+                .arg(random.bounded(50, 99))
+                .arg(random.bounded(1, 9))
+                .arg(random.bounded(0, 9))
+                .toUtf8(),
+            QByteArrayLiteral("secret"),
+        };
+        for (int c = 0; c < values.size(); ++c) {
+            if (values.at(c).isNull())
+                sqlite3_bind_null(insert, c + 1);
+            else
+                Lite::bindText(insert, c + 1, values.at(c));
+        }
+        sqlite3_bind_int(insert, 15, i % 2);
+        db.run(insert);
+    }
+    db.exec("COMMIT");
+}
+
+// ---------------------------------------------------------------------------------------
+// Timing.
+
+struct Stats
+{
+    double median = 0;
+    double min = 0;
+    double max = 0;
+};
+
+Stats summarise(QList<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    const qsizetype n = ms.size();
+    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
+    return {median, ms.first(), ms.last()};
+}
+
+// Runs setup (not timed) and then the action (timed), reps times; milliseconds.
+Stats measure(int reps, const std::function<void()> &setup, const std::function<void()> &action)
+{
+    QList<double> ms;
+    for (int i = 0; i < reps; ++i) {
+        if (setup)
+            setup();
+        QElapsedTimer timer;
+        timer.start();
+        action();
+        ms.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return summarise(ms);
+}
+
+struct Row
+{
+    QString action;
+    QString scale;
+    int reps;
+    Stats app;
+    Stats floor;
+    double limitMs; // 0: no limit of its own (a whole tournament)
+};
+
+QList<Row> g_rows;
+QStringList g_messages;
+int g_ends = 0;
+
+void settle()
+{
+    QCoreApplication::processEvents();
+}
+
+template <typename W> W *child(const QObject *parent, const char *name)
+{
+    W *widget = parent->findChild<W *>(QString::fromLatin1(name));
+    if (!widget) {
+        std::fprintf(stderr, "no control %s\n", name);
+        std::exit(2);
+    }
+    return widget;
+}
+
+void click(const QObject *window, const char *name)
+{
+    child<QAbstractButton>(window, name)->click();
+}
+
+// Selects a row of a list box with a mouse click, as the organiser does.
+void clickRow(QListWidget *list, int row)
+{
+    list->scrollToItem(list->item(row));
+    const QRect rect = list->visualItemRect(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+// Fills in one game of the game panel: its row, player 1's result and both powers.
+void fillGame(Tournament &round, int row, QRandomGenerator &random)
+{
+    clickRow(round.MatchList1(), row);
+    auto *result = child<QComboBox>(&round, "Player1Win");
+    const int index = random.bounded(result->count());
+    result->setCurrentIndex(index);
+    Q_EMIT result->activated(index);
+    child<QLineEdit>(&round, "Player1Power")->setText(QString::number(random.bounded(0, 16)));
+    child<QLineEdit>(&round, "Player2Power")->setText(QString::number(random.bounded(0, 16)));
+}
+
+// Puts entrants straight into the registration window's three lists (the registration
+// clicks are timed in the whole tournaments) and makes the next start the first.
+void setEntrants(Throne &throne, const QStringList &names)
+{
+    delete throne.tournament();
+    settle();
+    throne.setRandomFirst(0);
+    throne.setRoundcounter(1);
+    QStringList houses;
+    QStringList scores;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        houses.append(kHouses.at(i % kHouses.size()));
+        scores.append(QStringLiteral("0(0)"));
+    }
+    for (QListWidget *list : {throne.TournyPlayers(), throne.PlayerHouses(), throne.PlayerScores()})
+        list->clear();
+    throne.TournyPlayers()->addItems(names);
+    throne.PlayerHouses()->addItems(houses);
+    throne.PlayerScores()->addItems(scores);
+    throne.Rounds()->setText(QStringLiteral("1000"));
+    auto random = std::make_shared<QRandomGenerator>(42);
+    throne.setRandomSource([random] { return random->generateDouble(); });
+}
+
+// A whole tournament through the windows: start-up, registration by clicks, every round
+// started, every game recorded, every round ended. Returns the final standings' top.
+void playTournament(const QList<Player> &entrants, int rounds)
+{
+    auto throne = std::make_unique<Throne>();
+    throne->show();
+    settle();
+    auto random = std::make_shared<QRandomGenerator>(99);
+    throne->setRandomSource([random] { return random->generateDouble(); });
+    // The first stored rows are the entrants: each is selected, given a house and added.
+    QLineEdit *house = throne->House()->lineEdit();
+    for (int i = 0; i < entrants.size(); ++i) {
+        clickRow(throne->StoredPlayers(), i);
+        house->setText(kHouses.at(i % kHouses.size()));
+        click(throne.get(), "AddTourny");
+    }
+    throne->Rounds()->setText(QString::number(rounds));
+    QRandomGenerator results(5);
+    for (int r = 0; r < rounds; ++r) {
+        throne->StartButton()->click();
+        settle();
+        Tournament *round = throne->tournament();
+        if (!round) {
+            std::fprintf(stderr, "round %d did not open\n", r + 1);
+            std::exit(2);
+        }
+        while (round->MatchList1()->count() > 0) {
+            fillGame(*round, 0, results);
+            click(round, "GameDone");
+        }
+        click(round, "EndTourny");
+        settle();
+    }
+}
+
+void floorTournament(const QList<Player> &entrants, int rounds)
+{
+    Lite players(Data::databaseFile(Data::playersDatabase()));
+    sqlite3_stmt *select = players.prepare("Select [first name], [last name] from playerinfo");
+    players.readAll(select);
+
+    Lite db(Data::databaseFile(Data::tournyDatabase()));
+    sqlite3_stmt *insert = db.prepare(
+        "INSERT INTO TournyInfo([Name], [House], [Score], [Power]) VALUES (?, ?, '0', '0')");
+    sqlite3_stmt *standings = db.prepare("Select [name], [house], [score], [power] from "
+                                         "TournyInfo Order by [score] DESC, [power] DESC, [name]");
+    sqlite3_stmt *update = db.prepare(
+        "UPDATE TournyInfo SET score = (score + ?), power = (power + ?) WHERE name = ? ");
+    db.exec("BEGIN IMMEDIATE");
+    db.exec("DELETE FROM TournyInfo");
+    for (int i = 0; i < entrants.size(); ++i) {
+        Lite::bindText(insert, 1, entrants.at(i).display().toUtf8());
+        Lite::bindText(insert, 2, kHouses.at(i % kHouses.size()).toUtf8());
+        db.run(insert);
+    }
+    db.exec("COMMIT");
+    for (int r = 0; r < rounds; ++r) {
+        if (r > 0)
+            db.readAll(standings);
+        for (int g = 0; g + 1 < entrants.size(); g += 2) {
+            db.exec("BEGIN IMMEDIATE");
+            for (int k = 0; k < 2; ++k) {
+                sqlite3_bind_int(update, 1, k == 0 ? 3 : 0);
+                sqlite3_bind_double(update, 2, 7);
+                Lite::bindText(update, 3, entrants.at(g + k).display().toUtf8());
+                db.run(update);
+            }
+            db.exec("COMMIT");
+        }
+        db.readAll(standings);
+    }
+}
+
+QString pragma(const QString &databaseName, const QString &name)
+{
+    Data::DbConnection connection(databaseName);
+    QSqlQuery query = connection.exec(QStringLiteral("PRAGMA ") + name);
+    return connection.next(query) ? query.value(0).toString() : QString();
+}
+
+QString fixed(double value, int decimals = 1)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+void printTable()
+{
+    const auto line = [](const QStringList &cells) {
+        static const int widths[] = {-30, -30, 10, 22, 10, 7, 5};
+        QString text;
+        for (qsizetype i = 0; i < cells.size(); ++i)
+            text += QStringLiteral("%1 ").arg(cells.at(i), widths[i]);
+        std::printf("%s\n", qPrintable(text.trimmed()));
+    };
+    line({QStringLiteral("action"), QStringLiteral("scale"), QStringLiteral("median ms"),
+          QStringLiteral("spread ms (min-max)"), QStringLiteral("floor ms"),
+          QStringLiteral("ratio"), QStringLiteral("runs")});
+    for (const Row &row : std::as_const(g_rows)) {
+        const double ratio = row.floor.median > 0 ? row.app.median / row.floor.median : 0;
+        line({row.action, row.scale, fixed(row.app.median, 2),
+              fixed(row.app.min, 2) + QStringLiteral(" - ") + fixed(row.app.max, 2),
+              fixed(row.floor.median, 2), fixed(ratio, 2) + QLatin1Char('x'),
+              QString::number(row.reps)});
+    }
+}
+
+// 2 to 5: the start, one game, a standings pairing and a round end with 5,000 entrants.
+void tournamentActions(Throne &throne, const QStringList &entrantNames)
+{
+    const int entrants = int(entrantNames.size());
+    const QString tournyFile = Data::databaseFile(Data::tournyDatabase());
+    // 2. "Start Tournament".
+    Row startRow{
+        QStringLiteral("Start Tournament"), QStringLiteral("5,000 entrants"), 7, {}, {}, 100};
+    startRow.app = measure(
+        startRow.reps, [&] { setEntrants(throne, entrantNames); },
+        [&] {
+            throne.StartButton()->click();
+            settle();
+        });
+    {
+        Lite db(tournyFile);
+        sqlite3_stmt *insert = db.prepare(
+            "INSERT INTO TournyInfo([Name], [House], [Score], [Power]) VALUES (?, ?, '0', '0')");
+        QList<QByteArray> names;
+        for (const QString &name : std::as_const(entrantNames))
+            names.append(name.toUtf8());
+        startRow.floor = measure(startRow.reps, {}, [&] {
+            db.exec("BEGIN IMMEDIATE");
+            db.exec("DELETE FROM TournyInfo");
+            for (int i = 0; i < names.size(); ++i) {
+                Lite::bindText(insert, 1, names.at(i));
+                Lite::bindText(insert, 2, kHouses.at(i % kHouses.size()).toUtf8());
+                db.run(insert);
+            }
+            db.exec("COMMIT");
+        });
+    }
+    g_rows.append(startRow);
+    // The floor wrote the same rows again; the round window of the last run is open.
+    Tournament *round = throne.tournament();
+    if (!round || round->MatchList1()->count() != entrants / 2) {
+        std::fprintf(stderr, "the round window did not open with its draw\n");
+        std::exit(2);
+    }
+
+    // 3. "Game Over".
+    Row gameRow{
+        QStringLiteral("Game Over"), QStringLiteral("5,000 standings rows"), 41, {}, {}, 10};
+    QRandomGenerator results(3);
+    round->activateWindow();
+    round->MatchList1()->setFocus();
+    const int gamesBefore = round->MatchList1()->count();
+    int pick = 0;
+    gameRow.app = measure(
+        gameRow.reps,
+        [&] { fillGame(*round, (pick++ * 37) % round->MatchList1()->count(), results); },
+        [&] { click(round, "GameDone"); });
+    if (round->MatchList1()->count() != gamesBefore - gameRow.reps) {
+        std::fprintf(stderr, "a game was not recorded\n");
+        std::exit(2);
+    }
+    {
+        Lite db(tournyFile);
+        sqlite3_stmt *update = db.prepare(
+            "UPDATE TournyInfo SET score = (score + ?), power = (power + ?) WHERE name = ? ");
+        int game = 0;
+        gameRow.floor = measure(gameRow.reps, {}, [&] {
+            db.exec("BEGIN IMMEDIATE");
+            for (int k = 0; k < 2; ++k) {
+                sqlite3_bind_int(update, 1, 2);
+                sqlite3_bind_double(update, 2, 9);
+                Lite::bindText(update, 3, entrantNames.at((game * 2 + k) % entrants).toUtf8());
+                db.run(update);
+            }
+            db.exec("COMMIT");
+            ++game;
+        });
+    }
+    g_rows.append(gameRow);
+
+    // Standings as after seven rounds: scores and powers spread as real games spread them.
+    {
+        Lite db(tournyFile);
+        db.exec("BEGIN IMMEDIATE");
+        sqlite3_stmt *set =
+            db.prepare("UPDATE TournyInfo SET Score = ?, Power = ? WHERE rowid = ?");
+        QRandomGenerator random(11);
+        for (int i = 1; i <= entrants; ++i) {
+            int score = 0;
+            for (int r = 0; r < 7; ++r)
+                score += random.bounded(4);
+            sqlite3_bind_int(set, 1, score);
+            sqlite3_bind_int(set, 2, random.bounded(0, 100));
+            sqlite3_bind_int(set, 3, i);
+            db.run(set);
+        }
+        db.exec("COMMIT");
+    }
+
+    // 5. "Start Round" 8: the standings pairing.
+    const auto toRound8 = [&] {
+        delete throne.tournament();
+        settle();
+        throne.setRandomFirst(1);
+        throne.setRoundcounter(8);
+        throne.Rounds()->setText(QStringLiteral("9"));
+    };
+    Row pairRow{QStringLiteral("Start Round 8"), QStringLiteral("5,000 entrants"), 9, {}, {}, 100};
+    pairRow.app = measure(pairRow.reps, toRound8, [&] {
+        throne.StartButton()->click();
+        settle();
+    });
+    Lite standingsDb(tournyFile);
+    sqlite3_stmt *standings = standingsDb.prepare(
+        "Select [name], [house], [score], [power] from TournyInfo Order by [score] DESC, [power] "
+        "DESC, [name]");
+    pairRow.floor = measure(pairRow.reps, {}, [&] { standingsDb.readAll(standings); });
+
+    // 4. "End Round".
+    Row endRow{QStringLiteral("End Round"), QStringLiteral("5,000 entrants"), 9, {}, {}, 100};
+    endRow.app = measure(
+        endRow.reps,
+        [&] {
+            toRound8();
+            throne.StartButton()->click();
+            settle();
+        },
+        [&] {
+            click(throne.tournament(), "EndTourny");
+            settle();
+        });
+    endRow.floor = measure(endRow.reps, {}, [&] { standingsDb.readAll(standings); });
+    if (throne.PlayerScores()->count() != entrants) {
+        std::fprintf(stderr, "the standings were not shown\n");
+        std::exit(2);
+    }
+    g_rows.append(endRow);
+    g_rows.append(pairRow);
+}
+
+// 6: the player editor over every stored player.
+void editorActions(Throne &throne, int stored)
+{
+    const QString playersFile = Data::databaseFile(Data::playersDatabase());
+    // 6. The player editor on 100,000 players.
+    const int editorReps = 5;
+    QList<double> openMs, lastMs, updateMs, refreshMs;
+    for (int i = 0; i < editorReps; ++i) {
+        if (PlayerInfo *editor = throne.playerEditor()) {
+            editor->close();
+            settle();
+        }
+        QElapsedTimer timer;
+        timer.start();
+        click(&throne, "Command1");
+        settle();
+        openMs.append(double(timer.nsecsElapsed()) / 1e6);
+        PlayerInfo *editor = throne.playerEditor();
+
+        timer.restart();
+        click(editor, "MoveLast");
+        settle();
+        lastMs.append(double(timer.nsecsElapsed()) / 1e6);
+
+        auto *lastName = child<QLineEdit>(editor, "LastName");
+        lastName->setText(QStringLiteral("D'Arcy-Ñúñez %1").arg(i));
+        lastName->setModified(true);
+        timer.restart();
+        click(editor, "cmdUpdate");
+        settle();
+        updateMs.append(double(timer.nsecsElapsed()) / 1e6);
+
+        timer.restart();
+        click(editor, "cmdRefresh");
+        settle();
+        refreshMs.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    if (PlayerInfo *editor = throne.playerEditor()) {
+        editor->close();
+        settle();
+    }
+    {
+        Lite db(playersFile);
+        sqlite3_stmt *all = db.prepare("SELECT * FROM PlayerInfo");
+        sqlite3_stmt *last = db.prepare("SELECT * FROM PlayerInfo ORDER BY ID DESC LIMIT 1");
+        sqlite3_stmt *update = db.prepare("UPDATE PlayerInfo SET \"Last Name\" = ? WHERE ID = ?");
+        const Stats readAll = measure(editorReps, {}, [&] { db.readAll(all); });
+        const Stats readLast = measure(editorReps, {}, [&] { db.readAll(last); });
+        int n = 0;
+        const Stats write = measure(editorReps, {}, [&] {
+            db.exec("BEGIN IMMEDIATE");
+            Lite::bindText(update, 1, QStringLiteral("D'Arcy-Ñúñez %1").arg(n++).toUtf8());
+            sqlite3_bind_int(update, 2, stored);
+            db.run(update);
+            db.exec("COMMIT");
+        });
+        const QString scale = QStringLiteral("100,000 players");
+        g_rows.append({QStringLiteral("Player editor: open"), scale, editorReps, summarise(openMs),
+                       readAll, 100});
+        g_rows.append({QStringLiteral("Player editor: last record"), scale, editorReps,
+                       summarise(lastMs), readLast, 100});
+        g_rows.append({QStringLiteral("Player editor: Update"), scale, editorReps,
+                       summarise(updateMs), write, 100});
+        g_rows.append({QStringLiteral("Player editor: Refresh"), scale, editorReps,
+                       summarise(refreshMs), readAll, 100});
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The benchmark's own data folder: nothing touches the user's data.
+    QTemporaryDir dataDir;
+    if (!dataDir.isValid()) {
+        std::fprintf(stderr, "no temporary folder\n");
+        return 2;
+    }
+    const QString national = QDir(dataDir.path()).filePath(QStringLiteral("national"));
+    const QString club = QDir(dataDir.path()).filePath(QStringLiteral("club"));
+    const auto useFolder = [](const QString &folder) {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder));
+    };
+    useFolder(national);
+
+    // The offscreen platform cannot raise a window and says so at every start.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.*=false"));
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type != QtDebugMsg && !text.contains(QStringLiteral("does not support raise")) &&
+            !text.contains(QStringLiteral("XDG_RUNTIME_DIR")))
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    QApplication app(argc, argv);
+    Ui::setMessageHandler([](const QString &text) { g_messages.append(text); });
+    App::setEndHook([] { ++g_ends; });
+
+    QElapsedTimer total;
+    total.start();
+    constexpr int kStored = 100000;
+    constexpr int kEntrants = 5000;
+    constexpr int kClubStored = 50;
+
+    // Both installs: a national event's 100,000 stored players, a club's 50.
+    const QList<Player> players = makePlayers(kStored, 1);
+    App::runGuarded([] { Data::ensureDatabases(); });
+    storePlayers(players);
+    useFolder(club);
+    const QList<Player> clubPlayers = makePlayers(kClubStored, 2);
+    App::runGuarded([] { Data::ensureDatabases(); });
+    storePlayers(clubPlayers);
+    useFolder(national);
+
+    QStringList entrantNames;
+    for (int i = 0; i < kEntrants; ++i)
+        entrantNames.append(players.at(i).display());
+    const QString playersFile = Data::databaseFile(Data::playersDatabase());
+    const QString tournyFile = Data::databaseFile(Data::tournyDatabase());
+
+    // 1. Start-up.
+    std::unique_ptr<Throne> throne;
+    Row startup{
+        QStringLiteral("Start-up"), QStringLiteral("100,000 stored players"), 7, {}, {}, 100};
+    startup.app = measure(
+        startup.reps,
+        [&] {
+            throne.reset();
+            settle();
+        },
+        [&] {
+            App::runGuarded([&] {
+                throne = std::make_unique<Throne>();
+                throne->show();
+                settle();
+            });
+        });
+    {
+        Lite db(playersFile);
+        sqlite3_stmt *select = db.prepare("Select [first name], [last name] from playerinfo");
+        startup.floor = measure(startup.reps, {}, [&] { db.readAll(select); });
+    }
+    g_rows.append(startup);
+    // "zuvi-bench startup" or "zuvi-bench editor" runs that part alone (for a profiler).
+    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (only == QStringLiteral("startup")) {
+        printTable();
+        return 0;
+    }
+    if (!throne || throne->StoredPlayers()->count() != kStored) {
+        std::fprintf(stderr, "the stored players did not load\n");
+        return 2;
+    }
+
+    if (only.isEmpty())
+        tournamentActions(*throne, entrantNames);
+    if (only.isEmpty() || only == QStringLiteral("editor"))
+        editorActions(*throne, kStored);
+    if (only == QStringLiteral("editor")) {
+        printTable();
+        return 0;
+    }
+    throne.reset();
+    settle();
+
+    // 7. A whole national tournament, from start-up to the last round's end.
+    const QList<Player> nationalEntrants = players.mid(0, 512);
+    Row wholeRow{QStringLiteral("Whole tournament"),
+                 QStringLiteral("512 entrants, 9 rounds, 100k stored"),
+                 3,
+                 {},
+                 {},
+                 0};
+    // The stored players load in table order: the first 512 rows are the entrants.
+    wholeRow.app = measure(wholeRow.reps, {}, [&] { playTournament(nationalEntrants, 9); });
+    wholeRow.floor = measure(wholeRow.reps, {}, [&] { floorTournament(nationalEntrants, 9); });
+    g_rows.append(wholeRow);
+
+    // 8. A club evening.
+    useFolder(club);
+    const QList<Player> clubEntrants = clubPlayers.mid(0, 16);
+    Row clubRow{QStringLiteral("Whole tournament"),
+                QStringLiteral("16 entrants, 4 rounds, 50 stored"),
+                9,
+                {},
+                {},
+                0};
+    clubRow.app = measure(clubRow.reps, {}, [&] { playTournament(clubEntrants, 4); });
+    clubRow.floor = measure(clubRow.reps, {}, [&] { floorTournament(clubEntrants, 4); });
+    g_rows.append(clubRow);
+    useFolder(national);
+
+    std::printf("zuvi-bench: %d stored players, offscreen, data in %s\n", kStored,
+                qPrintable(dataDir.path()));
+    std::printf("SQLite %s; the application's connection: journal_mode=%s, synchronous=%s "
+                "(2 = FULL)\n\n",
+                sqlite3_libversion(), qPrintable(pragma(Data::tournyDatabase(), "journal_mode")),
+                qPrintable(pragma(Data::tournyDatabase(), "synchronous")));
+    printTable();
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("\npeak memory (ru_maxrss): %.1f MB\n", double(usage.ru_maxrss) / 1024.0);
+    std::printf("total run time: %.1f s\n", double(total.elapsed()) / 1000.0);
+    std::printf("targets: actions 1-6 within 100 ms and 2x their floor; Game Over within "
+                "10 ms; peak memory under 150 MB\n");
+
+    bool met = true;
+    for (const Row &row : std::as_const(g_rows)) {
+        if (row.limitMs > 0 &&
+            (row.app.median > row.limitMs || row.app.median > 2 * row.floor.median)) {
+            std::printf("MISSED: %s\n", qPrintable(row.action));
+            met = false;
+        }
+    }
+    if (double(usage.ru_maxrss) / 1024.0 >= 150) {
+        std::printf("MISSED: peak memory\n");
+        met = false;
+    }
+    if (!g_messages.isEmpty() || g_ends > 0) {
+        std::printf("unexpected messages (%lld) or fatal ends (%d): %s\n",
+                    qint64(g_messages.size()), g_ends, qPrintable(g_messages.join(u" | ")));
+        return 1;
+    }
+    if (met)
+        std::printf("every target met\n");
+    return 0;
+}

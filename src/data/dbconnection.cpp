@@ -8,6 +8,10 @@
 #include <QSqlError>
 #include <QUrl>
 
+#include <sqlite3.h>
+
+#include <memory>
+
 namespace Zuvi::Data {
 
 namespace {
@@ -97,6 +101,62 @@ bool DbConnection::next(QSqlQuery &query)
     if (query.lastError().isValid())
         raise(query.lastError());
     return false;
+}
+
+QVariant RowView::value(int column) const
+{
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_statement, column));
+    case SQLITE_NULL:
+        return QVariant();
+    default:
+        return QVariant(text(column));
+    }
+}
+
+QString RowView::text(int column) const
+{
+    return isNumber(column) ? value(column).toString() : QString::fromUtf8(utf8(column));
+}
+
+bool RowView::isNumber(int column) const
+{
+    const int type = sqlite3_column_type(m_statement, column);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
+QByteArrayView RowView::utf8(int column) const
+{
+    const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+    return QByteArrayView(bytes, bytes ? sqlite3_column_bytes(m_statement, column) : 0);
+}
+
+void DbConnection::readRows(const QString &sql,
+                            const std::function<void(const RowView &row)> &visit)
+{
+    const QVariant handle = m_db.driver()->handle();
+    sqlite3 *db = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+                      ? *static_cast<sqlite3 *const *>(handle.constData())
+                      : nullptr;
+    if (!db)
+        throw DbError(-1, QStringLiteral("the SQLite driver is not available"));
+    const auto fail = [db]() {
+        throw DbError(sqlite3_errcode(db) & 0xff, QString::fromUtf8(sqlite3_errmsg(db)));
+    };
+    sqlite3_stmt *raw = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK)
+        fail();
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> statement(raw, sqlite3_finalize);
+    const RowView row(raw);
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
+        visit(row);
+    if (rc != SQLITE_DONE)
+        fail();
 }
 
 void DbConnection::begin()

@@ -5,9 +5,33 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
+
 class QSqlError;
+struct sqlite3_stmt;
 
 namespace Zuvi::Data {
+
+/// One row handed out by DbConnection::readRows(). Its values are valid only during the
+/// call that receives it.
+class RowView final
+{
+public:
+    explicit RowView(sqlite3_stmt *statement) : m_statement(statement) {}
+    /// The value of a column as the Qt driver reads it: an integer as qlonglong, a real
+    /// as double, text as QString, NULL as a null QVariant.
+    QVariant value(int column) const;
+    /// The column as text, as value(column).toString() gives it (empty for NULL).
+    QString text(int column) const;
+    /// True when the column holds a number, whose text is not its stored bytes.
+    bool isNumber(int column) const;
+    /// The bytes of a text column (empty for NULL), valid until the next column of the
+    /// row is read.
+    QByteArrayView utf8(int column) const;
+
+private:
+    sqlite3_stmt *m_statement;
+};
 
 /// One connection to one database file for the length of one operation. It opens the
 /// existing file (never creating one) and closes it when the scope ends. Every failure
@@ -41,6 +65,12 @@ public:
     QSqlQuery exec(const QString &sql, const QVariantList &values = {});
     /// Reads the next row of a query, throwing if reading failed rather than ended.
     bool next(QSqlQuery &query);
+
+    /// Runs a query straight through SQLite on this connection and hands every row to
+    /// visit. For long lists: it reads the text as stored (UTF-8) and keeps no row cache,
+    /// where QSqlQuery has SQLite convert every text to UTF-16 and copies every value
+    /// through its cache.
+    void readRows(const QString &sql, const std::function<void(const RowView &row)> &visit);
 
     void begin();
     /// Commits through a COMMIT statement so that a failure carries SQLite's result code.

@@ -167,9 +167,19 @@ void Throne::FillNames()
     QStringList names;
     {
         Data::DbConnection connection(Data::playersDatabase());
-        QSqlQuery rows = connection.exec(Data::Sql::selectPlayers());
-        while (connection.next(rows))
-            names.append(displayName(rows.value(1).toString(), rows.value(0).toString()));
+        // The display name is put together from the stored bytes and decoded once.
+        QByteArray name;
+        connection.readRows(Data::Sql::selectPlayers(), [&](const Data::RowView &row) {
+            if (row.isNumber(0) || row.isNumber(1)) {
+                names.append(displayName(row.text(1), row.text(0)));
+                return;
+            }
+            name.clear();
+            name.append(row.utf8(1));
+            name.append(displayNameSeparator());
+            name.append(row.utf8(0));
+            names.append(QString::fromUtf8(name));
+        });
     }
     m_storedPlayers->addItems(names);
 }

@@ -243,9 +243,9 @@ void Tournament::standingsPairing()
     QList<Round::StandingsRow> rows;
     {
         Data::DbConnection connection(Data::tournyDatabase());
-        QSqlQuery standings = connection.exec(Data::Sql::selectStandings());
-        while (connection.next(standings))
-            rows.append({standings.value(0).toString(), standings.value(2).toDouble()});
+        connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
+            rows.append({row.text(0), row.value(2).toDouble()});
+        });
     }
     // The start refuses a text that is not a number of rounds; should it have been changed
     // since, the pairing still covers every score present.
@@ -360,15 +360,14 @@ void Tournament::endRound()
     QStringList scores;
     {
         Data::DbConnection connection(Data::tournyDatabase());
-        QSqlQuery standings = connection.exec(Data::Sql::selectStandings());
-        while (connection.next(standings)) {
-            names.append(standings.value(0).toString());
-            houses.append(standings.value(1).toString());
+        connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
+            names.append(row.text(0));
+            houses.append(row.text(1));
             // The numbers as the database holds them: a power of 23 shows as "23", a
             // fractional one keeps its fraction.
-            scores.append(standings.value(2).toString() + QLatin1Char('(') +
-                          standings.value(3).toString() + QLatin1Char(')'));
-        }
+            scores.append(row.value(2).toString() + QLatin1Char('(') + row.value(3).toString() +
+                          QLatin1Char(')'));
+        });
     }
     for (QListWidget *list :
          {m_throne->TournyPlayers(), m_throne->PlayerHouses(), m_throne->PlayerScores()})

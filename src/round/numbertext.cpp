@@ -34,6 +34,50 @@ qint64 magnitude(QStringView integer, QStringView fraction, qint64 exponent)
     return 0;
 }
 
+// True when a text that parseDecimal accepted stands for a whole number: no digit other
+// than 0 lies after the decimal point once the exponent has moved it. Decided on the
+// digits, since a double cannot tell 1e-400 or 3.0000000000000000001 from a whole number.
+bool writtenWhole(const QString &text)
+{
+    const QString body = text.trimmed();
+    const qsizetype n = body.size();
+    qsizetype i = 0;
+    if (i < n && (body[i] == u'+' || body[i] == u'-'))
+        ++i;
+    const qsizetype mantissaStart = i;
+    qsizetype point = -1;
+    while (i < n && (isDigit(body[i]) || body[i] == u'.')) {
+        if (body[i] == u'.')
+            point = i;
+        ++i;
+    }
+    const qsizetype mantissaEnd = i;
+    if (point < 0)
+        point = mantissaEnd;
+    qint64 exponent = 0;
+    if (i < n && (body[i] == u'e' || body[i] == u'E')) {
+        ++i;
+        const bool negative = i < n && body[i] == u'-';
+        if (i < n && (body[i] == u'+' || body[i] == u'-'))
+            ++i;
+        for (; i < n && isDigit(body[i]); ++i) {
+            if (exponent < 1'000'000'000)
+                exponent = exponent * 10 + (body[i].unicode() - u'0');
+        }
+        if (negative)
+            exponent = -exponent;
+    }
+    // A digit's place: 0 for the units, 1 for the tens, -1 for the tenths.
+    for (qsizetype j = mantissaStart; j < mantissaEnd; ++j) {
+        if (body[j] == u'.' || body[j] == u'0')
+            continue;
+        const qint64 place = (j < point ? point - j - 1 : point - j) + exponent;
+        if (place < 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<double> parseDecimal(const QString &text)
@@ -114,7 +158,7 @@ std::optional<double> parseDecimal(const QString &text)
 std::optional<qint16> parseRounds(const QString &text)
 {
     const std::optional<double> value = parseDecimal(text);
-    if (!value || std::trunc(*value) != *value)
+    if (!value || !writtenWhole(text))
         return std::nullopt;
     if (*value < std::numeric_limits<qint16>::min() || *value > std::numeric_limits<qint16>::max())
         return std::nullopt;

@@ -1,0 +1,646 @@
+// What a person can type, tried in every box of the three windows that takes text. A name
+// or a house is taken exactly: it goes byte for byte through the databases and back into
+// the lists. A number box takes a number by its rules or refuses the text with its message
+// (the clock's box quietly), and a refused text changes nothing.
+
+#include "../round/roundwindowsupport.h"
+
+#include "data/installfolder.h"
+#include "playereditor/playerinfo.h"
+#include "registration/displayname.h"
+#include "registration/throne.h"
+#include "round/roundclock.h"
+#include "round/tournament.h"
+#include "ui/listutil.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+using namespace Zuvi;
+using namespace Zuvi::Test;
+
+namespace {
+
+const QString kPlayers = Data::playersDatabase();
+const QString kTourny = Data::tournyDatabase();
+const QString kPleaseRounds = QStringLiteral("Please enter the number of rounds");
+const QString kOver = QStringLiteral("The tournament is over!");
+const QString kPleasePower = QStringLiteral("Please enter each player's power as a number");
+
+// The fifteen boxes of the player editor; all but Country are bound to the column beside.
+struct EditorBox
+{
+    const char *name;
+    const char *column; // null: bound to nothing
+};
+const EditorBox kEditorBoxes[] = {
+    {"FirstName", "First Name"},  {"LastName", "Last Name"},
+    {"Email", "Email"},           {"PhoneNumber", "Phone"},
+    {"StreetAddress", "Address"}, {"City", "City"},
+    {"State", "State"},           {"Zip", "Zip"},
+    {"Country", nullptr},         {"Webpage", "Webpage"},
+    {"Username1", "Username1"},   {"Username2", "Username2"},
+    {"Username3", "Username3"},   {"Birthday", "Birthday"},
+    {"Password", "Password"},
+};
+
+int g_inputsTried = 0;
+
+QString repeated(const QString &piece, int length)
+{
+    QString text;
+    while (text.size() < length)
+        text += piece;
+    text.truncate(length);
+    return text;
+}
+
+// Texts of every kind a person can type or paste, none of them a number.
+QList<std::pair<const char *, QString>> anyTexts()
+{
+    QString withNul = QStringLiteral("a");
+    withNul += QChar(0);
+    withNul += QStringLiteral("b");
+    return {
+        {"empty", QString()},
+        {"blanks", QStringLiteral("   ")},
+        {"blanks around", QStringLiteral("  Ann  ")},
+        {"apostrophe", QStringLiteral("O'Brien")},
+        {"apostrophes only", QStringLiteral("''")},
+        {"double quotes", QStringLiteral("\"Big\" Ed")},
+        {"backslash, percent, underscore", QStringLiteral("C:\\new %d %s _%")},
+        {"SQL fragment", QStringLiteral("'; DROP TABLE TournyInfo; --")},
+        {"SQL fragment in brackets", QStringLiteral("x]'); DELETE FROM PlayerInfo WHERE ('1'='1")},
+        {"markup", QStringLiteral("<b>Bold</b> &amp; <img src=\"x.png\">")},
+        {"accented letters", QStringLiteral("Željko Åsa Ñúñez ß")},
+        {"Cyrillic and Greek", QStringLiteral("Дмитрий Ωμέγα")},
+        {"Chinese", QStringLiteral("王小明")},
+        {"combining accent", QStringLiteral("Zoe\u0308")},
+        {"emoji", QStringLiteral("🃏 Joker 😀")},
+        {"emoji sequences", QStringLiteral("👩‍👩‍👧 🏳️‍🌈")},
+        {"right-to-left", QStringLiteral("שלום עולם")},
+        {"Arabic with its digits", QStringLiteral("مرحبا ١٢٣")},
+        {"direction override", QStringLiteral("\u202Eevil\u202C.txt")},
+        {"control characters", QStringLiteral("a\tb\u0001c\u001Fd\u007Fe\bf")},
+        {"line breaks", QStringLiteral("first\nsecond\r\nthird")},
+        {"NUL character", withNul},
+        {"10,000 characters", repeated(QStringLiteral("x"), 10000)},
+        {"10,000 mixed characters", repeated(QStringLiteral("O'Neil; Ž \"ш\" 王 "), 10000)},
+    };
+}
+
+// Characters that a line box drops from key events (it takes them from a paste only).
+bool hasControlCharacter(const QString &text)
+{
+    for (const QChar ch : text) {
+        if (ch.category() == QChar::Other_Control)
+            return true;
+    }
+    return false;
+}
+
+/// Replaces the text of a box as a person does: select everything, delete it, type the
+/// new text one character at a time. A character outside ASCII arrives as the text of one
+/// key event, as an input method delivers it (a character beyond 16 bits as its pair).
+void typeInto(QLineEdit *box, const QString &text)
+{
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    if (hasControlCharacter(text) || text.size() > 200) {
+        // A line box drops control characters from key events, and ten thousand single key
+        // presses would lay the whole line out ten thousand times: such a text arrives as
+        // a paste does, through insert(), which like typing marks the box as edited.
+        box->insert(text);
+        return;
+    }
+    const QList<uint> characters = text.toUcs4();
+    for (const uint ch : characters) {
+        if (ch >= 0x20 && ch < 0x7f)
+            QTest::keyClick(box, char(ch));
+        else
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown,
+                                QString::fromUcs4(reinterpret_cast<const char32_t *>(&ch), 1),
+                                Qt::NoModifier);
+    }
+}
+
+/// One text of the table typed into one box.
+void tryInput(QLineEdit *box, const QString &text)
+{
+    typeInto(box, text);
+    ++g_inputsTried;
+}
+
+/// The UTF-8 bytes of every value of a query's first column, as SQLite holds them.
+QStringList storedBytes(const TempInstall &install, const QString &database, const QString &sql)
+{
+    QStringList bytes;
+    for (const QVariantList &row : install.rows(database, sql))
+        bytes.append(row.value(0).toString());
+    return bytes;
+}
+
+QString hexOf(const QString &text)
+{
+    return QString::fromLatin1(text.toUtf8().toHex().toUpper());
+}
+
+int rowOf(const QListWidget *list, const QString &text)
+{
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->text() == text)
+            return i;
+    }
+    return -1;
+}
+
+PlayerInfo *openEditor(Throne &throne)
+{
+    click(throne, "Command1");
+    return throne.playerEditor();
+}
+
+QLineEdit *editorBox(const PlayerInfo &editor, const char *name)
+{
+    return control<QLineEdit>(editor, name);
+}
+
+/// Seconds left on the round clock.
+qint64 secondsLeft(Round::RoundClock &clock)
+{
+    return qint64(clock.hours()) * 3600 + qint64(clock.minutes()) * 60 + clock.seconds();
+}
+
+const Entrant kA{"Ann", "Adams", "Stark"};
+const Entrant kB{"Bob", "Baker", "Greyjoy"};
+const Entrant kC{"Cat", "Clark", "Lannister"};
+const Entrant kD{"Dan", "Dunn", "Baratheon"};
+
+/// A registration window over stored entrants registered in order, with a draw that takes
+/// the first entrant left each time: game k is entrant 2k against entrant 2k + 1.
+struct Fixture
+{
+    explicit Fixture(const QList<Entrant> &entrants = {})
+    {
+        storePlayers(install, entrants);
+        throne = std::make_unique<Throne>();
+        throne->setRandomSource(firstEntrant);
+        registerEntrants(*throne, entrants);
+    }
+
+    Tournament *startRound()
+    {
+        Tournament *round = start(*throne, QStringLiteral("3"));
+        if (round && !QTest::qWaitForWindowActive(round))
+            qWarning("round window not active");
+        return round;
+    }
+
+    /// (score, power) of one row of the standings, found by its name.
+    std::pair<int, double> row(const QString &name) const
+    {
+        for (const QVariantList &row : standingsByName(install)) {
+            if (row.at(0).toString() == name)
+                return {row.at(1).toInt(), row.at(2).toDouble()};
+        }
+        return {-1, -1};
+    }
+
+    TempInstall install;
+    MessageLog log;
+    std::unique_ptr<Throne> throne;
+};
+
+using Row = std::pair<int, double>;
+
+// What the number boxes make of a text: a number of rounds (-1: refused), minutes (-1:
+// refused quietly), a power (nothing: refused).
+struct Numbers
+{
+    int rounds;
+    int minutes;
+    std::optional<double> power;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(std::optional<double>)
+
+class TestBadInput : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanupTestCase();
+
+    void namesAndHousesRoundTripThroughATournament_data();
+    void namesAndHousesRoundTripThroughATournament();
+    void editorBoxesKeepWhatWasTyped_data();
+    void editorBoxesKeepWhatWasTyped();
+    void roundsTakesOnlyAWholeNumber_data();
+    void roundsTakesOnlyAWholeNumber();
+    void minutesRefusesQuietlyAndLeavesTheClock_data();
+    void minutesRefusesQuietlyAndLeavesTheClock();
+    void powersTakeANumberOrRefuseTheGame_data();
+    void powersTakeANumberOrRefuseTheGame();
+    void resultBoxTakesAnyTextAsNoResult_data();
+    void resultBoxTakesAnyTextAsNoResult();
+
+private:
+    static void numberTable();
+};
+
+void TestBadInput::cleanupTestCase()
+{
+    qInfo("bad input: %d inputs tried", g_inputsTried);
+}
+
+void TestBadInput::namesAndHousesRoundTripThroughATournament_data()
+{
+    QTest::addColumn<QString>("text");
+    for (const auto &[name, text] : anyTexts())
+        QTest::newRow(name) << text;
+}
+
+void TestBadInput::namesAndHousesRoundTripThroughATournament()
+{
+    QFETCH(QString, text);
+
+    // Two players typed into the player editor: the text as the first name of one, as the
+    // last name of the other.
+    Fixture fixture;
+    Throne &throne = *fixture.throne;
+    PlayerInfo *editor = openEditor(throne);
+    QVERIFY(editor);
+    click(*editor, "cmdAdd");
+    tryInput(editorBox(*editor, "FirstName"), text);
+    typeInto(editorBox(*editor, "LastName"), QStringLiteral("Alpha"));
+    click(*editor, "cmdAdd");
+    typeInto(editorBox(*editor, "FirstName"), QStringLiteral("Bea"));
+    tryInput(editorBox(*editor, "LastName"), text);
+    QCOMPARE(editorBox(*editor, "LastName")->text(), text);
+    click(*editor, "cmdClose");
+    QCOMPARE(fixture.log.texts(), QStringList());
+    QTRY_VERIFY(!throne.playerEditor());
+
+    QCOMPARE(storedBytes(fixture.install, kPlayers,
+                         QStringLiteral("SELECT hex(\"First Name\") || '/' || hex(\"Last Name\") "
+                                        "FROM PlayerInfo ORDER BY ID")),
+             (QStringList{hexOf(text) + "/" + hexOf("Alpha"), hexOf("Bea") + "/" + hexOf(text)}));
+
+    const QString alpha = displayName(QStringLiteral("Alpha"), text);
+    const QString bea = displayName(text, QStringLiteral("Bea"));
+    QCOMPARE(listTexts(throne.StoredPlayers()), (QStringList{alpha, bea}));
+
+    // The first plays the text as house.
+    clickRow(throne.StoredPlayers(), 0);
+    tryInput(throne.House()->lineEdit(), text);
+    QCOMPARE(throne.House()->currentText(), text);
+    click(throne, "AddTourny");
+    clickRow(throne.StoredPlayers(), 1);
+    typeInto(throne.House()->lineEdit(), QStringLiteral("Stark"));
+    click(throne, "AddTourny");
+    QCOMPARE(fixture.log.texts(), QStringList());
+    QCOMPARE(listTexts(throne.TournyPlayers()), (QStringList{alpha, bea}));
+    QCOMPARE(listTexts(throne.PlayerHouses()), (QStringList{text, "Stark"}));
+
+    Tournament *round = fixture.startRound();
+    QVERIFY(round);
+    const QString standings =
+        QStringLiteral("SELECT hex(Name) || '/' || hex(House) FROM TournyInfo ORDER BY rowid");
+    QCOMPARE(storedBytes(fixture.install, kTourny, standings),
+             (QStringList{hexOf(alpha) + "/" + hexOf(text), hexOf(bea) + "/" + hexOf("Stark")}));
+
+    // The game finds both rows by their names.
+    QCOMPARE(listTexts(round->MatchList1()), QStringList{alpha});
+    QCOMPARE(listTexts(round->MatchList2()), QStringList{bea});
+    clickRow(round->MatchList1(), 0);
+    auto *player1 = control<QLabel>(*round, "Player1");
+    QCOMPARE(player1->text(), alpha);
+    QCOMPARE(player1->textFormat(), Qt::PlainText);
+    QCOMPARE(control<QLabel>(*round, "Player2")->text(), bea);
+    recordGame(*round, 0, QStringLiteral("Modified Loss"), QStringLiteral("5"),
+               QStringLiteral("3"));
+    QCOMPARE(fixture.log.texts(), QStringList());
+    QCOMPARE(fixture.row(alpha), Row(1, 5));
+    QCOMPARE(fixture.row(bea), Row(2, 3));
+
+    click(*round, "EndTourny");
+    QCOMPARE(fixture.log.texts(), QStringList());
+    QCOMPARE(listTexts(throne.TournyPlayers()), (QStringList{bea, alpha}));
+    QCOMPARE(listTexts(throne.PlayerHouses()), (QStringList{"Stark", text}));
+    QCOMPARE(listTexts(throne.PlayerScores()), (QStringList{"2(3)", "1(5)"}));
+    QCOMPARE(storedBytes(fixture.install, kTourny, standings),
+             (QStringList{hexOf(alpha) + "/" + hexOf(text), hexOf(bea) + "/" + hexOf("Stark")}));
+}
+
+void TestBadInput::editorBoxesKeepWhatWasTyped_data()
+{
+    namesAndHousesRoundTripThroughATournament_data();
+}
+
+void TestBadInput::editorBoxesKeepWhatWasTyped()
+{
+    QFETCH(QString, text);
+
+    Fixture fixture;
+    fixture.install.addPlayers({{QStringLiteral("Ann"), QStringLiteral("Adams")}});
+    fixture.throne->FillNames();
+    PlayerInfo *editor = openEditor(*fixture.throne);
+    QVERIFY(editor);
+
+    // The text in every box of the record shown, written by "Update"; then in every box of
+    // a new record, written by "Update" as well.
+    const auto typeEverywhere = [&] {
+        for (const EditorBox &box : kEditorBoxes)
+            tryInput(editorBox(*editor, box.name), text);
+    };
+    typeEverywhere();
+    click(*editor, "cmdUpdate");
+    click(*editor, "cmdAdd");
+    typeEverywhere();
+    click(*editor, "cmdUpdate");
+    QCOMPARE(fixture.log.texts(), QStringList());
+
+    QStringList columns;
+    for (const EditorBox &box : kEditorBoxes) {
+        if (box.column)
+            columns.append(QStringLiteral("hex(\"%1\")").arg(QLatin1String(box.column)));
+    }
+    const QString written = hexOf(text);
+    const QString everyColumn =
+        QStringList(QList<QString>(columns.size(), written)).join(QLatin1Char('/'));
+    QCOMPARE(storedBytes(fixture.install, kPlayers,
+                         QStringLiteral("SELECT %1 FROM PlayerInfo ORDER BY ID")
+                             .arg(columns.join(QStringLiteral(" || '/' || ")))),
+             (QStringList{everyColumn, everyColumn}));
+
+    // Read again, the boxes show it exactly; Country, bound to nothing, keeps its text.
+    click(*editor, "cmdRefresh");
+    for (const EditorBox &box : kEditorBoxes)
+        QCOMPARE(editorBox(*editor, box.name)->text(), text);
+
+    // Closing reloads the stored players by display name; a new editor reads the record
+    // afresh, with Country empty.
+    click(*editor, "cmdClose");
+    QTRY_VERIFY(!fixture.throne->playerEditor());
+    QCOMPARE(listTexts(fixture.throne->StoredPlayers()),
+             QStringList(QList<QString>(2, displayName(text, text))));
+    editor = openEditor(*fixture.throne);
+    QVERIFY(editor);
+    for (const EditorBox &box : kEditorBoxes)
+        QCOMPARE(editorBox(*editor, box.name)->text(), box.column ? text : QString());
+    QCOMPARE(fixture.log.texts(), QStringList());
+}
+
+void TestBadInput::numberTable()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("rounds");
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<std::optional<double>>("power");
+
+    const std::optional<double> refused;
+    for (const auto &[name, text] : anyTexts()) {
+        // Nothing of these is a number; an empty power box (or blanks) is a power of 0.
+        const bool noPower = text.trimmed().isEmpty();
+        QTest::newRow(name) << text << -1 << -1 << (noPower ? std::optional<double>(0) : refused);
+    }
+    const std::pair<const char *, Numbers> numbers[] = {
+        {"-3", {-1, -1, -3}},
+        {"-0", {0, 0, 0}},
+        {"2.5", {-1, 2, 2.5}},
+        {"3.5", {-1, 4, 3.5}},
+        {".5", {-1, 0, 0.5}},
+        {"5.", {5, 5, 5}},
+        {"3.0", {3, 3, 3}},
+        {"+3", {3, 3, 3}},
+        {" 3 ", {3, 3, 3}},
+        {"1e1", {10, 10, 10}},
+        {"32767", {32767, 32767, 32767}},
+        {"32768", {-1, -1, 32768}},
+        {"-32769", {-1, -1, -32769}},
+        {"1e308", {-1, -1, refused}},
+        {"-1e308", {-1, -1, refused}},
+        {"1e309", {-1, -1, refused}},
+        {"99999999999", {-1, -1, 99999999999.0}},
+        {"1e15", {-1, -1, 1e15}},
+        {"1e16", {-1, -1, refused}},
+        {"1e-400", {-1, 0, 0}},
+        {"3.0000000000000000001", {-1, 3, 3}},
+        {"2.5e1", {25, 25, 25}},
+        {"25e-1", {-1, 2, 2.5}},
+        {"NaN", {-1, -1, refused}},
+        {"nan", {-1, -1, refused}},
+        {"inf", {-1, -1, refused}},
+        {"-Infinity", {-1, -1, refused}},
+        {"0x10", {-1, -1, refused}},
+        {"0X1A", {-1, -1, refused}},
+        {"1,5", {-1, -1, refused}},
+        {"1.000,5", {-1, -1, refused}},
+        {"1 000", {-1, -1, refused}},
+        {"1_000", {-1, -1, refused}},
+        {"--3", {-1, -1, refused}},
+        {"3e", {-1, -1, refused}},
+        {"3 rounds", {-1, -1, refused}},
+        {"fullwidth digit", {-1, -1, refused}},
+        {"Arabic-Indic digit", {-1, -1, refused}},
+    };
+    for (const auto &[name, expected] : numbers) {
+        QString text = QString::fromUtf8(name);
+        if (text == QLatin1String("fullwidth digit"))
+            text = QStringLiteral("３");
+        else if (text == QLatin1String("Arabic-Indic digit"))
+            text = QStringLiteral("٣");
+        QTest::newRow(name) << text << expected.rounds << expected.minutes << expected.power;
+    }
+    QTest::newRow("10,000 digits")
+        << QString(QStringLiteral("1") + QString(9999, QLatin1Char('0'))) << -1 << -1 << refused;
+    QTest::newRow("10,000 characters of a tiny fraction")
+        << QString(QStringLiteral("0.") + QString(9997, QLatin1Char('0')) + QStringLiteral("1"))
+        << -1 << 0 << std::optional<double>(0);
+}
+
+void TestBadInput::roundsTakesOnlyAWholeNumber_data()
+{
+    numberTable();
+}
+
+void TestBadInput::roundsTakesOnlyAWholeNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(int, rounds);
+
+    Fixture fixture({kA, kB});
+    Throne &throne = *fixture.throne;
+    // Standings left from an earlier tournament show whether anything was written.
+    const QString oldRows = QStringLiteral("SELECT Name, House, Score, Power FROM TournyInfo");
+    fixture.install.exec(kTourny,
+                         QStringLiteral("INSERT INTO TournyInfo VALUES ('Old, Row', 'X', 4, 7)"));
+    const QList<QVariantList> before = fixture.install.rows(kTourny, oldRows);
+
+    tryInput(throne.Rounds(), text);
+    QCOMPARE(throne.Rounds()->text(), text);
+    click(throne, "StartButton");
+
+    if (rounds > 0) {
+        QCOMPARE(fixture.log.texts(), QStringList());
+        QVERIFY(throne.tournament());
+        QCOMPARE(openRoundWindows(), 1);
+        QCOMPARE(throne.RandomFirst(), qint16(1));
+        QCOMPARE(standingsByName(fixture.install).size(), 2);
+        return;
+    }
+    QCOMPARE(fixture.log.texts(), QStringList{rounds == 0 ? kOver : kPleaseRounds});
+    QVERIFY(!throne.tournament());
+    QCOMPARE(openRoundWindows(), 0);
+    QCOMPARE(throne.RandomFirst(), qint16(0));
+    QCOMPARE(throne.roundcounter(), qint16(1));
+    QCOMPARE(fixture.install.rows(kTourny, oldRows), before);
+    QCOMPARE(listTexts(throne.TournyPlayers()), (QStringList{kA.name(), kB.name()}));
+}
+
+void TestBadInput::minutesRefusesQuietlyAndLeavesTheClock_data()
+{
+    numberTable();
+}
+
+void TestBadInput::minutesRefusesQuietlyAndLeavesTheClock()
+{
+    QFETCH(QString, text);
+    QFETCH(int, minutes);
+
+    Fixture fixture({kA, kB});
+    Tournament *round = fixture.startRound();
+    QVERIFY(round);
+    Round::RoundClock &clock = fixture.throne->roundClock();
+    auto *box = control<QLineEdit>(*round, "Minutes");
+    auto *fullTime = control<QLabel>(*round, "FullTime");
+
+    // What a start must leave: the minutes replaced, hours and seconds as they stood; a
+    // refused text leaves all three. Ticks can come only from the event loop, which none of
+    // the steps runs; should one come all the same, it counts one second down.
+    const auto startWith = [&](const QString &typed, bool tried) {
+        if (tried)
+            tryInput(box, typed);
+        else
+            typeInto(box, typed);
+        QCOMPARE(box->text(), typed);
+        const bool running = round->Timer1()->isActive();
+        const qint64 before = secondsLeft(clock);
+        const qint64 kept = qint64(clock.hours()) * 3600 + clock.seconds();
+        QSignalSpy ticks(round->Timer1(), &QTimer::timeout);
+        click(*round, "StartTimer");
+        QCOMPARE(fixture.log.texts(), QStringList());
+        const int refusedOrMinutes = tried ? minutes : typed.toInt();
+        if (refusedOrMinutes < 0) {
+            QCOMPARE(round->Timer1()->isActive(), running);
+            QCOMPARE(secondsLeft(clock), qMax<qint64>(before - ticks.count(), 0));
+        } else {
+            QVERIFY(round->Timer1()->isActive());
+            QCOMPARE(secondsLeft(clock),
+                     qMax<qint64>(kept + qint64(refusedOrMinutes) * 60 - ticks.count(), 0));
+        }
+    };
+
+    // Idle, then running from 10 minutes.
+    startWith(text, true);
+    if (minutes < 0)
+        QCOMPARE(fullTime->text(), QStringLiteral("00:00:00"));
+    startWith(QStringLiteral("10"), false);
+    startWith(text, true);
+}
+
+void TestBadInput::powersTakeANumberOrRefuseTheGame_data()
+{
+    numberTable();
+}
+
+void TestBadInput::powersTakeANumberOrRefuseTheGame()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<double>, power);
+
+    // Game 1 (A against B) takes the text as player 1's power, game 2 (C against D) as
+    // player 2's.
+    Fixture fixture({kA, kB, kC, kD});
+    Tournament *round = fixture.startRound();
+    QVERIFY(round);
+    const QString win = QStringLiteral("Full Win");
+    const QString one = QStringLiteral("1");
+
+    const auto game = [&](const Entrant &player1, const Entrant &player2, bool first) {
+        const int row = rowOf(round->MatchList1(), player1.name());
+        QVERIFY(row >= 0);
+        clickRow(round->MatchList1(), row);
+        chooseEntry(control<QComboBox>(*round, "Player1Win"), win);
+        auto *power1 = control<QLineEdit>(*round, "Player1Power");
+        auto *power2 = control<QLineEdit>(*round, "Player2Power");
+        if (first) {
+            tryInput(power1, text);
+            typeInto(power2, one);
+        } else {
+            typeInto(power1, one);
+            tryInput(power2, text);
+        }
+        QCOMPARE((first ? power1 : power2)->text(), text);
+        fixture.log.clear();
+        click(*round, "GameDone");
+        if (!power) {
+            QCOMPARE(fixture.log.texts(), QStringList{kPleasePower});
+            QCOMPARE(fixture.row(player1.name()), Row(0, 0));
+            QCOMPARE(fixture.row(player2.name()), Row(0, 0));
+            QCOMPARE(rowOf(round->MatchList1(), player1.name()), row);
+            QCOMPARE(rowOf(round->MatchList2(), player2.name()), row);
+            return;
+        }
+        QCOMPARE(fixture.log.texts(), QStringList());
+        QCOMPARE(fixture.row(player1.name()), Row(3, first ? *power : 1.0));
+        QCOMPARE(fixture.row(player2.name()), Row(0, first ? 1.0 : *power));
+        QCOMPARE(rowOf(round->MatchList1(), player1.name()), -1);
+    };
+    game(kA, kB, true);
+    game(kC, kD, false);
+}
+
+void TestBadInput::resultBoxTakesAnyTextAsNoResult_data()
+{
+    namesAndHousesRoundTripThroughATournament_data();
+}
+
+void TestBadInput::resultBoxTakesAnyTextAsNoResult()
+{
+    QFETCH(QString, text);
+
+    // A typed result that is not one of the five gives player 1 no points and player 2
+    // three, and does not change player 2's result shown.
+    Fixture fixture({kA, kB});
+    Tournament *round = fixture.startRound();
+    QVERIFY(round);
+    clickRow(round->MatchList1(), 0);
+    auto *result = control<QComboBox>(*round, "Player1Win");
+    tryInput(result->lineEdit(), text);
+    QCOMPARE(result->currentText(), text);
+    typeInto(control<QLineEdit>(*round, "Player1Power"), QStringLiteral("2"));
+    typeInto(control<QLineEdit>(*round, "Player2Power"), QStringLiteral("1"));
+    click(*round, "GameDone");
+
+    QCOMPARE(fixture.log.texts(), QStringList());
+    QCOMPARE(control<QLabel>(*round, "Player2Win")->text(), QString());
+    QCOMPARE(fixture.row(kA.name()), Row(0, 2));
+    QCOMPARE(fixture.row(kB.name()), Row(3, 1));
+    QCOMPARE(result->currentText(), text);
+}
+
+QTEST_MAIN(TestBadInput)
+#include "tst_badinput.moc"

@@ -636,8 +636,10 @@ void TestDbFaults::faults()
     FullDisk fullDisk = FullDisk::Tmpfs;
     if (fault == Fault::DiskFull) {
         tmpfs.emplace(install.folder());
-        if (!tmpfs->mounted())
+        if (!tmpfs->mounted()) {
+            qInfo("no tmpfs can be mounted here: a file-size limit of 0 fills the disk");
             fullDisk = FullDisk::SizeLimit;
+        }
     }
     Data::ensureDatabases();
     const Expected want = expected(fault, op, fullDisk);

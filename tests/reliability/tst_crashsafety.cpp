@@ -26,22 +26,9 @@ constexpr int kEntrants = 13; // odd: every round has a game against "Bye"
 constexpr int kRoundCount = 4;
 const QString kRounds = QString::number(kRoundCount);
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
-// Bounds of the run: so many kills, or so much time, whichever comes first. The
-// sanitized build is several times slower, so it tries fewer.
-constexpr int kKills = kSanitized ? 50 : 100;
-constexpr qint64 kBudgetMs = kSanitized ? 50000 : 60000;
+// Bounds of the run: so many kills, or so much time, whichever comes first.
+constexpr int kKills = 100;
+constexpr qint64 kBudgetMs = 60000;
 
 struct Standing
 {

@@ -134,29 +134,94 @@ QByteArrayView RowView::utf8(int column) const
     return QByteArrayView(bytes, bytes ? sqlite3_column_bytes(m_statement, column) : 0);
 }
 
-void DbConnection::readRows(const QString &sql,
-                            const std::function<void(const RowView &row)> &visit)
+namespace {
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
 {
-    const QVariant handle = m_db.driver()->handle();
-    sqlite3 *db = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
-                      ? *static_cast<sqlite3 *const *>(handle.constData())
-                      : nullptr;
-    if (!db)
-        throw DbError(-1, QStringLiteral("the SQLite driver is not available"));
-    const auto fail = [db]() {
-        throw DbError(sqlite3_errcode(db) & 0xff, QString::fromUtf8(sqlite3_errmsg(db)));
-    };
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+        if (sqlite3 *result = *static_cast<sqlite3 *const *>(handle.constData()))
+            return result;
+    }
+    throw DbError(-1, QStringLiteral("the SQLite driver is not available"));
+}
+
+[[noreturn]] void raiseSqlite(sqlite3 *db)
+{
+    throw DbError(sqlite3_errcode(db) & 0xff, QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)>;
+
+Statement prepareSqlite(sqlite3 *db, const QString &sql)
+{
     sqlite3_stmt *raw = nullptr;
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK)
-        fail();
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> statement(raw, sqlite3_finalize);
+        raiseSqlite(db);
+    return Statement(raw, sqlite3_finalize);
+}
+} // namespace
+
+void DbConnection::execForEach(const QString &sql, const QList<QVariantList> &rows)
+{
+    sqlite3 *db = sqliteHandle(m_db);
+    const Statement statement = prepareSqlite(db, sql);
+    sqlite3_stmt *raw = statement.get();
+    for (const QVariantList &values : rows) {
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            const QVariant &value = values.at(i);
+            const int index = int(i + 1);
+            int rc;
+            switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+            case QMetaType::UnknownType:
+                rc = sqlite3_bind_null(raw, index);
+                break;
+            case QMetaType::Bool:
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::Short:
+                rc = sqlite3_bind_int64(raw, index, value.toLongLong());
+                break;
+            case QMetaType::Double:
+            case QMetaType::Float:
+                rc = sqlite3_bind_double(raw, index, value.toDouble());
+                break;
+            default: {
+                // A null text binds NULL, as the Qt driver binds it.
+                const QString string = value.toString();
+                if (string.isNull()) {
+                    rc = sqlite3_bind_null(raw, index);
+                    break;
+                }
+                const QByteArray text = string.toUtf8();
+                rc = sqlite3_bind_text(raw, index, text.constData(), int(text.size()),
+                                       SQLITE_TRANSIENT);
+                break;
+            }
+            }
+            if (rc != SQLITE_OK)
+                raiseSqlite(db);
+        }
+        if (sqlite3_step(raw) != SQLITE_DONE)
+            raiseSqlite(db);
+        sqlite3_reset(raw);
+        sqlite3_clear_bindings(raw);
+    }
+}
+
+void DbConnection::readRows(const QString &sql,
+                            const std::function<void(const RowView &row)> &visit)
+{
+    sqlite3 *db = sqliteHandle(m_db);
+    const Statement statement = prepareSqlite(db, sql);
+    sqlite3_stmt *raw = statement.get();
     const RowView row(raw);
     int rc;
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
         visit(row);
     if (rc != SQLITE_DONE)
-        fail();
+        raiseSqlite(db);
 }
 
 void DbConnection::begin()

@@ -72,6 +72,11 @@ public:
     /// through its cache.
     void readRows(const QString &sql, const std::function<void(const RowView &row)> &visit);
 
+    /// Runs one statement once for every list of values, prepared once and straight
+    /// through SQLite: for many rows in one transaction. Values bind as the Qt driver
+    /// binds them (text, whole number, real number or NULL).
+    void execForEach(const QString &sql, const QList<QVariantList> &rows);
+
     void begin();
     /// Commits through a COMMIT statement so that a failure carries SQLite's result code.
     void commit();

@@ -279,12 +279,14 @@ void Throne::StoreTournament()
     Data::DbConnection connection(Data::tournyDatabase());
     connection.begin();
     ClearTournament(connection);
-    QSqlQuery insert = connection.prepare(Data::Sql::insertEntrant());
+    QList<QVariantList> entrants;
+    entrants.reserve(m_tournyPlayers->count());
     for (int i = 0; i < m_tournyPlayers->count(); ++i) {
         const QString house =
             i < m_playerHouses->count() ? m_playerHouses->item(i)->text() : QStringLiteral("");
-        connection.exec(insert, {m_tournyPlayers->item(i)->text(), house});
+        entrants.append({m_tournyPlayers->item(i)->text(), house});
     }
+    connection.execForEach(Data::Sql::insertEntrant(), entrants);
     connection.commit();
 }
 

@@ -55,9 +55,36 @@ public:
         return rowCount() - 1;
     }
 
+    /// Writes every pending change. Where only existing records changed, in a table with
+    /// a key, only the rows written are read back: a long table is not read again
+    /// whole for one record.
+    bool submitChanges()
+    {
+        m_updatedRows.clear();
+        m_rowsAddedOrRemoved = false;
+        m_submitting = true;
+        const bool written = submitAll();
+        m_submitting = false;
+        return written;
+    }
+
+    bool select() override
+    {
+        if (m_submitting && !m_rowsAddedOrRemoved && !m_updatedRows.isEmpty() &&
+            primaryKey().count() > 0) {
+            bool reread = true;
+            for (const int row : std::as_const(m_updatedRows))
+                reread = reread && selectRow(row);
+            if (reread)
+                return true;
+        }
+        return QSqlTableModel::select();
+    }
+
 protected:
     bool insertRowIntoTable(const QSqlRecord &values) override
     {
+        m_rowsAddedOrRemoved = true;
         bool anyValue = false;
         for (int i = 0; i < values.count(); ++i)
             anyValue = anyValue || values.isGenerated(i);
@@ -81,12 +108,14 @@ protected:
 
     bool updateRowInTable(int row, const QSqlRecord &values) override
     {
+        m_updatedRows.append(row);
         return writeOneRow([&] { return QSqlTableModel::updateRowInTable(row, values); },
                            QStringLiteral("The record was not written"), false);
     }
 
     bool deleteRowFromTable(int row) override
     {
+        m_rowsAddedOrRemoved = true;
         return writeOneRow([&] { return QSqlTableModel::deleteRowFromTable(row); },
                            QStringLiteral("The record was not deleted"), false);
     }
@@ -138,6 +167,11 @@ private:
     }
 
     qint64 m_lastInsertRowid = 0;
+    // What the submit in progress wrote: the rows it updated, and whether it added or
+    // removed a row (which moves the rows after it, so the whole table is read again).
+    QList<int> m_updatedRows;
+    bool m_rowsAddedOrRemoved = false;
+    bool m_submitting = false;
 };
 
 namespace {
@@ -356,7 +390,7 @@ void DataControl::deleteCurrent()
     }
     if (!m_model->removeRow(row))
         Data::DbConnection::raise(m_model->lastError());
-    if (!m_model->submitAll()) {
+    if (!m_model->submitChanges()) {
         // The record stays, as it was read; what was typed into it goes with the delete.
         const QSqlError error = m_model->lastError();
         m_model->revertAll();
@@ -523,7 +557,7 @@ void DataControl::writeCurrent()
     const int row = m_row;
     const bool inserted = m_inserted;
     // On failure the change stays in the model and in the boxes; nothing moves.
-    if (!m_model->submitAll())
+    if (!m_model->submitChanges())
         Data::DbConnection::raise(m_model->lastError());
     // Writing re-reads the table: find the record that was current again.
     m_inserted = false;

@@ -416,6 +416,13 @@ QString pragma(const QString &databaseName, const QString &name)
     return connection.next(query) ? query.value(0).toString() : QString();
 }
 
+double peakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
 QString fixed(double value, int decimals = 1)
 {
     return QString::number(value, 'f', decimals);
@@ -681,9 +688,12 @@ int main(int argc, char *argv[])
     constexpr int kClubStored = 50;
 
     // Both installs: a national event's 100,000 stored players, a club's 50.
-    const QList<Player> players = makePlayers(kStored, 1);
+    QList<Player> players = makePlayers(kStored, 1);
     App::runGuarded([] { Data::ensureDatabases(); });
     storePlayers(players);
+    // Only the entrants stay in memory: the peak is the application's, not the generator's.
+    players.resize(kEntrants);
+    players.squeeze();
     useFolder(club);
     const QList<Player> clubPlayers = makePlayers(kClubStored, 2);
     App::runGuarded([] { Data::ensureDatabases(); });
@@ -719,7 +729,7 @@ int main(int argc, char *argv[])
         startup.floor = measure(startup.reps, {}, [&] { db.readAll(select); });
     }
     g_rows.append(startup);
-    // "zuvi-bench startup" or "zuvi-bench editor" runs that part alone (for a profiler).
+    // "zuvi-bench startup", "round" or "editor" runs that part alone (for a profiler).
     const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (only == QStringLiteral("startup")) {
         printTable();
@@ -730,8 +740,13 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    if (only.isEmpty())
+    if (only.isEmpty() || only == QStringLiteral("round"))
         tournamentActions(*throne, entrantNames);
+    if (only == QStringLiteral("round")) {
+        printTable();
+        return 0;
+    }
+    const double peakBeforeEditor = peakMegabytes();
     if (only.isEmpty() || only == QStringLiteral("editor"))
         editorActions(*throne, kStored);
     if (only == QStringLiteral("editor")) {
@@ -776,9 +791,9 @@ int main(int argc, char *argv[])
                 qPrintable(pragma(Data::tournyDatabase(), "synchronous")));
     printTable();
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("\npeak memory (ru_maxrss): %.1f MB\n", double(usage.ru_maxrss) / 1024.0);
+    const double peak = peakMegabytes();
+    std::printf("\npeak memory (ru_maxrss): %.1f MB (%.1f MB before the player editor opened)\n",
+                peak, peakBeforeEditor);
     std::printf("total run time: %.1f s\n", double(total.elapsed()) / 1000.0);
     std::printf("targets: actions 1-6 within 100 ms and 2x their floor; Game Over within "
                 "10 ms; peak memory under 150 MB\n");
@@ -791,7 +806,7 @@ int main(int argc, char *argv[])
             met = false;
         }
     }
-    if (double(usage.ru_maxrss) / 1024.0 >= 150) {
+    if (peak >= 150) {
         std::printf("MISSED: peak memory\n");
         met = false;
     }

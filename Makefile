@@ -1,5 +1,6 @@
 # make run    installs what is missing, builds and starts Zuvi
 # make test   installs what is missing, builds and runs every test (plain and sanitized)
+#             and a short run of the fuzzers
 # make bench  builds an optimised copy and runs the benchmark
 # make screens renders every window into screens/*.png
 
@@ -7,8 +8,11 @@ JOBS ?= $(shell nproc)
 BUILD := build
 ASAN_BUILD := build-asan
 BENCH_BUILD := build-release
+FUZZ_BUILD := build-fuzz
+# Seconds each of the four fuzz targets runs in make test.
+FUZZ_SECONDS ?= 15
 
-.PHONY: deps run build test test-plain test-sanitize bench screens clean format
+.PHONY: deps run build test test-plain test-sanitize test-fuzz bench screens clean format
 
 deps:
 	@bash tools/install-deps.sh
@@ -31,7 +35,15 @@ test-sanitize: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS) -LE nosanitize
 
-test: test-plain test-sanitize
+# The fuzz targets need clang: a build of their own with the fuzzer's coverage and both
+# sanitizers, each target run for a bounded time on a copy of its committed corpus.
+test-fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+		-DZUVI_FUZZ=ON -DZUVI_BUILD_TESTS=OFF -DZUVI_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target zuvi_fuzzers
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+test: test-plain test-sanitize test-fuzz
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DZUVI_BUILD_TESTS=OFF
@@ -45,4 +57,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,23 @@
+#pragma once
+
+// What the fuzz targets share: a check that stops the run with a message, so that the
+// fuzzer records the input that broke a rule.
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace Zuvi::Fuzz {
+
+[[noreturn]] inline void fail(const char *rule, const char *file, int line)
+{
+    std::fprintf(stderr, "%s:%d: rule broken: %s\n", file, line, rule);
+    std::abort();
+}
+
+} // namespace Zuvi::Fuzz
+
+#define ZUVI_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition))                                                                          \
+            ::Zuvi::Fuzz::fail(#condition, __FILE__, __LINE__);                                    \
+    } while (false)

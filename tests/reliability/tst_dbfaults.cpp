@@ -144,8 +144,6 @@ Expected expected(Fault fault, Op op, FullDisk fullDisk)
     case Fault::Garbage:
         return failure(26, QStringLiteral("file is not a database"));
     case Fault::TableMissing:
-        if (op == Op::EditorLoad)
-            return failure(1, QStringLiteral("no such table: PlayerInfo"));
         if (isEditorOp(op) && op != Op::Closing)
             return failure(1, QStringLiteral("no such table: PlayerInfo"));
         return failure(1, QStringLiteral("no such table: ") + table);

@@ -1,5 +1,8 @@
 #include "round/scoring.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace Zuvi::Round {
 
 namespace {
@@ -56,6 +59,25 @@ std::optional<QString> player2Result(const QString &result)
     if (!row)
         return std::nullopt;
     return row->opposite;
+}
+
+QString powerText(double power)
+{
+    if (!std::isfinite(power))
+        return QString::number(power);
+    const double magnitude = std::fabs(power);
+    const int integerDigits = magnitude < 1 ? 0 : int(std::floor(std::log10(magnitude))) + 1;
+    QString text = QString::number(power, 'f', std::clamp(15 - integerDigits, 0, 15));
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    // A sum that comes to nothing shows no sign.
+    if (text == QLatin1String("-0"))
+        text = QStringLiteral("0");
+    return text;
 }
 
 } // namespace Zuvi::Round

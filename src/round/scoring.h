@@ -19,4 +19,10 @@ int player1Points(const QString &result);
 /// nothing for a text that is not one of the five (the caption then stays as it was).
 std::optional<QString> player2Result(const QString &result);
 
+/// A player's accumulated power as the standings show it: written out without an
+/// exponent, to at most 15 significant digits (what a double holds of a decimal number),
+/// without trailing zeros, so that powers typed as 0.1 and 0.2 add up to "0.3" and a
+/// power of 1e15 shows all its digits.
+QString powerText(double power);
+
 } // namespace Zuvi::Round

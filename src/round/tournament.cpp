@@ -363,9 +363,12 @@ void Tournament::endRound()
         connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
             names.append(row.text(0));
             houses.append(row.text(1));
-            // The numbers as the database holds them: a power of 23 shows as "23", a
-            // fractional one keeps its fraction.
-            scores.append(row.value(2).toString() + QLatin1Char('(') + row.value(3).toString() +
+            // A power of 23 shows as "23", a fractional one keeps its fraction, without the
+            // binary noise that sums of decimal fractions carry.
+            const QVariant power = row.value(3);
+            scores.append(row.value(2).toString() + QLatin1Char('(') +
+                          (power.typeId() == QMetaType::Double ? Round::powerText(power.toDouble())
+                                                               : power.toString()) +
                           QLatin1Char(')'));
         });
     }

@@ -255,6 +255,8 @@ private Q_SLOTS:
     void powersTakeANumberOrRefuseTheGame();
     void resultBoxTakesAnyTextAsNoResult_data();
     void resultBoxTakesAnyTextAsNoResult();
+    void powersAddUpInTheStandingsAsTyped_data();
+    void powersAddUpInTheStandingsAsTyped();
 
 private:
     static void numberTable();
@@ -640,6 +642,57 @@ void TestBadInput::resultBoxTakesAnyTextAsNoResult()
     QCOMPARE(fixture.row(kA.name()), Row(0, 2));
     QCOMPARE(fixture.row(kB.name()), Row(3, 1));
     QCOMPARE(result->currentText(), text);
+}
+
+void TestBadInput::powersAddUpInTheStandingsAsTyped_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("shown");
+
+    // Decimal fractions have no exact binary form: their sum must not show the difference.
+    QTest::newRow("0.1 and 0.2") << "0.1"
+                                 << "0.2"
+                                 << "0.3";
+    QTest::newRow("12.1 and 0.2") << "12.1"
+                                  << "0.2"
+                                  << "12.3";
+    QTest::newRow("fractions that cancel") << "-0.1"
+                                           << "0.1"
+                                           << "0";
+    QTest::newRow("halves") << "5.5"
+                            << "5.25"
+                            << "10.75";
+    QTest::newRow("largest power, written out") << "1e15"
+                                                << "0"
+                                                << "1000000000000000";
+    QTest::newRow("eleven digits") << "99999999999"
+                                   << "1"
+                                   << "100000000000";
+}
+
+void TestBadInput::powersAddUpInTheStandingsAsTyped()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, shown);
+
+    // Two rounds of the same game: Ann wins both with the two powers.
+    Fixture fixture({kA, kB});
+    for (const QString &power : {first, second}) {
+        Tournament *round = fixture.startRound();
+        QVERIFY(round);
+        QCOMPARE(listTexts(round->MatchList1()), QStringList{kA.name()});
+        clickRow(round->MatchList1(), 0);
+        chooseEntry(control<QComboBox>(*round, "Player1Win"), QStringLiteral("Full Win"));
+        tryInput(control<QLineEdit>(*round, "Player1Power"), power);
+        typeInto(control<QLineEdit>(*round, "Player2Power"), QStringLiteral("1"));
+        click(*round, "GameDone");
+        click(*round, "EndTourny");
+    }
+    QCOMPARE(fixture.log.texts(), QStringList());
+    QCOMPARE(listTexts(fixture.throne->PlayerScores()),
+             (QStringList{QStringLiteral("6(%1)").arg(shown), QStringLiteral("0(2)")}));
 }
 
 QTEST_MAIN(TestBadInput)

@@ -3,12 +3,14 @@
 // never crash and their results must hold together: a number of rounds is written as a
 // whole number and lies in the signed 16-bit range, minutes lie in 0 to 32767 and are the typed
 // number rounded half to even, a power is finite and within 1e15; every accepted text is plain
-// decimal ASCII, and for such a text the value is the one the C library reads from it.
+// decimal ASCII, and for such a text the value is the one the C library reads from it. A
+// power as the standings show it reads back as the same number to 15 significant digits.
 
 #include "check.h"
 
 #include "round/numbertext.h"
 #include "round/pairing.h"
+#include "round/scoring.h"
 
 #include <QRegularExpression>
 
@@ -119,6 +121,16 @@ void checkText(const QString &text)
         ZUVI_CHECK(decimal && *decimal == *power);
     } else if (decimal) {
         ZUVI_CHECK(std::fabs(*decimal) > 1e15);
+    }
+
+    // A power as the standings show it reads back as nearly the same number, to 15
+    // significant digits, written out without an exponent.
+    if (power) {
+        const QString shown = powerText(*power);
+        const std::optional<double> back = parseDecimal(shown);
+        ZUVI_CHECK(back && plainDecimal().match(shown).hasMatch());
+        ZUVI_CHECK(!shown.contains(QLatin1Char('e')) && shown != QLatin1String("-0"));
+        ZUVI_CHECK(std::fabs(*back - *power) <= std::fabs(*power) * 1e-14 + 1e-15);
     }
 }
 

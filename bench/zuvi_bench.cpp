@@ -337,7 +337,7 @@ void setEntrants(Throne &throne, const QStringList &names)
 }
 
 // A whole tournament through the windows: start-up, registration by clicks, every round
-// started, every game recorded, every round ended. Returns the final standings' top.
+// started, every game recorded, every round ended.
 void playTournament(const QList<Player> &entrants, int rounds)
 {
     auto throne = std::make_unique<Throne>();

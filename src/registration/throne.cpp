@@ -70,6 +70,8 @@ void Throne::buildControls()
     m_house = place(new QComboBox(this), "House", 2400, 120, 2115, 315);
     m_house->setEditable(true);
     m_house->setInsertPolicy(QComboBox::NoInsert);
+    // The house is taken exactly as typed: no completion may turn "Star" into "Stark".
+    m_house->setCompleter(nullptr);
     m_house->addItems({QStringLiteral("Baratheon"), QStringLiteral("Greyjoy"),
                        QStringLiteral("Lannister"), QStringLiteral("Stark")});
     m_house->setCurrentIndex(-1);

@@ -153,6 +153,8 @@ void TestRegistration::houseTextIsTakenAsTyped_data()
     QTest::newRow("other case of House") << QStringLiteral("house");
     QTest::newRow("empty") << QString();
     QTest::newRow("own house with apostrophe") << QStringLiteral("Night's Watch");
+    QTest::newRow("prefix of a listed house is not completed") << QStringLiteral("Star");
+    QTest::newRow("one letter is not completed") << QStringLiteral("B");
 }
 
 void TestRegistration::houseTextIsTakenAsTyped()

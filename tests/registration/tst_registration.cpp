@@ -33,6 +33,8 @@ QPushButton *button(const Throne &throne, const char *name)
 void setHouse(Throne &throne, const QString &text)
 {
     QLineEdit *field = throne.House()->lineEdit();
+    if (throne.isVisible())
+        throne.House()->setFocus();
     field->selectAll();
     if (text.isEmpty())
         QTest::keyClick(field, Qt::Key_Delete);
@@ -164,6 +166,9 @@ void TestRegistration::houseTextIsTakenAsTyped()
     install.addPlayers({{QStringLiteral("Ann"), QStringLiteral("Smith")}});
     MessageLog log;
     Throne throne;
+    // Shown and focused, as a person types into it (completion acts only then).
+    throne.show();
+    QVERIFY(QTest::qWaitForWindowActive(&throne));
     add(throne, 0, house);
     QCOMPARE(log.texts(), QStringList());
     QCOMPARE(listTexts(throne.TournyPlayers()), QStringList{"Smith, Ann"});

@@ -9,6 +9,7 @@
 #include "check.h"
 
 #include "round/standingspairing.h"
+#include "standingsreference.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -18,45 +19,9 @@
 #include <limits>
 
 using namespace Zuvi::Round;
+using Zuvi::Test::referencePairing;
 
 namespace {
-
-// The score-group rule over a table of counts indexed 0 to 3 x R: count each whole score,
-// hand odd members down from t to 1, then fill from t down to 0, the upper half of each
-// group left and the lower half right, an odd entrant at 0 against "Bye".
-Pairing referencePairing(const QList<StandingsRow> &rows, int rounds, int roundcounter)
-{
-    QList<qint16> scoreCounts(3 * rounds + 1, 0);
-    for (const StandingsRow &row : rows)
-        ++scoreCounts[qsizetype(roundHalfEven(row.score))];
-    const int t = 3 * (roundcounter - 1);
-    for (int s = t; s >= 1; --s) {
-        if (scoreCounts[s] % 2 != 0) {
-            --scoreCounts[s];
-            ++scoreCounts[s - 1];
-        }
-    }
-    Pairing pairing;
-    qsizetype cursor = 0;
-    const auto fill = [&](int c) {
-        for (int k = 0; k < c / 2; ++k)
-            pairing.left.append(rows[cursor++].name);
-        for (int k = 0; k < c / 2; ++k)
-            pairing.right.append(rows[cursor++].name);
-    };
-    for (int s = t; s >= 0; --s) {
-        const int c = scoreCounts[s];
-        if (c % 2 == 0) {
-            fill(c);
-        } else {
-            --scoreCounts[s];
-            fill(scoreCounts[s]);
-            pairing.left.append(rows[cursor].name);
-            pairing.right.append(bye());
-        }
-    }
-    return pairing;
-}
 
 double anyScore(FuzzedDataProvider &data)
 {

@@ -1,6 +1,7 @@
 // The pairing of later rounds by score groups from the standings.
 
 #include "round/standingspairing.h"
+#include "support/standingsreference.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -9,45 +10,9 @@
 #include <limits>
 
 using namespace Zuvi::Round;
+using Zuvi::Test::referencePairing;
 
 namespace {
-
-// The score-group rule written out step by step over a table of counts sized 0 to 3 x R,
-// for inputs in range only (whole scores from 0 to t, t within the table): the result that
-// pairByStandings must give whenever its inputs allow this literal reading.
-Pairing referencePairing(const QList<StandingsRow> &rows, int rounds, int roundcounter)
-{
-    QList<qint16> scoreCounts(3 * rounds + 1, 0);
-    for (const StandingsRow &row : rows)
-        ++scoreCounts[int(row.score)];
-    const int t = 3 * (roundcounter - 1);
-    for (int s = t; s >= 1; --s) {
-        if (scoreCounts[s] % 2 != 0) {
-            --scoreCounts[s];
-            ++scoreCounts[s - 1];
-        }
-    }
-    Pairing pairing;
-    qsizetype cursor = 0;
-    const auto fill = [&](int c) {
-        for (int k = 0; k < c / 2; ++k)
-            pairing.left.append(rows[cursor++].name);
-        for (int k = 0; k < c / 2; ++k)
-            pairing.right.append(rows[cursor++].name);
-    };
-    for (int s = t; s >= 0; --s) {
-        const int c = scoreCounts[s];
-        if (c % 2 == 0) {
-            fill(c);
-        } else {
-            --scoreCounts[s];
-            fill(scoreCounts[s]);
-            pairing.left.append(rows[cursor].name);
-            pairing.right.append(bye());
-        }
-    }
-    return pairing;
-}
 
 QList<StandingsRow> standings(const QList<QPair<QString, double>> &rows)
 {

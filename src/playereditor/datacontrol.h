@@ -91,7 +91,6 @@ private:
     void reopen();
     void requireOpen() const;
     void selectAll();
-    void fetchAll();
     void writeCurrent();
     void setCurrent(int row, bool deleted = false);
     void showCurrent();

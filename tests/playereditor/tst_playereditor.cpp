@@ -192,6 +192,8 @@ private Q_SLOTS:
     void tableThatCannotBeOpenedIsReported();
     void recordChangedElsewhereIsNotOverwritten();
     void tableWithoutKeyIsEditedRowByRow();
+    void tableWithoutRowIdIsBrowsedAndEdited();
+    void recordDeletedElsewhereIsNotWrittenBack();
     void checkBoxCarriesAllowEmail();
     void awkwardTextIsStoredAsTyped_data();
     void awkwardTextIsStoredAsTyped();
@@ -919,6 +921,57 @@ void TestPlayerEditor::tableWithoutKeyIsEditedRowByRow()
     press(editor, "cmdUpdate");
     QCOMPARE(log.texts(), QStringList{kSeveral});
     QCOMPARE(firstNames(install), (QStringList{"Ann", "Cat", "Dan", "Eve", "Eve"}));
+}
+
+void TestPlayerEditor::tableWithoutRowIdIsBrowsedAndEdited()
+{
+    // A table without row identities is read whole; its key still finds the row written.
+    TempInstall install;
+    replacePlayerTable(install, QStringLiteral("DEFAULT 0)"),
+                       QStringLiteral("DEFAULT 0) WITHOUT ROWID"));
+    for (int id : {3, 1, 2})
+        install.exec(kPlayers,
+                     QStringLiteral("INSERT INTO PlayerInfo(ID, \"First Name\") VALUES (?, ?)"),
+                     {id, QStringLiteral("P%1").arg(id)});
+    MessageLog log;
+    Throne throne;
+    PlayerInfo *editor = openEditor(throne);
+    QVERIFY(editor);
+    QCOMPARE(caption(editor), QStringLiteral("Record: 1"));
+    QCOMPARE(text(editor, "FirstName"), QStringLiteral("P1"));
+    press(editor, "MoveNext");
+    type(editor, "FirstName", QStringLiteral("Two"));
+    press(editor, "cmdUpdate");
+    press(editor, "MoveLast");
+    press(editor, "cmdDelete");
+    QCOMPARE(log.texts(), QStringList());
+    QCOMPARE(firstNames(install), (QStringList{"P1", "Two"}));
+    QCOMPARE(caption(editor), QStringLiteral("Record: 2"));
+}
+
+void TestPlayerEditor::recordDeletedElsewhereIsNotWrittenBack()
+{
+    TempInstall install;
+    install.addPlayers({{"Ann", "Smith"}, {"Bob", "Jones"}, {"Cat", "Brown"}});
+    MessageLog log;
+    Throne throne;
+    PlayerInfo *editor = openEditor(throne);
+    QVERIFY(editor);
+    // Another connection deletes the second record before it is shown.
+    install.exec(kPlayers, QStringLiteral("DELETE FROM PlayerInfo WHERE \"First Name\" = 'Bob'"));
+    press(editor, "MoveNext");
+    QCOMPARE(text(editor, "FirstName"), QString());
+    type(editor, "FirstName", QStringLiteral("Bobby"));
+    press(editor, "cmdUpdate");
+    QCOMPARE(log.texts(), QStringList{kNotWritten});
+    QCOMPARE(firstNames(install), (QStringList{"Ann", "Cat"}));
+    // The window stays usable: the other records are still shown and written.
+    log.clear();
+    press(editor, "cmdDelete");
+    press(editor, "MoveFirst");
+    type(editor, "FirstName", QStringLiteral("Anne"));
+    press(editor, "cmdUpdate");
+    QCOMPARE(firstNames(install), (QStringList{"Anne", "Cat"}));
 }
 
 void TestPlayerEditor::checkBoxCarriesAllowEmail()

@@ -419,33 +419,19 @@ private:
         return exec(statement, m_edit, QSqlRecord());
     }
 
-    bool updateInTable()
-    {
-        // A record gone before it was read is not looked for.
-        if (!m_baseFound)
-            return true;
-        QSqlDriver *driver = m_db.driver();
-        const QSqlRecord where = whereValues();
-        const QString statement =
-            driver->sqlStatement(QSqlDriver::UpdateStatement, m_tableName, m_edit, true);
-        const QString condition =
-            driver->sqlStatement(QSqlDriver::WhereStatement, m_tableName, where, true);
-        if (statement.isEmpty() || condition.isEmpty()) {
-            m_error = QSqlError(QStringLiteral("No Fields to update"), QString(),
-                                QSqlError::StatementError);
-            return false;
-        }
-        return exec(statement + QLatin1Char(' ') + condition, m_edit, where);
-    }
+    bool updateInTable() { return writeToRowAsRead(QSqlDriver::UpdateStatement, m_edit); }
 
-    bool deleteFromTable()
+    bool deleteFromTable() { return writeToRowAsRead(QSqlDriver::DeleteStatement, QSqlRecord()); }
+
+    // Updates or deletes the row as it was read, found by its key (or by all its values in
+    // a table without one). A record gone before it was read is not looked for.
+    bool writeToRowAsRead(QSqlDriver::StatementType type, const QSqlRecord &values)
     {
         if (!m_baseFound)
             return true;
         QSqlDriver *driver = m_db.driver();
         const QSqlRecord where = whereValues();
-        const QString statement =
-            driver->sqlStatement(QSqlDriver::DeleteStatement, m_tableName, QSqlRecord(), true);
+        const QString statement = driver->sqlStatement(type, m_tableName, values, true);
         const QString condition =
             driver->sqlStatement(QSqlDriver::WhereStatement, m_tableName, where, true);
         if (statement.isEmpty() || condition.isEmpty()) {
@@ -453,7 +439,7 @@ private:
                                 QSqlError::StatementError);
             return false;
         }
-        return exec(statement + QLatin1Char(' ') + condition, QSqlRecord(), where);
+        return exec(statement + QLatin1Char(' ') + condition, values, where);
     }
 
     bool fail(const QSqlError &error)

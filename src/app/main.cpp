@@ -1,4 +1,6 @@
+#include "app/cmdline.h"
 #include "app/errorpath.h"
+#include "app/identity.h"
 #include "data/schema.h"
 #include "registration/throne.h"
 
@@ -6,12 +8,18 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
 
 int main(int argc, char *argv[])
 {
     // A file-size limit reached while writing must be a reported database error, not a
     // sudden death of the process.
     std::signal(SIGXFSZ, SIG_IGN);
+
+    Zuvi::App::setApplicationIdentity();
+    // --help, --version and the actions that work without a window end here.
+    if (const std::optional<int> status = Zuvi::App::runCommandLine(argc, argv))
+        return *status;
 
     QApplication app(argc, argv);
     // No application display name: Qt would append it to every window title.

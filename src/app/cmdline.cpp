@@ -1,0 +1,190 @@
+#include "app/cmdline.h"
+
+#include "app/errorpath.h"
+#include "data/dberror.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <new>
+
+namespace Zuvi::App {
+
+const std::vector<CommandLineAction> &commandLineActions()
+{
+    // Register an action here: its option (names, help text, value name), the application
+    // object it needs and the function that does the work, e.g.
+    //   {QCommandLineOption(QStringList{QStringLiteral("frobnicate")},
+    //                       QCoreApplication::translate("cmdline", "Frobnicate FILE."),
+    //                       QStringLiteral("FILE")),
+    //    ActionNeeds::Core, &Zuvi::Something::frobnicateFromCommandLine},
+    // The handler gets the parser (its option's value, positionalArguments() for more
+    // values) and returns the exit status.
+    static const std::vector<CommandLineAction> actions = {};
+    return actions;
+}
+
+namespace {
+
+void printOut(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
+void printError(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+}
+
+int usageError(const QString &message)
+{
+    const QString name = QCoreApplication::applicationName();
+    printError(
+        QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n").arg(name, message));
+    return kUsageError;
+}
+
+/// QApplication's and QGuiApplication's own options: accepted (and hidden from --help)
+/// so that "zuvi -style fusion" starts the windows as before; the application object
+/// takes them out of its arguments.
+void addQtOptions(QCommandLineParser &parser)
+{
+    const char *const withValue[] = {"platform",
+                                     "platformpluginpath",
+                                     "platformtheme",
+                                     "plugin",
+                                     "qwindowgeometry",
+                                     "geometry",
+                                     "qwindowtitle",
+                                     "title",
+                                     "qwindowicon",
+                                     "icon",
+                                     "session",
+                                     "display",
+                                     "name",
+                                     "style",
+                                     "stylesheet",
+                                     "qmljsdebugger"};
+    const char *const withoutValue[] = {"reverse", "widgetcount", "testability",
+                                        "nograb",  "dograb",      "sync"};
+    for (const char *name : withValue) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : withoutValue) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+std::unique_ptr<QCoreApplication> makeApplication(ActionNeeds needs, int &argc, char **argv)
+{
+    // Actions never show a window: without a platform named by the user they run on the
+    // offscreen one, so that they work over ssh and in scripts with no display.
+    if (needs != ActionNeeds::Core && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    switch (needs) {
+    case ActionNeeds::Gui:
+        return std::make_unique<QGuiApplication>(argc, argv);
+    case ActionNeeds::Widgets:
+        return std::make_unique<QApplication>(argc, argv);
+    case ActionNeeds::Core:
+        break;
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+/// Runs an action's handler; a database failure or any other exception is reported on
+/// stderr and gives exit status 1.
+int runAction(const CommandLineAction &action, const QCommandLineParser &parser)
+{
+    const QString name = QCoreApplication::applicationName();
+    try {
+        return action.run(parser);
+    } catch (const Data::DbError &error) {
+        printError(name + QStringLiteral(": ") + fatalText(error.code(), error.description()) +
+                   QLatin1Char('\n'));
+    } catch (const std::bad_alloc &) {
+        printError(name + QStringLiteral(": ") + fatalText(7, QStringLiteral("out of memory")) +
+                   QLatin1Char('\n'));
+    } catch (const std::exception &error) {
+        printError(name + QStringLiteral(": ") + QString::fromLocal8Bit(error.what()) +
+                   QLatin1Char('\n'));
+    }
+    return 1;
+}
+
+} // namespace
+
+std::optional<int> runCommandLine(int &argc, char **argv)
+{
+    if (argc <= 1)
+        return std::nullopt;
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+
+    QCommandLineParser parser;
+    // Long options with one dash as well ("-style"), as Qt's own options are written.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "cmdline", "Runs a card-game tournament: players, registration, pairings, results "
+                   "and standings. Without options it opens the registration window."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    for (const CommandLineAction &action : commandLineActions())
+        parser.addOption(action.option);
+    addQtOptions(parser);
+
+    const bool understood = parser.parse(arguments);
+
+    const CommandLineAction *chosen = nullptr;
+    QStringList chosenNames;
+    if (understood) {
+        for (const CommandLineAction &action : commandLineActions()) {
+            if (parser.isSet(action.option.names().constFirst())) {
+                chosen = &action;
+                chosenNames.append(QStringLiteral("--") + action.option.names().constFirst());
+            }
+        }
+    }
+    const bool wantsHelp =
+        understood && (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")));
+    const bool wantsVersion = understood && parser.isSet(version);
+    if (understood && !wantsHelp && !wantsVersion && !chosen &&
+        parser.positionalArguments().isEmpty())
+        return std::nullopt; // only Qt's own options: the windows start as usual
+
+    const std::unique_ptr<QCoreApplication> application = makeApplication(
+        chosen && !wantsHelp && !wantsVersion ? chosen->needs : ActionNeeds::Core, argc, argv);
+    if (!understood)
+        return usageError(parser.errorText());
+    if (wantsHelp) {
+        printOut(parser.helpText());
+        return 0;
+    }
+    if (wantsVersion) {
+        printOut(QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                               QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    if (chosenNames.size() > 1)
+        return usageError(QCoreApplication::translate("cmdline", "Give only one of %1.")
+                              .arg(chosenNames.join(QStringLiteral(", "))));
+    if (!chosen)
+        return usageError(QCoreApplication::translate("cmdline", "Unexpected argument '%1'.")
+                              .arg(parser.positionalArguments().constFirst()));
+    return runAction(*chosen, parser);
+}
+
+} // namespace Zuvi::App

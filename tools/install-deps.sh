@@ -3,7 +3,8 @@
 # As root it runs apt-get; otherwise it prints the command to run.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqlite3-dev fonts-dejavu-core fonts-liberation2)
+packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqlite3-dev fonts-dejavu-core fonts-liberation2
+          libcsv-dev poppler-utils)
 if [[ "${ZUVI_FUZZ:-1}" == 1 ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi

@@ -1,11 +1,12 @@
-// Makes the pictures of the windows: the marble background of the registration window
-// and the registration card of the player editor.
-// Run: zuvi-assets OUTDIR   (writes OUTDIR/marble.png and OUTDIR/card.png; the committed
-// copies live in assets/)
+// Makes the pictures of the windows, the marble background of the registration window
+// and the registration card of the player editor, and the application's icon.
+// Run: zuvi-assets OUTDIR   (writes OUTDIR/marble.png, OUTDIR/card.png and the icon as
+// OUTDIR/icon/zuvi-SIZE.png and OUTDIR/icon/zuvi.svg; the committed copies live in assets/)
 
 #include "../../src/ui/twips.h"
 
 #include <QDir>
+#include <QSaveFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -286,6 +287,145 @@ QImage card()
     return image;
 }
 
+// The application's icon: a red card lying behind an ivory card that carries a golden
+// crown. The shapes are given once, on a 256 x 256 grid, and drawn both into PNG files
+// at the desktop's usual sizes and into an SVG file. The outlines never get thinner than
+// one pixel, so that the card and the crown stay apart at 16 pixels.
+struct IconCard
+{
+    QRectF rect;
+    qreal angle; // degrees, clockwise, about the card's centre
+    QColor fill;
+    QColor ink;
+};
+
+const IconCard kIconCards[] = {
+    {QRectF(38, 34, 128, 178), -13, QColor(178, 34, 34), QColor(92, 16, 16)},
+    {QRectF(90, 50, 128, 178), 9, QColor(255, 250, 236), QColor(52, 40, 28)},
+};
+constexpr qreal kIconCardRadius = 16;
+constexpr qreal kIconCardStroke = 8;
+
+// The crown in the frame of the front card (before its rotation).
+const QPointF kCrown[] = {{104, 170}, {99, 102},  {129, 134}, {154, 86},
+                          {179, 134}, {209, 102}, {204, 170}};
+const QPointF kCrownJewels[] = {{99, 102}, {154, 86}, {209, 102}};
+const QRectF kCrownBand(104, 170, 100, 26);
+const QColor kCrownGold(242, 183, 5);
+const QColor kCrownInk(112, 72, 0);
+const QColor kCrownSmall(200, 132, 0);
+constexpr qreal kCrownStroke = 6;
+constexpr qreal kJewelRadius = 9;
+
+const int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+QImage icon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal scale = size / 256.0;
+    painter.scale(scale, scale);
+    // A stroke of at least one pixel, in grid units.
+    const auto stroke = [scale](qreal width) { return qMax(width, 1.0 / scale); };
+    // Up to 24 pixels the front card stands upright, so that its edges fall on whole
+    // pixels, and the crown is one solid darker shape: outlines and jewels would blur.
+    const bool small = size <= 24;
+    for (const IconCard &card : kIconCards) {
+        const bool front = &card == &kIconCards[std::size(kIconCards) - 1];
+        painter.save();
+        painter.translate(card.rect.center());
+        painter.rotate(small && front ? 0 : card.angle);
+        painter.translate(-card.rect.center());
+        painter.setPen(QPen(card.ink, stroke(kIconCardStroke)));
+        painter.setBrush(card.fill);
+        painter.drawRoundedRect(card.rect, kIconCardRadius, kIconCardRadius);
+        if (front && small) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(kCrownSmall);
+            painter.drawPolygon(kCrown, int(std::size(kCrown)));
+            painter.drawRect(kCrownBand);
+        } else if (front) {
+            QPen ink(kCrownInk, stroke(kCrownStroke));
+            ink.setJoinStyle(Qt::RoundJoin);
+            painter.setPen(ink);
+            painter.setBrush(kCrownGold);
+            painter.drawPolygon(kCrown, int(std::size(kCrown)));
+            painter.drawRect(kCrownBand);
+            for (const QPointF &jewel : kCrownJewels)
+                painter.drawEllipse(jewel, kJewelRadius, kJewelRadius);
+        }
+        painter.restore();
+    }
+    painter.end();
+    return image;
+}
+
+QString svgColour(const QColor &colour)
+{
+    return colour.name(QColor::HexRgb);
+}
+
+QString iconSvg()
+{
+    QString svg;
+    QTextStream out(&svg);
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+           "viewBox=\"0 0 256 256\">\n";
+    for (const IconCard &card : kIconCards) {
+        const QPointF centre = card.rect.center();
+        out << "  <g transform=\"rotate(" << card.angle << ' ' << centre.x() << ' ' << centre.y()
+            << ")\">\n";
+        out << "    <rect x=\"" << card.rect.x() << "\" y=\"" << card.rect.y() << "\" width=\""
+            << card.rect.width() << "\" height=\"" << card.rect.height() << "\" rx=\""
+            << kIconCardRadius << "\" fill=\"" << svgColour(card.fill) << "\" stroke=\""
+            << svgColour(card.ink) << "\" stroke-width=\"" << kIconCardStroke << "\"/>\n";
+        if (&card == &kIconCards[std::size(kIconCards) - 1]) {
+            out << "    <g fill=\"" << svgColour(kCrownGold) << "\" stroke=\""
+                << svgColour(kCrownInk) << "\" stroke-width=\"" << kCrownStroke
+                << "\" stroke-linejoin=\"round\">\n";
+            out << "      <polygon points=\"";
+            for (const QPointF &point : kCrown)
+                out << point.x() << ',' << point.y() << (&point == std::end(kCrown) - 1 ? "" : " ");
+            out << "\"/>\n";
+            out << "      <rect x=\"" << kCrownBand.x() << "\" y=\"" << kCrownBand.y()
+                << "\" width=\"" << kCrownBand.width() << "\" height=\"" << kCrownBand.height()
+                << "\"/>\n";
+            for (const QPointF &jewel : kCrownJewels)
+                out << "      <circle cx=\"" << jewel.x() << "\" cy=\"" << jewel.y() << "\" r=\""
+                    << kJewelRadius << "\"/>\n";
+            out << "    </g>\n";
+        }
+        out << "  </g>\n";
+    }
+    out << "</svg>\n";
+    return svg;
+}
+
+bool writeIcons(const QDir &out, QTextStream &err)
+{
+    if (!out.mkpath(QStringLiteral("icon"))) {
+        err << "cannot create " << out.filePath(QStringLiteral("icon")) << "\n";
+        return false;
+    }
+    for (const int size : kIconSizes) {
+        const QString file = out.filePath(QStringLiteral("icon/zuvi-%1.png").arg(size));
+        if (!icon(size).save(file)) {
+            err << "cannot write " << file << "\n";
+            return false;
+        }
+    }
+    QSaveFile svg(out.filePath(QStringLiteral("icon/zuvi.svg")));
+    if (!svg.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        svg.write(iconSvg().toUtf8()) < 0 || !svg.commit()) {
+        err << "cannot write " << svg.fileName() << "\n";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -312,5 +452,7 @@ int main(int argc, char *argv[])
         err << "cannot write card.png\n";
         return 1;
     }
+    if (!writeIcons(out, err))
+        return 1;
     return 0;
 }

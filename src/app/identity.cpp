@@ -14,4 +14,12 @@ void setApplicationIdentity()
     QGuiApplication::setDesktopFileName(kApplicationId);
 }
 
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icon/zuvi-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace Zuvi::App

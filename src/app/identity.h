@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 
 namespace Zuvi::App {
@@ -13,5 +14,8 @@ inline const QString kApplicationId = QStringLiteral("org.zuvi.Zuvi");
 /// name: Qt would append it to every window title. Callable before the application object
 /// exists.
 void setApplicationIdentity();
+
+/// The application's icon at the sizes the asset generator draws, for every window.
+QIcon applicationIcon();
 
 } // namespace Zuvi::App

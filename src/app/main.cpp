@@ -23,6 +23,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     // No application display name: Qt would append it to every window title.
+    QApplication::setWindowIcon(Zuvi::App::applicationIcon());
 
     std::unique_ptr<Zuvi::Throne> throne;
     Zuvi::App::runGuarded([&] {

@@ -18,7 +18,7 @@ double scoreGroup(double score)
 
 } // namespace
 
-Pairing pairByStandings(const QList<StandingsRow> &rows, double rounds, int roundcounter)
+QList<qsizetype> scoreGroupSizes(const QList<StandingsRow> &rows)
 {
     // The score-group rule walks every whole score from the top down to 0, handing odd
     // members down and then filling the lists. Scores that nobody holds neither receive
@@ -26,9 +26,6 @@ Pairing pairByStandings(const QList<StandingsRow> &rows, double rounds, int roun
     // count: the walk starts at the highest of them, which is never below any score held,
     // whatever the number of rounds and the round counter say. The number of rounds and
     // the round counter only fix the top of an otherwise empty stretch of scores.
-    Q_UNUSED(rounds)
-    Q_UNUSED(roundcounter)
-
     std::map<double, qsizetype, std::greater<>> counts; // highest score first
     for (const StandingsRow &row : rows)
         ++counts[scoreGroup(row.score)];
@@ -36,6 +33,7 @@ Pairing pairByStandings(const QList<StandingsRow> &rows, double rounds, int roun
 
     // Hand odd members down: a group with an odd count passes its last member to the next
     // lower score, through any empty scores, until a group is even or the count reaches 0.
+    QList<qsizetype> sizes;
     qsizetype carried = 0;
     for (auto &[score, count] : counts) {
         count += carried;
@@ -44,7 +42,16 @@ Pairing pairByStandings(const QList<StandingsRow> &rows, double rounds, int roun
             --count;
             carried = 1;
         }
+        if (count > 0)
+            sizes.append(count);
     }
+    return sizes;
+}
+
+Pairing pairByStandings(const QList<StandingsRow> &rows, double rounds, int roundcounter)
+{
+    Q_UNUSED(rounds)
+    Q_UNUSED(roundcounter)
 
     // Fill from the highest score down: the upper half of each group plays the lower half
     // in standings order; an odd entrant left at 0, the lowest in the standings, plays Bye.
@@ -52,7 +59,7 @@ Pairing pairByStandings(const QList<StandingsRow> &rows, double rounds, int roun
     pairing.left.reserve(rows.size() / 2 + 1);
     pairing.right.reserve(rows.size() / 2 + 1);
     qsizetype next = 0;
-    for (auto &[score, count] : counts) {
+    for (const qsizetype count : scoreGroupSizes(rows)) {
         const bool odd = count % 2 != 0;
         const qsizetype half = count / 2;
         for (qsizetype k = 0; k < half; ++k)

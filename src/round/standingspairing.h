@@ -29,4 +29,10 @@ struct StandingsRow
 /// that of the score-group rule above.
 Pairing pairByStandings(const QList<StandingsRow> &rows, double rounds, int roundcounter);
 
+/// The groups pairByStandings fills, top down, after the odd members are handed down: the
+/// number of consecutive rows in each, empty groups left out. Each group's upper half
+/// plays its lower half in order; every size is even except possibly the last, whose
+/// last entrant plays "Bye". The sizes add up to rows.size().
+QList<qsizetype> scoreGroupSizes(const QList<StandingsRow> &rows);
+
 } // namespace Zuvi::Round

@@ -3,16 +3,19 @@
 #             and a short run of the fuzzers
 # make bench  builds an optimised copy and runs the benchmark
 # make screens renders every window into screens/*.png
+# make package builds the Debian package (build-package/zuvi_*.deb)
 
 JOBS ?= $(shell nproc)
 BUILD := build
 ASAN_BUILD := build-asan
 BENCH_BUILD := build-release
 FUZZ_BUILD := build-fuzz
+PACKAGE_BUILD := build-package
 # Seconds each of the four fuzz targets runs in make test.
 FUZZ_SECONDS ?= 15
 
-.PHONY: deps run build test test-plain test-sanitize test-fuzz bench screens clean format
+.PHONY: deps run build test test-plain test-sanitize test-fuzz test-package package bench screens \
+	clean format
 
 deps:
 	@bash tools/install-deps.sh
@@ -43,7 +46,22 @@ test-fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target zuvi_fuzzers
 	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-test: test-plain test-sanitize test-fuzz
+# The .deb: an optimised build with Debian's hardening flags, only the program and its
+# documents, then CPack. cmake --install is what it packages.
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUVI_BUILD_TESTS=OFF \
+		-DZUVI_BUILD_BENCH=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+		-DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS) --target zuvi zuvi_documents
+	rm -f $(PACKAGE_BUILD)/zuvi_*.deb
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+
+# What can be checked of the package without a desktop (the package is never installed).
+test-package: package
+	bash packaging/check-package.sh $(PACKAGE_BUILD)
+
+test: test-plain test-sanitize test-fuzz test-package
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DZUVI_BUILD_TESTS=OFF
@@ -57,4 +75,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)

@@ -5,8 +5,15 @@ set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqlite3-dev fonts-dejavu-core fonts-liberation2
           libcsv-dev poppler-utils)
+# Importing players: mdbtools' library reads the old Access files, libcsv reads and writes CSV.
+packages+=(mdbtools-dev libcsv-dev)
 if [[ "${ZUVI_FUZZ:-1}" == 1 ]]; then
     packages+=(clang libclang-rt-14-dev)
+fi
+# make package and its checks: the .deb's dependencies, the desktop entry, the AppStream
+# metadata and the package's lint.
+if [[ "${ZUVI_PACKAGING:-1}" == 1 ]]; then
+    packages+=(dpkg-dev fakeroot file desktop-file-utils appstream lintian)
 fi
 
 missing=()

@@ -1,0 +1,470 @@
+#include "publish/documents.h"
+
+#include "round/scoring.h"
+#include "ui/apptitle.h"
+#include "ui/fonts.h"
+
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Zuvi::Publish {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Zuvi::Publish", text);
+}
+
+QString roundOf(const Snapshot &snapshot)
+{
+    if (snapshot.rounds)
+        return tr("Round %1 of %2").arg(snapshot.round).arg(*snapshot.rounds);
+    return tr("Round %1").arg(snapshot.round);
+}
+
+QString pointsText(const Progress::Game &game, bool player2)
+{
+    if (player2 && game.player2 == byeText())
+        return QString();
+    return QString::number(player2 ? 3 - game.points1 : game.points1);
+}
+
+// Sizes in points; each becomes pixels of the device at its resolution.
+constexpr qreal kTitlePoints = 16;
+constexpr qreal kTextPoints = 10;
+constexpr qreal kSmallPoints = 8;
+constexpr qreal kSlipNamePoints = 12;
+constexpr qreal kMarginPoints = 0; // the device's own margins apply
+
+QFont fontAt(qreal points, int dpi, bool bold = false)
+{
+    QFont font = Ui::sansFont(points, bold);
+    font.setPixelSize(std::max(1, int(std::lround(points * dpi / 72.0))));
+    return font;
+}
+
+} // namespace
+
+QList<DocumentKind> allDocuments()
+{
+    return {DocumentKind::PairingsByTable, DocumentKind::PairingsByName, DocumentKind::MatchSlips,
+            DocumentKind::Standings, DocumentKind::Games};
+}
+
+QString documentName(DocumentKind kind)
+{
+    switch (kind) {
+    case DocumentKind::PairingsByTable:
+        return tr("Pairings by table");
+    case DocumentKind::PairingsByName:
+        return tr("Pairings by name");
+    case DocumentKind::MatchSlips:
+        return tr("Match slips");
+    case DocumentKind::Standings:
+        return tr("Standings");
+    case DocumentKind::Games:
+        return tr("Recorded games");
+    }
+    return QString();
+}
+
+std::optional<QString> nothingToShow(DocumentKind kind, const Snapshot &snapshot)
+{
+    switch (kind) {
+    case DocumentKind::PairingsByTable:
+    case DocumentKind::PairingsByName:
+    case DocumentKind::MatchSlips:
+        if (!snapshot.roundOpen || snapshot.pairings.isEmpty())
+            return tr("There is no pairing: no round is being played.");
+        return std::nullopt;
+    case DocumentKind::Standings:
+        if (!snapshot.started || snapshot.standings.isEmpty())
+            return tr("There are no standings: the tournament has not started.");
+        return std::nullopt;
+    case DocumentKind::Games:
+        if (snapshot.games.isEmpty())
+            return tr("There are no games: none has been recorded.");
+        return std::nullopt;
+    }
+    return tr("Unknown document.");
+}
+
+QString documentTitle(DocumentKind kind, const Snapshot &snapshot)
+{
+    switch (kind) {
+    case DocumentKind::PairingsByTable:
+        return tr("Round %1: pairings by table").arg(snapshot.round);
+    case DocumentKind::PairingsByName:
+        return tr("Round %1: pairings by name").arg(snapshot.round);
+    case DocumentKind::MatchSlips:
+        return tr("Round %1: match slips").arg(snapshot.round);
+    case DocumentKind::Standings:
+        if (snapshot.final)
+            return tr("Final standings");
+        if (snapshot.round <= 0)
+            return tr("Standings");
+        return snapshot.roundOpen ? tr("Standings during round %1").arg(snapshot.round)
+                                  : tr("Standings after round %1").arg(snapshot.round);
+    case DocumentKind::Games:
+        return tr("Recorded games");
+    }
+    return QString();
+}
+
+TableDocument tableDocument(DocumentKind kind, const Snapshot &snapshot)
+{
+    TableDocument doc;
+    doc.title = documentTitle(kind, snapshot);
+    doc.subtitle = Ui::appTitle();
+    switch (kind) {
+    case DocumentKind::PairingsByTable:
+    case DocumentKind::MatchSlips:
+        doc.subtitle = roundOf(snapshot);
+        doc.columns = {{tr("Table"), 0.6, true}, {tr("Player 1"), 2.2}, {tr("House"), 1.1},
+                       {tr("Score"), 0.8, true}, {tr("Player 2"), 2.2}, {tr("House"), 1.1},
+                       {tr("Score"), 0.8, true}};
+        for (const PairingRow &row : snapshot.pairings)
+            doc.rows.append({QString::number(row.table), row.player1, row.house1, row.score1,
+                             row.player2, row.house2, row.score2});
+        break;
+    case DocumentKind::PairingsByName:
+        doc.subtitle = roundOf(snapshot);
+        doc.columns = {{tr("Name"), 2.6},
+                       {tr("House"), 1.2},
+                       {tr("Score"), 0.8, true},
+                       {tr("Table"), 0.6, true},
+                       {tr("Opponent"), 2.6}};
+        for (const NameRow &row : pairingsByName(snapshot.pairings))
+            doc.rows.append(
+                {row.name, row.house, row.score, QString::number(row.table), row.opponent});
+        break;
+    case DocumentKind::Standings:
+        if (snapshot.round > 0)
+            doc.subtitle =
+                snapshot.rounds
+                    ? tr("After round %1 of %2").arg(snapshot.round).arg(*snapshot.rounds)
+                    : tr("After round %1").arg(snapshot.round);
+        if (snapshot.roundOpen)
+            doc.subtitle = tr("Round %1 in play: games recorded so far count").arg(snapshot.round);
+        doc.columns = {{tr("Rank"), 0.6, true},  {tr("Name"), 2.8},        {tr("House"), 1.4},
+                       {tr("Score"), 0.7, true}, {tr("Power"), 0.9, true}, {QString(), 0.9}};
+        for (const RankedRow &row : snapshot.standings)
+            doc.rows.append({QString::number(row.rank), row.name, row.house, numberText(row.score),
+                             numberText(row.power), row.dropped ? tr("dropped") : QString()});
+        break;
+    case DocumentKind::Games:
+        doc.columns = {
+            {tr("Round"), 0.6, true}, {tr("Table"), 0.6, true},  {tr("Player 1"), 2.0},
+            {tr("Result"), 1.3},      {tr("Points"), 0.6, true}, {tr("Power"), 0.7, true},
+            {tr("Player 2"), 2.0},    {tr("Points"), 0.6, true}, {tr("Power"), 0.7, true}};
+        for (const Progress::Game &game : snapshot.games) {
+            const bool bye = game.player2 == byeText();
+            doc.rows.append({QString::number(game.round), QString::number(game.seat + 1),
+                             game.player1, game.result1, pointsText(game, false),
+                             Round::powerText(game.power1), game.player2, pointsText(game, true),
+                             bye ? QString() : Round::powerText(game.power2)});
+        }
+        break;
+    }
+    return doc;
+}
+
+// ---- Layout -----------------------------------------------------------------------------
+
+struct DocumentPainter::Metrics
+{
+    int dpi = 300;
+    QFont title;
+    QFont text;
+    QFont bold;
+    QFont small;
+    QFont slipName;
+    qreal rowHeight = 0;
+    qreal headHeight = 0; ///< title, subtitle and the column headers
+    qreal footHeight = 0;
+    int rowsPerPage = 1;
+    int pages = 1;
+};
+
+DocumentPainter::DocumentPainter(DocumentKind kind, const Snapshot &snapshot)
+    : m_kind(kind), m_snapshot(snapshot)
+{
+    if (kind != DocumentKind::MatchSlips)
+        m_table = tableDocument(kind, snapshot);
+}
+
+DocumentPainter::Metrics DocumentPainter::metrics(QSizeF page, int dpi) const
+{
+    Metrics m;
+    m.dpi = dpi;
+    m.title = fontAt(kTitlePoints, dpi, true);
+    m.text = fontAt(kTextPoints, dpi);
+    m.bold = fontAt(kTextPoints, dpi, true);
+    m.small = fontAt(kSmallPoints, dpi);
+    m.slipName = fontAt(kSlipNamePoints, dpi, true);
+    const qreal line = QFontMetricsF(m.text).height();
+    m.rowHeight = std::ceil(line * 1.35);
+    m.headHeight = QFontMetricsF(m.title).height() * 1.2 + QFontMetricsF(m.small).height() * 1.6 +
+                   m.rowHeight * 1.2;
+    m.footHeight = QFontMetricsF(m.small).height() * 1.8;
+    if (m_kind == DocumentKind::MatchSlips) {
+        m.pages = std::max<int>(1, int(slipSheets(int(m_snapshot.pairings.size())).size()));
+        return m;
+    }
+    const qreal body = page.height() - m.headHeight - m.footHeight - kMarginPoints;
+    m.rowsPerPage = std::max(1, int(body / m.rowHeight));
+    const int rows = int(m_table.rows.size());
+    m.pages = std::max(1, (rows + m.rowsPerPage - 1) / m.rowsPerPage);
+    return m;
+}
+
+int DocumentPainter::pageCount(QSizeF page, int dpi) const
+{
+    return metrics(page, dpi).pages;
+}
+
+void DocumentPainter::paintPage(QPainter &painter, const QRectF &page, int dpi, int index) const
+{
+    const Metrics m = metrics(page.size(), dpi);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    if (m_kind == DocumentKind::MatchSlips)
+        paintSlipsPage(painter, page, m, index);
+    else
+        paintTablePage(painter, page, m, index);
+    painter.restore();
+}
+
+void DocumentPainter::paintTablePage(QPainter &painter, const QRectF &page, const Metrics &m,
+                                     int index) const
+{
+    const qreal unit = m.dpi / 72.0; // one point
+    qreal y = page.top();
+
+    // Title, then the subtitle and the page number on one line.
+    painter.setPen(Qt::black);
+    painter.setFont(m.title);
+    const qreal titleHeight = QFontMetricsF(m.title).height() * 1.2;
+    painter.drawText(QRectF(page.left(), y, page.width(), titleHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_table.title);
+    y += titleHeight;
+    painter.setFont(m.small);
+    const qreal smallHeight = QFontMetricsF(m.small).height() * 1.6;
+    const QRectF subtitle(page.left(), y, page.width(), smallHeight);
+    painter.drawText(subtitle, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_table.subtitle);
+    painter.drawText(subtitle, Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
+                     tr("Page %1 of %2").arg(index + 1).arg(m.pages));
+    y += smallHeight;
+
+    // Column positions from their shares of the width.
+    qreal shares = 0;
+    for (const TableColumn &column : m_table.columns)
+        shares += column.share;
+    QList<QRectF> cells;
+    qreal x = page.left();
+    for (const TableColumn &column : m_table.columns) {
+        const qreal width = page.width() * column.share / shares;
+        cells.append(QRectF(x, 0, width, m.rowHeight));
+        x += width;
+    }
+    const qreal pad = 3 * unit;
+    auto drawRow = [&](const QStringList &texts, qreal top, const QFont &font) {
+        painter.setFont(font);
+        const QFontMetricsF metrics(font);
+        for (qsizetype c = 0; c < cells.size() && c < texts.size(); ++c) {
+            const QRectF cell = cells.at(c).translated(0, top).adjusted(pad, 0, -pad, 0);
+            const Qt::Alignment align =
+                (m_table.columns.at(c).alignRight ? Qt::AlignRight : Qt::AlignLeft) |
+                Qt::AlignVCenter;
+            painter.drawText(cell, align | Qt::TextSingleLine,
+                             metrics.elidedText(texts.at(c), Qt::ElideRight, cell.width()));
+        }
+    };
+
+    QStringList headers;
+    for (const TableColumn &column : m_table.columns)
+        headers.append(column.header);
+    drawRow(headers, y, m.bold);
+    y += m.rowHeight;
+    painter.setPen(QPen(Qt::black, 0.8 * unit));
+    painter.drawLine(QPointF(page.left(), y), QPointF(page.right(), y));
+    y += m.rowHeight * 0.2;
+
+    const qsizetype first = qsizetype(index) * m.rowsPerPage;
+    const qsizetype last = std::min<qsizetype>(m_table.rows.size(), first + m.rowsPerPage);
+    for (qsizetype r = first; r < last; ++r) {
+        if ((r - first) % 2 == 1)
+            painter.fillRect(QRectF(page.left(), y, page.width(), m.rowHeight),
+                             QColor(235, 235, 235));
+        painter.setPen(Qt::black);
+        drawRow(m_table.rows.at(r), y, m.text);
+        y += m.rowHeight;
+    }
+}
+
+void DocumentPainter::paintSlipsPage(QPainter &painter, const QRectF &page, const Metrics &m,
+                                     int index) const
+{
+    const QList<std::array<int, kSlipsPerSheet>> sheets =
+        slipSheets(int(m_snapshot.pairings.size()));
+    if (index < 0 || index >= sheets.size())
+        return;
+    const qreal unit = m.dpi / 72.0;
+    const qreal height = page.height() / kSlipsPerSheet;
+    for (int place = 0; place < kSlipsPerSheet; ++place) {
+        const QRectF area(page.left(), page.top() + place * height, page.width(), height);
+        if (place > 0) {
+            // The cutting line between two slips.
+            QPen cut(Qt::gray, 0.6 * unit, Qt::DashLine);
+            painter.setPen(cut);
+            painter.drawLine(area.topLeft(), area.topRight());
+        }
+        const int table = sheets.at(index)[place];
+        if (table > 0)
+            paintSlip(painter, area.adjusted(0, 8 * unit, 0, -8 * unit), m,
+                      m_snapshot.pairings.at(table - 1));
+    }
+}
+
+void DocumentPainter::paintSlip(QPainter &painter, const QRectF &area, const Metrics &m,
+                                const PairingRow &row) const
+{
+    const qreal unit = m.dpi / 72.0;
+    const qreal line = QFontMetricsF(m.text).height();
+    const qreal nameLine = QFontMetricsF(m.slipName).height();
+    const qreal half = area.width() / 2;
+    qreal y = area.top();
+    painter.setPen(Qt::black);
+
+    painter.setFont(m.title);
+    const qreal titleHeight = QFontMetricsF(m.title).height();
+    const QRectF head(area.left(), y, area.width(), titleHeight);
+    painter.drawText(head, Qt::AlignLeft | Qt::AlignVCenter, roundOf(m_snapshot));
+    painter.drawText(head, Qt::AlignRight | Qt::AlignVCenter, tr("Table %1").arg(row.table));
+    y += titleHeight + line * 0.4;
+
+    auto playerBlock = [&](qreal left, const QString &label, const QString &name,
+                           const QString &house, const QString &score) {
+        const qreal width = half - 6 * unit;
+        painter.setFont(m.small);
+        painter.drawText(QRectF(left, y, width, line), Qt::AlignLeft | Qt::AlignVCenter, label);
+        painter.setFont(m.slipName);
+        const QFontMetricsF metrics(m.slipName);
+        painter.drawText(QRectF(left, y + line, width, nameLine), Qt::AlignLeft | Qt::AlignVCenter,
+                         metrics.elidedText(name, Qt::ElideRight, width));
+        painter.setFont(m.small);
+        const QString detail = house.isEmpty()   ? score
+                               : score.isEmpty() ? house
+                                                 : house + QStringLiteral(" · ") + score;
+        painter.drawText(QRectF(left, y + line + nameLine, width, line),
+                         Qt::AlignLeft | Qt::AlignVCenter,
+                         QFontMetricsF(m.small).elidedText(detail, Qt::ElideRight, width));
+    };
+    playerBlock(area.left(), tr("Player 1"), row.player1, row.house1, row.score1);
+    playerBlock(area.left() + half, tr("Player 2"), row.player2, row.house2, row.score2);
+    y += line * 2 + nameLine + line * 0.4;
+
+    // Player 1's result: one box per result.
+    painter.setFont(m.text);
+    painter.drawText(QRectF(area.left(), y, area.width(), line), Qt::AlignLeft | Qt::AlignVCenter,
+                     tr("Result of player 1:"));
+    y += line * 1.2;
+    const QStringList results = Round::resultTexts();
+    const qreal box = line * 0.8;
+    const qreal slot = area.width() / results.size();
+    painter.setPen(QPen(Qt::black, 0.8 * unit));
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        const qreal left = area.left() + slot * i;
+        painter.drawRect(QRectF(left, y + (line - box) / 2, box, box));
+        painter.drawText(QRectF(left + box + 4 * unit, y, slot - box - 6 * unit, line),
+                         Qt::AlignLeft | Qt::AlignVCenter, results.at(i));
+    }
+    y += line * 1.8;
+
+    // Lines to write both powers and both initials on.
+    auto writeLine = [&](qreal left, const QString &label) {
+        const qreal width = half - 12 * unit;
+        const QFontMetricsF metrics(m.text);
+        const qreal labelWidth = metrics.horizontalAdvance(label) + 6 * unit;
+        painter.drawText(QRectF(left, y, labelWidth, line), Qt::AlignLeft | Qt::AlignBottom, label);
+        painter.drawLine(QPointF(left + labelWidth, y + line),
+                         QPointF(left + std::max(labelWidth, width), y + line));
+    };
+    writeLine(area.left(), tr("Power of player 1:"));
+    writeLine(area.left() + half, tr("Power of player 2:"));
+    y += line * 2;
+    writeLine(area.left(), tr("Initials of player 1:"));
+    writeLine(area.left() + half, tr("Initials of player 2:"));
+}
+
+// ---- Output -------------------------------------------------------------------------------
+
+bool paintDocument(DocumentKind kind, const Snapshot &snapshot, QPagedPaintDevice &device)
+{
+    const DocumentPainter document(kind, snapshot);
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const int dpi = device.logicalDpiY();
+    const QRectF page(QPointF(0, 0), device.pageLayout().paintRectPixels(dpi).size());
+    const int pages = document.pageCount(page.size(), dpi);
+    for (int index = 0; index < pages; ++index) {
+        if (index > 0 && !device.newPage())
+            return false;
+        document.paintPage(painter, page, dpi, index);
+    }
+    return painter.end();
+}
+
+std::optional<QString> writePdf(DocumentKind kind, const Snapshot &snapshot, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(300);
+        writer.setCreator(Ui::appTitle());
+        writer.setTitle(documentTitle(kind, snapshot));
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+        if (!paintDocument(kind, snapshot, writer)) {
+            file.cancelWriting();
+            return tr("The PDF could not be made.");
+        }
+    }
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
+QImage renderPage(DocumentKind kind, const Snapshot &snapshot, int index, int dpi)
+{
+    const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                             QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    const QRect full = layout.fullRectPixels(dpi);
+    const QRect paint = layout.paintRectPixels(dpi);
+    QImage image(full.size(), QImage::Format_RGB32);
+    const int dotsPerMeter = int(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.translate(paint.topLeft());
+    DocumentPainter(kind, snapshot)
+        .paintPage(painter, QRectF(QPointF(0, 0), paint.size()), dpi, index);
+    return image;
+}
+
+} // namespace Zuvi::Publish

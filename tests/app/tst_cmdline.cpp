@@ -1,0 +1,126 @@
+// The command line of the zuvi program: --help, --version and usage errors answer without
+// a window (and without a display), with the usual texts and exit statuses.
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+/// Runs the program with no display at all: a command that wanted a window would fail.
+Run runZuvi(const QStringList &arguments, const QString &dataHome)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ZUVI_BINARY), arguments);
+    Run run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void answersWithoutWindow_data();
+    void answersWithoutWindow();
+    void commandLineLeavesDataFolderAlone();
+};
+
+void TestCommandLine::answersWithoutWindow_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    const QString version = QStringLiteral("zuvi " ZUVI_VERSION_TEXT "\n");
+    const QString tryHelp = QStringLiteral("Try 'zuvi --help' for more information.\n");
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << version << QString();
+    QTest::newRow("-v") << QStringList{"-v"} << 0 << version << QString();
+    QTest::newRow("--help lists the options")
+        << QStringList{"--help"} << 0 << QStringLiteral("-v, --version") << QString();
+    QTest::newRow("-h") << QStringList{"-h"} << 0 << QStringLiteral("-h, --help") << QString();
+    QTest::newRow("--help before an unknown option still helps")
+        << QStringList{"--help", "--frobnicate"} << 2 << QString()
+        << QStringLiteral("Unknown option 'frobnicate'");
+    QTest::newRow("unknown long option")
+        << QStringList{"--frobnicate"} << 2 << QString()
+        << QStringLiteral("zuvi: Unknown option 'frobnicate'.\n") + tryHelp;
+    QTest::newRow("unknown short option")
+        << QStringList{"-x"} << 2 << QString()
+        << QStringLiteral("zuvi: Unknown option 'x'.\n") + tryHelp;
+    QTest::newRow("stray argument")
+        << QStringList{"players.db"} << 2 << QString()
+        << QStringLiteral("zuvi: Unexpected argument 'players.db'.\n") + tryHelp;
+    QTest::newRow("Qt option without its value")
+        << QStringList{"-platform"} << 2 << QString()
+        << QStringLiteral("zuvi: Missing value after '-platform'.\n") + tryHelp;
+    QTest::newRow("value given to --version")
+        << QStringList{"--version=1"} << 2 << QString()
+        << QStringLiteral("zuvi: Unexpected value after '--version'.\n") + tryHelp;
+}
+
+void TestCommandLine::answersWithoutWindow()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    QTemporaryDir dataHome;
+    QVERIFY(dataHome.isValid());
+    const Run run = runZuvi(arguments, dataHome.path());
+    QCOMPARE(run.exitCode, exitCode);
+    // A full expected text ends with a newline and must match exactly; a shorter one must
+    // appear in the output.
+    const auto matches = [](const QString &actual, const QString &expected) {
+        return expected.endsWith(QLatin1Char('\n')) ? actual == expected
+                                                    : actual.contains(expected);
+    };
+    QVERIFY2(matches(run.out, out), qPrintable(run.out));
+    if (err.isEmpty())
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+    else
+        QVERIFY2(matches(run.err, err), qPrintable(run.err));
+}
+
+void TestCommandLine::commandLineLeavesDataFolderAlone()
+{
+    // Answering the command line neither starts Zuvi nor creates its data folder.
+    QTemporaryDir dataHome;
+    QVERIFY(dataHome.isValid());
+    for (const QStringList &arguments :
+         {QStringList{"--version"}, QStringList{"--help"}, QStringList{"--frobnicate"}}) {
+        runZuvi(arguments, dataHome.path());
+        QVERIFY2(!QFileInfo::exists(dataHome.filePath(QStringLiteral("zuvi"))),
+                 qPrintable(arguments.join(' ')));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_cmdline.moc"

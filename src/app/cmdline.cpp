@@ -2,6 +2,7 @@
 
 #include "app/errorpath.h"
 #include "data/dberror.h"
+#include "players/playercommands.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -25,7 +26,19 @@ const std::vector<CommandLineAction> &commandLineActions()
     //    ActionNeeds::Core, &Zuvi::Something::frobnicateFromCommandLine},
     // The handler gets the parser (its option's value, positionalArguments() for more
     // values) and returns the exit status.
-    static const std::vector<CommandLineAction> actions = {};
+    static const std::vector<CommandLineAction> actions = {
+        {QCommandLineOption(QStringList{QStringLiteral("import-players")},
+                            QCoreApplication::translate(
+                                "cmdline", "Import the players of an Access database (.mdb, "
+                                           ".accdb) or a CSV file that are not stored yet."),
+                            QStringLiteral("FILE")),
+         ActionNeeds::Core, &Zuvi::Players::importPlayersFromCommandLine},
+        {QCommandLineOption(QStringList{QStringLiteral("export-players")},
+                            QCoreApplication::translate(
+                                "cmdline", "Write every stored player to a CSV file."),
+                            QStringLiteral("FILE.csv")),
+         ActionNeeds::Core, &Zuvi::Players::exportPlayersFromCommandLine},
+    };
     return actions;
 }
 

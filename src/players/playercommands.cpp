@@ -1,0 +1,91 @@
+#include "players/playercommands.h"
+
+#include "app/errorpath.h"
+#include "data/dbconnection.h"
+#include "data/dberror.h"
+#include "data/installfolder.h"
+#include "data/schema.h"
+#include "players/playerfile.h"
+#include "players/playerimport.h"
+
+#include <QCommandLineParser>
+#include <QTextStream>
+
+#include <cstdio>
+
+#include <functional>
+
+namespace Zuvi::Players {
+
+namespace {
+
+// Runs a command's work; any failure is printed with what was being done and gives
+// exit status 1.
+int runCommand(const QString &doing, QTextStream &err, const std::function<void()> &work)
+{
+    QString cause;
+    try {
+        work();
+        return 0;
+    } catch (const FileError &error) {
+        cause = error.text();
+    } catch (const Data::DbError &error) {
+        cause = App::fatalText(error.code(), error.description());
+    } catch (const std::bad_alloc &) {
+        cause = App::fatalText(7, QStringLiteral("out of memory"));
+    } catch (const std::exception &error) {
+        cause = QString::fromLocal8Bit(error.what());
+    }
+    err << QStringLiteral("zuvi: %1: %2").arg(doing, cause) << Qt::endl;
+    return 1;
+}
+
+QString players(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 player") : QStringLiteral("%1 players").arg(count);
+}
+
+} // namespace
+
+int importPlayersCommand(const QString &file, QTextStream &out, QTextStream &err)
+{
+    return runCommand(QStringLiteral("players not imported"), err, [&] {
+        const PlayerTable table = readPlayerFile(file);
+        Data::ensureDatabases();
+        Data::DbConnection connection(Data::playersDatabase());
+        const ImportResult result = runImport(connection, table);
+        out << QStringLiteral("Imported %1; skipped %2 already stored.")
+                   .arg(players(result.imported), players(result.skipped))
+            << Qt::endl;
+        if (!table.ignoredColumns.isEmpty())
+            out << QStringLiteral("Columns not imported: %1.")
+                       .arg(table.ignoredColumns.join(QStringLiteral(", ")))
+                << Qt::endl;
+    });
+}
+
+int exportPlayersCommand(const QString &file, QTextStream &out, QTextStream &err)
+{
+    return runCommand(QStringLiteral("players not exported"), err, [&] {
+        Data::ensureDatabases();
+        Data::DbConnection connection(Data::playersDatabase());
+        const qsizetype count = exportPlayersCsv(connection, file);
+        out << QStringLiteral("Exported %1 to %2.").arg(players(count), file) << Qt::endl;
+    });
+}
+
+int importPlayersFromCommandLine(const QCommandLineParser &parser)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return importPlayersCommand(parser.value(QStringLiteral("import-players")), out, err);
+}
+
+int exportPlayersFromCommandLine(const QCommandLineParser &parser)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return exportPlayersCommand(parser.value(QStringLiteral("export-players")), out, err);
+}
+
+} // namespace Zuvi::Players

@@ -1,0 +1,190 @@
+#include "players/playerimport.h"
+
+#include "data/dbconnection.h"
+
+#include <QHash>
+#include <QSaveFile>
+#include <QSet>
+
+#include <csv.h>
+
+namespace Zuvi::Players {
+
+namespace {
+
+// How many players are written between two reports of progress.
+constexpr qsizetype kChunk = 2000;
+
+// What makes two players the same: first name, last name and e-mail, each compared
+// exactly; NULL is a value of its own, apart from empty text.
+struct PlayerKey
+{
+    QString first;
+    QString last;
+    QString email;
+    quint8 nulls = 0;
+
+    friend bool operator==(const PlayerKey &, const PlayerKey &) = default;
+    friend size_t qHash(const PlayerKey &key, size_t seed = 0)
+    {
+        return qHashMulti(seed, key.first, key.last, key.email, key.nulls);
+    }
+};
+
+PlayerKey keyOf(const QVariant &first, const QVariant &last, const QVariant &email)
+{
+    return {first.toString(), last.toString(), email.toString(),
+            quint8((first.isNull() ? 1 : 0) | (last.isNull() ? 2 : 0) | (email.isNull() ? 4 : 0))};
+}
+
+PlayerKey keyOf(const QVariantList &row)
+{
+    return keyOf(row.at(kFirstName), row.at(kLastName), row.at(kEmail));
+}
+
+QSet<PlayerKey> storedKeys(Data::DbConnection &players)
+{
+    QSet<PlayerKey> keys;
+    players.readRows(QStringLiteral("SELECT \"First Name\", \"Last Name\", Email FROM PlayerInfo"),
+                     [&](const Data::RowView &row) {
+                         keys.insert(keyOf(row.value(0), row.value(1), row.value(2)));
+                     });
+    return keys;
+}
+
+QString quotedColumns()
+{
+    QStringList quoted;
+    for (const QString &column : playerColumns())
+        quoted.append(QLatin1Char('"') + column + QLatin1Char('"'));
+    return quoted.join(QStringLiteral(", "));
+}
+
+QString insertPlayer()
+{
+    QStringList marks(playerColumns().size(), QStringLiteral("?"));
+    return QStringLiteral("INSERT INTO PlayerInfo(%1) VALUES (%2)")
+        .arg(quotedColumns(), marks.join(QStringLiteral(", ")));
+}
+
+// Appends one field as RFC 4180 wants it: in quotes, each quote inside doubled.
+void appendQuoted(QByteArray &out, QByteArrayView text)
+{
+    const qsizetype at = out.size();
+    // The most a field can need: every byte a quote, doubled, and the two around it.
+    out.resize(at + 2 * text.size() + 2);
+    const size_t written =
+        csv_write(out.data() + at, size_t(out.size() - at), text.data(), size_t(text.size()));
+    out.resize(at + qsizetype(written));
+}
+
+} // namespace
+
+ImportPreview previewImport(Data::DbConnection &players, const PlayerTable &table, int firstRows)
+{
+    const QSet<PlayerKey> stored = storedKeys(players);
+    ImportPreview preview;
+    for (const QVariantList &row : table.rows) {
+        if (stored.contains(keyOf(row))) {
+            ++preview.alreadyStored;
+            continue;
+        }
+        ++preview.newPlayers;
+        if (preview.firstRows.size() < firstRows)
+            preview.firstRows.append(row);
+    }
+    return preview;
+}
+
+ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
+                       const ImportProgress &progress)
+{
+    Data::Transaction transaction(players);
+    const QSet<PlayerKey> stored = storedKeys(players);
+    QList<qsizetype> fresh;
+    fresh.reserve(table.rows.size());
+    for (qsizetype i = 0; i < table.rows.size(); ++i) {
+        if (!stored.contains(keyOf(table.rows.at(i))))
+            fresh.append(i);
+    }
+    ImportResult result;
+    result.skipped = table.rows.size() - fresh.size();
+    const qsizetype total = fresh.size();
+    if (progress && !progress(0, total)) {
+        result.canceled = true;
+        return result;
+    }
+    const QString insert = insertPlayer();
+    QList<QVariantList> chunk;
+    chunk.reserve(kChunk);
+    for (qsizetype done = 0; done < total;) {
+        chunk.clear();
+        const qsizetype end = std::min(total, done + kChunk);
+        for (qsizetype i = done; i < end; ++i)
+            chunk.append(table.rows.at(fresh.at(i)));
+        players.execForEach(insert, chunk);
+        done = end;
+        if (progress && !progress(done, total)) {
+            // The transaction rolls back as it goes out of scope.
+            result.canceled = true;
+            return result;
+        }
+    }
+    transaction.commit();
+    result.imported = total;
+    return result;
+}
+
+qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file)
+{
+    QSaveFile output(file);
+    const auto failed = [&] {
+        return FileError(file,
+                         QStringLiteral("it cannot be written (%1)").arg(output.errorString()));
+    };
+    if (!output.open(QIODevice::WriteOnly))
+        throw failed();
+
+    QByteArray buffer;
+    const auto flush = [&] {
+        if (output.write(buffer) != buffer.size())
+            throw failed();
+        buffer.clear();
+    };
+    const QStringList &columns = playerColumns();
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+        if (c > 0)
+            buffer.append(',');
+        appendQuoted(buffer, columns.at(c).toUtf8());
+    }
+    buffer.append("\r\n");
+
+    qsizetype count = 0;
+    players.readRows(
+        QStringLiteral("SELECT %1 FROM PlayerInfo ORDER BY rowid").arg(quotedColumns()),
+        [&](const Data::RowView &row) {
+            for (int c = 0; c < int(columns.size()); ++c) {
+                if (c > 0)
+                    buffer.append(',');
+                if (row.isNumber(c)) {
+                    buffer.append(row.text(c).toUtf8());
+                    continue;
+                }
+                // SQLite hands out no text at all for NULL: the field stays
+                // empty and unquoted.
+                const QByteArrayView text = row.utf8(c);
+                if (text.data())
+                    appendQuoted(buffer, text);
+            }
+            buffer.append("\r\n");
+            ++count;
+            if (buffer.size() >= 256 * 1024)
+                flush();
+        });
+    flush();
+    if (!output.commit())
+        throw failed();
+    return count;
+}
+
+} // namespace Zuvi::Players

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "players/playerfile.h"
+
+#include <functional>
+
+namespace Zuvi::Data {
+class DbConnection;
+}
+
+namespace Zuvi::Players {
+
+/// What an import will do, worked out before anything is written.
+struct ImportPreview
+{
+    /// Players of the file that are not stored yet: they will be written.
+    qsizetype newPlayers = 0;
+    /// Players of the file already stored (same first name, last name and e-mail,
+    /// compared exactly, NULL only matching NULL): they will be skipped.
+    qsizetype alreadyStored = 0;
+    /// The first of the new players, as they will be stored.
+    QList<QVariantList> firstRows;
+};
+
+/// Compares the players of a file with the stored ones; reads only.
+ImportPreview previewImport(Data::DbConnection &players, const PlayerTable &table,
+                            int firstRows = 20);
+
+/// What an import did.
+struct ImportResult
+{
+    qsizetype imported = 0;
+    qsizetype skipped = 0;
+    /// The import was cancelled: nothing was written.
+    bool canceled = false;
+};
+
+/// Told how many of the new players are written so far; returning false cancels the
+/// import.
+using ImportProgress = std::function<bool(qsizetype done, qsizetype total)>;
+
+/// Writes every player of the file that is not stored yet, in one transaction: all of
+/// them or, when progress cancels or a write fails, none. The comparison with the stored
+/// players is made again inside the transaction, so that players stored since the preview
+/// are skipped too. Database failures throw Data::DbError.
+ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
+                       const ImportProgress &progress = {});
+
+/// Writes every stored player, every column, as CSV (RFC 4180, UTF-8, CRLF line ends,
+/// the header row first): text in quotes, NULL as an empty unquoted field, so that reading
+/// the file back gives the same values. The file is replaced only when all of it is
+/// written. Returns the number of players. Throws FileError when the file cannot be
+/// written, Data::DbError for the database.
+qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file);
+
+} // namespace Zuvi::Players

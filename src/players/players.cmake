@@ -1,0 +1,19 @@
+# Bringing players in and out: the readers of an old Access player database (mdbtools'
+# libmdb) and of CSV files (libcsv), the import and export, the command-line handlers, and
+# the preview dialog and menu actions over them.
+target_sources(zuvi_lib PRIVATE
+    players/accessreader.cpp
+    players/csvreader.cpp
+    players/importpreviewdialog.cpp
+    players/playercommands.cpp
+    players/playerfile.cpp
+    players/playerfileactions.cpp
+    players/playerimport.cpp
+)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(LIBMDB REQUIRED IMPORTED_TARGET libmdb)
+# libcsv ships no pkg-config file.
+find_path(LIBCSV_INCLUDE_DIR csv.h REQUIRED)
+find_library(LIBCSV_LIBRARY csv REQUIRED)
+target_include_directories(zuvi_lib PRIVATE ${LIBCSV_INCLUDE_DIR})
+target_link_libraries(zuvi_lib PRIVATE PkgConfig::LIBMDB ${LIBCSV_LIBRARY})

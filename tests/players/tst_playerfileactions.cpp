@@ -1,0 +1,243 @@
+// "Import players…" and "Export players…" as the organiser reaches them in the player
+// editor: the context menu and its shortcuts, the preview with OK and Cancel, the records
+// read anew after an import, a bad file's message, and the export.
+
+#include "support/testsupport.h"
+
+#include "data/installfolder.h"
+#include "playereditor/datacontrol.h"
+#include "playereditor/playerinfo.h"
+#include "players/playerfileactions.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace Zuvi;
+using Zuvi::Test::MessageLog;
+using Zuvi::Test::TempInstall;
+
+namespace {
+
+const QString kPlayers = Data::playersDatabase();
+
+QString copyLegacy(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("players.mdb"));
+    if (!QFile::copy(QStringLiteral(ZUVI_LEGACY_MDB), path))
+        qFatal("cannot copy the legacy fixture");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+QAction *action(const QWidget *window, const char *name)
+{
+    for (QAction *candidate : window->actions()) {
+        if (candidate->objectName() == QLatin1StringView(name))
+            return candidate;
+    }
+    return nullptr;
+}
+
+// What the preview showed, and the button pressed on it.
+struct Preview
+{
+    bool shown = false;
+    QString summary;
+    int rows = -1;
+    bool okEnabled = false;
+};
+
+// Answers the preview dialog as soon as it is open: reads it and presses button.
+void answerPreview(Preview *seen, const char *button)
+{
+    QTimer::singleShot(10, qApp, [seen, button] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != QStringLiteral("ImportPreview")) {
+            answerPreview(seen, button);
+            return;
+        }
+        seen->shown = true;
+        seen->summary = dialog->findChild<QLabel *>(QStringLiteral("Summary"))->text();
+        seen->rows = dialog->findChild<QTableView *>(QStringLiteral("Rows"))->model()->rowCount();
+        auto *ok = dialog->findChild<QPushButton *>(QStringLiteral("Ok"));
+        seen->okEnabled = ok->isEnabled();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QString::fromLatin1(button)),
+                          Qt::LeftButton);
+    });
+}
+
+// Restores the file dialogs when a test ends.
+struct ChooserGuard
+{
+    explicit ChooserGuard(QString import, QString exportTo = {})
+    {
+        Players::setFileChooser([import, exportTo](QWidget *, Players::FileChoice choice) {
+            return choice == Players::FileChoice::Import ? import : exportTo;
+        });
+    }
+    ~ChooserGuard() { Players::setFileChooser({}); }
+    Q_DISABLE_COPY_MOVE(ChooserGuard)
+};
+
+} // namespace
+
+class TestPlayerFileActions final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void editorOffersBothCommands();
+    void previewOkImportsAndShowsTheNewRecords();
+    void previewCancelWritesNothing();
+    void badFileIsShownAndEditorStaysUsable();
+    void exportShortcutWritesTheFile();
+};
+
+void TestPlayerFileActions::editorOffersBothCommands()
+{
+    TempInstall install;
+    MessageLog log;
+    auto *editor = new PlayerInfo;
+    QCOMPARE(editor->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QAction *import = action(editor, "ImportPlayers");
+    QAction *exportAction = action(editor, "ExportPlayers");
+    QVERIFY(import && exportAction);
+    QCOMPARE(import->text(), QStringLiteral("&Import players…"));
+    QCOMPARE(import->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+I")));
+    QCOMPARE(exportAction->text(), QStringLiteral("&Export players…"));
+    QCOMPARE(exportAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+E")));
+    delete editor;
+}
+
+void TestPlayerFileActions::previewOkImportsAndShowsTheNewRecords()
+{
+    TempInstall install;
+    install.exec(
+        kPlayers,
+        QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", \"Last Name\", Email) "
+                       "VALUES (?, ?, ?)"),
+        {QStringLiteral("Zoë"), QStringLiteral("Ångström"), QStringLiteral("zoe@example.org")});
+    QTemporaryDir dir;
+    const QString mdb = copyLegacy(dir);
+    const ChooserGuard chooser(mdb);
+    MessageLog log;
+    auto *editor = new PlayerInfo;
+    editor->show();
+    QSignalSpy changed(editor, &PlayerInfo::playersChanged);
+    QCOMPARE(editor->Adodc1()->recordCount(), 1);
+
+    Preview seen;
+    answerPreview(&seen, "Ok");
+    action(editor, "ImportPlayers")->trigger();
+
+    QVERIFY(seen.shown);
+    QVERIFY2(seen.summary.startsWith(mdb + QStringLiteral("\n3 players new, to be imported.\n"
+                                                          "1 player already stored")),
+             qPrintable(seen.summary));
+    QCOMPARE(seen.rows, 3);
+    QVERIFY(seen.okEnabled);
+    QCOMPARE(log.texts(),
+             QStringList{QStringLiteral("Imported 3 players; skipped 1 player already stored.")});
+    QCOMPARE(log.ends(), 0);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(editor->Adodc1()->recordCount(), 4);
+    QCOMPARE(install.rows(kPlayers, QStringLiteral("SELECT count(*) FROM PlayerInfo"))
+                 .first()
+                 .first()
+                 .toInt(),
+             4);
+    editor->close();
+}
+
+void TestPlayerFileActions::previewCancelWritesNothing()
+{
+    TempInstall install;
+    QTemporaryDir dir;
+    const QString mdb = copyLegacy(dir);
+    const ChooserGuard chooser(mdb);
+    MessageLog log;
+    auto *editor = new PlayerInfo;
+    editor->show();
+    QSignalSpy changed(editor, &PlayerInfo::playersChanged);
+
+    Preview seen;
+    answerPreview(&seen, "Cancel");
+    action(editor, "ImportPlayers")->trigger();
+
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.rows, 4);
+    QCOMPARE(log.texts(), QStringList());
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(editor->Adodc1()->recordCount(), 0);
+    QVERIFY(install.rows(kPlayers, QStringLiteral("SELECT * FROM PlayerInfo")).isEmpty());
+    editor->close();
+}
+
+void TestPlayerFileActions::badFileIsShownAndEditorStaysUsable()
+{
+    TempInstall install;
+    install.addPlayers({{QStringLiteral("Grace"), QStringLiteral("Hopper")}});
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("players.csv"));
+    {
+        QFile csv(file);
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("Name,Mail\nAda,ada@example.org\n");
+    }
+    const ChooserGuard chooser(file);
+    MessageLog log;
+    auto *editor = new PlayerInfo;
+    editor->show();
+
+    action(editor, "ImportPlayers")->trigger();
+
+    QCOMPARE(log.texts(),
+             QStringList{QStringLiteral("The players cannot be imported from %1: no usable "
+                                        "column: neither \"First Name\" nor \"Last Name\" is "
+                                        "among its columns")
+                             .arg(file)});
+    QCOMPARE(log.ends(), 0);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(editor->Adodc1()->recordCount(), 1);
+    QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("FirstName"))->text(),
+             QStringLiteral("Grace"));
+    editor->close();
+}
+
+void TestPlayerFileActions::exportShortcutWritesTheFile()
+{
+    TempInstall install;
+    install.addPlayers({{QStringLiteral("Grace"), QStringLiteral("Hopper")}});
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("export.csv"));
+    const ChooserGuard chooser(QString(), file);
+    MessageLog log;
+    auto *editor = new PlayerInfo;
+    editor->show();
+    QVERIFY(QTest::qWaitForWindowActive(editor));
+
+    // The shortcut works while the organiser types in a box of the card.
+    auto *first = editor->findChild<QLineEdit *>(QStringLiteral("FirstName"));
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+
+    QCOMPARE(log.texts(), QStringList{QStringLiteral("Exported 1 player to %1.").arg(file)});
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().endsWith("\r\n\"Grace\",\"Hopper\",,,,,,,,,,,,,0\r\n"));
+    QCOMPARE(first->text(), QStringLiteral("Grace"));
+    editor->close();
+}
+
+QTEST_MAIN(TestPlayerFileActions)
+#include "tst_playerfileactions.moc"

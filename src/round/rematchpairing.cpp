@@ -177,6 +177,16 @@ public:
         }
         m_next[previous] = m_tail;
         m_previous[m_tail] = previous;
+        // A count tree (Fenwick) of the unpaired entrants, by place.
+        m_tree.assign(std::size_t(m_count) + 1, 0);
+        for (int i = 1; i <= m_count; ++i) {
+            ++m_tree[i];
+            const int parent = i + (i & -i);
+            if (parent <= m_count)
+                m_tree[parent] += m_tree[i];
+        }
+        while (m_treeTop * 2 <= m_count)
+            m_treeTop *= 2;
     }
 
     // The pairs, each highest-placed entrant first, in the order they were made.
@@ -219,6 +229,23 @@ private:
         m_next[m_previous[v]] = m_next[v];
         m_previous[m_next[v]] = m_previous[v];
         --m_unpaired[m_field.group[v]];
+        for (int i = v + 1; i <= m_count; i += i & -i)
+            --m_tree[i];
+    }
+
+    // The unpaired entrant with k unpaired entrants above it, or the tail when there are
+    // not that many: a descent of the count tree, so that the middle of a group of
+    // thousands is found without walking to it.
+    int nth(int k) const
+    {
+        int position = 0;
+        for (int step = m_treeTop; step > 0; step /= 2) {
+            if (position + step <= m_count && m_tree[position + step] <= k) {
+                position += step;
+                k -= m_tree[position];
+            }
+        }
+        return position < m_count ? position : m_tail;
     }
 
     // The number of unpaired entrants, from the highest, that form the first group of the
@@ -273,9 +300,7 @@ private:
     template <typename Visit> int forEachPartner(int a, int size, bool withinBlock, Visit visit)
     {
         const auto spent = [this] { return !m_greedy && ++m_work > kWorkLimit; };
-        int partner = a;
-        for (int k = 0; k < size / 2; ++k)
-            partner = m_next[partner];
+        const int partner = nth(size / 2);
         int v = partner;
         for (int k = size / 2; k < size; ++k, v = m_next[v]) {
             if (spent())
@@ -307,9 +332,7 @@ private:
     int pairWithinBlock(int a, int size, int remaining, int budget)
     {
         if (remaining - size < m_sureSize) {
-            int below = a;
-            for (int k = 0; k < size; ++k)
-                below = m_next[below];
+            const int below = nth(size);
             if (fewestRematches(collect(below, -1, -1)) != budget)
                 return -1;
         } else if (budget != 0) {
@@ -345,10 +368,7 @@ private:
             a, size, false, [&](int c) { return !met(a, c) || ++looked > kGreedyLook; });
         if (fresh != -1 && !met(a, fresh))
             return fresh;
-        int partner = a;
-        for (int k = 0; k < size / 2; ++k)
-            partner = m_next[partner];
-        return partner;
+        return nth(size / 2);
     }
 
     const Field &m_field;
@@ -358,6 +378,8 @@ private:
     std::vector<int> m_next;
     std::vector<int> m_previous;
     std::vector<int> m_unpaired;
+    std::vector<int> m_tree;
+    int m_treeTop = 1;
     const int m_sureSize;
     qint64 m_work = 0;
     bool m_greedy = false; // past the work limit: the rest is paired greedily

@@ -174,6 +174,9 @@ void TestRematchPairing::pairs_data()
     QTest::newRow("on: last pair met, the group swaps within itself")
         << four << "B-D"
         << "" << true << QStringList{"A", "B"} << QStringList{"D", "C"};
+    QTest::newRow("on: last pair met, a swap rather than two entrants sent down")
+        << standings({{"A", 3}, {"B", 3}, {"C", 3}, {"D", 3}, {"E", 0}, {"F", 0}}) << "B-D"
+        << "" << true << QStringList{"A", "B", "E"} << QStringList{"D", "C", "F"};
     QTest::newRow("on: middle pair met, the pairs below stay")
         << eight << "B-F"
         << "" << true << QStringList{"A", "B", "C", "D"} << QStringList{"E", "G", "F", "H"};

@@ -41,7 +41,7 @@ QString pointsText(const Progress::Game &game, bool player2)
 
 // Sizes in points; each becomes pixels of the device at its resolution.
 constexpr qreal kTitlePoints = 16;
-constexpr qreal kTextPoints = 10;
+constexpr qreal kTextPoints = 9;
 constexpr qreal kSmallPoints = 8;
 constexpr qreal kSlipNamePoints = 12;
 constexpr qreal kMarginPoints = 0; // the device's own margins apply
@@ -130,9 +130,9 @@ TableDocument tableDocument(DocumentKind kind, const Snapshot &snapshot)
     case DocumentKind::PairingsByTable:
     case DocumentKind::MatchSlips:
         doc.subtitle = roundOf(snapshot);
-        doc.columns = {{tr("Table"), 0.6, true}, {tr("Player 1"), 2.2}, {tr("House"), 1.1},
-                       {tr("Score"), 0.8, true}, {tr("Player 2"), 2.2}, {tr("House"), 1.1},
-                       {tr("Score"), 0.8, true}};
+        doc.columns = {{tr("Table"), 0.55, true}, {tr("Player 1"), 2.2}, {tr("House"), 1.3},
+                       {tr("Score"), 0.75, true}, {tr("Player 2"), 2.2}, {tr("House"), 1.3},
+                       {tr("Score"), 0.75, true}};
         for (const PairingRow &row : snapshot.pairings)
             doc.rows.append({QString::number(row.table), row.player1, row.house1, row.score1,
                              row.player2, row.house2, row.score2});

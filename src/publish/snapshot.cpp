@@ -76,7 +76,9 @@ QList<NameRow> pairingsByName(const QList<PairingRow> &pairings, const QLocale &
 
     // One sort key per name: comparing keys is much cheaper than collating the strings
     // again at every comparison.
-    QCollator collator(locale);
+    // The C locale knows no alphabet: take the common order of the letters instead, so that
+    // letters beyond ASCII still stand in their places.
+    QCollator collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(true);
     std::vector<QCollatorSortKey> keys;

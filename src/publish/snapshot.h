@@ -85,6 +85,7 @@ QList<RankedRow> rankStandings(const QList<Progress::StandingsRow> &standings);
 /// Every seated entrant (both players of each table, never "Bye") in alphabetical order of
 /// the name for the given locale: case and accents are secondary, so "Émile" stands among
 /// the E's and "de Vries" among the D's. Names the locale ranks equal keep a fixed order.
+/// The C locale (no language set) sorts as English does.
 QList<NameRow> pairingsByName(const QList<PairingRow> &pairings, const QLocale &locale = QLocale());
 
 /// The number of slips on one sheet: a sheet is cut into this many strips.

@@ -11,7 +11,7 @@ ASAN_BUILD := build-asan
 BENCH_BUILD := build-release
 FUZZ_BUILD := build-fuzz
 PACKAGE_BUILD := build-package
-# Seconds each of the four fuzz targets runs in make test.
+# Seconds each of the fuzz targets runs in make test.
 FUZZ_SECONDS ?= 15
 
 .PHONY: deps run build test test-plain test-sanitize test-fuzz test-package package bench screens \

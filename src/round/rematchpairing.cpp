@@ -24,16 +24,23 @@ constexpr int kGreedyLook = 256;
 class Blossom
 {
 public:
-    Blossom(int size, std::vector<char> adjacent)
-        : m_size(size), m_adjacent(std::move(adjacent)), m_match(size, -1), m_parent(size),
+    // match: a matching to start from (-1 where unmatched), symmetric and along edges.
+    Blossom(int size, std::vector<char> adjacent, std::vector<int> match)
+        : m_size(size), m_adjacent(std::move(adjacent)), m_match(std::move(match)), m_parent(size),
           m_base(size), m_used(size), m_blossom(size)
     {
     }
+
+    const std::vector<int> &match() const { return m_match; }
 
     // The number of pairs in a largest matching; adds the steps taken to work.
     int run(qint64 &work)
     {
         int pairs = 0;
+        for (int v = 0; v < m_size; ++v) {
+            if (m_match[v] > v)
+                ++pairs;
+        }
         for (int v = 0; v < m_size; ++v) {
             if (m_match[v] != -1)
                 continue;
@@ -187,6 +194,8 @@ public:
         }
         while (m_treeTop * 2 <= m_count)
             m_treeTop *= 2;
+        m_hint.assign(std::size_t(m_count), -1);
+        m_local.assign(std::size_t(m_count), -1);
     }
 
     // The pairs, each highest-placed entrant first, in the order they were made.
@@ -275,22 +284,38 @@ private:
     }
 
     // The fewest rematches with which the set (an even number) can be paired.
+    // The search asks about sets that differ from the last one by a few entrants, so it
+    // starts from the last matching found, kept in m_hint: only the entrants it leaves
+    // unmatched need an augmenting path.
     int fewestRematches(const std::vector<int> &set)
     {
         const int size = int(set.size());
         if (size >= m_sureSize)
             return 0;
+        for (int i = 0; i < size; ++i)
+            m_local[std::size_t(set[i])] = i;
         std::vector<char> adjacent(std::size_t(size) * size, 0);
+        std::vector<int> match(std::size_t(size), -1);
         for (int i = 0; i < size; ++i) {
             for (int j = i + 1; j < size; ++j) {
                 const char free = met(set[i], set[j]) ? 0 : 1;
                 adjacent[std::size_t(i) * size + j] = free;
                 adjacent[std::size_t(j) * size + i] = free;
             }
+            const int mate = m_hint[std::size_t(set[i])];
+            if (mate != -1 && m_local[std::size_t(mate)] != -1 &&
+                m_hint[std::size_t(mate)] == set[i])
+                match[std::size_t(i)] = m_local[std::size_t(mate)];
         }
         m_work += qint64(size) * size;
-        Blossom blossom(size, std::move(adjacent));
-        return size / 2 - blossom.run(m_work);
+        Blossom blossom(size, std::move(adjacent), std::move(match));
+        const int pairs = blossom.run(m_work);
+        for (int i = 0; i < size; ++i) {
+            const int mate = blossom.match()[std::size_t(i)];
+            m_hint[std::size_t(set[i])] = mate == -1 ? -1 : set[std::size_t(mate)];
+            m_local[std::size_t(set[i])] = -1;
+        }
+        return size / 2 - pairs;
     }
 
     // Visits a's partners in the rule's order until visit returns true: the lower half of
@@ -380,6 +405,8 @@ private:
     std::vector<int> m_unpaired;
     std::vector<int> m_tree;
     int m_treeTop = 1;
+    std::vector<int> m_hint;  // the last matching found: each entrant's partner, or -1
+    std::vector<int> m_local; // scratch: an entrant's place in the set asked about, or -1
     const int m_sureSize;
     qint64 m_work = 0;
     bool m_greedy = false; // past the work limit: the rest is paired greedily

@@ -90,6 +90,7 @@ PlayerInfo::PlayerInfo(Throne *throne) : QWidget(nullptr), m_throne(throne)
     m_card.load(QStringLiteral(":/card.png"));
     buildControls();
     m_adodc1->open(Data::playersDatabase(), QStringLiteral("PlayerInfo"));
+    Ui::fitTexts(this);
 }
 
 PlayerInfo::~PlayerInfo() = default;

@@ -2,7 +2,14 @@
 
 #include "ui/twips.h"
 
+#include <QAbstractButton>
+#include <QLayout>
+#include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWidget>
 
 namespace Zuvi::Ui {
@@ -36,6 +43,110 @@ void fitLabelText(QLabel *label)
         if (label->heightForWidth(label->width()) <= label->height())
             break;
     }
+}
+
+namespace {
+
+constexpr qreal kSmallestShare = 0.7;
+constexpr qreal kStep = 0.25;
+
+/// The rectangle in which a button's style draws its caption.
+QRect captionRect(const QAbstractButton *button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    option.icon = button->icon();
+    option.iconSize = button->iconSize();
+    const bool check = qobject_cast<const QCheckBox *>(button) != nullptr;
+    const bool radio = qobject_cast<const QRadioButton *>(button) != nullptr;
+    const QStyle::SubElement element = check   ? QStyle::SE_CheckBoxContents
+                                       : radio ? QStyle::SE_RadioButtonContents
+                                               : QStyle::SE_PushButtonContents;
+    return button->style()->subElementRect(element, &option, button);
+}
+
+/// A check box or radio button whose caption lies outside its box by design.
+bool captionHidden(const QAbstractButton *button)
+{
+    const bool indicator =
+        qobject_cast<const QCheckBox *>(button) || qobject_cast<const QRadioButton *>(button);
+    return indicator && captionRect(button).width() <= 0;
+}
+
+bool labelFits(const QLabel *label)
+{
+    if (label->text().isEmpty() || label->textFormat() == Qt::RichText)
+        return true;
+    const QSize box = label->size();
+    if (label->wordWrap()) {
+        // The longest word must fit across, the wrapped lines down.
+        return label->minimumSizeHint().width() <= box.width() &&
+               label->heightForWidth(box.width()) <= box.height();
+    }
+    const QSize needed = label->sizeHint();
+    return needed.width() <= box.width() && needed.height() <= box.height();
+}
+
+bool buttonFits(const QAbstractButton *button)
+{
+    if (button->text().isEmpty() || captionHidden(button))
+        return true;
+    const QRect room = captionRect(button);
+    // One pixel on each side, so that the caption never touches the frame.
+    const QSize needed =
+        button->fontMetrics().size(Qt::TextShowMnemonic, button->text()) + QSize(2, 0);
+    return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+bool isCaptionControl(const QWidget *widget)
+{
+    return qobject_cast<const QLabel *>(widget) || qobject_cast<const QAbstractButton *>(widget);
+}
+
+} // namespace
+
+bool textFits(const QWidget *control)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(control))
+        return labelFits(label);
+    if (const auto *button = qobject_cast<const QAbstractButton *>(control))
+        return buttonFits(button);
+    return true;
+}
+
+void fitText(QWidget *control)
+{
+    if (!isCaptionControl(control))
+        return;
+    QVariant design = control->property(kDesignPointSize);
+    if (!design.isValid()) {
+        if (textFits(control))
+            return; // never needed fitting: the control keeps the font it inherits
+        design = control->font().pointSizeF();
+        control->setProperty(kDesignPointSize, design);
+    }
+    const qreal designSize = design.toReal();
+    if (designSize <= 0)
+        return; // a pixel-sized font: left as it was drawn
+    QFont font = control->font();
+    for (qreal size = designSize; size >= designSize * kSmallestShare; size -= kStep) {
+        font.setPointSizeF(size);
+        control->setFont(font);
+        if (textFits(control))
+            return;
+    }
+}
+
+void fitTexts(QWidget *window)
+{
+    // Layouts place their children only when shown: settle them before measuring.
+    const auto layouts = window->findChildren<QLayout *>();
+    for (QLayout *layout : layouts)
+        layout->activate();
+    const auto controls = window->findChildren<QWidget *>();
+    for (QWidget *control : controls)
+        fitText(control);
 }
 
 void setTabChain(const QList<QWidget *> &controls)

@@ -22,6 +22,25 @@ void styleLabel(QLabel *label, bool border);
 /// sans-serif faces of this platform.
 void fitLabelText(QLabel *label);
 
+/// Makes every caption of a window fit its control: each label, push button and check box
+/// whose text does not fit inside its box with the current font gets a smaller point size,
+/// in quarter points down to 70% of the size it was laid out with (which it keeps as a
+/// property, so that a control whose text changes can be fitted again from that size). The
+/// layouts were drawn for Liberation Sans; where another face stands in, no text is cut.
+/// A check box whose box leaves no room for its caption is left alone: only its box shows.
+void fitTexts(QWidget *window);
+
+/// The property in which fitTexts() keeps a control's point size from before its first
+/// fitting; controls without it were never made smaller.
+inline constexpr char kDesignPointSize[] = "zuviDesignPointSize";
+
+/// Fits the text of one label or button as fitTexts() does (after its text has changed).
+void fitText(QWidget *control);
+
+/// True when the text of a label or button fits inside its box with its current font
+/// (always true for other widgets and for an empty text).
+bool textFits(const QWidget *control);
+
 /// Chains the focus order of the controls in the order given.
 void setTabChain(const QList<QWidget *> &controls);
 

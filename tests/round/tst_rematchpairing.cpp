@@ -191,7 +191,7 @@ void TestRematchPairing::pairs_data()
         << "C" << true << QStringList{"A", "B"} << QStringList{"D", "E"};
 
     // Option on, rematches that cannot all be avoided: the fewest, first in the rule's order.
-    QTest::newRow("on: four entrants who have all met, the rule's pairing")
+    QTest::newRow("on: four entrants after four rounds, all met: the rule's pairing")
         << standings({{"A", 9}, {"B", 6}, {"C", 6}, {"D", 3}}) << "A-B C-D A-C B-D A-D B-C A-B C-D"
         << "" << true << QStringList{"A", "C"} << QStringList{"B", "D"};
     QTest::newRow("on: one entrant has met everyone, one rematch")

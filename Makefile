@@ -49,6 +49,7 @@ test-fuzz: deps
 # The .deb: an optimised build with Debian's hardening flags, only the program and its
 # documents, then CPack. cmake --install is what it packages.
 package: deps
+	@ZUVI_PACKAGING=1 bash tools/install-deps.sh
 	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUVI_BUILD_TESTS=OFF \
 		-DZUVI_BUILD_BENCH=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
 		-DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \

@@ -10,9 +10,9 @@ packages+=(mdbtools-dev libcsv-dev)
 if [[ "${ZUVI_FUZZ:-1}" == 1 ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi
-# make package and its checks: the .deb's dependencies, the desktop entry, the AppStream
-# metadata and the package's lint.
-if [[ "${ZUVI_PACKAGING:-1}" == 1 ]]; then
+# make package and its checks (ZUVI_PACKAGING=1, which they set): the .deb's dependencies,
+# the desktop entry, the AppStream metadata and the package's lint.
+if [[ "${ZUVI_PACKAGING:-0}" == 1 ]]; then
     packages+=(dpkg-dev fakeroot file desktop-file-utils appstream lintian)
 fi
 

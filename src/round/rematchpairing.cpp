@@ -454,27 +454,37 @@ Pairing pairNextRound(const QList<StandingsRow> &rows, const QSet<QString> &drop
         }
     }
 
-    // The entrants to pair, each with its group and the entrants it has met.
+    // The entrants to pair, each with its group and the entrants it has met. A name given
+    // to several rows leads to the first of them, and each to the next of the same name.
     std::vector<qsizetype> rowOf;
     Field field;
     field.groups = int(sizes.size());
-    QHash<QString, std::vector<int>> indicesOf;
+    QHash<QString, int> firstOf;
+    firstOf.reserve(active.size());
+    std::vector<int> nextOf;
+    std::vector<int> lastOf;
     for (qsizetype i = 0; i < active.size(); ++i) {
         if (i == byeRow)
             continue;
         const int index = int(rowOf.size());
-        indicesOf[active[i].name].push_back(index);
         rowOf.push_back(i);
         field.group.push_back(groupOfRow[std::size_t(i)]);
+        nextOf.push_back(-1);
+        lastOf.push_back(index);
+        const auto first = firstOf.constFind(active[i].name);
+        if (first == firstOf.cend()) {
+            firstOf.insert(active[i].name, index);
+        } else {
+            nextOf[std::size_t(lastOf[std::size_t(*first)])] = index;
+            lastOf[std::size_t(*first)] = index;
+        }
     }
     field.opponents.resize(rowOf.size());
     for (const PlayedGame &game : games) {
-        const auto left = indicesOf.constFind(game.left);
-        const auto right = indicesOf.constFind(game.right);
-        if (left == indicesOf.cend() || right == indicesOf.cend())
-            continue;
-        for (const int a : *left) {
-            for (const int b : *right) {
+        const int left = firstOf.value(game.left, -1);
+        const int right = left == -1 ? -1 : firstOf.value(game.right, -1);
+        for (int a = right == -1 ? -1 : left; a != -1; a = nextOf[std::size_t(a)]) {
+            for (int b = right; b != -1; b = nextOf[std::size_t(b)]) {
                 if (a == b)
                     continue;
                 field.opponents[std::size_t(a)].push_back(b);

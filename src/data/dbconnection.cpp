@@ -234,6 +234,26 @@ void DbConnection::commit()
     exec(QStringLiteral("COMMIT"));
 }
 
+Transaction::Transaction(DbConnection &connection) : m_connection(connection)
+{
+    m_connection.begin();
+}
+
+Transaction::~Transaction()
+{
+    if (!m_open)
+        return;
+    // Runs while an exception unwinds: a failing rollback must not throw again.
+    QSqlQuery rollback(m_connection.database());
+    rollback.exec(QStringLiteral("ROLLBACK"));
+}
+
+void Transaction::commit()
+{
+    m_connection.commit();
+    m_open = false;
+}
+
 int DbConnection::resultCode(const QSqlError &error)
 {
     bool ok = false;

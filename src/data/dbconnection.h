@@ -96,4 +96,23 @@ private:
     QSqlDatabase m_db;
 };
 
+/// One transaction on a connection for the length of a scope: BEGIN IMMEDIATE in the
+/// constructor, COMMIT through commit(), ROLLBACK in the destructor unless committed.
+/// Every failure throws DbError as the connection does; a rollback that fails in the
+/// destructor is left to the connection's close, which rolls back as well.
+class Transaction final
+{
+public:
+    explicit Transaction(DbConnection &connection);
+    ~Transaction();
+    Q_DISABLE_COPY_MOVE(Transaction)
+
+    /// Commits; afterwards the destructor does nothing.
+    void commit();
+
+private:
+    DbConnection &m_connection;
+    bool m_open = true;
+};
+
 } // namespace Zuvi::Data

@@ -3,6 +3,7 @@
 #include "data/dbconnection.h"
 #include "data/dberror.h"
 #include "data/installfolder.h"
+#include "data/progressstore.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,6 +94,13 @@ void ensureDatabases()
         if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
             createDatabase(path, database.createTable);
     }
+    upgradeTournyDatabase();
+}
+
+void upgradeTournyDatabase()
+{
+    DbConnection connection(tournyDatabase());
+    ProgressStore::upgrade(connection);
 }
 
 } // namespace Zuvi::Data

@@ -4,7 +4,6 @@
 #include "data/dberror.h"
 #include "data/installfolder.h"
 #include "playereditor/datacontrol.h"
-#include "registration/throne.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
 #include "ui/messagebox.h"
@@ -72,7 +71,7 @@ QString instructions()
 
 } // namespace
 
-PlayerInfo::PlayerInfo(Throne *throne) : QWidget(nullptr), m_throne(throne)
+PlayerInfo::PlayerInfo() : QWidget(nullptr)
 {
     setObjectName(QStringLiteral("PlayerInfo"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -266,8 +265,7 @@ void PlayerInfo::closeEvent(QCloseEvent *event)
     }
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
-    if (m_throne)
-        App::runGuarded([this] { m_throne->FillNames(); });
+    App::runGuarded([this] { Q_EMIT playersChanged(); });
     event->accept();
 }
 

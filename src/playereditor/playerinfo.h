@@ -13,12 +13,11 @@ class QPushButton;
 namespace Zuvi {
 
 class DataControl;
-class Throne;
 
 /// The player editor: one record of the player table at a time, its boxes laid over a
 /// picture of a paper registration card and bound to the table through the data control
-/// Adodc1. Its buttons add, write, delete and re-read records; closing it makes the
-/// registration window reload its stored players.
+/// Adodc1. Its buttons add, write, delete and re-read records; closing it says that the
+/// stored players may have changed, so that the lists that show them are refilled.
 class PlayerInfo final : public QWidget
 {
     Q_OBJECT
@@ -26,17 +25,22 @@ class PlayerInfo final : public QWidget
 public:
     /// Builds the window and opens the player table; a table that cannot be opened is
     /// reported and leaves the window open with empty boxes.
-    explicit PlayerInfo(Throne *throne);
+    PlayerInfo();
     ~PlayerInfo() override;
     Q_DISABLE_COPY_MOVE(PlayerInfo)
 
     DataControl *Adodc1() const { return m_adodc1; }
 
+Q_SIGNALS:
+    /// The editor closed: the stored players may have changed. Emitted under the error
+    /// path, so a receiver that reads the database may throw DbError.
+    void playersChanged();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     /// The closing step, however the window closes: a pending change is written first
     /// (a failure keeps the window open with the change in its boxes), then the default
-    /// pointer comes back and the registration window reloads its stored players.
+    /// pointer comes back and playersChanged() is emitted.
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -51,7 +55,6 @@ private:
     void cmdDelete();
     void cmdRefresh();
 
-    QPointer<Throne> m_throne;
     QPixmap m_card;
 
     DataControl *m_adodc1 = nullptr;

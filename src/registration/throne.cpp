@@ -6,23 +6,24 @@
 #include "data/statements.h"
 #include "playereditor/playerinfo.h"
 #include "registration/displayname.h"
-#include "round/numbertext.h"
+#include "round/recordedgames.h"
 #include "round/tournament.h"
+#include "tournament/tournamentprogress.h"
 #include "ui/apptitle.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
 #include "ui/listutil.h"
 #include "ui/messagebox.h"
+#include "ui/textlistmodel.h"
 #include "ui/twips.h"
 
+#include <QAction>
 #include <QComboBox>
-#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPainter>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QScreen>
 
 namespace Zuvi {
@@ -37,7 +38,9 @@ Throne::Throne(QWidget *parent) : QWidget(parent)
     setFont(Ui::defaultFont());
     resize(Ui::twips(9120), Ui::twips(5835));
     m_background.load(QStringLiteral(":/marble.png"));
+    m_progress = new TournamentProgress(this);
     buildControls();
+    buildActions();
     load();
 }
 
@@ -56,7 +59,7 @@ void Throne::buildControls()
     Ui::styleLabel(m_playerLabel, true);
     m_playerLabel->setFont(Ui::sansFont(9.75, true));
 
-    m_storedPlayers = place(new QListWidget(this), "StoredPlayers", 60, 420, 2295, 4545);
+    m_storedPlayers = place(new QListView(this), "StoredPlayers", 60, 420, 2295, 4545);
     m_command1 = place(new QPushButton(QStringLiteral("Edit Player Database"), this), "Command1",
                        60, 4980, 2295, 375);
 
@@ -107,18 +110,18 @@ void Throne::buildControls()
                               "TournyLabel", 4560, 60, 2235, 315);
     Ui::styleLabel(tournyLabel, true);
     tournyLabel->setFont(Ui::sansFont(9.75, true));
-    m_tournyPlayers = place(new QListWidget(this), "TournyPlayers", 4560, 420, 2235, 4545);
+    m_tournyPlayers = place(new QListView(this), "TournyPlayers", 4560, 420, 2235, 4545);
 
     auto *houseLabel =
         place(new QLabel(QStringLiteral(" House"), this), "HouseLabel", 6780, 60, 1515, 315);
     Ui::styleLabel(houseLabel, true);
     houseLabel->setFont(Ui::sansFont(9.75, true));
-    m_playerHouses = place(new QListWidget(this), "PlayerHouses", 6780, 420, 1515, 4545);
+    m_playerHouses = place(new QListView(this), "PlayerHouses", 6780, 420, 1515, 4545);
 
     auto *label1 = place(new QLabel(QStringLiteral(" Score"), this), "Label1", 8280, 60, 795, 315);
     Ui::styleLabel(label1, true);
     label1->setFont(Ui::sansFont(9.75, true));
-    m_playerScores = place(new QListWidget(this), "PlayerScores", 8280, 420, 795, 4545);
+    m_playerScores = place(new QListView(this), "PlayerScores", 8280, 420, 795, 4545);
 
     m_startButton = place(new QPushButton(QStringLiteral("Start Tournament"), this), "StartButton",
                           4560, 4980, 4515, 375);
@@ -132,7 +135,15 @@ void Throne::buildControls()
     Ui::styleLabel(label4, true);
     Ui::fitLabelText(label4);
 
-    for (QListWidget *list : {m_storedPlayers, m_tournyPlayers, m_playerHouses, m_playerScores})
+    m_storedModel = new Ui::TextListModel(this);
+    m_namesModel = new Ui::TextListModel(this);
+    m_housesModel = new Ui::TextListModel(this);
+    m_scoresModel = new Ui::TextListModel(this);
+    m_storedPlayers->setModel(m_storedModel);
+    m_tournyPlayers->setModel(m_namesModel);
+    m_playerHouses->setModel(m_housesModel);
+    m_playerScores->setModel(m_scoresModel);
+    for (QListView *list : {m_storedPlayers, m_tournyPlayers, m_playerHouses, m_playerScores})
         Ui::setUpListBox(list);
 
     // Labels never take the focus; the controls follow their tab indices.
@@ -146,14 +157,96 @@ void Throne::buildControls()
     connect(m_command1, &QPushButton::clicked, this, guarded([this] { openPlayerEditor(); }));
 }
 
+void Throne::buildActions()
+{
+    m_reinstate = new QAction(QStringLiteral("Reinstate"), this);
+    m_reinstate->setObjectName(QStringLiteral("Reinstate"));
+    m_avoidRematches = new QAction(QStringLiteral("Avoid rematches"), this);
+    m_avoidRematches->setObjectName(QStringLiteral("AvoidRematches"));
+    m_avoidRematches->setCheckable(true);
+    m_recordedGames = new QAction(QStringLiteral("Recorded games\u2026"), this);
+    m_recordedGames->setObjectName(QStringLiteral("RecordedGames"));
+    m_tournyPlayers->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_tournyPlayers->addAction(m_reinstate);
+    m_storedPlayers->setContextMenuPolicy(Qt::ActionsContextMenu);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    addContextActions({m_avoidRematches, m_recordedGames});
+
+    connect(m_reinstate, &QAction::triggered, this, guarded([this] { reinstate(); }));
+    connect(m_avoidRematches, &QAction::toggled, this, [this](bool on) {
+        App::runGuarded([this, on] { m_progress->setAvoidRematches(on); });
+    });
+    connect(m_recordedGames, &QAction::triggered, this, guarded([this] { showRecordedGames(); }));
+    connect(m_progress, &TournamentProgress::entrantsChanged, this, [this] { showEntrants(); });
+    connect(m_progress, &TournamentProgress::roundChanged, this, [this] { showRound(); });
+}
+
+void Throne::addContextActions(const QList<QAction *> &actions)
+{
+    addActions(actions);
+    for (QListView *list : {m_tournyPlayers, m_playerHouses, m_playerScores}) {
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+        list->addActions(actions);
+    }
+}
+
+void Throne::addStoredPlayersActions(const QList<QAction *> &actions)
+{
+    m_storedPlayers->addActions(actions);
+}
+
 void Throne::load()
 {
     FillNames();
-    m_tournyPlayers->clear();
-    m_playerHouses->clear();
-    m_playerScores->clear();
-    m_roundcounter = 1;
-    m_randomFirst = 0;
+    m_namesModel->resetTexts({});
+    m_housesModel->resetTexts({});
+    m_scoresModel->resetTexts({});
+    // A tournament stored unfinished is offered for resuming; declined, its progress goes
+    // and the window starts empty at round 1.
+    if (const std::optional<QString> question = m_progress->loadStored()) {
+        if (Ui::ask(this, *question)) {
+            m_progress->resume();
+            if (m_progress->roundOpen())
+                openRoundWindow(true);
+        } else {
+            m_progress->discard();
+        }
+    }
+}
+
+void Throne::showEntrants()
+{
+    QStringList names;
+    QStringList houses;
+    QStringList scores;
+    QList<bool> greyedNames;
+    QList<bool> greyed;
+    const QList<Progress::Entrant> &entrants = m_progress->entrants();
+    names.reserve(entrants.size());
+    houses.reserve(entrants.size());
+    scores.reserve(entrants.size());
+    greyed.reserve(entrants.size());
+    for (const Progress::Entrant &entrant : entrants) {
+        if (entrant.nameShown) {
+            names.append(entrant.name);
+            greyedNames.append(entrant.dropped);
+        }
+        houses.append(entrant.house);
+        scores.append(entrant.scoreText);
+        greyed.append(entrant.dropped);
+    }
+    m_namesModel->setTexts(names, greyedNames);
+    m_housesModel->setTexts(houses, greyed);
+    m_scoresModel->setTexts(scores, greyed);
+}
+
+void Throne::showRound()
+{
+    m_rounds->setText(m_progress->roundsText());
+    m_avoidRematches->setChecked(m_progress->avoidRematches());
+    const qint16 round = m_progress->roundcounter();
+    m_startButton->setText(round > 1 ? QStringLiteral("Start Round %1").arg(round)
+                                     : QStringLiteral("Start Tournament"));
 }
 
 void Throne::paintEvent(QPaintEvent *)
@@ -165,7 +258,6 @@ void Throne::paintEvent(QPaintEvent *)
 
 void Throne::FillNames()
 {
-    m_storedPlayers->clear();
     QStringList names;
     {
         Data::DbConnection connection(Data::playersDatabase());
@@ -183,7 +275,7 @@ void Throne::FillNames()
             names.append(QString::fromUtf8(name));
         });
     }
-    m_storedPlayers->addItems(names);
+    m_storedModel->resetTexts(names);
 }
 
 void Throne::addEntrant()
@@ -198,16 +290,17 @@ void Throne::addEntrant()
         Ui::message(this, QStringLiteral("Please select a house to play"));
         return;
     }
-    const QString name = m_storedPlayers->item(row)->text();
-    for (int i = 0; i < m_tournyPlayers->count(); ++i) {
-        if (m_tournyPlayers->item(i)->text() == name) {
-            Ui::message(this, QStringLiteral("That player is already in the tournament."));
-            return;
-        }
+    const QString name = m_storedModel->texts().at(row);
+    const bool late = m_progress->state().started;
+    if (m_progress->addEntrant(name, house) == TournamentProgress::AddResult::AlreadyEntered) {
+        Ui::message(this, QStringLiteral("That player is already in the tournament."));
+        return;
     }
-    m_tournyPlayers->addItem(name);
-    m_playerHouses->addItem(house);
-    m_playerScores->addItem(QStringLiteral("0(0)"));
+    if (late) {
+        // A round being played goes on without the late entrant.
+        const int from = m_progress->roundcounter() + (m_progress->roundOpen() ? 1 : 0);
+        Ui::message(this, QStringLiteral("%1 joins the tournament from round %2.").arg(name).arg(from));
+    }
 }
 
 void Throne::removeEntrant()
@@ -217,37 +310,69 @@ void Throne::removeEntrant()
         Ui::message(this, QStringLiteral("Please select a player to remove"));
         return;
     }
-    // The three lists are parallel: the same row goes from each, the entrant list last.
-    if (row < m_playerScores->count())
-        delete m_playerScores->takeItem(row);
-    if (row < m_playerHouses->count())
-        delete m_playerHouses->takeItem(row);
-    Ui::removeRowUnselected(m_tournyPlayers, row);
+    // Before the start the entrant goes; after it the entrant is dropped: kept in the
+    // standings, greyed in the lists, and paired no more.
+    m_progress->removeEntrant(row);
+    Ui::clearSelection(m_tournyPlayers);
+}
+
+void Throne::reinstate()
+{
+    const int row = Ui::selectedRow(m_tournyPlayers);
+    if (row < 0) {
+        Ui::message(this, QStringLiteral("Please select a player to reinstate"));
+        return;
+    }
+    m_progress->reinstate(row);
 }
 
 void Throne::start()
 {
-    // Only a whole number of rounds counts; anything else is refused before anything is
-    // written or opened.
-    const std::optional<qint16> rounds = Round::parseRounds(m_rounds->text());
-    if (!rounds || *rounds < 0) {
+    switch (m_progress->checkStart(m_rounds->text())) {
+    case TournamentProgress::StartRefusal::NoRounds:
         Ui::message(this, QStringLiteral("Please enter the number of rounds"));
         return;
-    }
-    if (*rounds == m_roundcounter - 1) {
+    case TournamentProgress::StartRefusal::Over:
         Ui::message(this, QStringLiteral("The tournament is over!"));
         return;
+    case TournamentProgress::StartRefusal::None:
+        break;
     }
-    StoreTournament();
+    // The standings at the first start, the number of rounds and the round's pairing are
+    // stored together before the round window shows them.
+    m_progress->startRound(m_rounds->text());
+    openRoundWindow(false);
+}
 
+void Throne::openRoundWindow(bool resumed)
+{
     // One round window at most: a second click brings the open one to the front.
     if (!tournament()) {
-        m_tournament = new Tournament(this);
+        m_tournament = new Tournament(m_progress, resumed);
+        m_tournament->addContextActions(m_roundWindowActions);
         placeBeside(m_tournament);
+        Q_EMIT roundWindowOpened(m_tournament);
     }
     m_tournament->show();
     m_tournament->raise();
     m_tournament->activateWindow();
+}
+
+void Throne::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // A round resumed at start-up opened before this window was shown: it goes beside it
+    // and stays in front.
+    if (Tournament *round = tournament()) {
+        placeBeside(round);
+        round->raise();
+    }
+}
+
+void Throne::showRecordedGames()
+{
+    RecordedGamesDialog dialog(m_progress, this);
+    dialog.exec();
 }
 
 void Throne::placeBeside(QWidget *window) const
@@ -264,37 +389,13 @@ void Throne::placeBeside(QWidget *window) const
 
 void Throne::openPlayerEditor()
 {
-    if (!m_playerEditor)
-        m_playerEditor = new PlayerInfo(this);
+    if (!m_playerEditor) {
+        m_playerEditor = new PlayerInfo;
+        connect(m_playerEditor, &PlayerInfo::playersChanged, this, [this] { FillNames(); });
+    }
     m_playerEditor->show();
     m_playerEditor->raise();
     m_playerEditor->activateWindow();
-}
-
-void Throne::StoreTournament()
-{
-    // The standings are written once, at the first start.
-    if (m_randomFirst != 0)
-        return;
-    // The old standings go and the entrants come in one transaction: a failure part-way
-    // leaves the previous table as it was.
-    Data::DbConnection connection(Data::tournyDatabase());
-    connection.begin();
-    ClearTournament(connection);
-    QList<QVariantList> entrants;
-    entrants.reserve(m_tournyPlayers->count());
-    for (int i = 0; i < m_tournyPlayers->count(); ++i) {
-        const QString house =
-            i < m_playerHouses->count() ? m_playerHouses->item(i)->text() : QStringLiteral("");
-        entrants.append({m_tournyPlayers->item(i)->text(), house});
-    }
-    connection.execForEach(Data::Sql::insertEntrant(), entrants);
-    connection.commit();
-}
-
-void Throne::ClearTournament(Data::DbConnection &connection)
-{
-    connection.exec(Data::Sql::deleteStandings());
 }
 
 Tournament *Throne::tournament() const
@@ -307,13 +408,34 @@ PlayerInfo *Throne::playerEditor() const
     return m_playerEditor;
 }
 
-Throne::RandomSource Throne::randomSource() const
+void Throne::setRandomSource(RandomSource source)
 {
-    if (m_randomSource)
-        return m_randomSource;
-    auto generator = std::make_shared<QRandomGenerator>(
-        quint32(QDateTime::currentMSecsSinceEpoch() & 0xffffffff));
-    return [generator] { return generator->generateDouble(); };
+    m_progress->setRandomSource(std::move(source));
+}
+
+qint16 Throne::roundcounter() const
+{
+    return m_progress->roundcounter();
+}
+
+void Throne::setRoundcounter(qint16 value)
+{
+    m_progress->setCounters(value, m_progress->RandomFirst());
+}
+
+qint16 Throne::RandomFirst() const
+{
+    return m_progress->RandomFirst();
+}
+
+void Throne::setRandomFirst(qint16 value)
+{
+    m_progress->setCounters(m_progress->roundcounter(), value);
+}
+
+Round::RoundClock &Throne::roundClock()
+{
+    return m_progress->clock();
 }
 
 } // namespace Zuvi

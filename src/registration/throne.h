@@ -8,32 +8,36 @@
 
 #include <functional>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPushButton;
 
 namespace Zuvi {
 
-namespace Data {
-class DbConnection;
-}
-
 class PlayerInfo;
 class Tournament;
+class TournamentProgress;
+
+namespace Ui {
+class TextListModel;
+}
 
 /// The registration window: the start-up window and the hub of a tournament. It lists the
 /// stored players, takes the entrants with their houses and the number of rounds, starts
-/// each round, opens the player editor, and holds the tournament-wide state that the round
-/// window reads and changes (the round counter, the first-round flag, the entrant lists).
+/// each round and opens the player editor. The tournament's progress (entrants, round
+/// counter, pairing, games) is a model of its own that this window creates and shows; at
+/// start-up it offers to resume a tournament that was stored unfinished.
 class Throne final : public QWidget
 {
     Q_OBJECT
 
 public:
-    /// Builds the window and runs its load sequence. A database failure while loading
-    /// throws DbError (main() reports it and ends before the window is shown).
+    /// Builds the window and runs its load sequence, which asks whether to resume a stored
+    /// tournament. A database failure while loading throws DbError (main() reports it and
+    /// ends before the window is shown).
     explicit Throne(QWidget *parent = nullptr);
     ~Throne() override;
     Q_DISABLE_COPY_MOVE(Throne)
@@ -42,16 +46,21 @@ public:
     void FillNames();
 
     /// Number of the round the next start plays; roundcounter - 1 rounds are finished.
-    qint16 roundcounter() const { return m_roundcounter; }
-    void setRoundcounter(qint16 value) { m_roundcounter = value; }
-    /// 0 until the round window has paired the first round, then 1.
-    qint16 RandomFirst() const { return m_randomFirst; }
-    void setRandomFirst(qint16 value) { m_randomFirst = value; }
+    qint16 roundcounter() const;
+    /// Sets the counter in memory only (tests and the benchmark).
+    void setRoundcounter(qint16 value);
+    /// 0 until the first round has been drawn, then 1.
+    qint16 RandomFirst() const;
+    /// Sets the flag in memory only (tests and the benchmark).
+    void setRandomFirst(qint16 value);
 
-    QListWidget *StoredPlayers() const { return m_storedPlayers; }
-    QListWidget *TournyPlayers() const { return m_tournyPlayers; }
-    QListWidget *PlayerHouses() const { return m_playerHouses; }
-    QListWidget *PlayerScores() const { return m_playerScores; }
+    /// The tournament in progress.
+    TournamentProgress *progress() const { return m_progress; }
+
+    QListView *StoredPlayers() const { return m_storedPlayers; }
+    QListView *TournyPlayers() const { return m_tournyPlayers; }
+    QListView *PlayerHouses() const { return m_playerHouses; }
+    QListView *PlayerScores() const { return m_playerScores; }
     QComboBox *House() const { return m_house; }
     QLineEdit *Rounds() const { return m_rounds; }
     QPushButton *StartButton() const { return m_startButton; }
@@ -62,7 +71,7 @@ public:
 
     /// The round clock's counters. They outlive a round window: the hours left when one
     /// round ends carry into the next round window.
-    Round::RoundClock &roundClock() { return m_roundClock; }
+    Round::RoundClock &roundClock();
 
     /// The open player editor, or null.
     PlayerInfo *playerEditor() const;
@@ -70,42 +79,66 @@ public:
     /// The random source of the first-round draw: numbers uniform in [0, 1). By default a
     /// generator seeded from the clock at each draw; tests install a fixed one.
     using RandomSource = std::function<double()>;
-    void setRandomSource(RandomSource source) { m_randomSource = std::move(source); }
-    RandomSource randomSource() const;
+    void setRandomSource(RandomSource source);
+
+    /// Adds commands to the context menus of the window and its lists (their shortcuts
+    /// work anywhere in the window).
+    void addContextActions(const QList<QAction *> &actions);
+    /// Adds commands to the context menu of StoredPlayers only.
+    void addStoredPlayersActions(const QList<QAction *> &actions);
+
+    /// "Reinstate" and "Avoid rematches".
+    QAction *reinstateAction() const { return m_reinstate; }
+    QAction *avoidRematchesAction() const { return m_avoidRematches; }
+    QAction *recordedGamesAction() const { return m_recordedGames; }
+
+Q_SIGNALS:
+    /// A round window was opened (the start of a round, or a resumed round).
+    void roundWindowOpened(Zuvi::Tournament *round);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
+    void buildActions();
     void load();
+    void showEntrants();
+    void showRound();
 
     void addEntrant();
     void removeEntrant();
+    void reinstate();
     void start();
+    void openRoundWindow(bool resumed);
     void openPlayerEditor();
+    void showRecordedGames();
     void placeBeside(QWidget *window) const;
 
-    void StoreTournament();
-    void ClearTournament(Data::DbConnection &connection);
-
-    qint16 m_roundcounter = 1;
-    qint16 m_randomFirst = 0;
-    RandomSource m_randomSource;
-    Round::RoundClock m_roundClock;
+    TournamentProgress *m_progress = nullptr;
     QPixmap m_background;
 
     QLabel *m_playerLabel = nullptr;
-    QListWidget *m_storedPlayers = nullptr;
+    QListView *m_storedPlayers = nullptr;
     QPushButton *m_command1 = nullptr;
     QComboBox *m_house = nullptr;
     QPushButton *m_addTourny = nullptr;
     QPushButton *m_removeTourny = nullptr;
     QLineEdit *m_rounds = nullptr;
-    QListWidget *m_tournyPlayers = nullptr;
-    QListWidget *m_playerHouses = nullptr;
-    QListWidget *m_playerScores = nullptr;
+    QListView *m_tournyPlayers = nullptr;
+    QListView *m_playerHouses = nullptr;
+    QListView *m_playerScores = nullptr;
     QPushButton *m_startButton = nullptr;
+    Ui::TextListModel *m_storedModel = nullptr;
+    Ui::TextListModel *m_namesModel = nullptr;
+    Ui::TextListModel *m_housesModel = nullptr;
+    Ui::TextListModel *m_scoresModel = nullptr;
+
+    QAction *m_reinstate = nullptr;
+    QAction *m_avoidRematches = nullptr;
+    QAction *m_recordedGames = nullptr;
+    QList<QAction *> m_roundWindowActions;
 
     QPointer<Tournament> m_tournament;
     QPointer<PlayerInfo> m_playerEditor;

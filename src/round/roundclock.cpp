@@ -1,5 +1,6 @@
 #include "round/roundclock.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace Zuvi::Round {
@@ -15,6 +16,19 @@ void RoundClock::resetSeconds()
 {
     m_seconds = 0;
     m_running = false;
+}
+
+void RoundClock::restore(qint64 seconds, bool running)
+{
+    seconds = std::max<qint64>(seconds, 0);
+    const qint64 hours = std::min<qint64>(seconds / 3600, std::numeric_limits<qint16>::max());
+    seconds -= hours * 3600;
+    // Beyond the hours' ceiling the minutes hold the rest, as tick() leaves them.
+    const qint64 minutes = std::min<qint64>(seconds / 60, std::numeric_limits<qint16>::max());
+    m_hours = qint16(hours);
+    m_minutes = qint16(minutes);
+    m_seconds = qint16(std::min<qint64>(seconds - minutes * 60, 59));
+    m_running = running && remainingSeconds() > 0;
 }
 
 RoundClock::Tick RoundClock::tick()

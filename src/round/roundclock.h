@@ -29,6 +29,15 @@ public:
     /// then counts one second down (or stops when all three are 0).
     Tick tick();
 
+    /// The time the counters hold, in seconds.
+    qint64 remainingSeconds() const
+    {
+        return qint64(m_hours) * 3600 + qint64(m_minutes) * 60 + m_seconds;
+    }
+    /// Sets the counters to a time left, split into hours, minutes and seconds, and the
+    /// clock running or not: a resumed round's clock goes on where it stood.
+    void restore(qint64 seconds, bool running);
+
     bool running() const { return m_running; }
     qint16 hours() const { return m_hours; }
     qint16 minutes() const { return m_minutes; }

@@ -1,34 +1,30 @@
 #include "round/tournament.h"
 
 #include "app/errorpath.h"
-#include "data/dbconnection.h"
-#include "data/dberror.h"
-#include "data/installfolder.h"
-#include "data/statements.h"
-#include "registration/throne.h"
-#include "round/firstdraw.h"
 #include "round/numbertext.h"
 #include "round/pairing.h"
+#include "round/recordedgames.h"
 #include "round/roundclock.h"
 #include "round/scoring.h"
-#include "round/standingspairing.h"
+#include "tournament/tournamentprogress.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
 #include "ui/listutil.h"
 #include "ui/messagebox.h"
+#include "ui/textlistmodel.h"
 #include "ui/twips.h"
 
+#include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
-
-#include <limits>
 
 namespace Zuvi {
 
@@ -45,18 +41,10 @@ QLabel *label(const QString &text, QWidget *parent, const char *name, int left, 
     return result;
 }
 
-QStringList texts(const QListWidget *list)
-{
-    QStringList result;
-    result.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        result.append(list->item(i)->text());
-    return result;
-}
-
 } // namespace
 
-Tournament::Tournament(Throne *throne) : QWidget(nullptr), m_throne(throne)
+Tournament::Tournament(TournamentProgress *progress, bool resumed)
+    : QWidget(nullptr), m_progress(progress)
 {
     setObjectName(QStringLiteral("Tournament"));
     setWindowTitle(QStringLiteral("Tournament Operations Menu"));
@@ -66,16 +54,28 @@ Tournament::Tournament(Throne *throne) : QWidget(nullptr), m_throne(throne)
     setFont(Ui::defaultFont());
     resize(Ui::twips(9165), Ui::twips(5850));
     buildControls();
+    buildActions();
     connectHandlers();
-    load();
+    showPairing();
+    if (resumed) {
+        const Round::RoundClock &clock = m_progress->clock();
+        m_fullTime->setText(
+            Round::RoundClock::caption(clock.hours(), clock.minutes(), clock.seconds()));
+        if (clock.running())
+            m_timer1->start();
+    }
 }
 
 Tournament::~Tournament() = default;
 
 void Tournament::buildControls()
 {
-    m_matchList1 = place(new QListWidget(this), "MatchList1", 60, 60, 2235, 4350);
-    m_matchList2 = place(new QListWidget(this), "MatchList2", 2280, 60, 2295, 4350);
+    m_matchList1 = place(new QListView(this), "MatchList1", 60, 60, 2235, 4350);
+    m_matchList2 = place(new QListView(this), "MatchList2", 2280, 60, 2295, 4350);
+    m_list1Model = new Ui::TextListModel(this);
+    m_list2Model = new Ui::TextListModel(this);
+    m_matchList1->setModel(m_list1Model);
+    m_matchList2->setModel(m_list2Model);
     Ui::setUpListBox(m_matchList1);
     Ui::setUpListBox(m_matchList2);
 
@@ -194,13 +194,43 @@ void Tournament::buildClock()
     m_timer1->setInterval(1000);
 }
 
+void Tournament::buildActions()
+{
+    // Ctrl+Z works wherever the focus is in this window, except in a text box, whose own
+    // Ctrl+Z undoes typing: a line edit claims the key before the shortcut sees it.
+    m_undo = new QAction(QStringLiteral("Undo last game"), this);
+    m_undo->setObjectName(QStringLiteral("UndoLastGame"));
+    m_undo->setShortcut(QKeySequence::Undo);
+    m_undo->setShortcutContext(Qt::WindowShortcut);
+    m_recordedGames = new QAction(QStringLiteral("Recorded games\u2026"), this);
+    m_recordedGames->setObjectName(QStringLiteral("RecordedGames"));
+    addAction(m_undo);
+    for (QListView *list : {m_matchList1, m_matchList2}) {
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+        list->addAction(m_undo);
+        list->addAction(m_recordedGames);
+    }
+}
+
+void Tournament::addContextActions(const QList<QAction *> &actions)
+{
+    for (QListView *list : {m_matchList1, m_matchList2})
+        list->addActions(actions);
+    addActions(actions);
+}
+
 void Tournament::connectHandlers()
 {
     m_matchList1->installEventFilter(this);
     connect(m_moveUp, &QPushButton::clicked, this, guarded([this] { moveUp(); }));
     connect(m_moveDown, &QPushButton::clicked, this, guarded([this] { moveDown(); }));
-    connect(m_matchList1, &QListWidget::itemSelectionChanged, this,
+    connect(m_matchList1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             guarded([this] { selectGame(); }));
+    connect(m_undo, &QAction::triggered, this, guarded([this] { undoLastGame(); }));
+    connect(m_recordedGames, &QAction::triggered, this, guarded([this] { showRecordedGames(); }));
+    connect(m_progress, &TournamentProgress::pairingChanged, this, [this] { showPairing(); });
+    connect(m_progress, &TournamentProgress::clockChanged, this,
+            [this](const QString &caption) { m_fullTime->setText(caption); });
     connect(m_player1Win, &QComboBox::activated, this,
             [this](int index) { App::runGuarded([this, index] { chooseResult(index); }); });
     connect(m_gameDone, &QPushButton::clicked, this, guarded([this] { recordGame(); }));
@@ -216,47 +246,25 @@ bool Tournament::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void Tournament::load()
+void Tournament::showPairing()
 {
-    m_throne->roundClock().resetSeconds();
-    if (m_throne->RandomFirst() == 0)
-        firstRoundDraw();
-    else
-        standingsPairing();
-}
-
-void Tournament::firstRoundDraw()
-{
-    QListWidget *entrantList = m_throne->TournyPlayers();
-    QStringList entrants = texts(entrantList);
-    // The flag is raised before anything is drawn.
-    m_throne->setRandomFirst(qint16(m_throne->RandomFirst() + 1));
-    const Round::Pairing pairing = Round::drawFirstRound(entrants, m_throne->randomSource());
-    // Every entrant has been drawn: the list is empty, its companion lists stay as they
-    // are until the round ends.
-    entrantList->clear();
-    fillPairing(pairing);
-}
-
-void Tournament::standingsPairing()
-{
-    QList<Round::StandingsRow> rows;
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
-            rows.append({row.text(0), row.value(2).toDouble()});
-        });
+    if (m_roundEnded)
+        return;
+    QStringList left;
+    QStringList right;
+    const QList<Progress::Seat> &seats = m_progress->seats();
+    const QList<int> &open = m_progress->openSeats();
+    left.reserve(open.size());
+    right.reserve(open.size());
+    for (int seat : open) {
+        left.append(seats.at(seat).player1);
+        right.append(seats.at(seat).player2);
     }
-    // The start refuses a text that is not a number of rounds; should it have been changed
-    // since, the pairing still covers every score present.
-    const double rounds = Round::parseRounds(m_throne->Rounds()->text()).value_or(0);
-    fillPairing(Round::pairByStandings(rows, rounds, m_throne->roundcounter()));
-}
-
-void Tournament::fillPairing(const Round::Pairing &pairing)
-{
-    m_matchList1->addItems(pairing.left);
-    m_matchList2->addItems(pairing.right);
+    // Removing the selected game would select a neighbour on the way and fill the panel
+    // with it: the selection handler stays out of the refill.
+    const QSignalBlocker blocker(m_matchList1->selectionModel());
+    m_list1Model->setTexts(left);
+    m_list2Model->setTexts(right);
 }
 
 void Tournament::moveUp()
@@ -270,7 +278,7 @@ void Tournament::moveUp()
 void Tournament::moveDown()
 {
     const int row = Ui::selectedRow(m_matchList2);
-    if (row < 0 || row >= m_matchList2->count() - 1)
+    if (row < 0 || row >= Ui::rowCount(m_matchList2) - 1)
         return;
     swapOpponents(row, row + 1);
 }
@@ -278,18 +286,14 @@ void Tournament::moveDown()
 void Tournament::swapOpponents(int row, int otherRow)
 {
     // The texts change places; the entries and the selection stay where they are.
-    QListWidgetItem *selected = m_matchList2->item(row);
-    QListWidgetItem *other = m_matchList2->item(otherRow);
-    const QString kept = selected->text();
-    selected->setText(other->text());
-    other->setText(kept);
+    m_progress->swapOpponents(row, otherRow);
 
     // The panel's player 2 follows whoever now faces the selected game.
     if (m_gameFrame->isHidden())
         return;
     const int game = Ui::selectedRow(m_matchList1);
-    m_player2->setText(game >= 0 && game < m_matchList2->count() ? m_matchList2->item(game)->text()
-                                                                 : QString());
+    const QStringList &right = m_list2Model->texts();
+    m_player2->setText(game >= 0 && game < right.size() ? right.at(game) : QString());
 }
 
 void Tournament::selectGame()
@@ -297,9 +301,18 @@ void Tournament::selectGame()
     const int game = Ui::selectedRow(m_matchList1);
     if (game < 0)
         return;
+    showGame(game);
+}
+
+void Tournament::showGame(int game)
+{
+    const QStringList &left = m_list1Model->texts();
+    const QStringList &right = m_list2Model->texts();
+    if (game < 0 || game >= left.size())
+        return;
     m_gameNumber->setText(QStringLiteral("Game #%1").arg(game + 1));
-    m_player1->setText(m_matchList1->item(game)->text());
-    m_player2->setText(game < m_matchList2->count() ? m_matchList2->item(game)->text() : QString());
+    m_player1->setText(left.at(game));
+    m_player2->setText(game < right.size() ? right.at(game) : QString());
 }
 
 void Tournament::chooseResult(int index)
@@ -330,68 +343,74 @@ void Tournament::recordGame()
         Ui::message(this, QStringLiteral("Please enter each player's power as a number"));
         return;
     }
-    const int points1 = Round::player1Points(m_player1Win->currentText());
+    // The game, both players' rows and its seat are stored together; the game then
+    // leaves both lists, the panel keeps showing it, and nothing stays selected so that
+    // a second "Game Over" cannot record it again.
+    m_progress->recordGame(game, m_player1Win->currentText(), *power1, *power2);
+    Ui::clearSelection(m_matchList1);
+    Ui::clearSelection(m_matchList2);
+}
 
-    {
-        // Both players' rows change together or not at all.
-        Data::DbConnection connection(Data::tournyDatabase());
-        connection.begin();
-        QSqlQuery update = connection.prepare(Data::Sql::recordGame());
-        connection.exec(update, {points1, *power1, name1});
-        if (!againstBye)
-            connection.exec(update, {3 - points1, *power2, name2});
-        connection.commit();
+void Tournament::undoLastGame()
+{
+    const QList<Progress::Game> games = m_progress->openRoundGames();
+    if (games.isEmpty()) {
+        Ui::message(this, QStringLiteral("There is no game to undo."));
+        return;
     }
+    const Progress::Game game = games.last();
+    if (const std::optional<int> row = m_progress->reopenGame(game.id))
+        reopen(*row, game.result1, game.power1, game.power2);
+}
 
-    // The game leaves both lists; the panel keeps showing it, and nothing stays selected
-    // so that a second "Game Over" cannot record it again.
-    if (game < m_matchList2->count())
-        delete m_matchList2->takeItem(game);
-    // Removing the selected entry would select a neighbour on the way and fill the panel
-    // with it: the selection handler stays out of the removal.
-    const QSignalBlocker blocker(m_matchList1);
-    Ui::removeRowUnselected(m_matchList1, game);
+void Tournament::reopen(int row, const QString &result1, double power1, double power2)
+{
+    // The game is back at its seat, selected, with the panel showing it and what was
+    // recorded, ready to be recorded again.
+    m_gameFrame->show();
+    Ui::selectRow(m_matchList1, row);
+    showGame(row);
+    const int index =
+        m_player1Win->findText(result1, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    m_player1Win->setCurrentIndex(index);
+    m_player1Win->setEditText(result1);
+    if (const auto result2 = Round::player2Result(result1))
+        m_player2Win->setText(*result2);
+    m_player1Power->setText(Round::powerText(power1));
+    m_player2Power->setText(m_player2->text() == Round::bye() ? QString()
+                                                              : Round::powerText(power2));
+}
+
+void Tournament::showRecordedGames()
+{
+    RecordedGamesDialog dialog(m_progress, this);
+    connect(&dialog, &RecordedGamesDialog::reopened, this,
+            [this](int row, const Progress::Game &game) {
+                reopen(row, game.result1, game.power1, game.power2);
+            });
+    dialog.exec();
 }
 
 void Tournament::endRound()
 {
-    QStringList names;
-    QStringList houses;
-    QStringList scores;
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
-            names.append(row.text(0));
-            houses.append(row.text(1));
-            // A power of 23 shows as "23", a fractional one keeps its fraction, without the
-            // binary noise that sums of decimal fractions carry.
-            const QVariant power = row.value(3);
-            scores.append(row.value(2).toString() + QLatin1Char('(') +
-                          (power.typeId() == QMetaType::Double ? Round::powerText(power.toDouble())
-                                                               : power.toString()) +
-                          QLatin1Char(')'));
-        });
-    }
-    for (QListWidget *list :
-         {m_throne->TournyPlayers(), m_throne->PlayerHouses(), m_throne->PlayerScores()})
-        list->clear();
-    m_throne->TournyPlayers()->addItems(names);
-    m_throne->PlayerHouses()->addItems(houses);
-    m_throne->PlayerScores()->addItems(scores);
-
-    // The round counter is a 16-bit number: one round more than it can hold is a failure
-    // on the error path, never a wrap to a negative round.
-    if (m_throne->roundcounter() == std::numeric_limits<qint16>::max())
-        throw Data::DbError(6, QStringLiteral("Overflow"));
-    m_throne->setRoundcounter(qint16(m_throne->roundcounter() + 1));
-    m_throne->StartButton()->setText(
-        QStringLiteral("Start Round %1").arg(m_throne->roundcounter()));
-
+    m_progress->endRound();
     // The window goes with its lists, its panel and its clock.
     m_roundEnded = true;
     m_timer1->stop();
     hide();
     deleteLater();
+}
+
+void Tournament::closeEvent(QCloseEvent *event)
+{
+    // Closing the window by its frame unloads it as the end of a round does; the counter
+    // and the start button stay as they were, and the next start pairs the round again.
+    if (!m_roundEnded) {
+        m_roundEnded = true;
+        m_timer1->stop();
+        App::runGuarded([this] { m_progress->abandonRound(); });
+    }
+    QWidget::closeEvent(event);
 }
 
 void Tournament::startClock()
@@ -400,13 +419,13 @@ void Tournament::startClock()
     const std::optional<qint16> minutes = Round::parseMinutes(m_minutes->text());
     if (!minutes)
         return;
-    m_throne->roundClock().start(*minutes);
+    m_progress->startClock(*minutes);
     m_timer1->start();
 }
 
 void Tournament::tickClock()
 {
-    const Round::RoundClock::Tick tick = m_throne->roundClock().tick();
+    const Round::RoundClock::Tick tick = m_progress->tickClock();
     m_fullTime->setText(tick.caption);
     if (tick.stopped)
         m_timer1->stop();

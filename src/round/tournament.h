@@ -2,36 +2,37 @@
 
 #include <QWidget>
 
+class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPushButton;
 class QTimer;
 
 namespace Zuvi {
 
-class Throne;
+class TournamentProgress;
 
-namespace Round {
-struct Pairing;
+namespace Ui {
+class TextListModel;
 }
 
-/// The round window: one round of the tournament. Loading it pairs the round into the two
-/// facing lists (entry i of MatchList1 plays entry i of MatchList2): the first round is
-/// drawn at random from the registration window's entrants, every later round is paired by
-/// score groups from the standings. The organiser adjusts the pairing, records each game
-/// in the game panel, times the round and ends it, which shows the standings in the
-/// registration window and destroys this window.
+/// The round window: one round of the tournament. It shows the open round's pairing in
+/// two facing lists (entry i of MatchList1 plays entry i of MatchList2), the games not yet
+/// recorded at their seats. The organiser adjusts the pairing, records each game in the
+/// game panel, takes a game back (Ctrl+Z), times the round and ends it, which shows the
+/// standings in the registration window and destroys this window. Every change goes
+/// through the tournament's progress, which stores it first.
 class Tournament final : public QWidget
 {
     Q_OBJECT
 
 public:
-    /// Builds the window and runs its load, which pairs the round. A database failure
-    /// while pairing throws DbError; the caller runs under the error path.
-    explicit Tournament(Throne *throne);
+    /// Builds the window over the open round of progress. resumed: the round was resumed
+    /// after a restart, and the clock shows the time it has left.
+    explicit Tournament(TournamentProgress *progress, bool resumed = false);
     ~Tournament() override;
     Q_DISABLE_COPY_MOVE(Tournament)
 
@@ -39,24 +40,31 @@ public:
     /// the next start builds a new one.
     bool roundEnded() const { return m_roundEnded; }
 
-    QListWidget *MatchList1() const { return m_matchList1; }
-    QListWidget *MatchList2() const { return m_matchList2; }
+    QListView *MatchList1() const { return m_matchList1; }
+    QListView *MatchList2() const { return m_matchList2; }
     QFrame *GameFrame() const { return m_gameFrame; }
     QTimer *Timer1() const { return m_timer1; }
+    /// "Undo last game" (Ctrl+Z).
+    QAction *undoAction() const { return m_undo; }
+    /// "Recorded games…".
+    QAction *recordedGamesAction() const { return m_recordedGames; }
+    /// Adds commands to the context menus of both lists (and their shortcuts to the
+    /// window).
+    void addContextActions(const QList<QAction *> &actions);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();
     void buildGamePanel();
     void buildClock();
+    void buildActions();
     void connectHandlers();
 
-    void load();
-    void firstRoundDraw();
-    void standingsPairing();
-    void fillPairing(const Round::Pairing &pairing);
+    void showPairing();
+    void showGame(int row);
 
     void moveUp();
     void moveDown();
@@ -65,20 +73,25 @@ private:
     void selectGame();
     void chooseResult(int index);
     void recordGame();
+    void undoLastGame();
+    void reopen(int row, const QString &result1, double power1, double power2);
+    void showRecordedGames();
 
     void endRound();
 
     void startClock();
     void tickClock();
 
-    Throne *m_throne;
+    TournamentProgress *m_progress;
     bool m_roundEnded = false;
     // Set while the result field finishes an edit: a typed text never sets player 2's
     // result, even when it matches an entry of the list.
     bool m_resultTyped = false;
 
-    QListWidget *m_matchList1 = nullptr;
-    QListWidget *m_matchList2 = nullptr;
+    QListView *m_matchList1 = nullptr;
+    QListView *m_matchList2 = nullptr;
+    Ui::TextListModel *m_list1Model = nullptr;
+    Ui::TextListModel *m_list2Model = nullptr;
     QPushButton *m_moveUp = nullptr;
     QPushButton *m_moveDown = nullptr;
 
@@ -97,6 +110,9 @@ private:
     QLineEdit *m_minutes = nullptr;
     QPushButton *m_startTimer = nullptr;
     QTimer *m_timer1 = nullptr;
+
+    QAction *m_undo = nullptr;
+    QAction *m_recordedGames = nullptr;
 };
 
 } // namespace Zuvi

@@ -1,13 +1,16 @@
 #include "ui/listutil.h"
 
+#include <QAbstractItemModel>
 #include <QItemSelectionModel>
-#include <QListWidget>
+#include <QListView>
 
 namespace Zuvi::Ui {
 
-int selectedRow(const QListWidget *list)
+int selectedRow(const QAbstractItemView *list)
 {
     const QItemSelectionModel *selection = list->selectionModel();
+    if (!selection)
+        return -1;
     const QModelIndex current = selection->currentIndex();
     if (current.isValid() && selection->isSelected(current))
         return current.row();
@@ -15,22 +18,37 @@ int selectedRow(const QListWidget *list)
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-void clearSelection(QListWidget *list)
+void selectRow(QAbstractItemView *list, int row)
 {
-    list->selectionModel()->clear();
+    QItemSelectionModel *selection = list->selectionModel();
+    if (!selection || !list->model())
+        return;
+    const QModelIndex index = list->model()->index(row, 0);
+    if (!index.isValid()) {
+        selection->clear();
+        return;
+    }
+    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    list->scrollTo(index);
 }
 
-void removeRowUnselected(QListWidget *list, int index)
+void clearSelection(QAbstractItemView *list)
 {
-    delete list->takeItem(index);
-    clearSelection(list);
+    if (QItemSelectionModel *selection = list->selectionModel())
+        selection->clear();
 }
 
-void setUpListBox(QListWidget *list)
+int rowCount(const QAbstractItemView *list)
+{
+    return list->model() ? list->model()->rowCount() : 0;
+}
+
+void setUpListBox(QListView *list)
 {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setUniformItemSizes(true);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
 } // namespace Zuvi::Ui

@@ -32,4 +32,29 @@ MessageHandler setMessageHandler(MessageHandler handler)
     return std::exchange(handlerSlot(), std::move(handler));
 }
 
+namespace {
+QuestionHandler &questionSlot()
+{
+    static QuestionHandler handler;
+    return handler;
+}
+} // namespace
+
+bool ask(QWidget *parent, const QString &text)
+{
+    if (const QuestionHandler &handler = questionSlot())
+        return handler(text);
+    QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QuestionHandler setQuestionHandler(QuestionHandler handler)
+{
+    return std::exchange(questionSlot(), std::move(handler));
+}
+
 } // namespace Zuvi::Ui

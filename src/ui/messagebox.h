@@ -18,4 +18,13 @@ void message(QWidget *parent, const QString &text);
 using MessageHandler = std::function<void(const QString &text)>;
 MessageHandler setMessageHandler(MessageHandler handler);
 
+/// Asks a question in a box titled with the application title, with the buttons Yes and
+/// No: Return answers Yes, Escape answers No. Returns true for Yes.
+bool ask(QWidget *parent, const QString &text);
+
+/// Replaces the question box by a function that receives the text and gives the answer
+/// (tests). An empty function restores the real box. Returns the one installed before.
+using QuestionHandler = std::function<bool(const QString &text)>;
+QuestionHandler setQuestionHandler(QuestionHandler handler);
+
 } // namespace Zuvi::Ui

@@ -12,7 +12,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
+#include <QListView>
 #include <QTest>
 
 using namespace Zuvi;

@@ -9,13 +9,14 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 
 using namespace Zuvi;
 using Zuvi::Test::clickRow;
 using Zuvi::Test::listTexts;
+using Zuvi::Test::rowCount;
 using Zuvi::Test::MessageLog;
 using Zuvi::Test::TempInstall;
 
@@ -91,9 +92,9 @@ void TestRegistration::loadWithEmptyTableShowsEmptyLists()
 {
     TempInstall install;
     Throne throne;
-    for (QListWidget *list : {throne.StoredPlayers(), throne.TournyPlayers(),
+    for (QListView *list : {throne.StoredPlayers(), throne.TournyPlayers(),
                               throne.PlayerHouses(), throne.PlayerScores()})
-        QCOMPARE(list->count(), 0);
+        QCOMPARE(rowCount(list), 0);
     QCOMPARE(throne.House()->currentText(), QStringLiteral("House"));
     QCOMPARE(throne.Rounds()->text(), QString());
     QCOMPARE(throne.StartButton()->text(), QStringLiteral("Start Tournament"));
@@ -143,9 +144,9 @@ void TestRegistration::addIsRefusedInOrderOfChecks()
     setHouse(throne, house);
     QTest::mouseClick(button(throne, "AddTourny"), Qt::LeftButton);
     QCOMPARE(log.texts(), QStringList{expected});
-    QCOMPARE(throne.TournyPlayers()->count(), 0);
-    QCOMPARE(throne.PlayerHouses()->count(), 0);
-    QCOMPARE(throne.PlayerScores()->count(), 0);
+    QCOMPARE(rowCount(throne.TournyPlayers()), 0);
+    QCOMPARE(rowCount(throne.PlayerHouses()), 0);
+    QCOMPARE(rowCount(throne.PlayerScores()), 0);
 }
 
 void TestRegistration::houseTextIsTakenAsTyped_data()
@@ -220,7 +221,7 @@ void TestRegistration::removeKeepsListsSideBySideAndSelectsNothing()
     // A second click right after the removal has nothing to remove.
     QTest::mouseClick(button(throne, "RemoveTourny"), Qt::LeftButton);
     QCOMPARE(log.texts(), QStringList{kPleaseRemove});
-    QCOMPARE(throne.TournyPlayers()->count(), 3);
+    QCOMPARE(rowCount(throne.TournyPlayers()), 3);
 }
 
 void TestRegistration::removeWithNothingSelectedIsRefused()
@@ -235,8 +236,8 @@ void TestRegistration::removeWithNothingSelectedIsRefused()
     clickRow(throne.PlayerHouses(), 1);
     QTest::mouseClick(button(throne, "RemoveTourny"), Qt::LeftButton);
     QCOMPARE(log.texts(), QStringList{kPleaseRemove});
-    QCOMPARE(throne.TournyPlayers()->count(), 2);
-    QCOMPARE(throne.PlayerHouses()->count(), 2);
+    QCOMPARE(rowCount(throne.TournyPlayers()), 2);
+    QCOMPARE(rowCount(throne.PlayerHouses()), 2);
 }
 
 void TestRegistration::manyStoredPlayersLoad()
@@ -247,8 +248,8 @@ void TestRegistration::manyStoredPlayersLoad()
         players.append({QStringLiteral("First%1").arg(i), QStringLiteral("Last'%1").arg(i)});
     install.addPlayers(players);
     Throne throne;
-    QCOMPARE(throne.StoredPlayers()->count(), 20000);
-    QCOMPARE(throne.StoredPlayers()->item(19999)->text(), QStringLiteral("Last'19999, First19999"));
+    QCOMPARE(rowCount(throne.StoredPlayers()), 20000);
+    QCOMPARE(listTexts(throne.StoredPlayers()).at(19999), QStringLiteral("Last'19999, First19999"));
     QVERIFY(throne.StoredPlayers()->uniformItemSizes());
 }
 

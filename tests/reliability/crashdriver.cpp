@@ -123,9 +123,9 @@ int main(int argc, char *argv[])
             if (!round)
                 return 4;
         }
-        while (round->MatchList1()->count() > 0) {
-            const QString name1 = round->MatchList1()->item(0)->text();
-            const QString name2 = round->MatchList2()->item(0)->text();
+        while (rowCount(round->MatchList1()) > 0) {
+            const QString name1 = listTexts(round->MatchList1()).at(0);
+            const QString name2 = listTexts(round->MatchList2()).at(0);
             const QString result = results.at(int(random.bounded(results.size())));
             // Whole powers and halves: sums of them are exact in the standings.
             const QString power1 = QString::number(random.bounded(40) / 2.0);

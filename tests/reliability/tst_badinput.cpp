@@ -16,7 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -156,10 +156,10 @@ QString hexOf(const QString &text)
     return QString::fromLatin1(text.toUtf8().toHex().toUpper());
 }
 
-int rowOf(const QListWidget *list, const QString &text)
+int rowOf(const QListView *list, const QString &text)
 {
-    for (int i = 0; i < list->count(); ++i) {
-        if (list->item(i)->text() == text)
+    for (int i = 0; i < rowCount(list); ++i) {
+        if (listTexts(list).at(i) == text)
             return i;
     }
     return -1;

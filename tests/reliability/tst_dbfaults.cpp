@@ -18,7 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
@@ -91,7 +91,9 @@ bool writes(Op op)
 {
     switch (op) {
     case Op::StartTournament:
+    case Op::LaterRoundLoad:
     case Op::GameOver:
+    case Op::EndRound:
     case Op::CmdAdd:
     case Op::CmdUpdate:
     case Op::CmdDelete:
@@ -443,7 +445,7 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
     recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("14"), QStringLiteral("9.5"));
     recordGame(*round, 0, QStringLiteral("Modified Loss"), QStringLiteral("7"),
                QStringLiteral("7"));
-    QCOMPARE(round->MatchList1()->count(), 0);
+    QCOMPARE(rowCount(round->MatchList1()), 0);
     if (op == Op::EndRound)
         return;
     click(*round, "EndTourny");

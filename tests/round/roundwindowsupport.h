@@ -12,7 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 

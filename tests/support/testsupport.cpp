@@ -6,7 +6,7 @@
 #include "data/schema.h"
 #include "ui/messagebox.h"
 
-#include <QListWidget>
+#include <QAbstractItemView>
 #include <QSqlRecord>
 #include <QTest>
 
@@ -74,12 +74,17 @@ QList<QVariantList> TempInstall::rows(const QString &databaseName, const QString
 MessageLog::MessageLog()
 {
     Ui::setMessageHandler([this](const QString &text) { m_texts.append(text); });
+    Ui::setQuestionHandler([this](const QString &text) {
+        m_questions.append(text);
+        return m_answer;
+    });
     App::setEndHook([this] { ++m_ends; });
 }
 
 MessageLog::~MessageLog()
 {
     Ui::setMessageHandler({});
+    Ui::setQuestionHandler({});
     App::setEndHook({});
     App::resetEnding();
 }
@@ -91,18 +96,26 @@ void MessageLog::clear()
     App::resetEnding();
 }
 
-QStringList listTexts(const QListWidget *list)
+QStringList listTexts(const QAbstractItemView *list)
 {
     QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts.append(list->item(i)->text());
+    const QAbstractItemModel *model = list->model();
+    for (int i = 0; model && i < model->rowCount(); ++i)
+        texts.append(model->index(i, 0).data().toString());
     return texts;
 }
 
-void clickRow(QListWidget *list, int row)
+int rowCount(const QAbstractItemView *list)
 {
-    list->scrollToItem(list->item(row));
-    const QRect rect = list->visualItemRect(list->item(row));
+    return list->model() ? list->model()->rowCount() : 0;
+}
+
+void clickRow(QAbstractItemView *list, int row)
+{
+    const QModelIndex index = list->model()->index(row, 0);
+    QVERIFY2(index.isValid(), "no such row");
+    list->scrollTo(index);
+    const QRect rect = list->visualRect(index);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
 

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-class QListWidget;
+class QAbstractItemView;
 
 namespace Zuvi::Test {
 
@@ -49,19 +49,27 @@ public:
     Q_DISABLE_COPY_MOVE(MessageLog)
 
     const QStringList &texts() const { return m_texts; }
+    /// The questions asked (Yes/No boxes), answered with answer().
+    const QStringList &questions() const { return m_questions; }
+    void setAnswer(bool yes) { m_answer = yes; }
     QString last() const { return m_texts.isEmpty() ? QString() : m_texts.last(); }
     int ends() const { return m_ends; }
     void clear();
 
 private:
     QStringList m_texts;
+    QStringList m_questions;
+    bool m_answer = false;
     int m_ends = 0;
 };
 
 /// The texts of a list box, in order.
-QStringList listTexts(const QListWidget *list);
+QStringList listTexts(const QAbstractItemView *list);
+
+/// The number of rows a list box shows.
+int rowCount(const QAbstractItemView *list);
 
 /// Selects a row of a list box as a mouse click does.
-void clickRow(QListWidget *list, int row);
+void clickRow(QAbstractItemView *list, int row);
 
 } // namespace Zuvi::Test

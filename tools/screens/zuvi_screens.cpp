@@ -10,6 +10,7 @@
 #include "registration/throne.h"
 #include "round/tournament.h"
 #include "ui/messagebox.h"
+#include "ui/listutil.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -63,7 +64,7 @@ bool renderThrone(Throne &throne, const QDir &out)
 {
     throne.House()->setEditText(QStringLiteral("Stark"));
     for (int i = 0; i < 6; ++i) {
-        throne.StoredPlayers()->setCurrentRow(i);
+        Ui::selectRow(throne.StoredPlayers(), i);
         throne.findChild<QPushButton *>(QStringLiteral("AddTourny"))->click();
     }
     return save(&throne, out);
@@ -82,7 +83,7 @@ bool renderTournament(Throne &throne, const QDir &out)
     round->activateWindow();
     round->MatchList1()->setFocus();
     round->GameFrame()->show();
-    round->MatchList1()->setCurrentRow(1);
+    Ui::selectRow(round->MatchList1(), 1);
     auto *result = round->findChild<QComboBox *>(QStringLiteral("Player1Win"));
     result->setCurrentIndex(2);
     Q_EMIT result->activated(2);

@@ -1,0 +1,209 @@
+#include "round/recordedgames.h"
+
+#include "app/errorpath.h"
+#include "round/numbertext.h"
+#include "round/pairing.h"
+#include "round/scoring.h"
+#include "tournament/tournamentprogress.h"
+#include "ui/apptitle.h"
+#include "ui/messagebox.h"
+
+#include <QAbstractTableModel>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace Zuvi {
+
+namespace Round {
+
+/// The recorded games as rows of a table, newest last.
+class GamesTableModel final : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setGames(QList<Progress::Game> games)
+    {
+        beginResetModel();
+        m_games = std::move(games);
+        endResetModel();
+    }
+    const QList<Progress::Game> &games() const { return m_games; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(m_games.size());
+    }
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : 7;
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || role != Qt::DisplayRole)
+            return QVariant();
+        const Progress::Game &game = m_games.at(index.row());
+        const bool bye = game.player2 == Round::bye();
+        switch (index.column()) {
+        case 0: return game.round;
+        case 1: return game.seat + 1;
+        case 2: return game.player1;
+        case 3: return game.player2;
+        case 4: return game.result1;
+        case 5: return Round::powerText(game.power1);
+        case 6: return bye ? QString() : Round::powerText(game.power2);
+        }
+        return QVariant();
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const char *const titles[] = {"Round", "Table", "Player 1", "Player 2",
+                                             "Result", "Power 1", "Power 2"};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+            section < 7)
+            return QString::fromLatin1(titles[section]);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+private:
+    QList<Progress::Game> m_games;
+};
+
+} // namespace Round
+
+RecordedGamesDialog::RecordedGamesDialog(TournamentProgress *progress, QWidget *parent)
+    : QDialog(parent), m_progress(progress)
+{
+    setObjectName(QStringLiteral("RecordedGamesDialog"));
+    setWindowTitle(QStringLiteral("Recorded games"));
+    resize(720, 420);
+
+    m_model = new Round::GamesTableModel(this);
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("RecordedGamesTable"));
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+
+    m_result = new QComboBox(this);
+    m_result->setObjectName(QStringLiteral("AmendResult"));
+    m_result->setEditable(true);
+    m_result->setInsertPolicy(QComboBox::NoInsert);
+    m_result->setCompleter(nullptr);
+    m_result->addItems(Round::resultTexts());
+    m_power1 = new QLineEdit(this);
+    m_power1->setObjectName(QStringLiteral("AmendPower1"));
+    m_power2 = new QLineEdit(this);
+    m_power2->setObjectName(QStringLiteral("AmendPower2"));
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Player 1's result:"), m_result);
+    form->addRow(QStringLiteral("Player 1's power:"), m_power1);
+    form->addRow(QStringLiteral("Player 2's power:"), m_power2);
+
+    m_reopen = new QPushButton(QStringLiteral("Reopen"), this);
+    m_reopen->setObjectName(QStringLiteral("ReopenGame"));
+    m_amend = new QPushButton(QStringLiteral("Amend"), this);
+    m_amend->setObjectName(QStringLiteral("AmendGame"));
+    auto *close = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_reopen);
+    buttons->addWidget(m_amend);
+    buttons->addStretch();
+    buttons->addWidget(close);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_table);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_reopen, &QPushButton::clicked, this, App::guarded([this] { reopen(); }));
+    connect(m_amend, &QPushButton::clicked, this, App::guarded([this] { amend(); }));
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { selectGame(); });
+    connect(m_progress, &TournamentProgress::gamesChanged, this, [this] { refresh(); });
+    refresh();
+}
+
+RecordedGamesDialog::~RecordedGamesDialog() = default;
+
+void RecordedGamesDialog::refresh()
+{
+    const qint64 selected = selectedGame() ? selectedGame()->id : -1;
+    m_model->setGames(m_progress->games());
+    for (int row = 0; row < m_model->games().size(); ++row) {
+        if (m_model->games().at(row).id == selected)
+            m_table->selectRow(row);
+    }
+    selectGame();
+}
+
+const Progress::Game *RecordedGamesDialog::selectedGame() const
+{
+    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    if (rows.isEmpty() || rows.first().row() >= m_model->games().size())
+        return nullptr;
+    return &m_model->games().at(rows.first().row());
+}
+
+void RecordedGamesDialog::selectGame()
+{
+    const Progress::Game *game = selectedGame();
+    const QList<Progress::Game> open = m_progress->openRoundGames();
+    const bool inOpenRound =
+        game && std::any_of(open.cbegin(), open.cend(),
+                            [&](const Progress::Game &g) { return g.id == game->id; });
+    m_reopen->setEnabled(inOpenRound);
+    m_amend->setEnabled(game && !inOpenRound);
+    if (!game)
+        return;
+    m_result->setEditText(game->result1);
+    m_power1->setText(Round::powerText(game->power1));
+    const bool bye = game->player2 == Round::bye();
+    m_power2->setText(bye ? QString() : Round::powerText(game->power2));
+    m_power2->setEnabled(!bye);
+}
+
+void RecordedGamesDialog::reopen()
+{
+    const Progress::Game *selected = selectedGame();
+    if (!selected)
+        return;
+    const Progress::Game game = *selected;
+    if (const std::optional<int> row = m_progress->reopenGame(game.id)) {
+        Q_EMIT reopened(*row, game);
+        accept();
+    }
+}
+
+void RecordedGamesDialog::amend()
+{
+    const Progress::Game *selected = selectedGame();
+    if (!selected)
+        return;
+    const Progress::Game game = *selected;
+    const bool bye = game.player2 == Round::bye();
+    // The amounts are checked as "Game Over" checks them; a refusal changes nothing.
+    const std::optional<double> power1 = Round::parsePower(m_power1->text());
+    const std::optional<double> power2 =
+        bye ? std::optional<double>(0) : Round::parsePower(m_power2->text());
+    if (!power1 || !power2) {
+        Ui::message(this, QStringLiteral("Please enter each player's power as a number"));
+        return;
+    }
+    m_progress->amendGame(game.id, m_result->currentText(), *power1, *power2);
+}
+
+} // namespace Zuvi

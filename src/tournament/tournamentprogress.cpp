@@ -1,0 +1,649 @@
+#include "tournament/tournamentprogress.h"
+
+#include "data/backup.h"
+#include "data/dbconnection.h"
+#include "data/dberror.h"
+#include "data/installfolder.h"
+#include "data/progressstore.h"
+#include "data/statements.h"
+#include "round/firstdraw.h"
+#include "round/numbertext.h"
+#include "round/pairing.h"
+#include "round/scoring.h"
+#include "round/standingspairing.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QRandomGenerator>
+#include <QSet>
+
+#include <limits>
+#include <memory>
+
+namespace Zuvi {
+
+using Progress::Entrant;
+using Progress::Game;
+using Progress::Seat;
+using Progress::State;
+
+namespace {
+
+/// "score(power)" as the entrant lists show a standings row: a power of 23 as "23", a
+/// fractional one with its fraction but without the binary noise of summed decimals.
+QString scoreText(const Data::RowView &row)
+{
+    const QVariant power = row.value(3);
+    return row.value(2).toString() + QLatin1Char('(') +
+           (power.typeId() == QMetaType::Double ? Round::powerText(power.toDouble())
+                                                : power.toString()) +
+           QLatin1Char(')');
+}
+
+bool isOver(const State &state)
+{
+    const std::optional<qint16> rounds = Round::parseRounds(state.roundsText);
+    return state.started && rounds && *rounds == state.roundcounter - 1;
+}
+
+qint64 nowMs()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+} // namespace
+
+TournamentProgress::TournamentProgress(QObject *parent) : QObject(parent) {}
+
+TournamentProgress::~TournamentProgress() = default;
+
+std::optional<qint16> TournamentProgress::rounds() const
+{
+    if (!m_state.started)
+        return std::nullopt;
+    return Round::parseRounds(m_state.roundsText);
+}
+
+bool TournamentProgress::over() const
+{
+    return isOver(m_state);
+}
+
+QList<Game> TournamentProgress::openRoundGames() const
+{
+    QList<Game> result;
+    if (!m_state.roundOpen)
+        return result;
+    for (const Game &game : m_state.games) {
+        if (game.round == m_state.roundcounter && game.pairing == m_state.pairingNumber)
+            result.append(game);
+    }
+    return result;
+}
+
+QList<Progress::StandingsRow> TournamentProgress::standings() const
+{
+    QSet<QString> dropped;
+    for (const Entrant &entrant : m_state.entrants) {
+        if (entrant.dropped)
+            dropped.insert(entrant.name);
+    }
+    QList<Progress::StandingsRow> rows;
+    Data::DbConnection connection(Data::tournyDatabase());
+    connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
+        const QString name = row.text(0);
+        rows.append({name, row.text(1), row.value(2).toDouble(), row.value(3).toDouble(),
+                     dropped.contains(name)});
+    });
+    return rows;
+}
+
+// ---- Start-up ----------------------------------------------------------------------------
+
+std::optional<QString> TournamentProgress::loadStored()
+{
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        m_stored = Data::ProgressStore::read(connection);
+    }
+    const State &stored = *m_stored;
+    if (!stored.started) {
+        const qsizetype n = stored.entrants.size();
+        if (n == 0)
+            return std::nullopt;
+        return n == 1 ? QStringLiteral("1 entrant is registered. Resume the registration?")
+                      : QStringLiteral("%1 entrants are registered. Resume the registration?")
+                            .arg(n);
+    }
+    if (isOver(stored)) {
+        // A finished tournament is not offered; its record stays for the exports until
+        // the next tournament's first step replaces it.
+        return std::nullopt;
+    }
+    const QString rounds = stored.roundsText.trimmed();
+    if (stored.roundOpen) {
+        int recorded = 0;
+        for (const Seat &seat : stored.seats)
+            recorded += seat.recorded ? 1 : 0;
+        return QStringLiteral(
+                   "A tournament is in progress: round %1 of %2, %3 of %4 games recorded. "
+                   "Resume it?")
+            .arg(stored.roundcounter)
+            .arg(rounds)
+            .arg(recorded)
+            .arg(stored.seats.size());
+    }
+    return QStringLiteral("A tournament is in progress: round %1 of %2 is next. Resume it?")
+        .arg(stored.roundcounter)
+        .arg(rounds);
+}
+
+void TournamentProgress::resume()
+{
+    if (!m_stored)
+        return;
+    m_state = *std::exchange(m_stored, std::nullopt);
+    m_staleStored = false;
+    if (m_state.clockRunning) {
+        const qint64 left = (m_state.clockEndMs - nowMs() + 999) / 1000;
+        m_clock.restore(left, true);
+    } else {
+        m_clock.restore(m_state.clockLeftSeconds, false);
+    }
+    rebuildOpenSeats();
+    Q_EMIT roundChanged();
+    Q_EMIT entrantsChanged();
+    Q_EMIT pairingChanged();
+    Q_EMIT gamesChanged();
+}
+
+void TournamentProgress::discard()
+{
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        Data::ProgressStore::clear(connection);
+        transaction.commit();
+    }
+    m_stored.reset();
+    m_staleStored = false;
+}
+
+// ---- Registration ------------------------------------------------------------------------
+
+TournamentProgress::AddResult TournamentProgress::addEntrant(const QString &name,
+                                                             const QString &house)
+{
+    for (const Entrant &entrant : std::as_const(m_state.entrants)) {
+        if (entrant.name == name)
+            return AddResult::AlreadyEntered;
+    }
+    const Entrant entrant{name, house, QStringLiteral("0(0)"), true, false};
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        if (m_staleStored)
+            Data::ProgressStore::clear(connection);
+        if (m_state.started) {
+            // A late entrant joins the standings with score and power 0 and is paired
+            // from the next pairing on.
+            connection.exec(Data::Sql::insertEntrant(), {name, house});
+        }
+        if (m_staleStored)
+            Data::ProgressStore::writeScalars(connection, m_state);
+        Data::ProgressStore::appendEntrant(connection, int(m_state.entrants.size()), entrant);
+        transaction.commit();
+    }
+    m_staleStored = false;
+    m_state.entrants.append(entrant);
+    Q_EMIT entrantsChanged();
+    return AddResult::Added;
+}
+
+int TournamentProgress::entrantOfRow(int row) const
+{
+    // Rows of the entrant list count only the entrants whose name it shows.
+    for (int i = 0, shown = 0; i < m_state.entrants.size(); ++i) {
+        if (!m_state.entrants.at(i).nameShown)
+            continue;
+        if (shown++ == row)
+            return i;
+    }
+    return -1;
+}
+
+void TournamentProgress::removeEntrant(int row)
+{
+    const int index = entrantOfRow(row);
+    if (index < 0)
+        return;
+    QList<Entrant> next = m_state.entrants;
+    if (m_state.started) {
+        if (next.at(index).dropped)
+            return;
+        next[index].dropped = true;
+    } else {
+        next.removeAt(index);
+    }
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        Data::ProgressStore::writeEntrants(connection, next);
+        transaction.commit();
+    }
+    m_state.entrants = std::move(next);
+    Q_EMIT entrantsChanged();
+}
+
+void TournamentProgress::reinstate(int row)
+{
+    const int index = entrantOfRow(row);
+    if (index < 0 || index >= m_state.entrants.size() || !m_state.entrants.at(index).dropped)
+        return;
+    QList<Entrant> next = m_state.entrants;
+    next[index].dropped = false;
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        Data::ProgressStore::writeEntrants(connection, next);
+        transaction.commit();
+    }
+    m_state.entrants = std::move(next);
+    Q_EMIT entrantsChanged();
+}
+
+void TournamentProgress::setAvoidRematches(bool on)
+{
+    if (m_state.avoidRematches == on)
+        return;
+    State next = m_state;
+    next.avoidRematches = on;
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        if (m_staleStored) {
+            Data::ProgressStore::clear(connection);
+            Data::ProgressStore::writeEntrants(connection, next.entrants);
+        }
+        Data::ProgressStore::writeScalars(connection, next);
+        transaction.commit();
+    }
+    m_staleStored = false;
+    m_state.avoidRematches = on;
+}
+
+// ---- Rounds ----------------------------------------------------------------------------
+
+TournamentProgress::StartRefusal TournamentProgress::checkStart(const QString &roundsText) const
+{
+    // Only a whole number of rounds counts; anything else is refused before anything is
+    // written or opened.
+    const std::optional<qint16> rounds = Round::parseRounds(roundsText);
+    if (!rounds || *rounds < 0)
+        return StartRefusal::NoRounds;
+    if (*rounds == m_state.roundcounter - 1)
+        return StartRefusal::Over;
+    return StartRefusal::None;
+}
+
+void TournamentProgress::startRound(const QString &roundsText)
+{
+    State next = m_state;
+    next.roundsText = roundsText;
+    const bool firstStart = next.randomFirst == 0 && !next.roundOpen;
+    const bool pair = !next.roundOpen;
+
+    Data::DbConnection connection(Data::tournyDatabase());
+    Data::Transaction transaction(connection);
+    if (m_staleStored) {
+        Data::ProgressStore::clear(connection);
+        Data::ProgressStore::writeEntrants(connection, next.entrants);
+    }
+    if (firstStart) {
+        // The old standings go and the entrants come in one transaction: a failure
+        // part-way leaves the previous table as it was.
+        connection.exec(Data::Sql::deleteStandings());
+        QList<QVariantList> rows;
+        rows.reserve(next.entrants.size());
+        for (const Entrant &entrant : std::as_const(next.entrants))
+            rows.append({entrant.name, entrant.house});
+        connection.execForEach(Data::Sql::insertEntrant(), rows);
+        next.started = true;
+        // Games of an earlier tournament in this file belong to it, not to this one.
+        connection.exec(QStringLiteral("DELETE FROM ZuviGame"));
+        next.games.clear();
+    }
+
+    if (pair) {
+        Round::Pairing pairing;
+        if (next.randomFirst == 0) {
+            // The flag is raised before anything is drawn.
+            next.randomFirst = qint16(next.randomFirst + 1);
+            QStringList names;
+            names.reserve(next.entrants.size());
+            for (Entrant &entrant : next.entrants) {
+                if (entrant.nameShown && !entrant.dropped)
+                    names.append(entrant.name);
+                // Every entrant is drawn: the entrant list empties, its companion lists
+                // stay as they are until the round ends.
+                entrant.nameShown = false;
+            }
+            RandomSource random = m_randomSource;
+            if (!random) {
+                auto generator = std::make_shared<QRandomGenerator>(
+                    quint32(QDateTime::currentMSecsSinceEpoch() & 0xffffffff));
+                random = [generator] { return generator->generateDouble(); };
+            }
+            pairing = Round::drawFirstRound(names, random);
+            Data::ProgressStore::writeEntrants(connection, next.entrants);
+        } else {
+            QList<Round::StandingsRow> rows;
+            connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
+                rows.append({row.text(0), row.value(2).toDouble()});
+            });
+            // The start refuses a text that is not a number of rounds; should it have been
+            // changed since, the pairing still covers every score present.
+            const double rounds = Round::parseRounds(next.roundsText).value_or(0);
+            pairing = Round::pairByStandings(rows, rounds, next.roundcounter);
+        }
+        next.seats.clear();
+        next.seats.reserve(pairing.left.size());
+        for (qsizetype i = 0; i < pairing.left.size(); ++i)
+            next.seats.append({pairing.left.at(i),
+                               i < pairing.right.size() ? pairing.right.at(i) : QString(), false});
+        next.roundOpen = true;
+        ++next.pairingNumber;
+        // A new round window: the seconds go to 0, the clock stands still.
+        next.clockRunning = false;
+        Round::RoundClock clock = m_clock;
+        clock.resetSeconds();
+        next.clockLeftSeconds = clock.remainingSeconds();
+        Data::ProgressStore::writeSeats(connection, next.seats);
+    }
+    Data::ProgressStore::writeScalars(connection, next);
+    transaction.commit();
+
+    m_staleStored = false;
+    m_state = std::move(next);
+    if (pair) {
+        m_clock.resetSeconds();
+        rebuildOpenSeats();
+    }
+    if (firstStart || pair)
+        Q_EMIT entrantsChanged();
+    if (pair)
+        Q_EMIT pairingChanged();
+}
+
+void TournamentProgress::swapOpponents(int row, int otherRow)
+{
+    const int seatA = seatOfRow(row);
+    const int seatB = seatOfRow(otherRow);
+    if (seatA < 0 || seatB < 0 || seatA == seatB)
+        return;
+    Seat a = m_state.seats.at(seatA);
+    Seat b = m_state.seats.at(seatB);
+    std::swap(a.player2, b.player2);
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        Data::ProgressStore::writeSeat(connection, seatA, a);
+        Data::ProgressStore::writeSeat(connection, seatB, b);
+        transaction.commit();
+    }
+    m_state.seats[seatA] = a;
+    m_state.seats[seatB] = b;
+    Q_EMIT pairingChanged();
+}
+
+void TournamentProgress::recordGame(int row, const QString &result1, double power1,
+                                    double power2)
+{
+    const int seatIndex = seatOfRow(row);
+    if (seatIndex < 0)
+        return;
+    Seat seat = m_state.seats.at(seatIndex);
+    const bool againstBye = seat.player2 == Round::bye();
+    Game game;
+    game.round = m_state.roundcounter;
+    game.pairing = m_state.pairingNumber;
+    game.seat = seatIndex;
+    game.player1 = seat.player1;
+    game.player2 = seat.player2;
+    game.result1 = result1;
+    game.points1 = Round::player1Points(result1);
+    game.power1 = power1;
+    // A bye has no power.
+    game.power2 = againstBye ? 0 : power2;
+    seat.recorded = true;
+    {
+        // Both players' rows, the game and its seat change together or not at all.
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        QSqlQuery update = connection.prepare(Data::Sql::recordGame());
+        connection.exec(update, {game.points1, game.power1, game.player1});
+        if (!againstBye)
+            connection.exec(update, {3 - game.points1, game.power2, game.player2});
+        game.id = Data::ProgressStore::insertGame(connection, game);
+        Data::ProgressStore::writeSeat(connection, seatIndex, seat);
+        transaction.commit();
+    }
+    m_state.seats[seatIndex] = seat;
+    m_state.games.append(game);
+    m_openSeats.removeAt(row);
+    Q_EMIT pairingChanged();
+    Q_EMIT gamesChanged();
+}
+
+std::optional<int> TournamentProgress::undoLastGame()
+{
+    const QList<Game> games = openRoundGames();
+    if (games.isEmpty())
+        return std::nullopt;
+    return reopenGame(games.last().id);
+}
+
+std::optional<int> TournamentProgress::reopenGame(qint64 gameId)
+{
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < m_state.games.size(); ++i) {
+        if (m_state.games.at(i).id == gameId)
+            at = i;
+    }
+    if (at < 0)
+        return std::nullopt;
+    const Game game = m_state.games.at(at);
+    if (!m_state.roundOpen || game.round != m_state.roundcounter ||
+        game.pairing != m_state.pairingNumber || game.seat < 0 ||
+        game.seat >= m_state.seats.size())
+        return std::nullopt;
+    Seat seat = m_state.seats.at(game.seat);
+    seat.recorded = false;
+    const bool againstBye = game.player2 == Round::bye();
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        QSqlQuery update = connection.prepare(Data::Sql::recordGame());
+        connection.exec(update, {-game.points1, -game.power1, game.player1});
+        if (!againstBye)
+            connection.exec(update, {-(3 - game.points1), -game.power2, game.player2});
+        Data::ProgressStore::deleteGame(connection, game.id);
+        Data::ProgressStore::writeSeat(connection, game.seat, seat);
+        transaction.commit();
+    }
+    m_state.seats[game.seat] = seat;
+    m_state.games.removeAt(at);
+    rebuildOpenSeats();
+    Q_EMIT pairingChanged();
+    Q_EMIT gamesChanged();
+    return int(m_openSeats.indexOf(game.seat));
+}
+
+void TournamentProgress::amendGame(qint64 gameId, const QString &result1, double power1,
+                                   double power2)
+{
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < m_state.games.size(); ++i) {
+        if (m_state.games.at(i).id == gameId)
+            at = i;
+    }
+    if (at < 0)
+        return;
+    const Game old = m_state.games.at(at);
+    Game game = old;
+    const bool againstBye = game.player2 == Round::bye();
+    game.result1 = result1;
+    game.points1 = Round::player1Points(result1);
+    game.power1 = power1;
+    game.power2 = againstBye ? 0 : power2;
+
+    QList<Entrant> entrants;
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        QSqlQuery update = connection.prepare(Data::Sql::recordGame());
+        connection.exec(update, {game.points1 - old.points1, game.power1 - old.power1,
+                                 game.player1});
+        if (!againstBye)
+            connection.exec(update, {old.points1 - game.points1, game.power2 - old.power2,
+                                     game.player2});
+        Data::ProgressStore::updateGame(connection, game);
+        entrants = entrantsFromStandings(connection, false);
+        Data::ProgressStore::writeEntrants(connection, entrants);
+        transaction.commit();
+    }
+    m_state.games[at] = game;
+    m_state.entrants = std::move(entrants);
+    Q_EMIT gamesChanged();
+    Q_EMIT entrantsChanged();
+}
+
+QList<Entrant> TournamentProgress::entrantsFromStandings(Data::DbConnection &connection,
+                                                         bool showAllNames) const
+{
+    QHash<QString, const Entrant *> known;
+    for (const Entrant &entrant : m_state.entrants)
+        known.insert(entrant.name, &entrant);
+    QList<Entrant> entrants;
+    entrants.reserve(m_state.entrants.size());
+    connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
+        Entrant entrant{row.text(0), row.text(1), scoreText(row), true, false};
+        if (const Entrant *before = known.value(entrant.name)) {
+            entrant.dropped = before->dropped;
+            entrant.nameShown = showAllNames || before->nameShown;
+        }
+        entrants.append(std::move(entrant));
+    });
+    return entrants;
+}
+
+void TournamentProgress::endRound()
+{
+    // The round counter is a 16-bit number: one round more than it can hold is a failure
+    // on the error path, never a wrap to a negative round.
+    if (m_state.roundcounter == std::numeric_limits<qint16>::max())
+        throw Data::DbError(6, QStringLiteral("Overflow"));
+    State next = m_state;
+    next.roundcounter = qint16(next.roundcounter + 1);
+    next.roundOpen = false;
+    next.seats.clear();
+    next.clockRunning = false;
+    next.clockLeftSeconds = m_clock.remainingSeconds();
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        next.entrants = entrantsFromStandings(connection, true);
+        Data::ProgressStore::writeEntrants(connection, next.entrants);
+        Data::ProgressStore::writeSeats(connection, next.seats);
+        Data::ProgressStore::writeScalars(connection, next);
+        transaction.commit();
+    }
+    m_state = std::move(next);
+    m_openSeats.clear();
+    m_clock.restore(m_state.clockLeftSeconds, false);
+    Q_EMIT entrantsChanged();
+    Q_EMIT pairingChanged();
+    Q_EMIT roundChanged();
+    // A copy of the file after every round: whatever happens to it later, this round
+    // is not lost.
+    Data::backupTournyDatabase(m_state.roundcounter - 1);
+}
+
+void TournamentProgress::abandonRound()
+{
+    if (!m_state.roundOpen)
+        return;
+    State next = m_state;
+    next.roundOpen = false;
+    next.seats.clear();
+    next.clockRunning = false;
+    next.clockLeftSeconds = m_clock.remainingSeconds();
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        Data::ProgressStore::writeSeats(connection, next.seats);
+        Data::ProgressStore::writeScalars(connection, next);
+        transaction.commit();
+    }
+    m_state = std::move(next);
+    m_openSeats.clear();
+    m_clock.restore(m_state.clockLeftSeconds, false);
+    Q_EMIT pairingChanged();
+}
+
+// ---- Clock -----------------------------------------------------------------------------
+
+void TournamentProgress::startClock(qint16 minutes)
+{
+    Round::RoundClock clock = m_clock;
+    clock.start(minutes);
+    State next = m_state;
+    next.clockRunning = true;
+    next.clockLeftSeconds = clock.remainingSeconds();
+    next.clockEndMs = nowMs() + next.clockLeftSeconds * 1000;
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        Data::ProgressStore::writeScalars(connection, next);
+        transaction.commit();
+    }
+    m_state = std::move(next);
+    m_clock = clock;
+}
+
+Round::RoundClock::Tick TournamentProgress::tickClock()
+{
+    const Round::RoundClock::Tick tick = m_clock.tick();
+    if (tick.stopped && m_state.clockRunning) {
+        State next = m_state;
+        next.clockRunning = false;
+        next.clockLeftSeconds = 0;
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        Data::ProgressStore::writeScalars(connection, next);
+        transaction.commit();
+        m_state = std::move(next);
+    }
+    Q_EMIT clockChanged(tick.caption);
+    return tick;
+}
+
+// ---- Helpers ---------------------------------------------------------------------------
+
+void TournamentProgress::rebuildOpenSeats()
+{
+    m_openSeats.clear();
+    if (!m_state.roundOpen)
+        return;
+    for (int i = 0; i < m_state.seats.size(); ++i) {
+        if (!m_state.seats.at(i).recorded)
+            m_openSeats.append(i);
+    }
+}
+
+int TournamentProgress::seatOfRow(int row) const
+{
+    return row >= 0 && row < m_openSeats.size() ? m_openSeats.at(row) : -1;
+}
+
+} // namespace Zuvi

@@ -1,0 +1,157 @@
+#pragma once
+
+#include "round/roundclock.h"
+#include "tournament/progresstypes.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+namespace Zuvi {
+
+namespace Data {
+class DbConnection;
+}
+
+/// The tournament in progress, without widgets: the entrants, the number of rounds, the
+/// round counter, the first-round flag, the open round's pairing, every recorded game and
+/// the round clock. Each operation is one of the organiser's actions; it writes its change
+/// to Tourny.db in one transaction before anything is shown (a failure throws DbError and
+/// changes nothing in memory), then announces it through the signals below, which the
+/// windows (and the big screen) follow.
+class TournamentProgress final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TournamentProgress(QObject *parent = nullptr);
+    ~TournamentProgress() override;
+    Q_DISABLE_COPY_MOVE(TournamentProgress)
+
+    // ---- Reading ------------------------------------------------------------------
+
+    const Progress::State &state() const { return m_state; }
+    const QList<Progress::Entrant> &entrants() const { return m_state.entrants; }
+    const QList<Progress::Seat> &seats() const { return m_state.seats; }
+    const QList<Progress::Game> &games() const { return m_state.games; }
+    qint16 roundcounter() const { return m_state.roundcounter; }
+    qint16 RandomFirst() const { return m_state.randomFirst; }
+    bool roundOpen() const { return m_state.roundOpen; }
+    const QString &roundsText() const { return m_state.roundsText; }
+    bool avoidRematches() const { return m_state.avoidRematches; }
+    /// The number of rounds as last started, or nothing before the start.
+    std::optional<qint16> rounds() const;
+    /// True once the last round has ended.
+    bool over() const;
+
+    /// The seats of the open round whose game is not yet recorded, in seat order: row i
+    /// of the round window's lists shows seat openSeats()[i].
+    const QList<int> &openSeats() const { return m_openSeats; }
+    /// The games recorded at the open round's pairing, oldest first.
+    QList<Progress::Game> openRoundGames() const;
+
+    /// The standings as stored (score descending, power descending, name ascending).
+    /// Reads the database: may throw DbError.
+    QList<Progress::StandingsRow> standings() const;
+
+    /// The round clock's counters; the round window's timer ticks it through tickClock().
+    Round::RoundClock &clock() { return m_clock; }
+
+    // ---- Start-up -------------------------------------------------------------------
+
+    /// Reads the stored progress. Returns the question to put to the organiser when there
+    /// is something to resume, else nothing; memory stays as it is until resume(), which
+    /// takes over what was read whether it was offered or not (the exports read a
+    /// finished tournament so).
+    std::optional<QString> loadStored();
+    /// Takes over what loadStored() read.
+    void resume();
+    /// Drops the stored progress (the standings table stays as it is).
+    void discard();
+
+    // ---- Registration ---------------------------------------------------------------
+
+    enum class AddResult { Added, AlreadyEntered };
+    /// Appends an entrant with score "0(0)". After the start the entrant also enters the
+    /// standings with score and power 0 and is paired from the next round on.
+    AddResult addEntrant(const QString &name, const QString &house);
+    /// "Remove From Tournament" on row of the entrant list (rows count the entrants whose
+    /// name is shown). Before the start the entrant goes; after it the entrant is dropped.
+    void removeEntrant(int row);
+    /// Brings the dropped entrant at row of the entrant list back into the pairing.
+    void reinstate(int row);
+    /// The entrant shown at row of the entrant list, or -1.
+    int entrantOfRow(int row) const;
+    void setAvoidRematches(bool on);
+
+    // ---- Rounds -----------------------------------------------------------------------
+
+    /// Uniform numbers in [0, 1) for the first-round draw.
+    using RandomSource = std::function<double()>;
+    void setRandomSource(RandomSource source) { m_randomSource = std::move(source); }
+
+    enum class StartRefusal { None, NoRounds, Over };
+    /// Checks the typed number of rounds as "Start Tournament" does.
+    StartRefusal checkStart(const QString &roundsText) const;
+    /// Stores the number of rounds, writes the standings at the first start, and pairs
+    /// the round (the draw first, the standings after) unless a round is open.
+    void startRound(const QString &roundsText);
+    /// Swaps the opponents at rows row and otherRow of the open round's lists.
+    void swapOpponents(int row, int otherRow);
+    /// "Game Over" for the game at row of the open round's lists.
+    void recordGame(int row, const QString &result1, double power1, double power2);
+    /// Takes back the open round's last recorded game; returns its row in the lists
+    /// again, or nothing when there is no game to undo.
+    std::optional<int> undoLastGame();
+    /// Takes back one game of the open round's pairing; returns its row again.
+    std::optional<int> reopenGame(qint64 gameId);
+    /// Changes a game of an ended round; the standings change by the difference.
+    void amendGame(qint64 gameId, const QString &result1, double power1, double power2);
+    /// "End Round": the entrant lists show the standings, the counter goes up, a copy of
+    /// the file is kept in the backups folder.
+    void endRound();
+    /// The round window closed without "End Round": the round can be paired again.
+    void abandonRound();
+
+    // ---- Clock --------------------------------------------------------------------------
+
+    void startClock(qint16 minutes);
+    Round::RoundClock::Tick tickClock();
+    bool clockRunning() const { return m_clock.running(); }
+
+    /// Sets the counters in memory only, for tests and the benchmark that play from a
+    /// given round.
+    void setCounters(qint16 roundcounter, qint16 randomFirst)
+    {
+        m_state.roundcounter = roundcounter;
+        m_state.randomFirst = randomFirst;
+    }
+
+Q_SIGNALS:
+    /// The entrant lists changed (add, remove, drop, draw, end of round, resume).
+    void entrantsChanged();
+    /// The open round's pairing or its recorded games changed.
+    void pairingChanged();
+    /// A game was recorded, undone or amended.
+    void gamesChanged();
+    /// The round counter changed (end of round, resume).
+    void roundChanged();
+    /// The clock shows a new caption.
+    void clockChanged(const QString &caption);
+
+private:
+    void rebuildOpenSeats();
+    int seatOfRow(int row) const;
+    QList<Progress::Entrant> entrantsFromStandings(Data::DbConnection &connection,
+                                                   bool showAllNames) const;
+
+    Progress::State m_state;
+    std::optional<Progress::State> m_stored;
+    bool m_staleStored = false;
+    QList<int> m_openSeats;
+    Round::RoundClock m_clock;
+    RandomSource m_randomSource;
+};
+
+} // namespace Zuvi

@@ -1,0 +1,72 @@
+#include "ui/textlistmodel.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace Zuvi::Ui {
+
+namespace {
+// Rows that may change in place before a refill becomes a reset.
+constexpr int kInPlaceRows = 2;
+} // namespace
+
+TextListModel::TextListModel(QObject *parent) : QAbstractListModel(parent) {}
+
+int TextListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_texts.size());
+}
+
+QVariant TextListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_texts.size())
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return m_texts.at(index.row());
+    if (role == Qt::ForegroundRole && index.row() < m_greyed.size() && m_greyed.at(index.row()))
+        return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+    return QVariant();
+}
+
+void TextListModel::setTexts(const QStringList &texts, const QList<bool> &greyed)
+{
+    QList<bool> flags = greyed;
+    flags.resize(texts.size(), false);
+    const qsizetype old = m_texts.size();
+
+    if (texts.size() > old && old > 0 && std::equal(m_texts.cbegin(), m_texts.cend(),
+                                                    texts.cbegin()) &&
+        std::equal(m_greyed.cbegin(), m_greyed.cend(), flags.cbegin())) {
+        beginInsertRows(QModelIndex(), int(old), int(texts.size() - 1));
+        m_texts = texts;
+        m_greyed = flags;
+        endInsertRows();
+        return;
+    }
+    if (texts.size() == old && old > 0) {
+        QList<int> changed;
+        for (qsizetype i = 0; i < old && changed.size() <= kInPlaceRows; ++i) {
+            if (m_texts.at(i) != texts.at(i) || m_greyed.at(i) != flags.at(i))
+                changed.append(int(i));
+        }
+        if (changed.size() <= kInPlaceRows) {
+            m_texts = texts;
+            m_greyed = flags;
+            for (int row : changed)
+                Q_EMIT dataChanged(index(row), index(row));
+            return;
+        }
+    }
+    resetTexts(texts, flags);
+}
+
+void TextListModel::resetTexts(const QStringList &texts, const QList<bool> &greyed)
+{
+    beginResetModel();
+    m_texts = texts;
+    m_greyed = greyed;
+    m_greyed.resize(texts.size(), false);
+    endResetModel();
+}
+
+} // namespace Zuvi::Ui

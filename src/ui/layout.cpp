@@ -78,14 +78,23 @@ bool labelFits(const QLabel *label)
 {
     if (label->text().isEmpty() || label->textFormat() == Qt::RichText)
         return true;
-    const QSize box = label->size();
-    if (label->wordWrap()) {
-        // The longest word must fit across, the wrapped lines down.
-        return label->minimumSizeHint().width() <= box.width() &&
-               label->heightForWidth(box.width()) <= box.height();
+    // The rectangle in which QLabel draws its text: inside the frame and the margin, and
+    // inside the indent, which a framed label without one takes as half an 'x' on each
+    // side it aligns to.
+    const QFontMetrics metrics = label->fontMetrics();
+    const int margin = label->margin();
+    QRect room = label->contentsRect().marginsRemoved(QMargins(margin, margin, margin, margin));
+    int indent = label->indent();
+    if (indent < 0 && label->frameWidth() > 0)
+        indent = metrics.horizontalAdvance(QLatin1Char('x')) / 2 - margin;
+    if (indent > 0) {
+        const Qt::Alignment align = label->alignment();
+        room.adjust(align & Qt::AlignLeft ? indent : 0, align & Qt::AlignTop ? indent : 0,
+                    align & Qt::AlignRight ? -indent : 0, align & Qt::AlignBottom ? -indent : 0);
     }
-    const QSize needed = label->sizeHint();
-    return needed.width() <= box.width() && needed.height() <= box.height();
+    const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+    const QRect needed = metrics.boundingRect(room, flags, label->text());
+    return needed.width() <= room.width() && needed.height() <= room.height();
 }
 
 bool buttonFits(const QAbstractButton *button)

@@ -42,9 +42,14 @@ QString cutCaption(const QWidget *control)
             return {};
         QRect room = label->contentsRect().marginsRemoved(
             QMargins(label->margin(), label->margin(), label->margin(), label->margin()));
-        if (label->indent() > 0 || (label->indent() < 0 && label->frameWidth() > 0))
-            room.setLeft(room.left() + (label->indent() > 0 ? label->indent()
-                                                            : metrics.horizontalAdvance('x') / 2));
+        // QLabel insets the text of a framed label by half an 'x' on its aligned sides.
+        const int inset = label->indent() >= 0 ? label->indent()
+                          : label->frameWidth() > 0
+                              ? metrics.horizontalAdvance('x') / 2 - label->margin()
+                              : 0;
+        const Qt::Alignment align = label->alignment();
+        room.adjust(align & Qt::AlignLeft ? inset : 0, align & Qt::AlignTop ? inset : 0,
+                    align & Qt::AlignRight ? -inset : 0, align & Qt::AlignBottom ? -inset : 0);
         const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
         const QRect needed = metrics.boundingRect(room, flags, label->text());
         if (needed.width() > room.width() || needed.height() > room.height())

@@ -1,0 +1,432 @@
+#include "publish/bigscreen.h"
+
+#include "app/errorpath.h"
+#include "publish/documents.h"
+#include "round/roundclock.h"
+#include "tournament/tournamentprogress.h"
+#include "ui/apptitle.h"
+#include "ui/fonts.h"
+
+#include <QContextMenuEvent>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace Zuvi::Publish {
+
+namespace {
+
+const QColor kBackground(16, 20, 24);
+const QColor kText(245, 245, 245);
+const QColor kDim(130, 136, 142);
+const QColor kStripe(28, 34, 40);
+const QColor kAmber(255, 176, 0);
+const QColor kRed(255, 56, 48);
+
+/// Sizes that follow the window's height, so that the screen reads the same from the back
+/// of the room at any resolution.
+struct Geometry
+{
+    int margin;
+    int bandHeight; ///< the round and the clock
+    int headingHeight;
+    int rowHeight;
+    QRect list;
+};
+
+Geometry geometryFor(const QSize &size)
+{
+    Geometry g;
+    const int height = std::max(size.height(), 200);
+    g.margin = std::max(8, height / 60);
+    g.bandHeight = height * 2 / 9;
+    g.headingHeight = height / 14;
+    g.rowHeight = std::max(20, height / 18);
+    const int top = g.margin + g.bandHeight + g.headingHeight;
+    g.list = QRect(g.margin, top, std::max(1, size.width() - 2 * g.margin),
+                   std::max(1, size.height() - top - g.margin));
+    return g;
+}
+
+QFont pixelFont(int pixels, bool bold)
+{
+    QFont font = Ui::sansFont(12, bold);
+    font.setPixelSize(std::max(6, pixels));
+    return font;
+}
+
+/// Columns of a list row as shares of the column's width.
+QList<qreal> cellShares(BigScreen::Showing showing)
+{
+    if (showing == BigScreen::Showing::Pairings)
+        return {0.50, 0.15, 0.35};
+    return {0.09, 0.43, 0.22, 0.11, 0.15};
+}
+
+} // namespace
+
+BigScreen::BigScreen(TournamentProgress *progress, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_progress(progress)
+{
+    setObjectName(QStringLiteral("BigScreen"));
+    setWindowTitle(Ui::appTitle());
+    // The organiser keeps typing into the windows on the laptop.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    setFocusPolicy(Qt::NoFocus);
+    setAutoFillBackground(false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(320, 200);
+    resize(1280, 720);
+
+    m_pageTimer.setInterval(kPageSeconds * 1000);
+    connect(&m_pageTimer, &QTimer::timeout, this, &BigScreen::turnPage);
+    relayout();
+    if (m_progress)
+        follow();
+}
+
+BigScreen::~BigScreen() = default;
+
+void BigScreen::follow()
+{
+    TournamentProgress *progress = m_progress;
+    connect(progress, &TournamentProgress::entrantsChanged, this,
+            [this] { App::runGuarded([this] { refresh(); }); });
+    connect(progress, &TournamentProgress::roundChanged, this, [this] {
+        // A new round's window starts its clock from nothing.
+        m_watch.reset();
+        m_clockCaption = QStringLiteral("00:00:00");
+        App::runGuarded([this] { refresh(); });
+    });
+    connect(progress, &TournamentProgress::pairingChanged, this,
+            [this] { App::runGuarded([this] { refreshRecorded(); }); });
+    connect(progress, &TournamentProgress::gamesChanged, this,
+            [this] { App::runGuarded([this] { refreshRecorded(); }); });
+    connect(progress, &TournamentProgress::clockChanged, this, &BigScreen::showClock);
+
+    const Round::RoundClock &clock = progress->clock();
+    if (progress->clockRunning())
+        m_clockCaption =
+            Round::RoundClock::caption(clock.hours(), clock.minutes(), clock.seconds());
+    m_watch.feed(m_clockCaption);
+    App::runGuarded([this] { refresh(); });
+}
+
+void BigScreen::refresh()
+{
+    if (!m_progress)
+        return;
+    const Progress::State &state = m_progress->state();
+    // The standings are read from the database only when they are shown.
+    const bool pairing = state.roundOpen && !state.seats.isEmpty();
+    const QList<Progress::StandingsRow> standings =
+        pairing || !state.started ? QList<Progress::StandingsRow>() : m_progress->standings();
+    const std::optional<qint16> rounds = m_progress->rounds();
+    showSnapshot(makeSnapshot(state, standings, rounds ? std::optional<int>(*rounds) : std::nullopt,
+                              m_progress->over()));
+}
+
+void BigScreen::refreshRecorded()
+{
+    if (!m_progress)
+        return;
+    const Progress::State &state = m_progress->state();
+    bool samePairing = m_showing == Showing::Pairings && state.roundOpen &&
+                       state.seats.size() == m_seatNames.size();
+    for (qsizetype i = 0; samePairing && i < state.seats.size(); ++i) {
+        const Progress::Seat &seat = state.seats.at(i);
+        samePairing =
+            seat.player1 == m_seatNames.at(i).first && seat.player2 == m_seatNames.at(i).second;
+    }
+    if (!samePairing) {
+        refresh();
+        return;
+    }
+    // A game recorded or taken back: the same rows, other marks.
+    for (qsizetype i = 0; i < state.seats.size(); ++i)
+        m_snapshot.pairings[i].recorded = state.seats.at(i).recorded;
+    for (Row &row : m_rows) {
+        if (row.table >= 1 && row.table <= m_snapshot.pairings.size())
+            row.recorded = m_snapshot.pairings.at(row.table - 1).recorded;
+    }
+    m_snapshot.games = state.games;
+    update();
+}
+
+void BigScreen::showSnapshot(const Snapshot &snapshot)
+{
+    m_snapshot = snapshot;
+    m_showing =
+        snapshot.roundOpen && !snapshot.pairings.isEmpty() ? Showing::Pairings : Showing::Standings;
+    m_rows = rowsFor(m_snapshot);
+    m_seatNames.clear();
+    m_seatNames.reserve(m_snapshot.pairings.size());
+    for (const PairingRow &row : std::as_const(m_snapshot.pairings))
+        m_seatNames.append({row.player1, row.player2});
+    restartPaging();
+    update();
+}
+
+QList<BigScreen::Row> BigScreen::rowsFor(const Snapshot &snapshot) const
+{
+    QList<Row> rows;
+    if (m_showing == Showing::Pairings) {
+        const QList<NameRow> names = pairingsByName(snapshot.pairings);
+        rows.reserve(names.size());
+        for (const NameRow &name : names)
+            rows.append({{name.name, QString::number(name.table), name.opponent},
+                         name.recorded,
+                         false,
+                         name.table});
+        return rows;
+    }
+    rows.reserve(snapshot.standings.size());
+    for (const RankedRow &row : snapshot.standings)
+        rows.append({{QString::number(row.rank), row.name, row.house, numberText(row.score),
+                      numberText(row.power)},
+                     false,
+                     row.dropped,
+                     0});
+    return rows;
+}
+
+void BigScreen::showClock(const QString &caption)
+{
+    m_clockCaption = caption;
+    m_watch.feed(caption);
+    update(QRect(0, 0, width(), geometryFor(size()).list.top()));
+}
+
+QString BigScreen::heading() const
+{
+    if (m_showing == Showing::Pairings)
+        return tr("Find your name: your table and opponent");
+    if (!m_snapshot.started)
+        return tr("Registration");
+    return documentTitle(DocumentKind::Standings, m_snapshot);
+}
+
+QString BigScreen::roundText() const
+{
+    if (!m_snapshot.started)
+        return Ui::appTitle();
+    if (m_snapshot.final)
+        return tr("Tournament over");
+    const int round = m_snapshot.roundOpen ? m_snapshot.round : m_snapshot.round + 1;
+    const QString text = m_snapshot.rounds ? tr("Round %1 of %2").arg(round).arg(*m_snapshot.rounds)
+                                           : tr("Round %1").arg(round);
+    return m_snapshot.roundOpen ? text : tr("Next: %1").arg(text);
+}
+
+int BigScreen::pages() const
+{
+    return pageCount(int(m_rows.size()), m_layout.rowsPerPage());
+}
+
+QStringList BigScreen::rowTexts() const
+{
+    QStringList texts;
+    texts.reserve(m_rows.size());
+    for (const Row &row : m_rows)
+        texts.append(row.cells.join(QStringLiteral(" | ")));
+    return texts;
+}
+
+QStringList BigScreen::pageRowTexts() const
+{
+    const int first = m_page * m_layout.rowsPerPage();
+    return rowTexts().mid(first, m_layout.rowsPerPage());
+}
+
+QList<bool> BigScreen::pageRowsRecorded() const
+{
+    QList<bool> marks;
+    const int first = m_page * m_layout.rowsPerPage();
+    for (qsizetype i = first; i < m_rows.size() && i < first + m_layout.rowsPerPage(); ++i)
+        marks.append(m_rows.at(i).recorded);
+    return marks;
+}
+
+void BigScreen::turnPage()
+{
+    m_page = nextPage(m_page, pages());
+    update();
+}
+
+void BigScreen::relayout()
+{
+    const Geometry g = geometryFor(size());
+    m_layout = pageLayout(g.list.width(), g.list.height(), g.rowHeight, g.rowHeight * 15, 3);
+    restartPaging();
+}
+
+void BigScreen::restartPaging()
+{
+    m_page = keptPage(m_page, pages());
+    if (pages() > 1) {
+        if (!m_pageTimer.isActive())
+            m_pageTimer.start();
+    } else {
+        m_pageTimer.stop();
+    }
+}
+
+void BigScreen::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+void BigScreen::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), kBackground);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const Geometry g = geometryFor(size());
+
+    // The round on the left, the clock on the right, both as large as the band allows.
+    const QRect band(g.margin, g.margin, width() - 2 * g.margin, g.bandHeight);
+    painter.setPen(kText);
+    painter.setFont(pixelFont(g.bandHeight * 45 / 100, true));
+    const QRect roundArea(band.left(), band.top(), band.width() * 45 / 100, band.height());
+    painter.drawText(
+        roundArea, Qt::AlignLeft | Qt::AlignVCenter,
+        QFontMetrics(painter.font()).elidedText(roundText(), Qt::ElideRight, roundArea.width()));
+    if (m_snapshot.roundOpen) {
+        QColor clockColour = kText;
+        if (m_watch.tone() == ClockTone::Amber)
+            clockColour = kAmber;
+        else if (m_watch.tone() == ClockTone::Red)
+            clockColour = kRed;
+        painter.setPen(clockColour);
+        QFont clockFont = pixelFont(g.bandHeight * 85 / 100, true);
+        clockFont.setStyleHint(QFont::Monospace);
+        painter.setFont(clockFont);
+        const QRect clockArea(band.left() + band.width() * 45 / 100, band.top(),
+                              band.width() * 55 / 100, band.height());
+        painter.drawText(clockArea, Qt::AlignRight | Qt::AlignVCenter, m_clockCaption);
+    }
+
+    // The heading, with the page when the list turns pages.
+    const QRect headingRect(g.margin, g.margin + g.bandHeight, width() - 2 * g.margin,
+                            g.headingHeight);
+    painter.setPen(kDim);
+    painter.setFont(pixelFont(g.headingHeight * 55 / 100, false));
+    painter.drawText(headingRect, Qt::AlignLeft | Qt::AlignVCenter, heading());
+    if (pages() > 1)
+        painter.drawText(headingRect, Qt::AlignRight | Qt::AlignVCenter,
+                         tr("Page %1 of %2").arg(m_page + 1).arg(pages()));
+    painter.drawLine(headingRect.bottomLeft(), headingRect.bottomRight());
+
+    // The rows of the page, column after column.
+    const QList<qreal> shares = cellShares(m_showing);
+    const QFont rowFont = pixelFont(g.rowHeight * 58 / 100, false);
+    const QFont nameFont = pixelFont(g.rowHeight * 58 / 100, true);
+    const QFontMetrics rowMetrics(rowFont);
+    const QFontMetrics nameMetrics(nameFont);
+    const int columnGap = g.margin * 2;
+    const int columnWidth =
+        (g.list.width() - (m_layout.columns - 1) * columnGap) / std::max(1, m_layout.columns);
+    const int first = m_page * m_layout.rowsPerPage();
+    const int nameCell = m_showing == Showing::Pairings ? 0 : 1;
+    for (int i = 0; i < m_layout.rowsPerPage() && first + i < m_rows.size(); ++i) {
+        const Row &row = m_rows.at(first + i);
+        const int column = i / m_layout.rowsPerColumn;
+        const int line = i % m_layout.rowsPerColumn;
+        const QRect rowRect(g.list.left() + column * (columnWidth + columnGap),
+                            g.list.top() + line * g.rowHeight, columnWidth, g.rowHeight);
+        if (line % 2 == 1)
+            painter.fillRect(rowRect, kStripe);
+        const bool dim = row.recorded || row.dropped;
+        int x = rowRect.left();
+        const int pad = g.rowHeight / 6;
+        for (qsizetype c = 0; c < row.cells.size() && c < shares.size(); ++c) {
+            const int cellWidth = int(columnWidth * shares.at(c));
+            QRect cell(x + pad, rowRect.top(), cellWidth - 2 * pad, rowRect.height());
+            x += cellWidth;
+            QString text = row.cells.at(c);
+            Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
+            if (m_showing == Showing::Pairings && c == 1) {
+                text = tr("Table %1").arg(text);
+                align = Qt::AlignRight | Qt::AlignVCenter;
+            } else if (m_showing == Showing::Standings && (c == 0 || c >= 3)) {
+                align = Qt::AlignRight | Qt::AlignVCenter;
+            }
+            if (row.dropped && c == nameCell)
+                text += tr(" (dropped)");
+            const bool isName = c == nameCell;
+            painter.setFont(isName ? nameFont : rowFont);
+            painter.setPen(dim ? kDim : kText);
+            const QFontMetrics &metrics = isName ? nameMetrics : rowMetrics;
+            painter.drawText(cell, align, metrics.elidedText(text, Qt::ElideRight, cell.width()));
+        }
+        if (row.recorded) {
+            // The table's game is recorded: a tick at the row's end.
+            painter.setPen(QPen(kDim, std::max(2, g.rowHeight / 14)));
+            const int s = g.rowHeight / 3;
+            const QPoint end(rowRect.right() - pad, rowRect.center().y());
+            painter.drawPolyline(QList<QPoint>{end + QPoint(-s, 0), end + QPoint(-s * 2 / 3, s / 2),
+                                               end + QPoint(0, -s / 2)});
+        }
+    }
+    if (m_rows.isEmpty()) {
+        painter.setPen(kDim);
+        painter.setFont(rowFont);
+        painter.drawText(g.list, Qt::AlignLeft | Qt::AlignTop,
+                         m_snapshot.started ? tr("Nothing to show yet.")
+                                            : tr("The tournament has not started."));
+    }
+}
+
+void BigScreen::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu menu(this);
+    QAction *full = menu.addAction(tr("Full screen"));
+    full->setCheckable(true);
+    full->setChecked(isFullScreen());
+    QAction *close = menu.addAction(tr("Close"));
+    QAction *chosen = menu.exec(event->globalPos());
+    if (chosen == full)
+        toggleFullScreen();
+    else if (chosen == close)
+        this->close();
+}
+
+void BigScreen::present()
+{
+    QScreen *primary = QGuiApplication::primaryScreen();
+    QScreen *other = nullptr;
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (screen != primary) {
+            other = screen;
+            break;
+        }
+    }
+    if (other) {
+        // The window has to be on the other screen before it goes full screen there.
+        winId();
+        if (QWindow *window = windowHandle())
+            window->setScreen(other);
+        setGeometry(other->geometry());
+        showFullScreen();
+    } else if (!isVisible()) {
+        showNormal();
+    }
+    raise();
+}
+
+void BigScreen::toggleFullScreen()
+{
+    if (isFullScreen())
+        showNormal();
+    else
+        showFullScreen();
+}
+
+} // namespace Zuvi::Publish

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "publish/screenpaging.h"
+#include "publish/snapshot.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+namespace Zuvi {
+class TournamentProgress;
+}
+
+namespace Zuvi::Publish {
+
+/// The window for a projector or a second monitor: the round and its clock in very large
+/// type, and below them the pairings by name while a round is played, the standings
+/// between rounds and after the last. A list that does not fit turns its pages every 15
+/// seconds. It follows the tournament's every change at once and never takes the keyboard
+/// focus from the organiser's windows.
+class BigScreen final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    /// Follows progress (when given) from the start.
+    explicit BigScreen(TournamentProgress *progress = nullptr, QWidget *parent = nullptr);
+    ~BigScreen() override;
+    Q_DISABLE_COPY_MOVE(BigScreen)
+
+    /// Full screen on a screen other than the organiser's when there is one; otherwise a
+    /// normal window beside the organiser's.
+    void present();
+    /// Full screen or back to a normal window.
+    void toggleFullScreen();
+
+    /// Shows a snapshot taken elsewhere (what following the tournament does on each change).
+    void showSnapshot(const Snapshot &snapshot);
+    /// Shows the clock's caption in the colour its count calls for.
+    void showClock(const QString &caption);
+
+    // What is shown, for tests and the benchmark.
+    enum class Showing { Pairings, Standings };
+    Showing showing() const { return m_showing; }
+    QString heading() const;
+    QString roundText() const;
+    QString clockCaption() const { return m_clockCaption; }
+    ClockTone clockTone() const { return m_watch.tone(); }
+    int page() const { return m_page; }
+    int pages() const;
+    PageLayout layout() const { return m_layout; }
+    /// The rows of the list, all pages, as the screen writes them (cells joined by " | ").
+    QStringList rowTexts() const;
+    /// The rows of the page shown.
+    QStringList pageRowTexts() const;
+    /// Which of the rows shown are marked as recorded.
+    QList<bool> pageRowsRecorded() const;
+    /// Shows the next page (what the page timer does every 15 seconds).
+    void turnPage();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    struct Row
+    {
+        QStringList cells;
+        bool recorded = false;
+        bool dropped = false;
+        int table = 0; ///< the table of a pairing row
+    };
+
+    void follow();
+    void refresh();
+    void refreshRecorded();
+    void relayout();
+    void restartPaging();
+    QList<Row> rowsFor(const Snapshot &snapshot) const;
+
+    QPointer<TournamentProgress> m_progress;
+    Snapshot m_snapshot;
+    Showing m_showing = Showing::Standings;
+    QList<Row> m_rows;
+    /// Per seat: the names the rows were built from, to see whether a change kept the pairing.
+    QList<std::pair<QString, QString>> m_seatNames;
+    QString m_clockCaption = QStringLiteral("00:00:00");
+    ClockWatch m_watch;
+    PageLayout m_layout;
+    int m_page = 0;
+    QTimer m_pageTimer;
+};
+
+} // namespace Zuvi::Publish

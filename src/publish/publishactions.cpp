@@ -1,0 +1,295 @@
+#include "publish/publishactions.h"
+
+#include "app/errorpath.h"
+#include "publish/bigscreen.h"
+#include "publish/csvexport.h"
+#include "tournament/tournamentprogress.h"
+#include "ui/apptitle.h"
+#include "ui/messagebox.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+namespace Zuvi::Publish {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Zuvi::Publish::Actions", text);
+}
+
+/// Holds the one big screen of a tournament; a child of the tournament, so that the screen
+/// closes when the tournament object goes.
+class BigScreenOwner final : public QObject
+{
+public:
+    explicit BigScreenOwner(TournamentProgress *progress) : QObject(progress), m_progress(progress)
+    {
+        setObjectName(QStringLiteral("PublishBigScreenOwner"));
+    }
+    ~BigScreenOwner() override { delete m_screen.data(); }
+    Q_DISABLE_COPY_MOVE(BigScreenOwner)
+
+    BigScreen *screen() const { return m_screen; }
+
+    /// F11: opens the screen, or toggles its full screen once it is open.
+    void showOrToggle()
+    {
+        if (m_screen && m_screen->isVisible()) {
+            m_screen->toggleFullScreen();
+            return;
+        }
+        if (!m_screen) {
+            m_screen = new BigScreen(m_progress);
+            m_screen->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        m_screen->present();
+    }
+
+private:
+    TournamentProgress *m_progress;
+    QPointer<BigScreen> m_screen;
+};
+
+BigScreenOwner *ownerOf(const TournamentProgress *progress, bool create)
+{
+    auto *owner = progress->findChild<BigScreenOwner *>(QStringLiteral("PublishBigScreenOwner"),
+                                                        Qt::FindDirectChildrenOnly);
+    if (!owner && create)
+        owner = new BigScreenOwner(const_cast<TournamentProgress *>(progress));
+    return owner;
+}
+
+PublishDialogs &installedDialogs()
+{
+    static PublishDialogs dialogs;
+    return dialogs;
+}
+
+/// The list of documents with the commands' buttons; a document with nothing in it is shown
+/// greyed, with the reason as its tip.
+std::optional<DocumentChoice> runDocumentDialog(QWidget *parent, const Snapshot &snapshot,
+                                                bool forExport)
+{
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("PublishDocumentDialog"));
+    dialog.setWindowTitle(Ui::appTitle());
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(
+        forExport ? tr("Export which document?") : tr("Print which document?"), &dialog));
+    auto *list = new QListWidget(&dialog);
+    list->setObjectName(QStringLiteral("Documents"));
+    list->setUniformItemSizes(true);
+    const QList<DocumentKind> kinds = allDocuments();
+    int firstUsable = -1;
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        auto *item = new QListWidgetItem(documentName(kinds.at(i)), list);
+        if (const std::optional<QString> nothing = nothingToShow(kinds.at(i), snapshot)) {
+            item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
+            item->setToolTip(*nothing);
+        } else if (firstUsable < 0) {
+            firstUsable = int(i);
+        }
+    }
+    if (firstUsable < 0) {
+        Ui::message(parent, tr("There is nothing to print or export yet."));
+        return std::nullopt;
+    }
+    list->setCurrentRow(firstUsable);
+    layout->addWidget(list);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
+    bool preview = false;
+    if (forExport) {
+        buttons->addButton(tr("Export…"), QDialogButtonBox::AcceptRole);
+    } else {
+        buttons->addButton(tr("Print…"), QDialogButtonBox::AcceptRole);
+        QPushButton *previewButton =
+            buttons->addButton(tr("Preview…"), QDialogButtonBox::ActionRole);
+        QObject::connect(previewButton, &QPushButton::clicked, &dialog, [&] {
+            preview = true;
+            dialog.accept();
+        });
+    }
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0)
+        return std::nullopt;
+    return DocumentChoice{kinds.at(list->currentRow()), preview};
+}
+
+QString suggestedFileName(DocumentKind kind)
+{
+    switch (kind) {
+    case DocumentKind::PairingsByTable:
+        return QStringLiteral("pairings.pdf");
+    case DocumentKind::PairingsByName:
+        return QStringLiteral("pairings-by-name.pdf");
+    case DocumentKind::MatchSlips:
+        return QStringLiteral("match-slips.pdf");
+    case DocumentKind::Standings:
+        return QStringLiteral("standings.pdf");
+    case DocumentKind::Games:
+        return QStringLiteral("games.csv");
+    }
+    return QStringLiteral("zuvi.pdf");
+}
+
+QString runFileDialog(QWidget *parent, DocumentKind kind)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString pdf = tr("PDF document (*.pdf)");
+    const QString csv = tr("CSV table (*.csv)");
+    const QString suggested = suggestedFileName(kind);
+    QString filter = suggested.endsWith(QStringLiteral(".csv")) ? csv : pdf;
+    const QString filters =
+        kind == DocumentKind::MatchSlips ? pdf : pdf + QStringLiteral(";;") + csv;
+    QString path = QFileDialog::getSaveFileName(parent, tr("Export %1").arg(documentName(kind)),
+                                                QDir(folder).filePath(suggested), filters, &filter);
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += filter == csv ? QStringLiteral(".csv") : QStringLiteral(".pdf");
+    return path;
+}
+
+std::optional<DocumentChoice> chooseDocument(QWidget *parent, const Snapshot &snapshot,
+                                             bool forExport)
+{
+    if (installedDialogs().chooseDocument)
+        return installedDialogs().chooseDocument(parent, snapshot, forExport);
+    return runDocumentDialog(parent, snapshot, forExport);
+}
+
+QString chooseFile(QWidget *parent, DocumentKind kind)
+{
+    if (installedDialogs().chooseFile)
+        return installedDialogs().chooseFile(parent, kind);
+    return runFileDialog(parent, kind);
+}
+
+void printCommand(QWidget *parent, TournamentProgress *progress)
+{
+    const Snapshot snapshot = takeSnapshot(*progress);
+    const std::optional<DocumentChoice> choice = chooseDocument(parent, snapshot, false);
+    if (!choice)
+        return;
+    if (const std::optional<QString> nothing = nothingToShow(choice->kind, snapshot)) {
+        Ui::message(parent, *nothing);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(documentTitle(choice->kind, snapshot));
+    printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    if (choice->preview) {
+        QPrintPreviewDialog preview(&printer, parent);
+        QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                         [&](QPrinter *target) { paintDocument(choice->kind, snapshot, *target); });
+        preview.exec();
+        return;
+    }
+    QPrintDialog dialog(&printer, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!paintDocument(choice->kind, snapshot, printer))
+        Ui::message(parent, tr("The document could not be printed."));
+}
+
+void exportCommand(QWidget *parent, TournamentProgress *progress)
+{
+    const Snapshot snapshot = takeSnapshot(*progress);
+    const std::optional<DocumentChoice> choice = chooseDocument(parent, snapshot, true);
+    if (!choice)
+        return;
+    if (const std::optional<QString> nothing = nothingToShow(choice->kind, snapshot)) {
+        Ui::message(parent, *nothing);
+        return;
+    }
+    const QString path = chooseFile(parent, choice->kind);
+    if (path.isEmpty())
+        return;
+    if (const std::optional<QString> error = exportDocument(choice->kind, snapshot, path))
+        Ui::message(parent,
+                    tr("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), *error));
+}
+
+} // namespace
+
+Snapshot takeSnapshot(const TournamentProgress &progress)
+{
+    const Progress::State &state = progress.state();
+    const QList<Progress::StandingsRow> standings =
+        state.started ? progress.standings() : QList<Progress::StandingsRow>();
+    const std::optional<qint16> rounds = progress.rounds();
+    return makeSnapshot(state, standings, rounds ? std::optional<int>(*rounds) : std::nullopt,
+                        progress.over());
+}
+
+std::optional<QString> exportDocument(DocumentKind kind, const Snapshot &snapshot,
+                                      const QString &path)
+{
+    if (const std::optional<QString> nothing = nothingToShow(kind, snapshot))
+        return nothing;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QStringLiteral("pdf"))
+        return writePdf(kind, snapshot, path);
+    if (suffix == QStringLiteral("csv"))
+        return writeCsv(kind, snapshot, path);
+    return tr("The file's name must end in .pdf or .csv.");
+}
+
+BigScreen *bigScreenOf(const TournamentProgress *progress)
+{
+    const BigScreenOwner *owner = progress ? ownerOf(progress, false) : nullptr;
+    return owner ? owner->screen() : nullptr;
+}
+
+PublishDialogs setPublishDialogs(PublishDialogs dialogs)
+{
+    return std::exchange(installedDialogs(), std::move(dialogs));
+}
+
+QList<QAction *> createPublishActions(QWidget *parent, TournamentProgress *progress)
+{
+    auto *print = new QAction(tr("Print…"), parent);
+    print->setObjectName(QStringLiteral("PrintAction"));
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    QObject::connect(print, &QAction::triggered, parent,
+                     App::guarded([parent, progress] { printCommand(parent, progress); }));
+
+    auto *exportAction = new QAction(tr("Export…"), parent);
+    exportAction->setObjectName(QStringLiteral("ExportAction"));
+    exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    QObject::connect(exportAction, &QAction::triggered, parent,
+                     App::guarded([parent, progress] { exportCommand(parent, progress); }));
+
+    auto *screen = new QAction(tr("Show on second screen"), parent);
+    screen->setObjectName(QStringLiteral("BigScreenAction"));
+    screen->setShortcut(QKeySequence(Qt::Key_F11));
+    QObject::connect(screen, &QAction::triggered, parent,
+                     App::guarded([progress] { ownerOf(progress, true)->showOrToggle(); }));
+
+    const QList<QAction *> actions = {print, exportAction, screen};
+    for (QAction *action : actions) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+    }
+    parent->addActions(actions);
+    return actions;
+}
+
+} // namespace Zuvi::Publish

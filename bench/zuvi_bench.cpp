@@ -4,6 +4,7 @@
 // spread (min-max) and the ratio of the median to the floor's median.
 
 #include "pairing_bench.h"
+#include "players_bench.h"
 
 #include "app/errorpath.h"
 #include "data/dbconnection.h"
@@ -828,6 +829,7 @@ int main(int argc, char *argv[])
         std::printf("MISSED: peak memory\n");
         met = false;
     }
+    met = benchPlayerFiles(dataDir.path()) && met;
     if (!g_messages.isEmpty() || g_ends > 0) {
         std::printf("unexpected messages (%lld) or fatal ends (%d): %s\n",
                     qint64(g_messages.size()), g_ends, qPrintable(g_messages.join(u" | ")));

@@ -54,7 +54,10 @@ unsigned char separatorOf(QByteArrayView data)
 class CsvBuilder final
 {
 public:
-    explicit CsvBuilder(const QString &file) : m_file(file) {}
+    CsvBuilder(const QString &file, qsizetype expectedRows) : m_file(file)
+    {
+        m_table.rows.reserve(expectedRows);
+    }
 
     // libcsv is C: an exception must not unwind through it. The first failure is kept,
     // the rest of the text is passed over, and the failure is thrown when parsing returns.
@@ -139,6 +142,7 @@ private:
         for (const QString &name : std::as_const(m_fields))
             names.append(name.trimmed());
         m_targets = mapColumns(m_file, names, &m_table.ignoredColumns);
+        m_hasAllowEmail = m_targets.contains(kAllowEmail);
     }
 
     void takeRow()
@@ -154,12 +158,13 @@ private:
         }
         QVariantList row(playerColumns().size());
         // Without a column of its own, "Allow Email" gets the value a new record gets: no.
-        if (!m_targets.contains(kAllowEmail))
+        if (!m_hasAllowEmail)
             row[kAllowEmail] = 0LL;
+        bool blank = true;
         const qsizetype count = std::min(m_fields.size(), m_targets.size());
         for (qsizetype i = 0; i < count; ++i) {
             const int target = m_targets.at(i);
-            const QString &value = m_fields.at(i);
+            QString &value = m_fields[i];
             if (target < 0 || value.isNull())
                 continue;
             if (target == kAllowEmail) {
@@ -172,10 +177,11 @@ private:
                                            .arg(value));
                 row[target] = qlonglong(*yes);
             } else {
-                row[target] = value;
+                blank = blank && value.isEmpty();
+                row[target] = std::move(value);
             }
         }
-        if (isBlankRow(row)) {
+        if (blank) {
             ++m_table.blankRows;
             return;
         }
@@ -191,6 +197,7 @@ private:
     qsizetype m_recordLine = 1;
     bool m_lastWasCr = false;
     bool m_haveHeader = false;
+    bool m_hasAllowEmail = false;
     std::exception_ptr m_error;
 };
 
@@ -234,7 +241,8 @@ PlayerTable readCsv(const QString &file, const QByteArray &data)
     csv_set_delim(&parser, separatorOf(text));
     csv_set_space_func(&parser, noSpace);
 
-    CsvBuilder builder(file);
+    // A row per line, roughly: the list of rows is made large enough once.
+    CsvBuilder builder(file, text.count('\n') + 1);
     const size_t parsed =
         csv_parse(&parser, text.data(), size_t(text.size()), onField, onRecordEnd, &builder);
     builder.rethrow();

@@ -33,7 +33,7 @@ struct PlayerKey
 
 PlayerKey keyOf(const QVariant &first, const QVariant &last, const QVariant &email)
 {
-    return {first.toString(), last.toString(), email.toString(),
+    return {first.value<QString>(), last.value<QString>(), email.value<QString>(),
             quint8((first.isNull() ? 1 : 0) | (last.isNull() ? 2 : 0) | (email.isNull() ? 4 : 0))};
 }
 

@@ -3,6 +3,7 @@
 #include "app/errorpath.h"
 #include "data/dberror.h"
 #include "players/playercommands.h"
+#include "publish/exportcommand.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -38,6 +39,14 @@ const std::vector<CommandLineAction> &commandLineActions()
                                 "cmdline", "Write every stored player to a CSV file."),
                             QStringLiteral("FILE.csv")),
          ActionNeeds::Core, &Zuvi::Players::exportPlayersFromCommandLine},
+        {QCommandLineOption(
+             QStringList{QStringLiteral("export")},
+             QCoreApplication::translate(
+                 "cmdline", "Write a document of the stored tournament to FILE, as PDF or CSV by "
+                            "FILE's extension (.pdf, .csv). DOCUMENT is one of standings, "
+                            "pairings, pairings-by-name, slips (PDF only) or games."),
+             QStringLiteral("DOCUMENT")),
+         ActionNeeds::Gui, &Zuvi::Publish::exportFromCommandLine},
     };
     return actions;
 }

@@ -7,6 +7,7 @@
 #include "ui/apptitle.h"
 #include "ui/fonts.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -398,8 +399,26 @@ void BigScreen::contextMenuEvent(QContextMenuEvent *event)
         this->close();
 }
 
+void BigScreen::keepOrganiserWindow()
+{
+    QWidget *active = QApplication::activeWindow();
+    if (active && active != this)
+        m_organiser = active;
+}
+
+void BigScreen::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // A window system that activates every window it shows gets the activation handed back,
+    // so that the organiser's typing never lands here.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_organiser &&
+        m_organiser->isVisible())
+        m_organiser->activateWindow();
+}
+
 void BigScreen::present()
 {
+    keepOrganiserWindow();
     QScreen *primary = QGuiApplication::primaryScreen();
     QScreen *other = nullptr;
     for (QScreen *screen : QGuiApplication::screens()) {
@@ -423,6 +442,7 @@ void BigScreen::present()
 
 void BigScreen::toggleFullScreen()
 {
+    keepOrganiserWindow();
     if (isFullScreen())
         showNormal();
     else

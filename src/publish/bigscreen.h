@@ -55,6 +55,8 @@ public:
     QStringList pageRowTexts() const;
     /// Which of the rows shown are marked as recorded.
     QList<bool> pageRowsRecorded() const;
+    /// True while the pages turn by themselves (the list does not fit one page).
+    bool pagesTurning() const { return m_pageTimer.isActive(); }
     /// Shows the next page (what the page timer does every 15 seconds).
     void turnPage();
 
@@ -62,6 +64,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     struct Row
@@ -73,6 +76,8 @@ private:
     };
 
     void follow();
+    /// Remembers the organiser's active window, to hand the activation back to it.
+    void keepOrganiserWindow();
     void refresh();
     void refreshRecorded();
     void relayout();
@@ -90,6 +95,7 @@ private:
     PageLayout m_layout;
     int m_page = 0;
     QTimer m_pageTimer;
+    QPointer<QWidget> m_organiser;
 };
 
 } // namespace Zuvi::Publish

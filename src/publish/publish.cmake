@@ -11,6 +11,9 @@ target_sources(zuvi_logic PRIVATE
 target_sources(zuvi_lib PRIVATE
     publish/documents.cpp
     publish/csvexport.cpp
+    publish/bigscreen.cpp
+    publish/exportcommand.cpp
+    publish/publishactions.cpp
 )
 
 # CSV quoting through libcsv (Debian libcsv-dev), which ships no CMake or pkg-config file.

@@ -1,0 +1,244 @@
+// zuvi --export standings|pairings|games FILE: the stored tournament's documents written by
+// the built program with no display, nothing to export, and files that cannot be written.
+
+#include "support/testsupport.h"
+#include "tournament/tournamentprogress.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTest>
+
+using namespace Zuvi;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run runZuvi(const QStringList &arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    QProcess process;
+    process.setProcessEnvironment(environment); // XDG_DATA_HOME of the TempInstall
+    process.start(QStringLiteral(ZUVI_BINARY), arguments);
+    Run run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+QString pdfText(const QString &path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
+                   QStringLiteral("-")});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestExportCommand : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void exportsTheStoredTournament_data();
+    void exportsTheStoredTournament();
+    void nothingToExport_data();
+    void nothingToExport();
+    void fileThatCannotBeWritten_data();
+    void fileThatCannotBeWritten();
+    void wrongCommandLine_data();
+    void wrongCommandLine();
+
+private:
+    /// Stores a tournament in round 2 of 3 with one game recorded in it.
+    void storeTournament();
+    QString path(const QString &name) const { return QDir(m_install->folder()).filePath(name); }
+
+    std::unique_ptr<Test::TempInstall> m_install;
+};
+
+void TestExportCommand::init()
+{
+    m_install = std::make_unique<Test::TempInstall>();
+}
+
+void TestExportCommand::cleanup()
+{
+    m_install.reset();
+}
+
+void TestExportCommand::storeTournament()
+{
+    TournamentProgress progress;
+    progress.setRandomSource([] { return 0.0; });
+    for (const char *name : {"O'Neil, Bran", "Müller, Zoë", "Żółć, Łukasz"})
+        progress.addEntrant(QString::fromUtf8(name), QStringLiteral("Stark"));
+    progress.startRound(QStringLiteral("3"));
+    progress.recordGame(0, QStringLiteral("Full Win"), 12, 4);
+    progress.recordGame(0, QStringLiteral("Full Win"), 6, 0);
+    progress.endRound();
+    progress.startRound(QStringLiteral("3"));
+    progress.recordGame(0, QStringLiteral("Modified Win"), 9, 8);
+}
+
+void TestExportCommand::exportsTheStoredTournament_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("contains");
+
+    QTest::newRow("standings as CSV")
+        << "standings"
+        << "standings.csv"
+        << QStringList{"\"rank\",\"name\",\"house\",\"score\",\"power\",\"dropped\"\r\n",
+                       "\"O'Neil, Bran\"", "\"Müller, Zoë\"", "\"Żółć, Łukasz\""};
+    QTest::newRow("standings as PDF")
+        << "standings"
+        << "standings.pdf"
+        << QStringList{"Standings during round 2", "O'Neil, Bran", "Żółć, Łukasz"};
+    QTest::newRow("pairings as CSV")
+        << "pairings"
+        << "pairings.csv" << QStringList{"\"round\",\"table\",\"player1\"", "\"Bye\"", "\"yes\""};
+    QTest::newRow("pairings as PDF")
+        << "pairings"
+        << "pairings.pdf" << QStringList{"Round 2: pairings by table", "Bye"};
+    QTest::newRow("pairings by name as PDF")
+        << "pairings-by-name"
+        << "names.pdf" << QStringList{"Round 2: pairings by name"};
+    QTest::newRow("slips as PDF") << "slips"
+                                  << "slips.pdf"
+                                  << QStringList{"Table 1", "Table 2", "Power of player 1:"};
+    QTest::newRow("games as CSV") << "games"
+                                  << "games.csv"
+                                  << QStringList{"\"1\",\"1\",\"",
+                                                 "\"Full Win\",\"3\",\"0\",\"12\",\"4\"",
+                                                 "\"Modified Win\",\"2\",\"1\",\"9\",\"8\"",
+                                                 "\"Bye\",\"Full Win\",\"3\",\"\""};
+    QTest::newRow("games as PDF") << "games"
+                                  << "games.pdf" << QStringList{"Recorded games", "Modified Win"};
+}
+
+void TestExportCommand::exportsTheStoredTournament()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, file);
+    QFETCH(QStringList, contains);
+    storeTournament();
+    const Run run = runZuvi({QStringLiteral("--export"), document, path(file)});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QVERIFY2(run.out.startsWith(QStringLiteral("Wrote ")), qPrintable(run.out));
+    QString text;
+    if (file.endsWith(QStringLiteral(".pdf"))) {
+        text = pdfText(path(file));
+    } else {
+        QFile written(path(file));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        text = QString::fromUtf8(written.readAll());
+    }
+    for (const QString &expected : contains)
+        QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in:\n") + text));
+}
+
+void TestExportCommand::nothingToExport_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<bool>("registered"); // entrants registered, not started
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("standings of a fresh install")
+        << "standings" << false << "the tournament has not started";
+    QTest::newRow("pairings before the start") << "pairings" << true << "no round is being played";
+    QTest::newRow("games before any") << "games" << true << "none has been recorded";
+}
+
+void TestExportCommand::nothingToExport()
+{
+    QFETCH(QString, document);
+    QFETCH(bool, registered);
+    QFETCH(QString, message);
+    if (registered) {
+        TournamentProgress progress;
+        progress.addEntrant(QStringLiteral("Abel"), QStringLiteral("Stark"));
+    }
+    const QString file = path(QStringLiteral("out.csv"));
+    const Run run = runZuvi({QStringLiteral("--export"), document, file});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("zuvi: ")) && run.err.contains(message),
+             qPrintable(run.err));
+    QVERIFY(!QFile::exists(file));
+}
+
+void TestExportCommand::fileThatCannotBeWritten_data()
+{
+    QTest::addColumn<QString>("file");
+    // Tests run as root, where file modes stop nothing: a folder that is missing, and a
+    // "folder" that is a regular file.
+    QTest::newRow("missing folder, PDF") << "missing/standings.pdf";
+    QTest::newRow("missing folder, CSV") << "missing/standings.csv";
+    QTest::newRow("under a regular file") << "Tourny.db/standings.csv";
+}
+
+void TestExportCommand::fileThatCannotBeWritten()
+{
+    QFETCH(QString, file);
+    storeTournament();
+    const Run run = runZuvi({QStringLiteral("--export"), QStringLiteral("standings"), path(file)});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("zuvi: Standings not exported: ")),
+             qPrintable(run.err));
+    QVERIFY(!QFile::exists(path(file)));
+}
+
+void TestExportCommand::wrongCommandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("unknown document") << QStringList{"--export", "scores", "x.csv"}
+                                      << "--export takes one of standings, pairings";
+    QTest::newRow("no file") << QStringList{"--export", "standings"} << "needs one FILE";
+    QTest::newRow("two files") << QStringList{"--export", "standings", "a.csv", "b.csv"}
+                               << "needs one FILE";
+    QTest::newRow("slips as CSV") << QStringList{"--export", "slips", "slips.csv"}
+                                  << "printed or saved as PDF only";
+    QTest::newRow("neither PDF nor CSV")
+        << QStringList{"--export", "standings", "x.txt"} << "must end in .pdf or .csv";
+}
+
+void TestExportCommand::wrongCommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    storeTournament();
+    // Give the files a place in the temporary folder.
+    for (qsizetype i = 2; i < arguments.size(); ++i)
+        arguments[i] = path(arguments[i]);
+    const Run run = runZuvi(arguments);
+    QVERIFY2(run.exitCode != 0, qPrintable(run.out));
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    for (qsizetype i = 2; i < arguments.size(); ++i)
+        QVERIFY(!QFile::exists(arguments[i]));
+}
+
+QTEST_MAIN(TestExportCommand)
+#include "tst_exportcommand.moc"

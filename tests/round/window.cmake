@@ -3,3 +3,4 @@
 zuvi_gui_test(tst_tournamentstart round/tst_tournamentstart.cpp)
 zuvi_gui_test(tst_tournamentwindow round/tst_tournamentwindow.cpp)
 zuvi_gui_test(tst_tournamentgames round/tst_tournamentgames.cpp)
+zuvi_gui_test(tst_correction round/tst_correction.cpp)

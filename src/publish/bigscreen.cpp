@@ -69,6 +69,15 @@ QList<qreal> cellShares(BigScreen::Showing showing)
     return {0.09, 0.43, 0.22, 0.11, 0.15};
 }
 
+/// The largest font of at most pixels that writes text within width.
+QFont fittedFont(const QString &text, int pixels, int width, bool bold)
+{
+    QFont font = pixelFont(pixels, bold);
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > width)
+        font.setPixelSize(font.pixelSize() * 9 / 10);
+    return font;
+}
+
 } // namespace
 
 BigScreen::BigScreen(TournamentProgress *progress, QWidget *parent)
@@ -294,11 +303,9 @@ void BigScreen::paintEvent(QPaintEvent *)
     // The round on the left, the clock on the right, both as large as the band allows.
     const QRect band(g.margin, g.margin, width() - 2 * g.margin, g.bandHeight);
     painter.setPen(kText);
-    painter.setFont(pixelFont(g.bandHeight * 45 / 100, true));
     const QRect roundArea(band.left(), band.top(), band.width() * 45 / 100, band.height());
-    painter.drawText(
-        roundArea, Qt::AlignLeft | Qt::AlignVCenter,
-        QFontMetrics(painter.font()).elidedText(roundText(), Qt::ElideRight, roundArea.width()));
+    painter.setFont(fittedFont(roundText(), g.bandHeight * 45 / 100, roundArea.width(), true));
+    painter.drawText(roundArea, Qt::AlignLeft | Qt::AlignVCenter, roundText());
     if (m_snapshot.roundOpen) {
         QColor clockColour = kText;
         if (m_watch.tone() == ClockTone::Amber)
@@ -306,11 +313,10 @@ void BigScreen::paintEvent(QPaintEvent *)
         else if (m_watch.tone() == ClockTone::Red)
             clockColour = kRed;
         painter.setPen(clockColour);
-        QFont clockFont = pixelFont(g.bandHeight * 85 / 100, true);
-        clockFont.setStyleHint(QFont::Monospace);
-        painter.setFont(clockFont);
         const QRect clockArea(band.left() + band.width() * 45 / 100, band.top(),
                               band.width() * 55 / 100, band.height());
+        painter.setFont(
+            fittedFont(m_clockCaption, g.bandHeight * 85 / 100, clockArea.width(), true));
         painter.drawText(clockArea, Qt::AlignRight | Qt::AlignVCenter, m_clockCaption);
     }
 
@@ -336,6 +342,12 @@ void BigScreen::paintEvent(QPaintEvent *)
         (g.list.width() - (m_layout.columns - 1) * columnGap) / std::max(1, m_layout.columns);
     const int first = m_page * m_layout.rowsPerPage();
     const int nameCell = m_showing == Showing::Pairings ? 0 : 1;
+    // "Table 12" on every row, or the numbers alone where the widest does not fit.
+    const int pad = g.rowHeight / 6;
+    const bool tableWord =
+        m_showing == Showing::Pairings &&
+        rowMetrics.horizontalAdvance(tr("Table %1").arg(m_snapshot.pairings.size())) <=
+            int(columnWidth * shares.value(1)) - 2 * pad;
     for (int i = 0; i < m_layout.rowsPerPage() && first + i < m_rows.size(); ++i) {
         const Row &row = m_rows.at(first + i);
         const int column = i / m_layout.rowsPerColumn;
@@ -346,7 +358,6 @@ void BigScreen::paintEvent(QPaintEvent *)
             painter.fillRect(rowRect, kStripe);
         const bool dim = row.recorded || row.dropped;
         int x = rowRect.left();
-        const int pad = g.rowHeight / 6;
         for (qsizetype c = 0; c < row.cells.size() && c < shares.size(); ++c) {
             const int cellWidth = int(columnWidth * shares.at(c));
             QRect cell(x + pad, rowRect.top(), cellWidth - 2 * pad, rowRect.height());
@@ -354,7 +365,8 @@ void BigScreen::paintEvent(QPaintEvent *)
             QString text = row.cells.at(c);
             Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
             if (m_showing == Showing::Pairings && c == 1) {
-                text = tr("Table %1").arg(text);
+                if (tableWord)
+                    text = tr("Table %1").arg(text);
                 align = Qt::AlignRight | Qt::AlignVCenter;
             } else if (m_showing == Showing::Standings && (c == 0 || c >= 3)) {
                 align = Qt::AlignRight | Qt::AlignVCenter;

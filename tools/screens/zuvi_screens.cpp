@@ -7,6 +7,7 @@
 #include "data/installfolder.h"
 #include "data/schema.h"
 #include "playereditor/playerinfo.h"
+#include "publish_screens.h"
 #include "registration/throne.h"
 #include "round/tournament.h"
 #include "ui/messagebox.h"
@@ -140,6 +141,7 @@ int main(int argc, char *argv[])
         ok = renderThrone(throne, out) && ok;
         ok = renderTournament(throne, out) && ok;
         ok = renderPlayerInfo(throne, out) && ok;
+        ok = renderPublishScreens(out) && ok;
     });
     return ok && !App::isEnding() ? 0 : 1;
 }

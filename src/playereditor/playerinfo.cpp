@@ -4,6 +4,7 @@
 #include "data/dberror.h"
 #include "data/installfolder.h"
 #include "playereditor/datacontrol.h"
+#include "players/playerfileactions.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
 #include "ui/messagebox.h"
@@ -89,6 +90,13 @@ PlayerInfo::PlayerInfo() : QWidget(nullptr)
     m_card.load(QStringLiteral(":/card.png"));
     buildControls();
     m_adodc1->open(Data::playersDatabase(), QStringLiteral("PlayerInfo"));
+    // Import and export of player files on the card's context menu, with their shortcuts.
+    // After an import the records are read anew and the lists of stored players refilled.
+    addActions(Players::createPlayerFileActions(this, [this] {
+        runCommand([this] { m_adodc1->refresh(); });
+        Q_EMIT playersChanged();
+    }));
+    setContextMenuPolicy(Qt::ActionsContextMenu);
     Ui::fitTexts(this);
 }
 

@@ -5,6 +5,8 @@
 #include "data/installfolder.h"
 #include "data/statements.h"
 #include "playereditor/playerinfo.h"
+#include "players/playerfileactions.h"
+#include "publish/publishactions.h"
 #include "registration/displayname.h"
 #include "round/recordedgames.h"
 #include "round/tournament.h"
@@ -41,6 +43,8 @@ Throne::Throne(QWidget *parent) : QWidget(parent)
     m_progress = new TournamentProgress(this);
     buildControls();
     buildActions();
+    // Every caption fits its box whichever sans-serif face the system has.
+    Ui::fitTexts(this);
     load();
 }
 
@@ -171,6 +175,10 @@ void Throne::buildActions()
     m_storedPlayers->setContextMenuPolicy(Qt::ActionsContextMenu);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     addContextActions({m_avoidRematches, m_recordedGames});
+    addContextActions(Publish::createPublishActions(this, m_progress));
+    // Importing refills the stored players at once.
+    addStoredPlayersActions(
+        Players::createPlayerFileActions(this, [this] { App::runGuarded([this] { FillNames(); }); }));
 
     connect(m_reinstate, &QAction::triggered, this, guarded([this] { reinstate(); }));
     connect(m_avoidRematches, &QAction::toggled, this, [this](bool on) {
@@ -349,7 +357,7 @@ void Throne::openRoundWindow(bool resumed)
     // One round window at most: a second click brings the open one to the front.
     if (!tournament()) {
         m_tournament = new Tournament(m_progress, resumed);
-        m_tournament->addContextActions(m_roundWindowActions);
+        m_tournament->addContextActions(Publish::createPublishActions(m_tournament, m_progress));
         placeBeside(m_tournament);
         Q_EMIT roundWindowOpened(m_tournament);
     }

@@ -138,7 +138,6 @@ private:
     QAction *m_reinstate = nullptr;
     QAction *m_avoidRematches = nullptr;
     QAction *m_recordedGames = nullptr;
-    QList<QAction *> m_roundWindowActions;
 
     QPointer<Tournament> m_tournament;
     QPointer<PlayerInfo> m_playerEditor;

@@ -56,6 +56,8 @@ Tournament::Tournament(TournamentProgress *progress, bool resumed)
     buildControls();
     buildActions();
     connectHandlers();
+    // Every caption fits its box whichever sans-serif face the system has.
+    Ui::fitTexts(this);
     showPairing();
     if (resumed) {
         const Round::RoundClock &clock = m_progress->clock();

@@ -145,7 +145,7 @@ QList<QAction *> createPlayerFileActions(QWidget *parent, std::function<void()> 
 
     auto *exportAction = new QAction(QStringLiteral("&Export players…"), parent);
     exportAction->setObjectName(QStringLiteral("ExportPlayers"));
-    exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X));
     exportAction->setShortcutContext(Qt::WindowShortcut);
     QObject::connect(exportAction, &QAction::triggered, parent,
                      App::guarded([owner] { exportPlayers(owner); }));

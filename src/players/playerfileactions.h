@@ -11,7 +11,8 @@ class QWidget;
 namespace Zuvi::Players {
 
 /// The two commands for a menu: "Import players…" (Ctrl+Shift+I) and "Export players…"
-/// (Ctrl+Shift+E), parented to parent, their shortcuts active in the window of the widget
+/// (Ctrl+Shift+X; Ctrl+Shift+E exports the tournament's documents), parented to parent,
+/// their shortcuts active in the window of the widget
 /// they are added to. Each handler runs under the application's error path: a file that
 /// cannot be used is shown in the message box and changes nothing; a database failure is
 /// fatal as everywhere else. afterImport runs after players were written, so that the

@@ -115,7 +115,7 @@ void TestPlayerFileActions::editorOffersBothCommands()
     QCOMPARE(import->text(), QStringLiteral("&Import players…"));
     QCOMPARE(import->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+I")));
     QCOMPARE(exportAction->text(), QStringLiteral("&Export players…"));
-    QCOMPARE(exportAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+E")));
+    QCOMPARE(exportAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+X")));
     delete editor;
 }
 
@@ -229,7 +229,7 @@ void TestPlayerFileActions::exportShortcutWritesTheFile()
     // The shortcut works while the organiser types in a box of the card.
     auto *first = editor->findChild<QLineEdit *>(QStringLiteral("FirstName"));
     first->setFocus();
-    QTest::keyClick(first, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(first, Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
 
     QCOMPARE(log.texts(), QStringList{QStringLiteral("Exported 1 player to %1.").arg(file)});
     QFile written(file);

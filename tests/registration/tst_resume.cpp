@@ -344,8 +344,17 @@ void TestResume::finishedTournamentIsNotOffered()
     QCOMPARE(fixture.throne->StartButton()->text(), QStringLiteral("Start Tournament"));
     QCOMPARE(standingsByName(fixture.install), standings);
 
-    // The next tournament starts afresh, whatever the file still holds of the last one.
+    // The next tournament starts afresh, whatever the file still holds of the last one:
+    // its registration is offered after a restart, as any other.
     registerEntrants(*fixture.throne, {kA, kB, kC});
+    fixture.restart(true);
+    QCOMPARE(fixture.log.questions(),
+             QStringList{QStringLiteral("3 entrants are registered. Resume the registration?")});
+    QCOMPARE(listTexts(fixture.throne->TournyPlayers()),
+             (QStringList{kA.name(), kB.name(), kC.name()}));
+    QCOMPARE(listTexts(fixture.throne->PlayerHouses()),
+             (QStringList{kA.house, kB.house, kC.house}));
+    QCOMPARE(fixture.throne->StartButton()->text(), QStringLiteral("Start Tournament"));
     round = fixture.startRound(QStringLiteral("2"));
     QVERIFY(round);
     QCOMPARE(listTexts(round->MatchList1()), (QStringList{kA.name(), kC.name()}));

@@ -9,6 +9,7 @@
 #include "round/firstdraw.h"
 #include "round/numbertext.h"
 #include "round/pairing.h"
+#include "round/rematchpairing.h"
 #include "round/scoring.h"
 #include "round/standingspairing.h"
 
@@ -344,9 +345,22 @@ void TournamentProgress::startRound(const QString &roundsText)
                 rows.append({row.text(0), row.value(2).toDouble()});
             });
             // The start refuses a text that is not a number of rounds; should it have been
-            // changed since, the pairing still covers every score present.
+            // changed since, the pairing still covers every score present. Dropped
+            // entrants are left out; with the option on, entrants who met are kept apart.
             const double rounds = Round::parseRounds(next.roundsText).value_or(0);
-            pairing = Round::pairByStandings(rows, rounds, next.roundcounter);
+            QSet<QString> dropped;
+            for (const Entrant &entrant : std::as_const(next.entrants)) {
+                if (entrant.dropped)
+                    dropped.insert(entrant.name);
+            }
+            QList<Round::PlayedGame> played;
+            if (next.avoidRematches) {
+                played.reserve(next.games.size());
+                for (const Game &game : std::as_const(next.games))
+                    played.append({game.player1, game.player2});
+            }
+            pairing = Round::pairNextRound(rows, dropped, played, next.avoidRematches, rounds,
+                                           next.roundcounter);
         }
         next.seats.clear();
         next.seats.reserve(pairing.left.size());

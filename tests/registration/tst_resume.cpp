@@ -289,6 +289,23 @@ void TestResume::resumeShowsWhatWasShown()
             kTourny, QStringLiteral("SELECT Player1, Player2, Points1, Power1 FROM ZuviGame "
                                     "ORDER BY Id DESC LIMIT 1"));
         QCOMPARE(game, (QList<QVariantList>{{player1, player2, 3, 9.0}}));
+        // Ctrl+Z takes back the games of the round one by one, those recorded before the
+        // restart too, until every game of the round is open again.
+        const int seats = fixture.count(QStringLiteral("ZuviSeat"));
+        // The organiser clicks into the round window first: its keys go to it.
+        round->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(round));
+        for (int open = rowCount(round->MatchList1()); open < seats; ++open) {
+            round->MatchList1()->setFocus();
+            QTest::keyClick(round->MatchList1(), Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(rowCount(round->MatchList1()), open + 1);
+        }
+        QCOMPARE(fixture.log.texts(), QStringList());
+        round->MatchList1()->setFocus();
+        QTest::keyClick(round->MatchList1(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(fixture.log.texts(), QStringList{QStringLiteral("There is no game to undo.")});
+        QCOMPARE(fixture.count(QStringLiteral("ZuviSeat WHERE Recorded = 1")), 0);
+        QCOMPARE(fixture.count(QStringLiteral("ZuviGame")), stage == Stage::SecondRound ? 3 : 0);
     } else {
         QVERIFY(!before.roundOpen);
         round = fixture.startRound();

@@ -34,10 +34,10 @@ const std::vector<CommandLineAction> &commandLineActions()
                                            ".accdb) or a CSV file that are not stored yet."),
                             QStringLiteral("FILE")),
          ActionNeeds::Core, &Zuvi::Players::importPlayersFromCommandLine},
-        {QCommandLineOption(QStringList{QStringLiteral("export-players")},
-                            QCoreApplication::translate(
-                                "cmdline", "Write every stored player to a CSV file."),
-                            QStringLiteral("FILE.csv")),
+        {QCommandLineOption(
+             QStringList{QStringLiteral("export-players")},
+             QCoreApplication::translate("cmdline", "Write every stored player to a CSV file."),
+             QStringLiteral("FILE.csv")),
          ActionNeeds::Core, &Zuvi::Players::exportPlayersFromCommandLine},
         {QCommandLineOption(
              QStringList{QStringLiteral("export")},
@@ -73,39 +73,52 @@ int usageError(const QString &message)
     return kUsageError;
 }
 
-/// QApplication's and QGuiApplication's own options: accepted (and hidden from --help)
-/// so that "zuvi -style fusion" starts the windows as before; the application object
-/// takes them out of its arguments.
+// QApplication's and QGuiApplication's own options.
+const char *const kQtOptionsWithValue[] = {"platform",
+                                           "platformpluginpath",
+                                           "platformtheme",
+                                           "plugin",
+                                           "qwindowgeometry",
+                                           "geometry",
+                                           "qwindowtitle",
+                                           "title",
+                                           "qwindowicon",
+                                           "icon",
+                                           "session",
+                                           "display",
+                                           "name",
+                                           "style",
+                                           "stylesheet",
+                                           "qmljsdebugger"};
+const char *const kQtOptionsWithoutValue[] = {"reverse", "widgetcount", "testability",
+                                              "nograb",  "dograb",      "sync"};
+
+/// Qt's own options: accepted (and hidden from --help) so that "zuvi -style fusion" starts
+/// the windows as before; the application object takes them out of its arguments.
 void addQtOptions(QCommandLineParser &parser)
 {
-    const char *const withValue[] = {"platform",
-                                     "platformpluginpath",
-                                     "platformtheme",
-                                     "plugin",
-                                     "qwindowgeometry",
-                                     "geometry",
-                                     "qwindowtitle",
-                                     "title",
-                                     "qwindowicon",
-                                     "icon",
-                                     "session",
-                                     "display",
-                                     "name",
-                                     "style",
-                                     "stylesheet",
-                                     "qmljsdebugger"};
-    const char *const withoutValue[] = {"reverse", "widgetcount", "testability",
-                                        "nograb",  "dograb",      "sync"};
-    for (const char *name : withValue) {
+    for (const char *name : kQtOptionsWithValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
-    for (const char *name : withoutValue) {
+    for (const char *name : kQtOptionsWithoutValue) {
         QCommandLineOption option(QString::fromLatin1(name));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
+}
+
+/// The help text's part on Qt's own options, for --help-all.
+QString qtOptionsHelp()
+{
+    QString text = QCoreApplication::translate(
+        "cmdline", "\nQt options, which start the windows as usual (see the Qt documentation):\n");
+    for (const char *name : kQtOptionsWithValue)
+        text += QStringLiteral("  -%1 <value>\n").arg(QLatin1String(name));
+    for (const char *name : kQtOptionsWithoutValue)
+        text += QStringLiteral("  -%1\n").arg(QLatin1String(name));
+    return text;
 }
 
 std::unique_ptr<QCoreApplication> makeApplication(ActionNeeds needs, int &argc, char **argv)
@@ -180,8 +193,8 @@ std::optional<int> runCommandLine(int &argc, char **argv)
             }
         }
     }
-    const bool wantsHelp =
-        understood && (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")));
+    const bool wantsHelpAll = understood && parser.isSet(QStringLiteral("help-all"));
+    const bool wantsHelp = understood && (parser.isSet(help) || wantsHelpAll);
     const bool wantsVersion = understood && parser.isSet(version);
     if (understood && !wantsHelp && !wantsVersion && !chosen &&
         parser.positionalArguments().isEmpty())
@@ -192,7 +205,7 @@ std::optional<int> runCommandLine(int &argc, char **argv)
     if (!understood)
         return usageError(parser.errorText());
     if (wantsHelp) {
-        printOut(parser.helpText());
+        printOut(parser.helpText() + (wantsHelpAll ? qtOptionsHelp() : QString()));
         return 0;
     }
     if (wantsVersion) {

@@ -65,6 +65,8 @@ void TestCommandLine::answersWithoutWindow_data()
     QTest::newRow("--help lists the options")
         << QStringList{"--help"} << 0 << QStringLiteral("-v, --version") << QString();
     QTest::newRow("-h") << QStringList{"-h"} << 0 << QStringLiteral("-h, --help") << QString();
+    QTest::newRow("--help-all lists Qt's options")
+        << QStringList{"--help-all"} << 0 << QStringLiteral("  -platform <value>") << QString();
     QTest::newRow("--help before an unknown option still helps")
         << QStringList{"--help", "--frobnicate"} << 2 << QString()
         << QStringLiteral("Unknown option 'frobnicate'");

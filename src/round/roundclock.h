@@ -13,11 +13,11 @@ namespace Zuvi::Round {
 class RoundClock final
 {
 public:
-    /// "Start Timer": the minutes replace TimerMinutes; seconds and hours count on. A
+    /// "Start Timer": the minutes replace the minutes counter; seconds and hours count on. A
     /// negative count is taken as 0, so that the clock always runs out.
     void start(qint16 minutes);
 
-    /// What a round window's load does: TimerSeconds to 0, the clock idle.
+    /// What pairing a new round does: the seconds counter to 0, the clock idle.
     void resetSeconds();
 
     struct Tick

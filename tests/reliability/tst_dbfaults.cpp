@@ -12,6 +12,7 @@
 #include "playereditor/datacontrol.h"
 #include "playereditor/playerinfo.h"
 #include "registration/throne.h"
+#include "round/recordedgames.h"
 #include "round/tournament.h"
 
 #include <QAbstractButton>
@@ -22,6 +23,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTest>
 #include <QWindow>
 
@@ -47,6 +49,10 @@ enum class Op {
     LaterRoundLoad,
     GameOver,
     EndRound,
+    Resume,
+    Undo,
+    Amend,
+    Upgrade,
     EditorLoad,
     CmdAdd,
     CmdUpdate,
@@ -94,6 +100,9 @@ bool writes(Op op)
     case Op::LaterRoundLoad:
     case Op::GameOver:
     case Op::EndRound:
+    case Op::Undo:
+    case Op::Amend:
+    case Op::Upgrade:
     case Op::CmdAdd:
     case Op::CmdUpdate:
     case Op::CmdDelete:
@@ -146,6 +155,10 @@ Expected expected(Fault fault, Op op, FullDisk fullDisk)
     case Fault::Garbage:
         return failure(26, QStringLiteral("file is not a database"));
     case Fault::TableMissing:
+        // Start-up reads and makes only the progress tables; a standings table gone is met
+        // by the first step that uses it, as it is without anything to resume.
+        if (op == Op::Resume || op == Op::Upgrade)
+            return {};
         if (isEditorOp(op) && op != Op::Closing)
             return failure(1, QStringLiteral("no such table: PlayerInfo"));
         return failure(1, QStringLiteral("no such table: ") + table);
@@ -181,6 +194,16 @@ QList<QVariantList> snapshot(const TempInstall &install)
     rows.append(install.rows(kTourny, QStringLiteral("SELECT rowid, quote(Name), quote(House), "
                                                      "quote(Score), quote(Power) FROM "
                                                      "TournyInfo ORDER BY rowid")));
+    // The tournament's progress, table by table, where the file has it.
+    const auto tables = install.rows(
+        kTourny, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                                "LIKE 'Zuvi%' ORDER BY name"));
+    for (const QVariantList &table : tables) {
+        rows.append({QStringLiteral("--"), table.at(0)});
+        rows.append(install.rows(
+            kTourny,
+            QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table.at(0).toString())));
+    }
     return rows;
 }
 
@@ -369,11 +392,13 @@ private:
 struct Windows
 {
     std::unique_ptr<Throne> throne;
+    std::unique_ptr<RecordedGamesDialog> recordedGames;
 
     Windows() = default;
     Q_DISABLE_COPY_MOVE(Windows)
     ~Windows()
     {
+        recordedGames.reset();
         if (!throne)
             return;
         delete throne->playerEditor();
@@ -409,6 +434,27 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
                      {QString::fromLatin1(name)});
     if (op == Op::StartUp)
         return;
+    if (op == Op::Upgrade) {
+        // A file made before the progress was stored: the standings table only.
+        for (const char *table : {"ZuviState", "ZuviEntrant", "ZuviSeat", "ZuviGame"})
+            install.exec(kTourny,
+                         QStringLiteral("DROP TABLE IF EXISTS %1").arg(QString::fromLatin1(table)));
+        return;
+    }
+    if (op == Op::Resume) {
+        // An evening stopped in round 1 with one game of two recorded; the next start-up
+        // offers to resume it.
+        Windows earlier;
+        earlier.throne = std::make_unique<Throne>();
+        earlier.throne->setRandomSource(firstEntrant);
+        registerEntrants(*earlier.throne, kEntrants);
+        Tournament *round = start(*earlier.throne, QStringLiteral("3"));
+        QVERIFY(round);
+        recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("14"),
+                   QStringLiteral("9.5"));
+        QCOMPARE(rowCount(round->MatchList1()), 1);
+        return;
+    }
 
     windows.throne = std::make_unique<Throne>();
     Throne &throne = *windows.throne;
@@ -446,10 +492,21 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
     recordGame(*round, 0, QStringLiteral("Modified Loss"), QStringLiteral("7"),
                QStringLiteral("7"));
     QCOMPARE(rowCount(round->MatchList1()), 0);
-    if (op == Op::EndRound)
+    if (op == Op::EndRound || op == Op::Undo)
         return;
     click(*round, "EndTourny");
     QVERIFY(!throne.tournament());
+    if (op == Op::Amend) {
+        // Between rounds, the first game of round 1 corrected in "Recorded games".
+        windows.recordedGames = std::make_unique<RecordedGamesDialog>(throne.progress(), &throne);
+        RecordedGamesDialog &dialog = *windows.recordedGames;
+        dialog.show();
+        clickRow(control<QTableView>(dialog, "RecordedGamesTable"), 0);
+        QVERIFY(control<QPushButton>(dialog, "AmendGame")->isEnabled());
+        control<QComboBox>(dialog, "AmendResult")->setEditText(QStringLiteral("Modified Win"));
+        setText(control<QLineEdit>(dialog, "AmendPower1"), QStringLiteral("12.5"));
+        setText(control<QLineEdit>(dialog, "AmendPower2"), QStringLiteral("11"));
+    }
 }
 
 /// The click (or the start-up) that the cell tries.
@@ -457,7 +514,25 @@ void perform(Windows &windows, Op op)
 {
     switch (op) {
     case Op::StartUp:
+    case Op::Resume:
         App::runGuarded([&] { windows.throne = std::make_unique<Throne>(); });
+        return;
+    case Op::Upgrade:
+        // Start-up's upgrade of the file, then the window, as main() runs them.
+        App::runGuarded([&] {
+            Data::upgradeTournyDatabase();
+            windows.throne = std::make_unique<Throne>();
+        });
+        return;
+    case Op::Undo: {
+        Tournament &round = *windows.throne->tournament();
+        round.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&round));
+        QTest::keySequence(&round, QKeySequence::Undo);
+        return;
+    }
+    case Op::Amend:
+        click(*windows.recordedGames, "AmendGame");
         return;
     case Op::StartTournament:
     case Op::LaterRoundLoad:
@@ -495,12 +570,50 @@ void perform(Windows &windows, Op op)
     }
 }
 
+/// What the organiser sees after an operation of the tournament's progress that worked.
+void checkWorked(const TempInstall &install, const Windows &windows, Op op, const MessageLog &log)
+{
+    switch (op) {
+    case Op::Resume: {
+        // Asked once, and round 1 is back with its one game not yet recorded.
+        QCOMPARE(log.questions().size(), 1);
+        QVERIFY(windows.throne);
+        const Tournament *round = windows.throne->tournament();
+        QVERIFY(round);
+        QCOMPARE(rowCount(round->MatchList1()), 1);
+        break;
+    }
+    case Op::Upgrade:
+        QCOMPARE(log.questions(), QStringList());
+        QVERIFY(windows.throne);
+        break;
+    case Op::Undo:
+        // The last game is back in the lists.
+        QCOMPARE(rowCount(windows.throne->tournament()->MatchList1()), 1);
+        break;
+    case Op::Amend: {
+        // The standings moved by the difference: a full win 14 to 9.5 became a modified
+        // win 12.5 to 11.
+        const auto rows = install.rows(
+            kTourny, QStringLiteral("SELECT Name, Score, Power FROM TournyInfo WHERE Name IN "
+                                    "('Smith, Ann', 'O''Brien, Bob') ORDER BY Name"));
+        const QList<QVariantList> want = {{QStringLiteral("O'Brien, Bob"), 1, 11.0},
+                                          {QStringLiteral("Smith, Ann"), 2, 12.5}};
+        QCOMPARE(rows, want);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
 /// The rows an operation leaves when nothing goes wrong (the same windows driven in a
 /// healthy installation).
 QList<QVariantList> healthyResult(Op op)
 {
     TempInstall install;
     MessageLog log;
+    log.setAnswer(true);
     QList<QVariantList> rows;
     {
         Windows windows;
@@ -510,6 +623,7 @@ QList<QVariantList> healthyResult(Op op)
             if (op == Op::CmdClose || op == Op::Closing)
                 QTRY_VERIFY(!windows.throne->playerEditor());
             QCOMPARE(log.texts(), QStringList());
+            checkWorked(install, windows, op, log);
         }();
         rows = snapshot(install);
     }
@@ -550,6 +664,14 @@ const char *opName(Op op)
         return "Game Over";
     case Op::EndRound:
         return "End Round";
+    case Op::Resume:
+        return "resume";
+    case Op::Undo:
+        return "undo";
+    case Op::Amend:
+        return "amend";
+    case Op::Upgrade:
+        return "upgrade";
     case Op::EditorLoad:
         return "editor load";
     case Op::CmdAdd:
@@ -583,6 +705,8 @@ private Q_SLOTS:
     void initTestCase();
     void faults_data();
     void faults();
+    void withoutFault_data();
+    void withoutFault();
 };
 
 void TestDbFaults::initTestCase()
@@ -649,6 +773,7 @@ void TestDbFaults::faults()
         return;
 
     MessageLog log;
+    log.setAnswer(true);
     Windows windows;
     prepare(install, windows, op);
     if (QTest::currentTestFailed())
@@ -689,6 +814,7 @@ void TestDbFaults::faults()
     if (want.seen == Seen::Works) {
         if (op == Op::CmdClose || op == Op::Closing)
             QTRY_VERIFY(!windows.throne->playerEditor());
+        checkWorked(install, windows, op, log);
         QCOMPARE(snapshot(install), healthy);
         return;
     }
@@ -711,6 +837,43 @@ void TestDbFaults::faults()
         }
         checkIntegrity(install);
     }
+}
+
+void TestDbFaults::withoutFault_data()
+{
+    QTest::addColumn<Op>("op");
+    for (int o = int(Op::StartUp); o <= int(Op::Closing); ++o)
+        QTest::addRow("%s", opName(Op(o))) << Op(o);
+}
+
+void TestDbFaults::withoutFault()
+{
+    // Each operation in a healthy installation: it works, and it changes the rows exactly
+    // when the table above counts it as writing, so that "rows unchanged" under a fault
+    // says something.
+    QFETCH(Op, op);
+    TempInstall install(false);
+    Data::ensureDatabases();
+    MessageLog log;
+    log.setAnswer(true);
+    Windows windows;
+    prepare(install, windows, op);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(log.texts(), QStringList());
+    const QList<QVariantList> before = snapshot(install);
+    perform(windows, op);
+    if (QTest::currentTestFailed())
+        return;
+    if (op == Op::CmdClose || op == Op::Closing)
+        QTRY_VERIFY(!windows.throne->playerEditor());
+    QCOMPARE(log.texts(), QStringList());
+    QCOMPARE(log.ends(), 0);
+    checkWorked(install, windows, op, log);
+    if (QTest::currentTestFailed())
+        return;
+    checkIntegrity(install);
+    QCOMPARE(snapshot(install) != before, writes(op));
 }
 
 QTEST_MAIN(TestDbFaults)

@@ -146,7 +146,6 @@ void TestFitTexts::windowsShowWholeCaptions()
     Test::registerEntrants(throne, kEntrants);
     QVERIFY(!QTest::currentTestFailed());
 
-    // The player editor fits its captions itself.
     QTest::mouseClick(throne.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
     QWidget *editor = throne.playerEditor();
     QVERIFY(editor);
@@ -158,10 +157,8 @@ void TestFitTexts::windowsShowWholeCaptions()
     QVERIFY(round);
     QVERIFY(log.texts().isEmpty());
 
-    // The registration and round windows as they will be once they call fitTexts at the
-    // end of their constructors (fitting twice changes nothing).
+    // The registration and round windows fit their captions in their constructors.
     for (QWidget *window : {static_cast<QWidget *>(&throne), static_cast<QWidget *>(round)}) {
-        Ui::fitTexts(window);
         const QStringList cut = cutCaptions(window);
         QVERIFY2(cut.isEmpty(), qPrintable(window->objectName() + ": " + cut.join('\n')));
         shrunk += shrunkControls(window);

@@ -177,6 +177,54 @@ public:
         sqlite3_bind_text(statement, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
     }
     sqlite3 *handle() const { return m_db; }
+    // Every row of a query with its values as stored (integer, real, text or NULL).
+    QList<QVariantList> rows(const char *sql)
+    {
+        sqlite3_stmt *statement = prepare(sql);
+        QList<QVariantList> result;
+        const int columns = sqlite3_column_count(statement);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            QVariantList row;
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(statement, c)) {
+                case SQLITE_INTEGER:
+                    row.append(qint64(sqlite3_column_int64(statement, c)));
+                    break;
+                case SQLITE_FLOAT:
+                    row.append(sqlite3_column_double(statement, c));
+                    break;
+                case SQLITE_NULL:
+                    row.append(QVariant());
+                    break;
+                default:
+                    row.append(QByteArray(
+                        reinterpret_cast<const char *>(sqlite3_column_text(statement, c)),
+                        sqlite3_column_bytes(statement, c)));
+                }
+            }
+            result.append(row);
+        }
+        sqlite3_reset(statement);
+        return result;
+    }
+    // Runs an insert once for each row, its values bound as they were read.
+    void insertRows(sqlite3_stmt *statement, const QList<QVariantList> &rows)
+    {
+        for (const QVariantList &row : rows) {
+            for (int c = 0; c < row.size(); ++c) {
+                const QVariant &value = row.at(c);
+                if (value.isNull())
+                    sqlite3_bind_null(statement, c + 1);
+                else if (value.typeId() == QMetaType::LongLong)
+                    sqlite3_bind_int64(statement, c + 1, value.toLongLong());
+                else if (value.typeId() == QMetaType::Double)
+                    sqlite3_bind_double(statement, c + 1, value.toDouble());
+                else
+                    bindText(statement, c + 1, value.toByteArray());
+            }
+            run(statement);
+        }
+    }
 
 private:
     [[noreturn]] void fail(const char *what)
@@ -188,6 +236,64 @@ private:
     sqlite3 *m_db = nullptr;
     QList<sqlite3_stmt *> m_statements;
 };
+
+// The progress tables' rows as the application last wrote them; a floor writes the same
+// rows again, so that it does the same work and leaves the file as it found it.
+struct ProgressRows
+{
+    explicit ProgressRows(Lite &db)
+        : entrants(db.rows("SELECT Position, Name, House, ScoreText, NameShown, Dropped FROM "
+                           "ZuviEntrant ORDER BY Position")),
+          seats(db.rows("SELECT Seat, Player1, Player2, Recorded FROM ZuviSeat ORDER BY Seat")),
+          state(db.rows("SELECT Key, Value FROM ZuviState")),
+          insertEntrant(db.prepare("INSERT INTO ZuviEntrant (Position, Name, House, ScoreText, "
+                                   "NameShown, Dropped) VALUES (?, ?, ?, ?, ?, ?)")),
+          insertSeat(db.prepare(
+              "INSERT INTO ZuviSeat (Seat, Player1, Player2, Recorded) VALUES (?, ?, ?, ?)")),
+          insertState(db.prepare("INSERT OR REPLACE INTO ZuviState (Key, Value) VALUES (?, ?)"))
+    {
+    }
+    void writeEntrants(Lite &db) const
+    {
+        db.exec("DELETE FROM ZuviEntrant");
+        db.insertRows(insertEntrant, entrants);
+    }
+    void writeSeats(Lite &db) const
+    {
+        db.exec("DELETE FROM ZuviSeat");
+        db.insertRows(insertSeat, seats);
+    }
+    void writeState(Lite &db) const { db.insertRows(insertState, state); }
+
+    QList<QVariantList> entrants;
+    QList<QVariantList> seats;
+    QList<QVariantList> state;
+    sqlite3_stmt *insertEntrant;
+    sqlite3_stmt *insertSeat;
+    sqlite3_stmt *insertState;
+};
+
+// The copy of the file that every "End Round" keeps, made the same way (SQLite's online
+// backup into a new file that then replaces the last one).
+void backupFloor(Lite &db, const QString &folder)
+{
+    const QByteArray target = QFile::encodeName(folder + QStringLiteral("/floor-copy.db"));
+    const QByteArray temporary = target + ".new";
+    sqlite3 *to = nullptr;
+    if (sqlite3_open_v2(temporary.constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "cannot open %s\n", temporary.constData());
+        std::exit(2);
+    }
+    sqlite3_backup *backup = sqlite3_backup_init(to, "main", db.handle(), "main");
+    if (!backup || sqlite3_backup_step(backup, -1) != SQLITE_DONE) {
+        std::fprintf(stderr, "backup: %s\n", sqlite3_errmsg(to));
+        std::exit(2);
+    }
+    sqlite3_backup_finish(backup);
+    sqlite3_close(to);
+    std::rename(temporary.constData(), target.constData());
+}
 
 void storePlayers(const QList<Player> &players)
 {
@@ -485,6 +591,9 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
         QList<QByteArray> names;
         for (const QString &name : std::as_const(entrantNames))
             names.append(name.toUtf8());
+        // The standings, the entrants, the drawn pairing and the counters, as the start
+        // stores them in one transaction.
+        const ProgressRows progress(db);
         startRow.floor = measure(startRow.reps, {}, [&] {
             db.exec("BEGIN IMMEDIATE");
             db.exec("DELETE FROM TournyInfo");
@@ -493,6 +602,10 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
                 Lite::bindText(insert, 2, kHouses.at(i % kHouses.size()).toUtf8());
                 db.run(insert);
             }
+            db.exec("DELETE FROM ZuviGame");
+            progress.writeEntrants(db);
+            progress.writeSeats(db);
+            progress.writeState(db);
             db.exec("COMMIT");
         });
     }
@@ -597,7 +710,17 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
     sqlite3_stmt *standings = standingsDb.prepare(
         "Select [name], [house], [score], [power] from TournyInfo Order by [score] DESC, [power] "
         "DESC, [name]");
-    pairRow.floor = measure(pairRow.reps, {}, [&] { standingsDb.readAll(standings); });
+    // The standings read, the pairing and the counters stored.
+    {
+        const ProgressRows progress(standingsDb);
+        pairRow.floor = measure(pairRow.reps, {}, [&] {
+            standingsDb.exec("BEGIN IMMEDIATE");
+            standingsDb.readAll(standings);
+            progress.writeSeats(standingsDb);
+            progress.writeState(standingsDb);
+            standingsDb.exec("COMMIT");
+        });
+    }
 
     // 4. "End Round".
     Row endRow{QStringLiteral("End Round"), QStringLiteral("5,000 entrants"), 9, {}, {}, 100};
@@ -612,7 +735,21 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
             click(throne.tournament(), "EndTourny");
             settle();
         });
-    endRow.floor = measure(endRow.reps, {}, [&] { standingsDb.readAll(standings); });
+    // The standings read, the entrants rewritten from them, the pairing emptied, the
+    // counters stored, and the copy of the file kept.
+    {
+        const ProgressRows progress(standingsDb);
+        QTemporaryDir floorFolder;
+        endRow.floor = measure(endRow.reps, {}, [&] {
+            standingsDb.exec("BEGIN IMMEDIATE");
+            standingsDb.readAll(standings);
+            progress.writeEntrants(standingsDb);
+            progress.writeSeats(standingsDb);
+            progress.writeState(standingsDb);
+            standingsDb.exec("COMMIT");
+            backupFloor(standingsDb, floorFolder.path());
+        });
+    }
     if (Ui::rowCount(throne.PlayerScores()) != entrants) {
         std::fprintf(stderr, "the standings were not shown\n");
         std::exit(2);

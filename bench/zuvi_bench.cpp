@@ -5,6 +5,7 @@
 
 #include "pairing_bench.h"
 #include "players_bench.h"
+#include "publish_bench.h"
 
 #include "app/errorpath.h"
 #include "data/dbconnection.h"
@@ -998,6 +999,9 @@ int main(int argc, char *argv[])
     Ui::setMessageHandler([](const QString &text) { g_messages.append(text); });
     Ui::setQuestionHandler([](const QString &) { return g_resume; });
     App::setEndHook([] { ++g_ends; });
+    // "zuvi-bench publish" times the room's documents and the big screen alone.
+    if (argc > 1 && qstrcmp(argv[1], "publish") == 0)
+        return benchPublish(dataDir.path()) ? 0 : 1;
 
     QElapsedTimer total;
     total.start();
@@ -1138,6 +1142,7 @@ int main(int argc, char *argv[])
         met = false;
     }
     met = benchPlayerFiles(dataDir.path()) && met;
+    met = benchPublish(dataDir.path()) && met;
     if (!g_messages.isEmpty() || g_ends > 0) {
         std::printf("unexpected messages (%lld) or fatal ends (%d): %s\n",
                     qint64(g_messages.size()), g_ends, qPrintable(g_messages.join(u" | ")));

@@ -29,31 +29,6 @@ const QColor kStripe(28, 34, 40);
 const QColor kAmber(255, 176, 0);
 const QColor kRed(255, 56, 48);
 
-/// Sizes that follow the window's height, so that the screen reads the same from the back
-/// of the room at any resolution.
-struct Geometry
-{
-    int margin;
-    int bandHeight; ///< the round and the clock
-    int headingHeight;
-    int rowHeight;
-    QRect list;
-};
-
-Geometry geometryFor(const QSize &size)
-{
-    Geometry g;
-    const int height = std::max(size.height(), 200);
-    g.margin = std::max(8, height / 60);
-    g.bandHeight = height * 2 / 9;
-    g.headingHeight = height / 14;
-    g.rowHeight = std::max(20, height / 18);
-    const int top = g.margin + g.bandHeight + g.headingHeight;
-    g.list = QRect(g.margin, top, std::max(1, size.width() - 2 * g.margin),
-                   std::max(1, size.height() - top - g.margin));
-    return g;
-}
-
 QFont pixelFont(int pixels, bool bold)
 {
     QFont font = Ui::sansFont(12, bold);
@@ -79,6 +54,31 @@ QFont fittedFont(const QString &text, int pixels, int width, bool bold)
 }
 
 } // namespace
+
+/// Sizes that follow the window's height, so that the screen reads the same from the back
+/// of the room at any resolution.
+struct BigScreen::Geometry
+{
+    int margin;
+    int bandHeight; ///< the round and the clock
+    int headingHeight;
+    int rowHeight;
+    QRect list;
+};
+
+BigScreen::Geometry BigScreen::geometryFor(const QSize &size)
+{
+    Geometry g;
+    const int height = std::max(size.height(), 200);
+    g.margin = std::max(8, height / 60);
+    g.bandHeight = height * 2 / 9;
+    g.headingHeight = height / 14;
+    g.rowHeight = std::max(20, height / 18);
+    const int top = g.margin + g.bandHeight + g.headingHeight;
+    g.list = QRect(g.margin, top, std::max(1, size.width() - 2 * g.margin),
+                   std::max(1, size.height() - top - g.margin));
+    return g;
+}
 
 BigScreen::BigScreen(TournamentProgress *progress, QWidget *parent)
     : QWidget(parent, Qt::Window), m_progress(progress)
@@ -161,12 +161,20 @@ void BigScreen::refreshRecorded()
     // A game recorded or taken back: the same rows, other marks.
     for (qsizetype i = 0; i < state.seats.size(); ++i)
         m_snapshot.pairings[i].recorded = state.seats.at(i).recorded;
-    for (Row &row : m_rows) {
-        if (row.table >= 1 && row.table <= m_snapshot.pairings.size())
-            row.recorded = m_snapshot.pairings.at(row.table - 1).recorded;
+    const int first = m_page * m_layout.rowsPerPage();
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        Row &row = m_rows[i];
+        if (row.table < 1 || row.table > m_snapshot.pairings.size())
+            continue;
+        const bool recorded = m_snapshot.pairings.at(row.table - 1).recorded;
+        if (row.recorded == recorded)
+            continue;
+        row.recorded = recorded;
+        // Only a row on the page shown is painted again.
+        if (i >= first && i < first + m_layout.rowsPerPage())
+            update(rowRect(int(i - first)));
     }
     m_snapshot.games = state.games;
-    update();
 }
 
 void BigScreen::showSnapshot(const Snapshot &snapshot)
@@ -211,6 +219,18 @@ void BigScreen::showClock(const QString &caption)
     m_clockCaption = caption;
     m_watch.feed(caption);
     update(QRect(0, 0, width(), geometryFor(size()).list.top()));
+}
+
+QRect BigScreen::rowRect(int indexOnPage) const
+{
+    const Geometry g = geometryFor(size());
+    const int columnGap = g.margin * 2;
+    const int columnWidth =
+        (g.list.width() - (m_layout.columns - 1) * columnGap) / std::max(1, m_layout.columns);
+    const int column = indexOnPage / m_layout.rowsPerColumn;
+    const int line = indexOnPage % m_layout.rowsPerColumn;
+    return QRect(g.list.left() + column * (columnWidth + columnGap),
+                 g.list.top() + line * g.rowHeight, columnWidth, g.rowHeight);
 }
 
 QString BigScreen::heading() const
@@ -293,15 +313,23 @@ void BigScreen::resizeEvent(QResizeEvent *event)
     relayout();
 }
 
-void BigScreen::paintEvent(QPaintEvent *)
+void BigScreen::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), kBackground);
+    const QRect exposed = event->rect();
+    painter.fillRect(exposed, kBackground);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const Geometry g = geometryFor(size());
 
     // The round on the left, the clock on the right, both as large as the band allows.
     const QRect band(g.margin, g.margin, width() - 2 * g.margin, g.bandHeight);
+    if (exposed.intersects(QRect(0, 0, width(), g.list.top())))
+        paintBand(painter, band, g);
+    paintList(painter, exposed, g);
+}
+
+void BigScreen::paintBand(QPainter &painter, const QRect &band, const Geometry &g) const
+{
     painter.setPen(kText);
     const QRect roundArea(band.left(), band.top(), band.width() * 45 / 100, band.height());
     painter.setFont(fittedFont(roundText(), g.bandHeight * 45 / 100, roundArea.width(), true));
@@ -330,7 +358,10 @@ void BigScreen::paintEvent(QPaintEvent *)
         painter.drawText(headingRect, Qt::AlignRight | Qt::AlignVCenter,
                          tr("Page %1 of %2").arg(m_page + 1).arg(pages()));
     painter.drawLine(headingRect.bottomLeft(), headingRect.bottomRight());
+}
 
+void BigScreen::paintList(QPainter &painter, const QRect &exposed, const Geometry &g) const
+{
     // The rows of the page, column after column.
     const QList<qreal> shares = cellShares(m_showing);
     const QFont rowFont = pixelFont(g.rowHeight * 58 / 100, false);
@@ -354,6 +385,8 @@ void BigScreen::paintEvent(QPaintEvent *)
         const int line = i % m_layout.rowsPerColumn;
         const QRect rowRect(g.list.left() + column * (columnWidth + columnGap),
                             g.list.top() + line * g.rowHeight, columnWidth, g.rowHeight);
+        if (!exposed.intersects(rowRect))
+            continue;
         if (line % 2 == 1)
             painter.fillRect(rowRect, kStripe);
         const bool dim = row.recorded || row.dropped;

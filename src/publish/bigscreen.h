@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QWidget>
 
+class QPainter;
+
 namespace Zuvi {
 class TournamentProgress;
 }
@@ -75,6 +77,12 @@ private:
         int table = 0; ///< the table of a pairing row
     };
 
+    struct Geometry;
+    static Geometry geometryFor(const QSize &size);
+    /// The place of a row of the page shown.
+    QRect rowRect(int indexOnPage) const;
+    void paintBand(QPainter &painter, const QRect &band, const Geometry &g) const;
+    void paintList(QPainter &painter, const QRect &exposed, const Geometry &g) const;
     void follow();
     /// Remembers the organiser's active window, to hand the activation back to it.
     void keepOrganiserWindow();

@@ -3,7 +3,7 @@
 # As root it runs apt-get; otherwise it prints the command to run.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqlite3-dev fonts-dejavu-core fonts-liberation2
+packages=(cmake g++ make clang-format qt6-base-dev libqt6sql6-sqlite libsqlite3-dev fonts-dejavu-core fonts-liberation2
           libcsv-dev poppler-utils)
 # Importing players: mdbtools' library reads the old Access files, libcsv reads and writes CSV.
 packages+=(mdbtools-dev libcsv-dev)

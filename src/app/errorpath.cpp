@@ -50,7 +50,7 @@ void runGuarded(const std::function<void()> &handler)
         return;
     try {
         handler();
-    } catch (const Data::DbError &error) {
+    } catch (const Failure &error) {
         fail(fatalText(error.code(), error.description()));
     } catch (const std::bad_alloc &) {
         fail(fatalText(7, QStringLiteral("out of memory")));

@@ -23,8 +23,8 @@ constexpr int kKept = 10;
 
 [[noreturn]] void raiseSqlite(sqlite3 *db, int rc)
 {
-    const QString text = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                            : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString text =
+        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     throw DbError(rc & 0xff, text);
 }
 

@@ -4,17 +4,17 @@
 
 #include <exception>
 
-namespace Zuvi::Data {
+namespace Zuvi {
 
-/// A failure of a database operation: SQLite's primary result code and its description.
-/// Thrown by the data layer and caught only at the boundary of a window's handler,
-/// which reports it and ends the application (or, in the player editor, shows it).
-class DbError final : public std::exception
+/// A failure that stops an organiser's action: a number and a description. Thrown below
+/// the windows and caught only at the boundary of a window's handler, which reports it
+/// as "Error N: description" and ends the application (or, in the player editor, shows
+/// it). Failures of the databases are DbError; others (a counter at its limit) are this.
+class Failure : public std::exception
 {
 public:
-    DbError(int code, QString description)
-        : m_code(code), m_description(std::move(description)),
-          m_what(m_description.toUtf8())
+    Failure(int code, QString description)
+        : m_code(code), m_description(std::move(description)), m_what(m_description.toUtf8())
     {
     }
 
@@ -26,6 +26,17 @@ private:
     int m_code;
     QString m_description;
     QByteArray m_what;
+};
+
+} // namespace Zuvi
+
+namespace Zuvi::Data {
+
+/// A failure of a database operation: SQLite's primary result code and its description.
+class DbError final : public Failure
+{
+public:
+    using Failure::Failure;
 };
 
 } // namespace Zuvi::Data

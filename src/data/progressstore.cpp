@@ -137,9 +137,10 @@ void writeEntrants(DbConnection &connection, const QList<Progress::Entrant> &ent
         const Progress::Entrant &e = entrants.at(i);
         rows.append({qint64(i), e.name, e.house, e.scoreText, int(e.nameShown), int(e.dropped)});
     }
-    connection.execForEach(QStringLiteral("INSERT INTO ZuviEntrant (Position, Name, House, "
-                                          "ScoreText, NameShown, Dropped) VALUES (?, ?, ?, ?, ?, ?)"),
-                           rows);
+    connection.execForEach(
+        QStringLiteral("INSERT INTO ZuviEntrant (Position, Name, House, "
+                       "ScoreText, NameShown, Dropped) VALUES (?, ?, ?, ?, ?, ?)"),
+        rows);
 }
 
 void appendEntrant(DbConnection &connection, int position, const Progress::Entrant &e)
@@ -155,7 +156,8 @@ void writeSeats(DbConnection &connection, const QList<Progress::Seat> &seats)
     QList<QVariantList> rows;
     rows.reserve(seats.size());
     for (qsizetype i = 0; i < seats.size(); ++i)
-        rows.append({qint64(i), seats.at(i).player1, seats.at(i).player2, int(seats.at(i).recorded)});
+        rows.append(
+            {qint64(i), seats.at(i).player1, seats.at(i).player2, int(seats.at(i).recorded)});
     connection.execForEach(
         QStringLiteral(
             "INSERT INTO ZuviSeat (Seat, Player1, Player2, Recorded) VALUES (?, ?, ?, ?)"),

@@ -177,8 +177,8 @@ void Throne::buildActions()
     addContextActions({m_avoidRematches, m_recordedGames});
     addContextActions(Publish::createPublishActions(this, m_progress));
     // Importing refills the stored players at once.
-    addStoredPlayersActions(
-        Players::createPlayerFileActions(this, [this] { App::runGuarded([this] { FillNames(); }); }));
+    addStoredPlayersActions(Players::createPlayerFileActions(
+        this, [this] { App::runGuarded([this] { FillNames(); }); }));
 
     connect(m_reinstate, &QAction::triggered, this, guarded([this] { reinstate(); }));
     connect(m_avoidRematches, &QAction::toggled, this, [this](bool on) {
@@ -307,7 +307,8 @@ void Throne::addEntrant()
     if (late) {
         // A round being played goes on without the late entrant.
         const int from = m_progress->roundcounter() + (m_progress->roundOpen() ? 1 : 0);
-        Ui::message(this, QStringLiteral("%1 joins the tournament from round %2.").arg(name).arg(from));
+        Ui::message(this,
+                    QStringLiteral("%1 joins the tournament from round %2.").arg(name).arg(from));
     }
 }
 

@@ -53,22 +53,28 @@ public:
         const Progress::Game &game = m_games.at(index.row());
         const bool bye = game.player2 == Round::bye();
         switch (index.column()) {
-        case 0: return game.round;
-        case 1: return game.seat + 1;
-        case 2: return game.player1;
-        case 3: return game.player2;
-        case 4: return game.result1;
-        case 5: return Round::powerText(game.power1);
-        case 6: return bye ? QString() : Round::powerText(game.power2);
+        case 0:
+            return game.round;
+        case 1:
+            return game.seat + 1;
+        case 2:
+            return game.player1;
+        case 3:
+            return game.player2;
+        case 4:
+            return game.result1;
+        case 5:
+            return Round::powerText(game.power1);
+        case 6:
+            return bye ? QString() : Round::powerText(game.power2);
         }
         return QVariant();
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        static const char *const titles[] = {"Round", "Table", "Player 1", "Player 2",
+        static const char *const titles[] = {"Round",  "Table",   "Player 1", "Player 2",
                                              "Result", "Power 1", "Power 2"};
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-            section < 7)
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 7)
             return QString::fromLatin1(titles[section]);
         return QAbstractTableModel::headerData(section, orientation, role);
     }

@@ -372,8 +372,7 @@ void Tournament::reopen(int row, const QString &result1, double power1, double p
     m_gameFrame->show();
     Ui::selectRow(m_matchList1, row);
     showGame(row);
-    const int index =
-        m_player1Win->findText(result1, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const int index = m_player1Win->findText(result1, Qt::MatchExactly | Qt::MatchCaseSensitive);
     m_player1Win->setCurrentIndex(index);
     m_player1Win->setEditText(result1);
     if (const auto result2 = Round::player2Result(result1))

@@ -30,15 +30,15 @@ struct Seat
 /// One recorded game.
 struct Game
 {
-    qint64 id = 0;      ///< increases with every game recorded
-    int round = 0;      ///< the round it was played in
-    int pairing = 0;    ///< which pairing of that round (a round re-paired after its
-                        ///< window was closed gets a new one)
-    int seat = 0;       ///< 0-based table of the pairing
+    qint64 id = 0;   ///< increases with every game recorded
+    int round = 0;   ///< the round it was played in
+    int pairing = 0; ///< which pairing of that round (a round re-paired after its
+                     ///< window was closed gets a new one)
+    int seat = 0;    ///< 0-based table of the pairing
     QString player1;
-    QString player2;    ///< "Bye" for a bye
-    QString result1;    ///< player 1's result as chosen or typed
-    int points1 = 0;    ///< player 1's points; player 2 got 3 - points1 (none for a bye)
+    QString player2; ///< "Bye" for a bye
+    QString result1; ///< player 1's result as chosen or typed
+    int points1 = 0; ///< player 1's points; player 2 got 3 - points1 (none for a bye)
     double power1 = 0;
     double power2 = 0;
 };
@@ -56,17 +56,17 @@ struct StandingsRow
 /// Everything that is stored about the tournament in progress.
 struct State
 {
-    QList<Entrant> entrants;  ///< registration order; standings order after "End Round"
-    QString roundsText;       ///< the number of rounds as typed at the last start
-    qint16 roundcounter = 1;  ///< the round the next start plays
-    qint16 randomFirst = 0;   ///< 1 once the first round has been drawn
-    bool started = false;     ///< the standings were written by the first start
-    bool roundOpen = false;   ///< a round window shows the pairing below
-    int pairingNumber = 0;    ///< increases with every pairing made
-    QList<Seat> seats;        ///< the open round's pairing in seat order
-    QList<Game> games;        ///< every recorded game, oldest first
+    QList<Entrant> entrants; ///< registration order; standings order after "End Round"
+    QString roundsText;      ///< the number of rounds as typed at the last start
+    qint16 roundcounter = 1; ///< the round the next start plays
+    qint16 randomFirst = 0;  ///< 1 once the first round has been drawn
+    bool started = false;    ///< the standings were written by the first start
+    bool roundOpen = false;  ///< a round window shows the pairing below
+    int pairingNumber = 0;   ///< increases with every pairing made
+    QList<Seat> seats;       ///< the open round's pairing in seat order
+    QList<Game> games;       ///< every recorded game, oldest first
     bool clockRunning = false;
-    qint64 clockEndMs = 0;     ///< when a running clock reaches 0 (ms since the epoch)
+    qint64 clockEndMs = 0;       ///< when a running clock reaches 0 (ms since the epoch)
     qint64 clockLeftSeconds = 0; ///< time left on a stopped clock
     bool avoidRematches = false;
 };

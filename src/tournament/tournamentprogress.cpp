@@ -112,9 +112,9 @@ std::optional<QString> TournamentProgress::loadStored()
         const qsizetype n = stored.entrants.size();
         if (n == 0)
             return std::nullopt;
-        return n == 1 ? QStringLiteral("1 entrant is registered. Resume the registration?")
-                      : QStringLiteral("%1 entrants are registered. Resume the registration?")
-                            .arg(n);
+        return n == 1
+                   ? QStringLiteral("1 entrant is registered. Resume the registration?")
+                   : QStringLiteral("%1 entrants are registered. Resume the registration?").arg(n);
     }
     if (isOver(stored)) {
         // A finished tournament is not offered; its record stays for the exports until
@@ -412,8 +412,7 @@ void TournamentProgress::swapOpponents(int row, int otherRow)
     Q_EMIT pairingChanged();
 }
 
-void TournamentProgress::recordGame(int row, const QString &result1, double power1,
-                                    double power2)
+void TournamentProgress::recordGame(int row, const QString &result1, double power1, double power2)
 {
     const int seatIndex = seatOfRow(row);
     if (seatIndex < 0)
@@ -470,8 +469,7 @@ std::optional<int> TournamentProgress::reopenGame(qint64 gameId)
         return std::nullopt;
     const Game game = m_state.games.at(at);
     if (!m_state.roundOpen || game.round != m_state.roundcounter ||
-        game.pairing != m_state.pairingNumber || game.seat < 0 ||
-        game.seat >= m_state.seats.size())
+        game.pairing != m_state.pairingNumber || game.seat < 0 || game.seat >= m_state.seats.size())
         return std::nullopt;
     Seat seat = m_state.seats.at(game.seat);
     seat.recorded = false;
@@ -518,11 +516,11 @@ void TournamentProgress::amendGame(qint64 gameId, const QString &result1, double
         Data::DbConnection connection(Data::tournyDatabase());
         Data::Transaction transaction(connection);
         QSqlQuery update = connection.prepare(Data::Sql::recordGame());
-        connection.exec(update, {game.points1 - old.points1, game.power1 - old.power1,
-                                 game.player1});
+        connection.exec(update,
+                        {game.points1 - old.points1, game.power1 - old.power1, game.player1});
         if (!againstBye)
-            connection.exec(update, {old.points1 - game.points1, game.power2 - old.power2,
-                                     game.player2});
+            connection.exec(update,
+                            {old.points1 - game.points1, game.power2 - old.power2, game.player2});
         Data::ProgressStore::updateGame(connection, game);
         entrants = entrantsFromStandings(connection, false);
         Data::ProgressStore::writeEntrants(connection, entrants);
@@ -558,7 +556,7 @@ void TournamentProgress::endRound()
     // The round counter is a 16-bit number: one round more than it can hold is a failure
     // on the error path, never a wrap to a negative round.
     if (m_state.roundcounter == std::numeric_limits<qint16>::max())
-        throw Data::DbError(6, QStringLiteral("Overflow"));
+        throw Failure(6, QStringLiteral("Overflow"));
     State next = m_state;
     next.roundcounter = qint16(next.roundcounter + 1);
     next.roundOpen = false;

@@ -34,8 +34,8 @@ void TextListModel::setTexts(const QStringList &texts, const QList<bool> &greyed
     flags.resize(texts.size(), false);
     const qsizetype old = m_texts.size();
 
-    if (texts.size() > old && old > 0 && std::equal(m_texts.cbegin(), m_texts.cend(),
-                                                    texts.cbegin()) &&
+    if (texts.size() > old && old > 0 &&
+        std::equal(m_texts.cbegin(), m_texts.cend(), texts.cbegin()) &&
         std::equal(m_greyed.cbegin(), m_greyed.cend(), flags.cbegin())) {
         beginInsertRows(QModelIndex(), int(old), int(texts.size() - 1));
         m_texts = texts;

@@ -50,7 +50,7 @@ void TestDatabase::firstStartCreatesFolderFilesAndTables()
         QVERIFY(path.endsWith(name + QStringLiteral(".db")));
         // Owner read and write only: the player table holds personal data.
         QCOMPARE(QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                              QFileDevice::ReadOther | QFileDevice::WriteOther),
+                                             QFileDevice::ReadOther | QFileDevice::WriteOther),
                  QFileDevice::Permissions());
         QVERIFY(!QFileInfo::exists(path + QStringLiteral(".new")));
     }
@@ -76,10 +76,10 @@ void TestDatabase::damagedFileTakesTheErrorPath_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("dropTable");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("not a database") << QByteArray(4096, 'x') << false
-                                    << QStringLiteral("Error 26: file is not a database");
-    QTest::newRow("table missing") << QByteArray() << true
-                                   << QStringLiteral("Error 1: no such table: playerinfo");
+    QTest::newRow("not a database")
+        << QByteArray(4096, 'x') << false << QStringLiteral("Error 26: file is not a database");
+    QTest::newRow("table missing")
+        << QByteArray() << true << QStringLiteral("Error 1: no such table: playerinfo");
 }
 
 void TestDatabase::damagedFileTakesTheErrorPath()
@@ -163,9 +163,12 @@ void TestDatabase::standingsOrderBreaksTiesByName()
     for (const char *name : {"Cole, C", "Abel, A", "Bast, B", "Dane, D"})
         install.exec(Data::tournyDatabase(), Data::Sql::insertEntrant(),
                      {QString::fromLatin1(name), QStringLiteral("Stark")});
-    install.exec(Data::tournyDatabase(), Data::Sql::recordGame(), {3, 10, QStringLiteral("Dane, D")});
-    install.exec(Data::tournyDatabase(), Data::Sql::recordGame(), {3, 10, QStringLiteral("Cole, C")});
-    install.exec(Data::tournyDatabase(), Data::Sql::recordGame(), {0, 4, QStringLiteral("Bast, B")});
+    install.exec(Data::tournyDatabase(), Data::Sql::recordGame(),
+                 {3, 10, QStringLiteral("Dane, D")});
+    install.exec(Data::tournyDatabase(), Data::Sql::recordGame(),
+                 {3, 10, QStringLiteral("Cole, C")});
+    install.exec(Data::tournyDatabase(), Data::Sql::recordGame(),
+                 {0, 4, QStringLiteral("Bast, B")});
     QStringList order;
     for (const auto &row : install.rows(Data::tournyDatabase(), Data::Sql::selectStandings()))
         order.append(row[0].toString());

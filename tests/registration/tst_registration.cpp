@@ -16,8 +16,8 @@
 using namespace Zuvi;
 using Zuvi::Test::clickRow;
 using Zuvi::Test::listTexts;
-using Zuvi::Test::rowCount;
 using Zuvi::Test::MessageLog;
+using Zuvi::Test::rowCount;
 using Zuvi::Test::TempInstall;
 
 namespace {
@@ -92,8 +92,8 @@ void TestRegistration::loadWithEmptyTableShowsEmptyLists()
 {
     TempInstall install;
     Throne throne;
-    for (QListView *list : {throne.StoredPlayers(), throne.TournyPlayers(),
-                              throne.PlayerHouses(), throne.PlayerScores()})
+    for (QListView *list : {throne.StoredPlayers(), throne.TournyPlayers(), throne.PlayerHouses(),
+                            throne.PlayerScores()})
         QCOMPARE(rowCount(list), 0);
     QCOMPARE(throne.House()->currentText(), QStringLiteral("House"));
     QCOMPARE(throne.Rounds()->text(), QString());
@@ -112,10 +112,10 @@ void TestRegistration::windowHasItsControls()
     QCOMPARE(throne.StoredPlayers()->geometry(), QRect(4, 28, 153, 303));
     QCOMPARE(throne.StartButton()->geometry(), QRect(304, 332, 301, 25));
     QCOMPARE(QApplication::focusWidget(), throne.StoredPlayers());
-    for (const char *name : {"PlayerLabel", "StoredPlayers", "Command1", "Label2", "House",
-                             "AddTourny", "RemoveTourny", "Label3", "RoundsLbl", "Rounds",
-                             "TournyLabel", "TournyPlayers", "HouseLabel", "PlayerHouses",
-                             "Label1", "PlayerScores", "StartButton", "Label4"})
+    for (const char *name :
+         {"PlayerLabel", "StoredPlayers", "Command1", "Label2", "House", "AddTourny",
+          "RemoveTourny", "Label3", "RoundsLbl", "Rounds", "TournyLabel", "TournyPlayers",
+          "HouseLabel", "PlayerHouses", "Label1", "PlayerScores", "StartButton", "Label4"})
         QVERIFY2(throne.findChild<QWidget *>(QString::fromLatin1(name)), name);
     QCOMPARE(throne.House()->count(), 4);
 }

@@ -202,8 +202,9 @@ struct Fixture
     Tournament *startRound()
     {
         Tournament *round = start(*throne, QStringLiteral("3"));
+        // A window that never becomes active fails the test through its null result.
         if (round && !QTest::qWaitForWindowActive(round))
-            qWarning("round window not active");
+            return nullptr;
         return round;
     }
 

@@ -15,7 +15,9 @@ namespace Zuvi::Test {
 TempInstall::TempInstall(bool create)
     : m_previousXdg(qgetenv("XDG_DATA_HOME")), m_hadXdg(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
 {
-    QVERIFY2(m_dir.isValid(), "temporary folder");
+    // Without its own folder a test would run on the user's data: stop at once.
+    if (!m_dir.isValid())
+        qFatal("no temporary folder: %s", qPrintable(m_dir.errorString()));
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path()));
     if (create)
         Data::ensureDatabases();

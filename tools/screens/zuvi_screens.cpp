@@ -29,9 +29,18 @@ using namespace Zuvi;
 namespace {
 
 const char *const kSamplePlayers[][2] = {
-    {"Ann", "Smith"},     {"Bran", "O'Neil"},   {"Zoë", "Müller"},   {"Eddard", "Stark"},
-    {"Tyrion", "Lannister"}, {"Asha", "Greyjoy"}, {"Stannis", "Baratheon"}, {"Jon", "Snow"},
-    {"Arya", ""},         {"", "Hodor"},        {"Davos", "Seaworth"}, {"Brienne", "Tarth"},
+    {"Ann", "Smith"},
+    {"Bran", "O'Neil"},
+    {"Zoë", "Müller"},
+    {"Eddard", "Stark"},
+    {"Tyrion", "Lannister"},
+    {"Asha", "Greyjoy"},
+    {"Stannis", "Baratheon"},
+    {"Jon", "Snow"},
+    {"Arya", ""},
+    {"", "Hodor"},
+    {"Davos", "Seaworth"},
+    {"Brienne", "Tarth"},
 };
 
 void fillSamplePlayers()

@@ -228,14 +228,7 @@ void TournamentProgress::removeEntrant(int row)
     } else {
         next.removeAt(index);
     }
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        Data::ProgressStore::writeEntrants(connection, next);
-        transaction.commit();
-    }
-    m_state.entrants = std::move(next);
-    Q_EMIT entrantsChanged();
+    replaceEntrants(std::move(next));
 }
 
 void TournamentProgress::reinstate(int row)
@@ -245,6 +238,11 @@ void TournamentProgress::reinstate(int row)
         return;
     QList<Entrant> next = m_state.entrants;
     next[index].dropped = false;
+    replaceEntrants(std::move(next));
+}
+
+void TournamentProgress::replaceEntrants(QList<Entrant> next)
+{
     {
         Data::DbConnection connection(Data::tournyDatabase());
         Data::Transaction transaction(connection);
@@ -460,11 +458,7 @@ std::optional<int> TournamentProgress::undoLastGame()
 
 std::optional<int> TournamentProgress::reopenGame(qint64 gameId)
 {
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < m_state.games.size(); ++i) {
-        if (m_state.games.at(i).id == gameId)
-            at = i;
-    }
+    const qsizetype at = gameIndex(gameId);
     if (at < 0)
         return std::nullopt;
     const Game game = m_state.games.at(at);
@@ -496,11 +490,7 @@ std::optional<int> TournamentProgress::reopenGame(qint64 gameId)
 void TournamentProgress::amendGame(qint64 gameId, const QString &result1, double power1,
                                    double power2)
 {
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < m_state.games.size(); ++i) {
-        if (m_state.games.at(i).id == gameId)
-            at = i;
-    }
+    const qsizetype at = gameIndex(gameId);
     if (at < 0)
         return;
     const Game old = m_state.games.at(at);
@@ -653,6 +643,15 @@ void TournamentProgress::rebuildOpenSeats()
         if (!m_state.seats.at(i).recorded)
             m_openSeats.append(i);
     }
+}
+
+qsizetype TournamentProgress::gameIndex(qint64 gameId) const
+{
+    for (qsizetype i = 0; i < m_state.games.size(); ++i) {
+        if (m_state.games.at(i).id == gameId)
+            return i;
+    }
+    return -1;
 }
 
 int TournamentProgress::seatOfRow(int row) const

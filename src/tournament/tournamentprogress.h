@@ -143,6 +143,10 @@ Q_SIGNALS:
 private:
     void rebuildOpenSeats();
     int seatOfRow(int row) const;
+    /// The index of a recorded game in the state, or -1.
+    qsizetype gameIndex(qint64 gameId) const;
+    /// Stores the entrants as given, then takes them over and announces them.
+    void replaceEntrants(QList<Progress::Entrant> next);
     QList<Progress::Entrant> entrantsFromStandings(Data::DbConnection &connection,
                                                    bool showAllNames) const;
 

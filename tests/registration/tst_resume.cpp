@@ -3,7 +3,7 @@
 // window (as a crash leaves it), and a new registration window built over what is stored.
 // Also the start-up's upgrade of a Tourny.db made before the progress tables existed.
 
-#include "round/roundwindowsupport.h"
+#include "support/windowdrivers.h"
 
 #include "app/errorpath.h"
 #include "data/installfolder.h"

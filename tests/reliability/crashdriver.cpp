@@ -20,7 +20,7 @@
 // The test itself appends "done", "started" or "lost" after a kill, once it has seen in the
 // file whether the step in flight was made.
 
-#include "round/roundwindowsupport.h"
+#include "support/windowdrivers.h"
 #include "support/testsupport.h"
 
 #include "registration/throne.h"

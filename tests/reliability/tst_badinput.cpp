@@ -3,7 +3,7 @@
 // the lists. A number box takes a number by its rules or refuses the text with its message
 // (the clock's box quietly), and a refused text changes nothing.
 
-#include "../round/roundwindowsupport.h"
+#include "support/windowdrivers.h"
 
 #include "data/installfolder.h"
 #include "playereditor/playerinfo.h"
@@ -163,12 +163,6 @@ int rowOf(const QListView *list, const QString &text)
             return i;
     }
     return -1;
-}
-
-PlayerInfo *openEditor(Throne &throne)
-{
-    click(throne, "Command1");
-    return throne.playerEditor();
 }
 
 QLineEdit *editorBox(const PlayerInfo &editor, const char *name)

@@ -2,7 +2,7 @@
 // what the organiser sees, that nothing crashes, and that every row written before the
 // fault is still there, unchanged, in a file that passes SQLite's integrity check.
 
-#include "round/roundwindowsupport.h"
+#include "support/windowdrivers.h"
 #include "support/testsupport.h"
 
 #include "app/errorpath.h"

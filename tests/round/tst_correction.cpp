@@ -2,7 +2,7 @@
 // lists' "Undo last game" in the round window, and the "Recorded games" dialog that amends
 // a game of an earlier round.
 
-#include "roundwindowsupport.h"
+#include "support/windowdrivers.h"
 
 #include "registration/throne.h"
 #include "round/tournament.h"

@@ -1,7 +1,7 @@
 // Entrants who arrive after the start, entrants who leave, and the option that keeps apart
 // entrants who have met, driven through the real windows.
 
-#include "roundwindowsupport.h"
+#include "support/windowdrivers.h"
 
 #include "registration/throne.h"
 #include "round/tournament.h"

@@ -2,7 +2,7 @@
 // the power rules, byes, names with apostrophes, the standings shown at a round's end, and
 // a whole tournament from registration to its end.
 
-#include "roundwindowsupport.h"
+#include "support/windowdrivers.h"
 
 #include "registration/throne.h"
 #include "round/tournament.h"

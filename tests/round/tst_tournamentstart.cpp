@@ -1,7 +1,7 @@
 // The start button of the registration window: the number of rounds, the standings written
 // in one transaction, and the one round window.
 
-#include "roundwindowsupport.h"
+#include "support/windowdrivers.h"
 
 #include "registration/throne.h"
 #include "round/tournament.h"

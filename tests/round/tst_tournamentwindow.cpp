@@ -2,7 +2,7 @@
 // first-round draw through the window, moving opponents up and down, and the clock's
 // wiring to its timer.
 
-#include "roundwindowsupport.h"
+#include "support/windowdrivers.h"
 
 #include "registration/throne.h"
 #include "round/roundclock.h"

@@ -1,17 +1,17 @@
 #pragma once
 
-// Driving the registration and round windows as an organiser does: registering entrants,
-// starting rounds, choosing results and recording games.
+// Driving the windows as an organiser does: registering entrants, starting rounds, choosing
+// results, recording games and opening the player editor.
 
 #include "support/testsupport.h"
 
+#include "playereditor/playerinfo.h"
 #include "registration/throne.h"
 #include "round/tournament.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListView>
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
@@ -68,6 +68,13 @@ inline void registerEntrants(Throne &throne, const QList<Entrant> &entrants)
         setText(throne.House()->lineEdit(), entrants.at(i).house);
         click(throne, "AddTourny");
     }
+}
+
+/// Opens the player editor through the registration window's button.
+inline PlayerInfo *openEditor(Throne &throne)
+{
+    click(throne, "Command1");
+    return throne.playerEditor();
 }
 
 /// Draws the first entrant left each time: the pairing follows the registration order.

@@ -185,15 +185,12 @@ TournamentProgress::AddResult TournamentProgress::addEntrant(const QString &name
     {
         Data::DbConnection connection(Data::tournyDatabase());
         Data::Transaction transaction(connection);
-        if (m_staleStored)
-            Data::ProgressStore::clear(connection);
+        replaceFinishedRecord(connection, m_state);
         if (m_state.started) {
             // A late entrant joins the standings with score and power 0 and is paired
             // from the next pairing on.
             connection.exec(Data::Sql::insertEntrant(), {name, house});
         }
-        if (m_staleStored)
-            Data::ProgressStore::writeScalars(connection, m_state);
         Data::ProgressStore::appendEntrant(connection, int(m_state.entrants.size()), entrant);
         transaction.commit();
     }
@@ -241,6 +238,16 @@ void TournamentProgress::reinstate(int row)
     replaceEntrants(std::move(next));
 }
 
+void TournamentProgress::replaceFinishedRecord(Data::DbConnection &connection,
+                                               const State &state) const
+{
+    if (!m_staleStored)
+        return;
+    Data::ProgressStore::clear(connection);
+    Data::ProgressStore::writeEntrants(connection, state.entrants);
+    Data::ProgressStore::writeScalars(connection, state);
+}
+
 void TournamentProgress::replaceEntrants(QList<Entrant> next)
 {
     {
@@ -262,10 +269,7 @@ void TournamentProgress::setAvoidRematches(bool on)
     {
         Data::DbConnection connection(Data::tournyDatabase());
         Data::Transaction transaction(connection);
-        if (m_staleStored) {
-            Data::ProgressStore::clear(connection);
-            Data::ProgressStore::writeEntrants(connection, next.entrants);
-        }
+        replaceFinishedRecord(connection, next);
         Data::ProgressStore::writeScalars(connection, next);
         transaction.commit();
     }
@@ -296,10 +300,7 @@ void TournamentProgress::startRound(const QString &roundsText)
 
     Data::DbConnection connection(Data::tournyDatabase());
     Data::Transaction transaction(connection);
-    if (m_staleStored) {
-        Data::ProgressStore::clear(connection);
-        Data::ProgressStore::writeEntrants(connection, next.entrants);
-    }
+    replaceFinishedRecord(connection, next);
     if (firstStart) {
         // The old standings go and the entrants come in one transaction: a failure
         // part-way leaves the previous table as it was.
@@ -547,12 +548,8 @@ void TournamentProgress::endRound()
     // on the error path, never a wrap to a negative round.
     if (m_state.roundcounter == std::numeric_limits<qint16>::max())
         throw Failure(6, QStringLiteral("Overflow"));
-    State next = m_state;
+    State next = withRoundClosed();
     next.roundcounter = qint16(next.roundcounter + 1);
-    next.roundOpen = false;
-    next.seats.clear();
-    next.clockRunning = false;
-    next.clockLeftSeconds = m_clock.remainingSeconds();
     {
         Data::DbConnection connection(Data::tournyDatabase());
         Data::Transaction transaction(connection);
@@ -562,9 +559,7 @@ void TournamentProgress::endRound()
         Data::ProgressStore::writeScalars(connection, next);
         transaction.commit();
     }
-    m_state = std::move(next);
-    m_openSeats.clear();
-    m_clock.restore(m_state.clockLeftSeconds, false);
+    takeClosedRound(std::move(next));
     Q_EMIT entrantsChanged();
     Q_EMIT pairingChanged();
     Q_EMIT roundChanged();
@@ -577,11 +572,7 @@ void TournamentProgress::abandonRound()
 {
     if (!m_state.roundOpen)
         return;
-    State next = m_state;
-    next.roundOpen = false;
-    next.seats.clear();
-    next.clockRunning = false;
-    next.clockLeftSeconds = m_clock.remainingSeconds();
+    State next = withRoundClosed();
     {
         Data::DbConnection connection(Data::tournyDatabase());
         Data::Transaction transaction(connection);
@@ -589,10 +580,25 @@ void TournamentProgress::abandonRound()
         Data::ProgressStore::writeScalars(connection, next);
         transaction.commit();
     }
+    takeClosedRound(std::move(next));
+    Q_EMIT pairingChanged();
+}
+
+State TournamentProgress::withRoundClosed() const
+{
+    State next = m_state;
+    next.roundOpen = false;
+    next.seats.clear();
+    next.clockRunning = false;
+    next.clockLeftSeconds = m_clock.remainingSeconds();
+    return next;
+}
+
+void TournamentProgress::takeClosedRound(State next)
+{
     m_state = std::move(next);
     m_openSeats.clear();
     m_clock.restore(m_state.clockLeftSeconds, false);
-    Q_EMIT pairingChanged();
 }
 
 // ---- Clock -----------------------------------------------------------------------------

@@ -149,6 +149,13 @@ private:
     void replaceEntrants(QList<Progress::Entrant> next);
     QList<Progress::Entrant> entrantsFromStandings(Data::DbConnection &connection,
                                                    bool showAllNames) const;
+    /// Where the stored record is a finished tournament's, replaces it by the state given,
+    /// in the caller's transaction: the first step of a new tournament starts it afresh.
+    void replaceFinishedRecord(Data::DbConnection &connection, const Progress::State &state) const;
+    /// The state with the open round closed: no seats, the clock stopped at its time left.
+    Progress::State withRoundClosed() const;
+    /// Takes over a state whose round is closed and brings the clock to its time left.
+    void takeClosedRound(Progress::State next);
 
     Progress::State m_state;
     std::optional<Progress::State> m_stored;

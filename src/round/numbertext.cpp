@@ -186,4 +186,14 @@ std::optional<double> parsePower(const QString &text)
     return value;
 }
 
+std::optional<std::pair<double, double>> parseGamePowers(const QString &power1,
+                                                         const QString &power2, bool againstBye)
+{
+    const std::optional<double> first = parsePower(power1);
+    const std::optional<double> second = againstBye ? 0.0 : parsePower(power2);
+    if (!first || !second)
+        return std::nullopt;
+    return std::pair{*first, *second};
+}
+
 } // namespace Zuvi::Round

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 /// The rules that turn what a person typed into a number. Blanks around the text are
 /// ignored; the decimal point is "."; hexadecimal, thousands separators, "inf" and "NaN"
@@ -21,6 +22,11 @@ std::optional<qint16> parseMinutes(const QString &text);
 /// A player's power in a game: an empty text is 0; otherwise a finite number whose
 /// magnitude stays within 1e15, so that sums of powers stay exact. Nothing otherwise.
 std::optional<double> parsePower(const QString &text);
+
+/// Both powers of a game, each by the rule above. A game against the bye takes 0 for the
+/// bye whatever its box holds. Nothing when either power is not a number.
+std::optional<std::pair<double, double>> parseGamePowers(const QString &power1,
+                                                         const QString &power2, bool againstBye);
 
 /// Any finite decimal number (the shared first step of the rules above).
 std::optional<double> parseDecimal(const QString &text);

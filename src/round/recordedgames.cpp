@@ -200,16 +200,14 @@ void RecordedGamesDialog::amend()
     if (!selected)
         return;
     const Progress::Game game = *selected;
-    const bool bye = game.player2 == Round::bye();
     // The amounts are checked as "Game Over" checks them; a refusal changes nothing.
-    const std::optional<double> power1 = Round::parsePower(m_power1->text());
-    const std::optional<double> power2 =
-        bye ? std::optional<double>(0) : Round::parsePower(m_power2->text());
-    if (!power1 || !power2) {
+    const auto powers =
+        Round::parseGamePowers(m_power1->text(), m_power2->text(), game.player2 == Round::bye());
+    if (!powers) {
         Ui::message(this, QStringLiteral("Please enter each player's power as a number"));
         return;
     }
-    m_progress->amendGame(game.id, m_result->currentText(), *power1, *power2);
+    m_progress->amendGame(game.id, m_result->currentText(), powers->first, powers->second);
 }
 
 } // namespace Zuvi

@@ -334,21 +334,17 @@ void Tournament::recordGame()
         Ui::message(this, QStringLiteral("Please select a game"));
         return;
     }
-    const QString name1 = m_player1->text();
-    const QString name2 = m_player2->text();
-    const bool againstBye = name2 == Round::bye();
-    const std::optional<double> power1 = Round::parsePower(m_player1Power->text());
     // A bye has no power: whatever its box holds is not read.
-    const std::optional<double> power2 =
-        againstBye ? std::optional<double>(0) : Round::parsePower(m_player2Power->text());
-    if (!power1 || !power2) {
+    const auto powers = Round::parseGamePowers(m_player1Power->text(), m_player2Power->text(),
+                                               m_player2->text() == Round::bye());
+    if (!powers) {
         Ui::message(this, QStringLiteral("Please enter each player's power as a number"));
         return;
     }
     // The game, both players' rows and its seat are stored together; the game then
     // leaves both lists, the panel keeps showing it, and nothing stays selected so that
     // a second "Game Over" cannot record it again.
-    m_progress->recordGame(game, m_player1Win->currentText(), *power1, *power2);
+    m_progress->recordGame(game, m_player1Win->currentText(), powers->first, powers->second);
     Ui::clearSelection(m_matchList1);
     Ui::clearSelection(m_matchList2);
 }

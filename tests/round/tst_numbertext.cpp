@@ -60,6 +60,8 @@ private Q_SLOTS:
     void minutesRoundHalfToEvenWithinRange();
     void powerIsZeroWhenEmptyAndBoundedOtherwise_data();
     void powerIsZeroWhenEmptyAndBoundedOtherwise();
+    void gamePowersIgnoreTheByesBox_data();
+    void gamePowersIgnoreTheByesBox();
     void readingIgnoresTheMachineLocale();
 };
 
@@ -236,6 +238,46 @@ void TestNumberText::powerIsZeroWhenEmptyAndBoundedOtherwise()
     QCOMPARE(power.has_value(), ok);
     if (ok)
         QCOMPARE(*power, expected);
+}
+
+void TestNumberText::gamePowersIgnoreTheByesBox_data()
+{
+    QTest::addColumn<QString>("power1");
+    QTest::addColumn<QString>("power2");
+    QTest::addColumn<bool>("againstBye");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<double>("expected1");
+    QTest::addColumn<double>("expected2");
+    QTest::newRow("both read") << "12"
+                               << "-3.5" << false << true << 12.0 << -3.5;
+    QTest::newRow("both empty") << ""
+                                << "" << false << true << 0.0 << 0.0;
+    QTest::newRow("second not a number") << "12"
+                                         << "x" << false << false << 0.0 << 0.0;
+    QTest::newRow("first not a number") << "1e16"
+                                        << "4" << false << false << 0.0 << 0.0;
+    QTest::newRow("bye's box not read") << "7"
+                                        << "x" << true << true << 7.0 << 0.0;
+    QTest::newRow("bye's number not taken") << "7"
+                                            << "9" << true << true << 7.0 << 0.0;
+    QTest::newRow("against bye, first refused") << "abc"
+                                                << "" << true << false << 0.0 << 0.0;
+}
+
+void TestNumberText::gamePowersIgnoreTheByesBox()
+{
+    QFETCH(QString, power1);
+    QFETCH(QString, power2);
+    QFETCH(bool, againstBye);
+    QFETCH(bool, ok);
+    QFETCH(double, expected1);
+    QFETCH(double, expected2);
+    const auto powers = parseGamePowers(power1, power2, againstBye);
+    QCOMPARE(powers.has_value(), ok);
+    if (ok) {
+        QCOMPARE(powers->first, expected1);
+        QCOMPARE(powers->second, expected2);
+    }
 }
 
 void TestNumberText::readingIgnoresTheMachineLocale()

@@ -12,8 +12,4 @@ target_sources(zuvi_lib PRIVATE
 )
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(LIBMDB REQUIRED IMPORTED_TARGET libmdb)
-# libcsv ships no pkg-config file.
-find_path(LIBCSV_INCLUDE_DIR csv.h REQUIRED)
-find_library(LIBCSV_LIBRARY csv REQUIRED)
-target_include_directories(zuvi_lib PRIVATE ${LIBCSV_INCLUDE_DIR})
-target_link_libraries(zuvi_lib PRIVATE PkgConfig::LIBMDB ${LIBCSV_LIBRARY})
+target_link_libraries(zuvi_lib PRIVATE PkgConfig::LIBMDB)

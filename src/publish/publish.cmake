@@ -16,8 +16,4 @@ target_sources(zuvi_lib PRIVATE
     publish/publishactions.cpp
 )
 
-# CSV quoting through libcsv (Debian libcsv-dev), which ships no CMake or pkg-config file.
-find_path(LIBCSV_INCLUDE_DIR csv.h REQUIRED)
-find_library(LIBCSV_LIBRARY NAMES csv REQUIRED)
-target_include_directories(zuvi_lib PRIVATE ${LIBCSV_INCLUDE_DIR})
-target_link_libraries(zuvi_lib PUBLIC Qt6::PrintSupport PRIVATE ${LIBCSV_LIBRARY})
+target_link_libraries(zuvi_lib PUBLIC Qt6::PrintSupport)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tournament/progresstypes.h"
+#include "data/progresstypes.h"
 
 namespace Zuvi::Data {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "round/roundclock.h"
-#include "tournament/progresstypes.h"
+#include "data/progresstypes.h"
 
 #include <QObject>
 

@@ -26,9 +26,10 @@ class RecordTableModel;
 /// another record becomes current or when updateBatch() asks for it; each write is one
 /// row in one transaction.
 ///
-/// The record operations throw Data::DbError with a description when they fail; the
-/// control's own work (opening the table, moving with its buttons) shows the
-/// description in the message box instead and leaves the window usable.
+/// The record operations throw Data::DbError when the database fails and RecordRefusal
+/// when the control refuses (no table open, no current record, a record changed elsewhere),
+/// each with a description; the control's own work (opening the table, moving with its
+/// buttons) shows the description in the message box instead and leaves the window usable.
 class DataControl final : public QWidget
 {
     Q_OBJECT

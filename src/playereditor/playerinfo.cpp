@@ -4,6 +4,7 @@
 #include "data/dberror.h"
 #include "data/installfolder.h"
 #include "playereditor/datacontrol.h"
+#include "playereditor/recordrefusal.h"
 #include "players/playerfileactions.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
@@ -227,6 +228,8 @@ void PlayerInfo::runCommand(const std::function<void()> &steps)
         steps();
     } catch (const Data::DbError &error) {
         Ui::message(this, error.description());
+    } catch (const RecordRefusal &error) {
+        Ui::message(this, error.description());
     }
 }
 
@@ -264,6 +267,8 @@ void PlayerInfo::closeEvent(QCloseEvent *event)
                 m_adodc1->updateBatch();
             written = true;
         } catch (const Data::DbError &error) {
+            Ui::message(this, error.description());
+        } catch (const RecordRefusal &error) {
             Ui::message(this, error.description());
         }
     });

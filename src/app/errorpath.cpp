@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <exception>
+#include <new>
 
 namespace Zuvi::App {
 
@@ -42,6 +43,15 @@ void fail(const QString &text)
 QString fatalText(int code, const QString &description)
 {
     return QStringLiteral("Error %1: %2").arg(code).arg(description);
+}
+
+QString failureText(const std::exception &error)
+{
+    if (const auto *failure = dynamic_cast<const Failure *>(&error))
+        return fatalText(failure->code(), failure->description());
+    if (dynamic_cast<const std::bad_alloc *>(&error))
+        return fatalText(7, QStringLiteral("out of memory"));
+    return QString::fromLocal8Bit(error.what());
 }
 
 void runGuarded(const std::function<void()> &handler)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <functional>
 #include <utility>
 
@@ -23,6 +24,11 @@ template <typename F> auto guarded(F &&handler)
 
 /// The text shown for a fatal error.
 QString fatalText(int code, const QString &description);
+
+/// What a command-line action prints for a failure it reports before exiting: the text
+/// of a fatal error for the system's own failures and for memory running out, the
+/// exception's own text otherwise.
+QString failureText(const std::exception &error);
 
 /// True once a fatal error has been reported: main() then returns 1.
 bool isEnding();

@@ -2,7 +2,6 @@
 
 #include "app/errorpath.h"
 #include "data/dbconnection.h"
-#include "data/dberror.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
 #include "players/playerfile.h"
@@ -27,14 +26,9 @@ int runCommand(const QString &doing, QTextStream &err, const std::function<void(
     try {
         work();
         return 0;
-    } catch (const FileError &error) {
-        cause = error.text();
-    } catch (const Data::DbError &error) {
-        cause = App::fatalText(error.code(), error.description());
-    } catch (const std::bad_alloc &) {
-        cause = App::fatalText(7, QStringLiteral("out of memory"));
     } catch (const std::exception &error) {
-        cause = QString::fromLocal8Bit(error.what());
+        // A file that cannot be read says "FILE: cause" as its text.
+        cause = App::failureText(error);
     }
     err << QStringLiteral("zuvi: %1: %2").arg(doing, cause) << Qt::endl;
     return 1;

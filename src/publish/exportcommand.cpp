@@ -1,7 +1,6 @@
 #include "publish/exportcommand.h"
 
 #include "app/errorpath.h"
-#include "data/dberror.h"
 #include "data/schema.h"
 #include "publish/publishactions.h"
 #include "tournament/tournamentprogress.h"
@@ -80,12 +79,8 @@ int exportCommand(const QString &document, const QStringList &files, QTextStream
             return 0;
         }
         cause = *error;
-    } catch (const Data::DbError &error) {
-        cause = App::fatalText(error.code(), error.description());
-    } catch (const std::bad_alloc &) {
-        cause = App::fatalText(7, QStringLiteral("out of memory"));
     } catch (const std::exception &error) {
-        cause = QString::fromLocal8Bit(error.what());
+        cause = App::failureText(error);
     }
     err << QStringLiteral("zuvi: %1 not exported: %2").arg(documentName(*kind), cause) << Qt::endl;
     return 1;

@@ -3,7 +3,7 @@
 // the lists. A number box takes a number by its rules or refuses the text with its message
 // (the clock's box quietly), and a refused text changes nothing.
 
-#include "support/windowdrivers.h"
+#include "support/roundfixture.h"
 
 #include "data/installfolder.h"
 #include "playereditor/playerinfo.h"
@@ -22,7 +22,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
 #include <optional>
 
 using namespace Zuvi;
@@ -176,48 +175,7 @@ qint64 secondsLeft(Round::RoundClock &clock)
     return qint64(clock.hours()) * 3600 + qint64(clock.minutes()) * 60 + clock.seconds();
 }
 
-const Entrant kA{"Ann", "Adams", "Stark"};
-const Entrant kB{"Bob", "Baker", "Greyjoy"};
-const Entrant kC{"Cat", "Clark", "Lannister"};
-const Entrant kD{"Dan", "Dunn", "Baratheon"};
-
-/// A registration window over stored entrants registered in order, with a draw that takes
-/// the first entrant left each time: game k is entrant 2k against entrant 2k + 1.
-struct Fixture
-{
-    explicit Fixture(const QList<Entrant> &entrants = {})
-    {
-        storePlayers(install, entrants);
-        throne = std::make_unique<Throne>();
-        throne->setRandomSource(firstEntrant);
-        registerEntrants(*throne, entrants);
-    }
-
-    Tournament *startRound()
-    {
-        Tournament *round = start(*throne, QStringLiteral("3"));
-        // A window that never becomes active fails the test through its null result.
-        if (round && !QTest::qWaitForWindowActive(round))
-            return nullptr;
-        return round;
-    }
-
-    /// (score, power) of one row of the standings, found by its name.
-    std::pair<int, double> row(const QString &name) const
-    {
-        for (const QVariantList &row : standingsByName(install)) {
-            if (row.at(0).toString() == name)
-                return {row.at(1).toInt(), row.at(2).toDouble()};
-        }
-        return {-1, -1};
-    }
-
-    TempInstall install;
-    MessageLog log;
-    std::unique_ptr<Throne> throne;
-};
-
-using Row = std::pair<int, double>;
+using Row = StandingsRow;
 
 // What the number boxes make of a text: a number of rounds (-1: refused), minutes (-1:
 // refused quietly), a power (nothing: refused).
@@ -276,7 +234,7 @@ void TestBadInput::namesAndHousesRoundTripThroughATournament()
 
     // Two players typed into the player editor: the text as the first name of one, as the
     // last name of the other.
-    Fixture fixture;
+    RoundFixture fixture;
     Throne &throne = *fixture.throne;
     PlayerInfo *editor = openEditor(throne);
     QVERIFY(editor);
@@ -351,7 +309,7 @@ void TestBadInput::editorBoxesKeepWhatWasTyped()
 {
     QFETCH(QString, text);
 
-    Fixture fixture;
+    RoundFixture fixture;
     fixture.install.addPlayers({{QStringLiteral("Ann"), QStringLiteral("Adams")}});
     fixture.throne->FillNames();
     PlayerInfo *editor = openEditor(*fixture.throne);
@@ -479,7 +437,7 @@ void TestBadInput::roundsTakesOnlyAWholeNumber()
     QFETCH(QString, text);
     QFETCH(int, rounds);
 
-    Fixture fixture({kA, kB});
+    RoundFixture fixture({kA, kB});
     Throne &throne = *fixture.throne;
     // Standings left from an earlier tournament show whether anything was written.
     const QString oldRows = QStringLiteral("SELECT Name, House, Score, Power FROM TournyInfo");
@@ -518,7 +476,7 @@ void TestBadInput::minutesRefusesQuietlyAndLeavesTheClock()
     QFETCH(QString, text);
     QFETCH(int, minutes);
 
-    Fixture fixture({kA, kB});
+    RoundFixture fixture({kA, kB});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     Round::RoundClock &clock = fixture.throne->roundClock();
@@ -575,7 +533,7 @@ void TestBadInput::powersTakeANumberOrRefuseTheGame()
 
     // Game 1 (A against B) takes the text as player 1's power, game 2 (C against D) as
     // player 2's.
-    Fixture fixture({kA, kB, kC, kD});
+    RoundFixture fixture({kA, kB, kC, kD});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     const QString win = QStringLiteral("Full Win");
@@ -628,7 +586,7 @@ void TestBadInput::resultBoxTakesAnyTextAsNoResult()
 
     // A typed result that is not one of the five gives player 1 no points and player 2
     // three, and does not change player 2's result shown.
-    Fixture fixture({kA, kB});
+    RoundFixture fixture({kA, kB});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     clickRow(round->MatchList1(), 0);
@@ -680,7 +638,7 @@ void TestBadInput::powersAddUpInTheStandingsAsTyped()
     QFETCH(QString, shown);
 
     // Two rounds of the same game: Ann wins both with the two powers.
-    Fixture fixture({kA, kB});
+    RoundFixture fixture({kA, kB});
     for (const QString &power : {first, second}) {
         Tournament *round = fixture.startRound();
         QVERIFY(round);

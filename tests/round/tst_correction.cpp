@@ -2,7 +2,7 @@
 // lists' "Undo last game" in the round window, and the "Recorded games" dialog that amends
 // a game of an earlier round.
 
-#include "support/windowdrivers.h"
+#include "support/roundfixture.h"
 
 #include "registration/throne.h"
 #include "round/tournament.h"
@@ -32,56 +32,7 @@ const QString kTourny = QStringLiteral("Tourny");
 const QString kNoUndo = QStringLiteral("There is no game to undo.");
 const QString kPleasePower = QStringLiteral("Please enter each player's power as a number");
 
-const Entrant kA{"Ann", "Adams", "Stark"};
-const Entrant kB{"Bob", "Baker", "Greyjoy"};
-const Entrant kC{"Cat", "Clark", "Lannister"};
-const Entrant kD{"Dan", "Dunn", "Baratheon"};
-const Entrant kE{"Eve", "Evans", "Stark"};
 const QList<Entrant> kFive{kA, kB, kC, kD, kE};
-
-/// Five entrants registered in order, with a draw that takes the first entrant left each
-/// time: round 1 is A-B, C-D, E-Bye.
-struct Fixture
-{
-    Fixture()
-    {
-        storePlayers(install, kFive);
-        throne = std::make_unique<Throne>();
-        throne->setRandomSource(firstEntrant);
-        registerEntrants(*throne, kFive);
-    }
-
-    Tournament *startRound()
-    {
-        Tournament *round = start(*throne, QStringLiteral("3"));
-        // A window that never becomes active fails the test through its null result.
-        if (round && !QTest::qWaitForWindowActive(round))
-            return nullptr;
-        return round;
-    }
-
-    /// "name score power" for every standings row, by name.
-    QStringList standings() const
-    {
-        QStringList rows;
-        for (const QVariantList &row : standingsByName(install))
-            rows.append(QStringLiteral("%1 %2 %3")
-                            .arg(row.at(0).toString())
-                            .arg(row.at(1).toDouble())
-                            .arg(row.at(2).toDouble()));
-        return rows;
-    }
-
-    int count(const char *sql) const
-    {
-        const QList<QVariantList> rows = install.rows(kTourny, QString::fromLatin1(sql));
-        return rows.isEmpty() ? -1 : rows.first().first().toInt();
-    }
-
-    TempInstall install;
-    MessageLog log;
-    std::unique_ptr<Throne> throne;
-};
 
 QString text(const QWidget &window, const char *name)
 {
@@ -288,7 +239,7 @@ void TestCorrection::undo()
     QFETCH(QStringList, standings);
     QFETCH(QStringList, messages);
 
-    Fixture fixture;
+    RoundFixture fixture(kFive);
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     for (const QString &step : std::as_const(steps))
@@ -306,14 +257,14 @@ void TestCorrection::undo()
     // What is stored agrees with what is shown: one record per recorded game, each seat
     // marked recorded once.
     const int recorded = 3 - int(list1.size());
-    QCOMPARE(fixture.count("SELECT count(*) FROM ZuviGame"), recorded);
-    QCOMPARE(fixture.count("SELECT count(*) FROM ZuviSeat WHERE Recorded = 1"), recorded);
-    QCOMPARE(fixture.count("SELECT count(*) FROM ZuviSeat"), 3);
+    QCOMPARE(fixture.count(QStringLiteral("ZuviGame")), recorded);
+    QCOMPARE(fixture.count(QStringLiteral("ZuviSeat WHERE Recorded = 1")), recorded);
+    QCOMPARE(fixture.count(QStringLiteral("ZuviSeat")), 3);
 }
 
 void TestCorrection::ctrlZInPowerBoxUndoesTyping()
 {
-    Fixture fixture;
+    RoundFixture fixture(kFive);
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("5"), QStringLiteral("3"));
@@ -330,13 +281,13 @@ void TestCorrection::ctrlZInPowerBoxUndoesTyping()
     QVERIFY(power->text() != QStringLiteral("12"));
     QCOMPARE(fixture.log.texts(), QStringList());
     QCOMPARE(rowCount(round->MatchList1()), 2);
-    QCOMPARE(fixture.count("SELECT count(*) FROM ZuviGame"), 1);
+    QCOMPARE(fixture.count(QStringLiteral("ZuviGame")), 1);
 
     // The same keys in the match list take the game back.
     round->MatchList1()->setFocus();
     QTest::keyClick(round->MatchList1(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(rowCount(round->MatchList1()), 3);
-    QCOMPARE(fixture.count("SELECT count(*) FROM ZuviGame"), 0);
+    QCOMPARE(fixture.count(QStringLiteral("ZuviGame")), 0);
 }
 
 void TestCorrection::amend_data()
@@ -395,7 +346,7 @@ void TestCorrection::amend()
     QFETCH(QList<QVariantList>, changes);
     QFETCH(QVariantList, stored);
 
-    Fixture fixture;
+    RoundFixture fixture(kFive);
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("5"), QStringLiteral("3"));

@@ -1,7 +1,7 @@
 // Entrants who arrive after the start, entrants who leave, and the option that keeps apart
 // entrants who have met, driven through the real windows.
 
-#include "support/windowdrivers.h"
+#include "support/roundfixture.h"
 
 #include "registration/throne.h"
 #include "round/tournament.h"
@@ -12,83 +12,67 @@
 #include <QListView>
 #include <QTest>
 
-#include <memory>
-
 using namespace Zuvi;
 using namespace Zuvi::Test;
 
 namespace {
 
-const Entrant kA{"Ann", "Adams", "Stark"};
-const Entrant kB{"Bob", "Baker", "Greyjoy"};
-const Entrant kC{"Cat", "Clark", "Lannister"};
-const Entrant kD{"Dan", "Dunn", "Baratheon"};
 const Entrant kLate{"Lou", "Late", "Stark"};
+/// Four entrants registered and a fifth stored player who has not entered; round 1 is A-B
+/// and C-D.
+const QList<Entrant> kStored{kA, kB, kC, kD, kLate};
+constexpr qsizetype kRegistered = 4;
+const QString kRounds = QStringLiteral("4");
 
-/// Four registered entrants and a fifth stored player who has not entered; the draw takes
-/// the first entrant left each time, so round 1 is A-B and C-D.
-struct Fixture
+/// Records every open game as a win for player 1 and ends the round; false when there is no
+/// round window or a game could not be recorded.
+[[nodiscard]] bool playOut(Tournament *round)
 {
-    Fixture()
-    {
-        storePlayers(install, {kA, kB, kC, kD, kLate});
-        throne = std::make_unique<Throne>();
-        throne->setRandomSource(firstEntrant);
-        registerEntrants(*throne, {kA, kB, kC, kD});
+    if (!round)
+        return false;
+    while (rowCount(round->MatchList1()) > 0) {
+        recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("1"), QStringLiteral("1"));
+        if (QTest::currentTestFailed())
+            return false;
     }
+    click(*round, "EndTourny");
+    return !QTest::currentTestFailed();
+}
 
-    Tournament *startRound()
-    {
-        Tournament *round = start(*throne, QStringLiteral("4"));
-        // A window that never becomes active fails the test through its null result.
-        return round && QTest::qWaitForWindowActive(round) ? round : nullptr;
-    }
+/// Registers the stored player who has not entered yet.
+[[nodiscard]] bool addLate(Throne &throne)
+{
+    clickRow(throne.StoredPlayers(), int(kRegistered));
+    setText(throne.House()->lineEdit(), kLate.house);
+    click(throne, "AddTourny");
+    return !QTest::currentTestFailed();
+}
 
-    /// Records every open game as a win for player 1 and ends the round.
-    void playOut(Tournament *round)
-    {
-        while (rowCount(round->MatchList1()) > 0) {
-            recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("1"),
-                       QStringLiteral("1"));
-            if (QTest::currentTestFailed())
-                return;
-        }
-        click(*round, "EndTourny");
-    }
+/// Selects an entrant in the entrant list by name and clicks "Remove From Tournament";
+/// false when the entrant is not listed.
+[[nodiscard]] bool removeByName(Throne &throne, const QString &name)
+{
+    const int row = int(listTexts(throne.TournyPlayers()).indexOf(name));
+    if (row < 0)
+        return false;
+    clickRow(throne.TournyPlayers(), row);
+    click(throne, "RemoveTourny");
+    return !QTest::currentTestFailed();
+}
 
-    void addLate()
-    {
-        clickRow(throne->StoredPlayers(), 4);
-        setText(throne->House()->lineEdit(), kLate.house);
-        click(*throne, "AddTourny");
-    }
+/// Every name of the round's two match lists.
+QStringList pairedNames(Tournament *round)
+{
+    return listTexts(round->MatchList1()) + listTexts(round->MatchList2());
+}
 
-    /// Selects an entrant in the entrant list by name and clicks "Remove From Tournament".
-    void removeByName(const QString &name)
-    {
-        const int row = int(listTexts(throne->TournyPlayers()).indexOf(name));
-        QVERIFY2(row >= 0, qPrintable(name));
-        clickRow(throne->TournyPlayers(), row);
-        click(*throne, "RemoveTourny");
-    }
-
-    QStringList paired(Tournament *round) const
-    {
-        return listTexts(round->MatchList1()) + listTexts(round->MatchList2());
-    }
-
-    QStringList standingsNames() const
-    {
-        QStringList result;
-        for (const QVariantList &row : standingsByName(install))
-            result.append(row.at(0).toString());
-        return result;
-    }
-
-    TempInstall install;
-    MessageLog log;
-    std::unique_ptr<Throne> throne;
-};
+QStringList standingsNames(const TempInstall &install)
+{
+    QStringList result;
+    for (const QVariantList &row : standingsByName(install))
+        result.append(row.at(0).toString());
+    return result;
+}
 
 bool greyed(QListView *list, const QString &text)
 {
@@ -122,31 +106,31 @@ void TestEntryChanges::lateEntrantIsStoredAndPairedNextRound_data()
 void TestEntryChanges::lateEntrantIsStoredAndPairedNextRound()
 {
     QFETCH(bool, duringRound);
-    Fixture fixture;
-    Tournament *round = fixture.startRound();
+    RoundFixture fixture(kStored, kRegistered);
+    Tournament *round = fixture.startRound(kRounds);
     QVERIFY(round);
     if (duringRound) {
-        fixture.addLate();
+        QVERIFY(addLate(*fixture.throne));
         QCOMPARE(fixture.log.last(),
                  QStringLiteral("Late, Lou joins the tournament from round 2."));
         // The open round goes on without the late entrant.
-        QVERIFY(!fixture.paired(round).contains(kLate.name()));
-        fixture.playOut(round);
+        QVERIFY(!pairedNames(round).contains(kLate.name()));
+        QVERIFY(playOut(round));
     } else {
-        fixture.playOut(round);
-        fixture.addLate();
+        QVERIFY(playOut(round));
+        QVERIFY(addLate(*fixture.throne));
         QCOMPARE(fixture.log.last(),
                  QStringLiteral("Late, Lou joins the tournament from round 2."));
     }
     QVERIFY(!QTest::currentTestFailed());
-    QVERIFY(fixture.standingsNames().contains(kLate.name()));
+    QVERIFY(standingsNames(fixture.install).contains(kLate.name()));
     QTRY_VERIFY(!fixture.throne->tournament());
     // The late entrant does not vanish at the round's end: it is in the standings.
     QVERIFY(listTexts(fixture.throne->TournyPlayers()).contains(kLate.name()));
 
-    Tournament *second = fixture.startRound();
+    Tournament *second = fixture.startRound(kRounds);
     QVERIFY(second);
-    const QStringList paired = fixture.paired(second);
+    const QStringList paired = pairedNames(second);
     QVERIFY2(paired.contains(kLate.name()), qPrintable(paired.join(QLatin1Char('|'))));
     QCOMPARE(rowCount(second->MatchList1()), 3);
 }
@@ -161,32 +145,32 @@ void TestEntryChanges::droppedEntrantStaysInStandingsButIsNotPaired_data()
 void TestEntryChanges::droppedEntrantStaysInStandingsButIsNotPaired()
 {
     QFETCH(bool, duringRound);
-    Fixture fixture;
-    fixture.playOut(fixture.startRound());
+    RoundFixture fixture(kStored, kRegistered);
+    QVERIFY(playOut(fixture.startRound(kRounds)));
     QTRY_VERIFY(!fixture.throne->tournament());
 
     Tournament *next = nullptr;
     if (duringRound) {
-        next = fixture.startRound();
+        next = fixture.startRound(kRounds);
         QVERIFY(next);
-        const QStringList before = fixture.paired(next);
-        fixture.removeByName(kB.name());
+        const QStringList before = pairedNames(next);
+        QVERIFY(removeByName(*fixture.throne, kB.name()));
         // The open round's game stays to be recorded.
-        QCOMPARE(fixture.paired(next), before);
-        fixture.playOut(next);
+        QCOMPARE(pairedNames(next), before);
+        QVERIFY(playOut(next));
         QTRY_VERIFY(!fixture.throne->tournament());
     } else {
-        fixture.removeByName(kB.name());
+        QVERIFY(removeByName(*fixture.throne, kB.name()));
     }
     QVERIFY(!QTest::currentTestFailed());
     // Still listed, greyed, and in the standings.
     QVERIFY(listTexts(fixture.throne->TournyPlayers()).contains(kB.name()));
     QVERIFY(greyed(fixture.throne->TournyPlayers(), kB.name()));
-    QVERIFY(fixture.standingsNames().contains(kB.name()));
+    QVERIFY(standingsNames(fixture.install).contains(kB.name()));
 
-    Tournament *later = fixture.startRound();
+    Tournament *later = fixture.startRound(kRounds);
     QVERIFY(later);
-    const QStringList paired = fixture.paired(later);
+    const QStringList paired = pairedNames(later);
     QVERIFY2(!paired.contains(kB.name()), qPrintable(paired.join(QLatin1Char('|'))));
     QCOMPARE(paired.count(QStringLiteral("Bye")), 1);
     QCOMPARE(rowCount(later->MatchList1()), 2);
@@ -194,10 +178,10 @@ void TestEntryChanges::droppedEntrantStaysInStandingsButIsNotPaired()
 
 void TestEntryChanges::reinstatedEntrantIsPairedAgain()
 {
-    Fixture fixture;
-    fixture.playOut(fixture.startRound());
+    RoundFixture fixture(kStored, kRegistered);
+    QVERIFY(playOut(fixture.startRound(kRounds)));
     QTRY_VERIFY(!fixture.throne->tournament());
-    fixture.removeByName(kC.name());
+    QVERIFY(removeByName(*fixture.throne, kC.name()));
     QVERIFY(greyed(fixture.throne->TournyPlayers(), kC.name()));
 
     clickRow(fixture.throne->TournyPlayers(),
@@ -205,27 +189,27 @@ void TestEntryChanges::reinstatedEntrantIsPairedAgain()
     fixture.throne->reinstateAction()->trigger();
     QVERIFY(!greyed(fixture.throne->TournyPlayers(), kC.name()));
 
-    Tournament *round = fixture.startRound();
+    Tournament *round = fixture.startRound(kRounds);
     QVERIFY(round);
-    QVERIFY(fixture.paired(round).contains(kC.name()));
-    QVERIFY(!fixture.paired(round).contains(QStringLiteral("Bye")));
+    QVERIFY(pairedNames(round).contains(kC.name()));
+    QVERIFY(!pairedNames(round).contains(QStringLiteral("Bye")));
 }
 
 void TestEntryChanges::removalBeforeTheStartStillDeletes()
 {
-    Fixture fixture;
-    fixture.removeByName(kB.name());
+    RoundFixture fixture(kStored, kRegistered);
+    QVERIFY(removeByName(*fixture.throne, kB.name()));
     QCOMPARE(listTexts(fixture.throne->TournyPlayers()),
              (QStringList{kA.name(), kC.name(), kD.name()}));
-    Tournament *round = fixture.startRound();
+    Tournament *round = fixture.startRound(kRounds);
     QVERIFY(round);
-    QVERIFY(!fixture.standingsNames().contains(kB.name()));
-    QVERIFY(!fixture.paired(round).contains(kB.name()));
+    QVERIFY(!standingsNames(fixture.install).contains(kB.name()));
+    QVERIFY(!pairedNames(round).contains(kB.name()));
 }
 
 void TestEntryChanges::avoidRematchesIsStoredAndOffByDefault()
 {
-    Fixture fixture;
+    RoundFixture fixture(kStored, kRegistered);
     QAction *option = fixture.throne->avoidRematchesAction();
     QVERIFY(option->isCheckable());
     QVERIFY(!option->isChecked());

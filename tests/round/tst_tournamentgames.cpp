@@ -2,7 +2,7 @@
 // the power rules, byes, names with apostrophes, the standings shown at a round's end, and
 // a whole tournament from registration to its end.
 
-#include "support/windowdrivers.h"
+#include "support/roundfixture.h"
 
 #include "registration/throne.h"
 #include "round/tournament.h"
@@ -16,8 +16,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <memory>
-
 using namespace Zuvi;
 using namespace Zuvi::Test;
 
@@ -27,51 +25,8 @@ const QString kTourny = QStringLiteral("Tourny");
 const QString kPleasePower = QStringLiteral("Please enter each player's power as a number");
 const QString kPleaseGame = QStringLiteral("Please select a game");
 
-const Entrant kA{"Ann", "Adams", "Stark"};
-const Entrant kB{"Bob", "Baker", "Greyjoy"};
-const Entrant kC{"Cat", "Clark", "Lannister"};
-const Entrant kD{"Dan", "Dunn", "Baratheon"};
-const Entrant kE{"Eve", "Evans", "Stark"};
 const Entrant kF{"Fay", "Fox", "Greyjoy"};
 const Entrant kG{"Gus", "Gray", "Lannister"};
-
-/// A registration window over stored entrants, registered in order, with a draw that takes
-/// the first entrant left each time: game k is entrant 2k against entrant 2k + 1.
-struct Fixture
-{
-    explicit Fixture(const QList<Entrant> &entrants)
-    {
-        storePlayers(install, entrants);
-        throne = std::make_unique<Throne>();
-        throne->setRandomSource(firstEntrant);
-        registerEntrants(*throne, entrants);
-    }
-
-    Tournament *startRound(const QString &rounds = QStringLiteral("3"))
-    {
-        Tournament *round = start(*throne, rounds);
-        // A window that never becomes active fails the test through its null result.
-        if (round && !QTest::qWaitForWindowActive(round))
-            return nullptr;
-        return round;
-    }
-
-    /// (score, power) of one entrant's row.
-    std::pair<int, double> row(const Entrant &entrant) const
-    {
-        for (const QVariantList &row : standingsByName(install)) {
-            if (row.at(0).toString() == entrant.name())
-                return {row.at(1).toInt(), row.at(2).toDouble()};
-        }
-        QTest::qFail(qPrintable(QStringLiteral("no row for ") + entrant.name()), __FILE__,
-                     __LINE__);
-        return {-1, -1};
-    }
-
-    TempInstall install;
-    MessageLog log;
-    std::unique_ptr<Throne> throne;
-};
 
 QStringList names(const QList<Entrant> &entrants)
 {
@@ -94,7 +49,7 @@ QString caption(const Tournament &round, const char *name)
     return control<QLabel>(round, name)->text();
 }
 
-using Row = std::pair<int, double>;
+using Row = StandingsRow;
 
 } // namespace
 
@@ -152,7 +107,7 @@ void TestTournamentGames::resultDecidesPointsAndPlayer2Result()
     QFETCH(int, points2);
     QFETCH(QString, player2Win);
 
-    Fixture fixture({kA, kB});
+    RoundFixture fixture({kA, kB});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     auto *result = control<QComboBox>(*round, "Player1Win");
@@ -175,7 +130,7 @@ void TestTournamentGames::resultDecidesPointsAndPlayer2Result()
 
 void TestTournamentGames::resultChosenByKeyboard()
 {
-    Fixture fixture({kA, kB});
+    RoundFixture fixture({kA, kB});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     clickRow(round->MatchList1(), 0);
@@ -231,7 +186,7 @@ void TestTournamentGames::powerMustBeANumber()
     QFETCH(double, stored1);
     QFETCH(double, stored2);
 
-    Fixture fixture({kA, kB, kC, kD});
+    RoundFixture fixture({kA, kB, kC, kD});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     recordGame(*round, 1, QStringLiteral("Full Win"), power1, power2);
@@ -261,7 +216,7 @@ void TestTournamentGames::powerMustBeANumber()
 
 void TestTournamentGames::byeGameUpdatesOneRowOnly()
 {
-    Fixture fixture({kA, kB, kC});
+    RoundFixture fixture({kA, kB, kC});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     QCOMPARE(listTexts(round->MatchList2()), (QStringList{kB.name(), "Bye"}));
@@ -286,7 +241,7 @@ void TestTournamentGames::byeGameUpdatesOneRowOnly()
 
 void TestTournamentGames::gameOverWithoutSelectionRecordsNothing()
 {
-    Fixture fixture({kA, kB, kC, kD});
+    RoundFixture fixture({kA, kB, kC, kD});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
 
@@ -326,7 +281,7 @@ void TestTournamentGames::namesWithApostrophesRecordAgainstTheirRows()
     const Entrant twoQuotes{"Bran", "O''Neil", "Night's Watch"};
     const Entrant darcy{"Ann", "D'Arcy", "Stark"};
     const Entrant tables{"Bobby", "Robert'); DROP TABLE TournyInfo; --", "Stark"};
-    Fixture fixture({oneQuote, twoQuotes, darcy, tables});
+    RoundFixture fixture({oneQuote, twoQuotes, darcy, tables});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
 
@@ -343,7 +298,7 @@ void TestTournamentGames::namesWithApostrophesRecordAgainstTheirRows()
 
 void TestTournamentGames::failedUpdateLeavesBothRows()
 {
-    Fixture fixture({kA, kB});
+    RoundFixture fixture({kA, kB});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     // Player 2's update is refused after player 1's has run.
@@ -375,7 +330,7 @@ void TestTournamentGames::roundEndShowsStandingsInOrder()
     const Entrant baker{"Bea", "Baker", "Baratheon"};
     const Entrant moss{"Max", "Moss", "Tully"};
     const Entrant nash{"Ned", "Nash", ""};
-    Fixture fixture({zed, young, abbot, baker, moss, nash});
+    RoundFixture fixture({zed, young, abbot, baker, moss, nash});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     QPointer<Tournament> window = round;
@@ -403,7 +358,7 @@ void TestTournamentGames::roundEndShowsStandingsInOrder()
 
 void TestTournamentGames::roundEndCaptionsAndTheEnd()
 {
-    Fixture fixture({kA, kB});
+    RoundFixture fixture({kA, kB});
     const QStringList captions{"Start Round 2", "Start Round 3", "Start Round 4"};
     for (const QString &expected : captions) {
         Tournament *round = fixture.startRound();
@@ -424,7 +379,7 @@ void TestTournamentGames::roundEndCaptionsAndTheEnd()
 
 void TestTournamentGames::roundCounterAtItsLimitTakesTheErrorPath()
 {
-    Fixture fixture({kA, kB});
+    RoundFixture fixture({kA, kB});
     fixture.throne->setRoundcounter(32767);
     Tournament *round = fixture.startRound();
     QVERIFY(round);
@@ -462,7 +417,7 @@ void TestTournamentGames::wholeTournamentOfSevenEntrants()
     //   => A 8(32), B 6(22), C 3(17.5), D 3(22), E 5(27.5), F 4(14), G 6(27)
     //   final standings: A 8(32), G 6(27), B 6(22), E 5(27.5), F 4(14), D 3(22), C 3(17.5)
     const QList<Entrant> all{kA, kB, kC, kD, kE, kF, kG};
-    Fixture fixture(all);
+    RoundFixture fixture(all);
     const QString win = QStringLiteral("Full Win");
     const QString loss = QStringLiteral("Full Loss");
     const QString modWin = QStringLiteral("Modified Win");

@@ -2,7 +2,7 @@
 // first-round draw through the window, moving opponents up and down, and the clock's
 // wiring to its timer.
 
-#include "support/windowdrivers.h"
+#include "support/roundfixture.h"
 
 #include "registration/throne.h"
 #include "round/roundclock.h"
@@ -70,42 +70,16 @@ int horizontalAlignment(const QWidget *widget)
     return -1;
 }
 
-void tick(Tournament &round)
+/// Fires the round clock's timer once, as a second passing does; false when it cannot.
+[[nodiscard]] bool tick(Tournament &round)
 {
-    QVERIFY(QMetaObject::invokeMethod(round.Timer1(), "timeout", Qt::DirectConnection));
+    return QMetaObject::invokeMethod(round.Timer1(), "timeout", Qt::DirectConnection);
 }
 
 QString fullTime(const Tournament &round)
 {
     return control<QLabel>(round, "FullTime")->text();
 }
-
-/// A registration window with n entrants registered, a first-entrant draw and 3 rounds.
-struct Fixture
-{
-    explicit Fixture(int n) : players(entrants(n))
-    {
-        storePlayers(install, players);
-        throne = std::make_unique<Throne>();
-        throne->setRandomSource(firstEntrant);
-        registerEntrants(*throne, players);
-    }
-
-    /// Starts the round and waits until its window is active.
-    Tournament *startRound()
-    {
-        Tournament *round = start(*throne, QStringLiteral("3"));
-        // A window that never becomes active fails the test through its null result.
-        if (round && !QTest::qWaitForWindowActive(round))
-            return nullptr;
-        return round;
-    }
-
-    TempInstall install;
-    MessageLog log;
-    QList<Entrant> players;
-    std::unique_ptr<Throne> throne;
-};
 
 } // namespace
 
@@ -134,7 +108,7 @@ private Q_SLOTS:
 
 void TestTournamentWindow::windowHasItsCaptionAndSize()
 {
-    Fixture fixture(2);
+    RoundFixture fixture(entrants(2));
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     QCOMPARE(round->objectName(), QStringLiteral("Tournament"));
@@ -224,7 +198,7 @@ void TestTournamentWindow::controlsFollowTheLayout()
     QFETCH(bool, bold);
     QFETCH(int, alignment);
 
-    Fixture fixture(0);
+    RoundFixture fixture(entrants(0));
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     const QString name = QString::fromLatin1(QTest::currentDataTag());
@@ -246,7 +220,7 @@ void TestTournamentWindow::controlsFollowTheLayout()
 
 void TestTournamentWindow::tabOrderFollowsTheLayout()
 {
-    Fixture fixture(4);
+    RoundFixture fixture(entrants(4));
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     QTRY_COMPARE(QApplication::focusWidget(), round->MatchList1());
@@ -268,7 +242,7 @@ void TestTournamentWindow::tabOrderFollowsTheLayout()
 
 void TestTournamentWindow::gamePanelHiddenUntilLeftListTakesFocus()
 {
-    Fixture fixture(4);
+    RoundFixture fixture(entrants(4));
     // A window built and shown with the focus elsewhere keeps the panel hidden.
     auto round = std::make_unique<Tournament>(fixture.throne->progress());
     QVERIFY(round->GameFrame()->isHidden());
@@ -317,7 +291,7 @@ void TestTournamentWindow::firstRoundIsDrawnFromEntrants()
     QFETCH(QStringList, left);
     QFETCH(QStringList, right);
 
-    Fixture fixture(count);
+    RoundFixture fixture(entrants(count));
     int draws = 0;
     fixture.throne->setRandomSource([&draws, random] {
         ++draws;
@@ -369,7 +343,7 @@ void TestTournamentWindow::upAndDownSwapOpponents()
     QFETCH(QString, button);
     QFETCH(QStringList, right);
 
-    Fixture fixture(7);
+    RoundFixture fixture(entrants(7));
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     const QStringList left = listTexts(round->MatchList1());
@@ -387,7 +361,7 @@ void TestTournamentWindow::upAndDownSwapOpponents()
 
 void TestTournamentWindow::upTwiceSwapsBack()
 {
-    Fixture fixture(4);
+    RoundFixture fixture(entrants(4));
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     clickRow(round->MatchList2(), 1);
@@ -401,7 +375,7 @@ void TestTournamentWindow::upTwiceSwapsBack()
 
 void TestTournamentWindow::movesKeepPanelPlayer2OnSelectedGame()
 {
-    Fixture fixture(7);
+    RoundFixture fixture(entrants(7));
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     auto *player1 = control<QLabel>(*round, "Player1");
@@ -481,7 +455,7 @@ void TestTournamentWindow::startTimerTakesTheMinutes()
     QFETCH(QString, minutes);
     QFETCH(QString, firstTick);
 
-    Fixture fixture(2);
+    RoundFixture fixture(entrants(2));
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     QCOMPARE(fullTime(*round), QStringLiteral("00:00:00"));
@@ -498,7 +472,7 @@ void TestTournamentWindow::startTimerTakesTheMinutes()
         return;
     }
     QVERIFY(round->Timer1()->isActive());
-    tick(*round);
+    QVERIFY(tick(*round));
     QCOMPARE(fullTime(*round), firstTick);
     // Only the tick that shows 00:00:00 turns the timer off.
     QCOMPARE(round->Timer1()->isActive(), firstTick != QStringLiteral("00:00:00"));
@@ -506,38 +480,38 @@ void TestTournamentWindow::startTimerTakesTheMinutes()
 
 void TestTournamentWindow::invalidMinutesLeaveRunningClockAsItWas()
 {
-    Fixture fixture(2);
+    RoundFixture fixture(entrants(2));
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     auto *minutes = control<QLineEdit>(*round, "Minutes");
     click(*round, "StartTimer");
-    tick(*round);
-    tick(*round);
+    QVERIFY(tick(*round));
+    QVERIFY(tick(*round));
     QCOMPARE(fullTime(*round), QStringLiteral("00:44:59"));
 
     setText(minutes, QStringLiteral("abc"));
     click(*round, "StartTimer");
     QVERIFY(round->Timer1()->isActive());
-    tick(*round);
+    QVERIFY(tick(*round));
     QCOMPARE(fullTime(*round), QStringLiteral("00:44:58"));
 
     // A valid restart while running replaces the minutes only.
     setText(minutes, QStringLiteral("10"));
     click(*round, "StartTimer");
-    tick(*round);
+    QVERIFY(tick(*round));
     QCOMPARE(fullTime(*round), QStringLiteral("00:10:57"));
     QCOMPARE(fixture.log.texts(), QStringList());
 }
 
 void TestTournamentWindow::clockHoursCarryIntoNextRoundWindow()
 {
-    Fixture fixture(2);
+    RoundFixture fixture(entrants(2));
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     setText(control<QLineEdit>(*round, "Minutes"), QStringLiteral("90"));
     click(*round, "StartTimer");
-    tick(*round);
-    tick(*round);
+    QVERIFY(tick(*round));
+    QVERIFY(tick(*round));
     QCOMPARE(fullTime(*round), QStringLiteral("01:29:59"));
     QPointer<QTimer> timer = round->Timer1();
 
@@ -552,14 +526,14 @@ void TestTournamentWindow::clockHoursCarryIntoNextRoundWindow()
     QCOMPARE(fixture.throne->roundClock().hours(), qint16(1));
     QCOMPARE(fixture.throne->roundClock().seconds(), qint16(0));
     click(*next, "StartTimer");
-    tick(*next);
+    QVERIFY(tick(*next));
     QCOMPARE(fullTime(*next), QStringLiteral("01:45:00"));
     QCOMPARE(fixture.log.texts(), QStringList());
 }
 
 void TestTournamentWindow::closingTheWindowKeepsRoundCounterAndCaption()
 {
-    Fixture fixture(4);
+    RoundFixture fixture(entrants(4));
     QPointer<Tournament> round = fixture.startRound();
     QVERIFY(round);
     recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("5"), QStringLiteral("2"));

@@ -1,42 +1,22 @@
 // The command line of the zuvi program: --help, --version and usage errors answer without
 // a window (and without a display), with the usual texts and exit statuses.
 
+#include "support/childprocess.h"
+
 #include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Zuvi::Test;
+
 namespace {
 
-struct Run
+/// Runs the program with its data folder in dataHome.
+ZuviRun runWithDataHome(const QStringList &arguments, const QString &dataHome)
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-/// Runs the program with no display at all: a command that wanted a window would fail.
-Run runZuvi(const QStringList &arguments, const QString &dataHome)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    QProcessEnvironment environment;
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(ZUVI_BINARY), arguments);
-    Run run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
+    return runZuvi(arguments, environment);
 }
 
 } // namespace
@@ -96,7 +76,8 @@ void TestCommandLine::answersWithoutWindow()
 
     QTemporaryDir dataHome;
     QVERIFY(dataHome.isValid());
-    const Run run = runZuvi(arguments, dataHome.path());
+    const ZuviRun run = runWithDataHome(arguments, dataHome.path());
+    QVERIFY(run.finished);
     QCOMPARE(run.exitCode, exitCode);
     // A full expected text ends with a newline and must match exactly; a shorter one must
     // appear in the output.
@@ -104,11 +85,11 @@ void TestCommandLine::answersWithoutWindow()
         return expected.endsWith(QLatin1Char('\n')) ? actual == expected
                                                     : actual.contains(expected);
     };
-    QVERIFY2(matches(run.out, out), qPrintable(run.out));
+    QVERIFY2(matches(run.outText(), out), qPrintable(run.outText()));
     if (err.isEmpty())
-        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.errText()));
     else
-        QVERIFY2(matches(run.err, err), qPrintable(run.err));
+        QVERIFY2(matches(run.errText(), err), qPrintable(run.errText()));
 }
 
 void TestCommandLine::commandLineLeavesDataFolderAlone()
@@ -118,7 +99,8 @@ void TestCommandLine::commandLineLeavesDataFolderAlone()
     QVERIFY(dataHome.isValid());
     for (const QStringList &arguments :
          {QStringList{"--version"}, QStringList{"--help"}, QStringList{"--frobnicate"}}) {
-        runZuvi(arguments, dataHome.path());
+        QVERIFY2(runWithDataHome(arguments, dataHome.path()).finished,
+                 qPrintable(arguments.join(' ')));
         QVERIFY2(!QFileInfo::exists(dataHome.filePath(QStringLiteral("zuvi"))),
                  qPrintable(arguments.join(' ')));
     }

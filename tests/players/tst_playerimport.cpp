@@ -4,6 +4,7 @@
 // bad file, the duplicate test, a cancelled import, the round trip of an export, and the
 // two commands of the command line.
 
+#include "support/childprocess.h"
 #include "support/testsupport.h"
 
 #include "data/dbconnection.h"
@@ -15,13 +16,14 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
 using namespace Zuvi;
+using Zuvi::Test::runZuvi;
 using Zuvi::Test::TempInstall;
+using Zuvi::Test::ZuviRun;
 
 namespace {
 
@@ -663,39 +665,28 @@ void TestPlayerImport::zuviBinaryRunsTheCommands()
     TempInstall install(false);
     QTemporaryDir dir;
     const QString mdb = writeFile(dir, QStringLiteral("players.mdb"), legacyBytes());
-    const auto run = [](const QStringList &arguments, int *status, QByteArray *out,
-                        QByteArray *err) {
-        QProcess zuvi;
-        zuvi.start(QStringLiteral(ZUVI_BINARY), arguments);
-        if (!zuvi.waitForFinished(60000) || zuvi.exitStatus() != QProcess::NormalExit)
-            return false;
-        *status = zuvi.exitCode();
-        *out = zuvi.readAllStandardOutput();
-        *err = zuvi.readAllStandardError();
-        return true;
-    };
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-    QVERIFY(run({QStringLiteral("--import-players"), mdb}, &status, &out, &err));
-    QCOMPARE(err, QByteArray());
-    QCOMPARE(out, QByteArray("Imported 4 players; skipped 0 players already stored.\n"));
-    QCOMPARE(status, 0);
+    ZuviRun run = runZuvi({QStringLiteral("--import-players"), mdb});
+    QVERIFY(run.finished);
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.out, QByteArray("Imported 4 players; skipped 0 players already stored.\n"));
+    QCOMPARE(run.exitCode, 0);
     QCOMPARE(storedCount(), 4);
 
     const QString csv = dir.filePath(QStringLiteral("players.csv"));
-    QVERIFY(run({QStringLiteral("--export-players"), csv}, &status, &out, &err));
-    QCOMPARE(status, 0);
-    QCOMPARE(out, (QStringLiteral("Exported 4 players to %1.\n").arg(csv)).toUtf8());
+    run = runZuvi({QStringLiteral("--export-players"), csv});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, (QStringLiteral("Exported 4 players to %1.\n").arg(csv)).toUtf8());
     QVERIFY(sameRows(Players::readPlayerFile(csv).rows, legacyRows()));
 
     const QString bad = writeFile(dir, QStringLiteral("bad.mdb"), legacyBytes().left(5000));
-    QVERIFY(run({QStringLiteral("--import-players"), bad}, &status, &out, &err));
-    QCOMPARE(status, 1);
-    QCOMPARE(out, QByteArray());
-    QCOMPARE(err, QStringLiteral("zuvi: players not imported: %1: it is damaged or truncated\n")
-                      .arg(bad)
-                      .toUtf8());
+    run = runZuvi({QStringLiteral("--import-players"), bad});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(run.err, QStringLiteral("zuvi: players not imported: %1: it is damaged or truncated\n")
+                          .arg(bad)
+                          .toUtf8());
     QCOMPARE(storedCount(), 4);
 }
 

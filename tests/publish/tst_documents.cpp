@@ -1,18 +1,20 @@
 // The room's documents as files: each PDF read back as text through pdftotext, each CSV
 // read back field for field, and files that cannot be written.
 
+#include "support/childprocess.h"
+
 #include "publish/csvexport.h"
 #include "publish/documents.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Zuvi;
 using namespace Zuvi::Publish;
+using Zuvi::Test::pdfText;
 
 Q_DECLARE_METATYPE(Zuvi::Publish::DocumentKind)
 
@@ -57,18 +59,6 @@ Snapshot sampleSnapshot(int tables = 0)
         {QStringLiteral("d'Artagnan, Ève"), QStringLiteral("Baratheon"), 0, 3, false},
         {QStringLiteral("Żółć, Łukasz"), QStringLiteral("Greyjoy"), 0, 3, false}};
     return makeSnapshot(state, standings, 3, false);
-}
-
-QString pdfText(const QString &path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                   QStringLiteral("-")});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QStringLiteral("<pdftotext failed: %1>")
-            .arg(QString::fromLocal8Bit(process.readAllStandardError()));
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 /// Reads CSV text as RFC 4180 writes it (quoted fields, doubled quotes, CR LF records).

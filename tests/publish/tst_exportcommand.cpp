@@ -1,57 +1,15 @@
 // zuvi --export standings|pairings|games FILE: the stored tournament's documents written by
 // the built program with no display, nothing to export, and files that cannot be written.
 
+#include "support/childprocess.h"
 #include "support/testsupport.h"
 #include "tournament/tournamentprogress.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTest>
 
 using namespace Zuvi;
-
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run runZuvi(const QStringList &arguments)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    QProcess process;
-    process.setProcessEnvironment(environment); // XDG_DATA_HOME of the TempInstall
-    process.start(QStringLiteral(ZUVI_BINARY), arguments);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-
-QString pdfText(const QString &path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                   QStringLiteral("-")});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-} // namespace
+using namespace Zuvi::Test;
 
 class TestExportCommand : public QObject
 {
@@ -144,9 +102,10 @@ void TestExportCommand::exportsTheStoredTournament()
     QFETCH(QString, file);
     QFETCH(QStringList, contains);
     storeTournament();
-    const Run run = runZuvi({QStringLiteral("--export"), document, path(file)});
-    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    QVERIFY2(run.out.startsWith(QStringLiteral("Wrote ")), qPrintable(run.out));
+    const ZuviRun run = runZuvi({QStringLiteral("--export"), document, path(file)});
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errText()));
+    QVERIFY2(run.outText().startsWith(QStringLiteral("Wrote ")), qPrintable(run.outText()));
     QString text;
     if (file.endsWith(QStringLiteral(".pdf"))) {
         text = pdfText(path(file));
@@ -181,10 +140,11 @@ void TestExportCommand::nothingToExport()
         progress.addEntrant(QStringLiteral("Abel"), QStringLiteral("Stark"));
     }
     const QString file = path(QStringLiteral("out.csv"));
-    const Run run = runZuvi({QStringLiteral("--export"), document, file});
+    const ZuviRun run = runZuvi({QStringLiteral("--export"), document, file});
+    QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 1);
-    QVERIFY2(run.err.contains(QStringLiteral("zuvi: ")) && run.err.contains(message),
-             qPrintable(run.err));
+    QVERIFY2(run.errText().contains(QStringLiteral("zuvi: ")) && run.errText().contains(message),
+             qPrintable(run.errText()));
     QVERIFY(!QFile::exists(file));
 }
 
@@ -202,10 +162,12 @@ void TestExportCommand::fileThatCannotBeWritten()
 {
     QFETCH(QString, file);
     storeTournament();
-    const Run run = runZuvi({QStringLiteral("--export"), QStringLiteral("standings"), path(file)});
+    const ZuviRun run =
+        runZuvi({QStringLiteral("--export"), QStringLiteral("standings"), path(file)});
+    QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 1);
-    QVERIFY2(run.err.contains(QStringLiteral("zuvi: Standings not exported: ")),
-             qPrintable(run.err));
+    QVERIFY2(run.errText().contains(QStringLiteral("zuvi: Standings not exported: ")),
+             qPrintable(run.errText()));
     QVERIFY(!QFile::exists(path(file)));
 }
 
@@ -233,9 +195,10 @@ void TestExportCommand::wrongCommandLine()
     // Give the files a place in the temporary folder.
     for (qsizetype i = 2; i < arguments.size(); ++i)
         arguments[i] = path(arguments[i]);
-    const Run run = runZuvi(arguments);
-    QVERIFY2(run.exitCode != 0, qPrintable(run.out));
-    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    const ZuviRun run = runZuvi(arguments);
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode != 0, qPrintable(run.outText()));
+    QVERIFY2(run.errText().contains(message), qPrintable(run.errText()));
     for (qsizetype i = 2; i < arguments.size(); ++i)
         QVERIFY(!QFile::exists(arguments[i]));
 }

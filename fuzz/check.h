@@ -3,6 +3,8 @@
 // What the fuzz targets share: a check that stops the run with a message, so that the
 // fuzzer records the input that broke a rule.
 
+#include <QString>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,4 +22,12 @@ namespace Zuvi::Fuzz {
     do {                                                                                           \
         if (!(condition))                                                                          \
             ::Zuvi::Fuzz::fail(#condition, __FILE__, __LINE__);                                    \
+    } while (false)
+
+// Stops the run when a checker named a fault (an empty text: nothing wrong), with its text.
+#define ZUVI_CHECK_NO_FAULT(fault)                                                                 \
+    do {                                                                                           \
+        const QString zuviFault = (fault);                                                         \
+        if (!zuviFault.isEmpty())                                                                  \
+            ::Zuvi::Fuzz::fail(qPrintable(zuviFault), __FILE__, __LINE__);                         \
     } while (false)

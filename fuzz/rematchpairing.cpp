@@ -15,7 +15,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -26,41 +25,9 @@
 #include <limits>
 
 using namespace Zuvi::Round;
+using Zuvi::Test::GameHistory;
+using Zuvi::Test::namesOf;
 using Zuvi::Test::pairingFault;
-
-namespace {
-
-QString key(const QString &a, const QString &b)
-{
-    return a < b ? a + QChar(0) + b : b + QChar(0) + a;
-}
-
-int rematches(const Pairing &pairing, const QSet<QString> &met)
-{
-    int count = 0;
-    for (qsizetype i = 0; i < pairing.left.size(); ++i) {
-        if (pairing.right[i] != bye() && met.contains(key(pairing.left[i], pairing.right[i])))
-            ++count;
-    }
-    return count;
-}
-
-// The fewest rematches with which an even list can be paired, by trying every pairing.
-int fewestRematches(QStringList field, const QSet<QString> &met)
-{
-    if (field.isEmpty())
-        return 0;
-    const QString first = field.takeFirst();
-    int best = INT_MAX;
-    for (qsizetype i = 0; i < field.size() && best > 0; ++i) {
-        QStringList rest = field;
-        const QString partner = rest.takeAt(i);
-        best = std::min(best, int(met.contains(key(first, partner))) + fewestRematches(rest, met));
-    }
-    return best;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t size)
 {
@@ -105,57 +72,42 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     }
 
     QList<StandingsRow> active;
-    QStringList field;
     for (const StandingsRow &row : rows) {
-        if (!dropped.contains(row.name)) {
+        if (!dropped.contains(row.name))
             active.append(row);
-            field.append(row.name);
-        }
     }
+    const QStringList field = namesOf(rows, dropped);
     const Pairing pairing = pairNextRound(rows, dropped, games, avoid, 9, roundcounter);
-    const QString fault = pairingFault(field, pairing);
-    if (!fault.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(fault));
-        ZUVI_CHECK(fault.isEmpty());
-    }
+    ZUVI_CHECK_NO_FAULT(pairingFault(field, pairing));
     for (const QString &name : pairing.left + pairing.right)
         ZUVI_CHECK(!dropped.contains(name));
     if (!wellFormed)
         return 0;
 
-    QSet<QString> met;
-    QHash<QString, int> byes;
-    for (const PlayedGame &game : games) {
-        if (game.left == bye() && game.right != bye())
-            ++byes[game.right];
-        else if (game.right == bye() && game.left != bye())
-            ++byes[game.left];
-        else if (game.left != game.right)
-            met.insert(key(game.left, game.right));
-    }
+    const GameHistory known(games);
     int fewestByes = INT_MAX;
     for (const QString &name : field)
-        fewestByes = std::min(fewestByes, byes.value(name));
+        fewestByes = std::min(fewestByes, known.byes(name));
 
     const Pairing rule = pairByStandings(active, 9, roundcounter);
     if (!avoid) {
         ZUVI_CHECK(pairing.left == rule.left && pairing.right == rule.right);
         return 0;
     }
-    const bool ruleByeFair = field.size() % 2 == 0 || byes.value(rule.left.last()) == fewestByes;
-    if (rematches(rule, met) == 0 && ruleByeFair)
+    const bool ruleByeFair = field.size() % 2 == 0 || known.byes(rule.left.last()) == fewestByes;
+    if (known.rematches(rule) == 0 && ruleByeFair)
         ZUVI_CHECK(pairing.left == rule.left && pairing.right == rule.right);
 
     QStringList paired = field;
     if (field.size() % 2 != 0) {
         const QString taker = pairing.left.last();
-        ZUVI_CHECK(byes.value(taker) == fewestByes);
+        ZUVI_CHECK(known.byes(taker) == fewestByes);
         for (qsizetype i = field.indexOf(taker) + 1; i < field.size(); ++i)
-            ZUVI_CHECK(byes.value(field[i]) > fewestByes);
+            ZUVI_CHECK(known.byes(field[i]) > fewestByes);
         paired.removeOne(taker);
     }
-    ZUVI_CHECK(rematches(pairing, met) <= rematches(rule, met) || !ruleByeFair);
+    ZUVI_CHECK(known.rematches(pairing) <= known.rematches(rule) || !ruleByeFair);
     if (paired.size() <= 10)
-        ZUVI_CHECK(rematches(pairing, met) == fewestRematches(paired, met));
+        ZUVI_CHECK(known.rematches(pairing) == known.fewestRematches(paired));
     return 0;
 }

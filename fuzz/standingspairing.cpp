@@ -21,6 +21,7 @@
 #include <limits>
 
 using namespace Zuvi::Round;
+using Zuvi::Test::namesOf;
 using Zuvi::Test::pairingFault;
 using Zuvi::Test::referencePairing;
 
@@ -41,17 +42,6 @@ double anyScore(FuzzedDataProvider &data)
     default:
         return data.ConsumeIntegralInRange<int>(-3, 100);
     }
-}
-
-void checkInvariants(const QList<StandingsRow> &rows, const Pairing &pairing)
-{
-    QStringList names;
-    for (const StandingsRow &row : rows)
-        names.append(row.name);
-    const QString fault = pairingFault(names, pairing);
-    if (!fault.isEmpty())
-        std::fprintf(stderr, "%s\n", qPrintable(fault));
-    ZUVI_CHECK(fault.isEmpty());
 }
 
 } // namespace
@@ -82,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
             rows.begin(), rows.end(),
             [](const StandingsRow &a, const StandingsRow &b) { return a.score > b.score; });
         const Pairing pairing = pairByStandings(rows, rounds, roundcounter);
-        checkInvariants(rows, pairing);
+        ZUVI_CHECK_NO_FAULT(pairingFault(namesOf(rows), pairing));
         const Pairing reference = referencePairing(rows, rounds, roundcounter);
         ZUVI_CHECK(pairing.left == reference.left);
         ZUVI_CHECK(pairing.right == reference.right);
@@ -100,6 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
             rows.begin(), rows.end(),
             [](const StandingsRow &a, const StandingsRow &b) { return a.score > b.score; });
     }
-    checkInvariants(rows, pairByStandings(rows, rounds, roundcounter));
+    ZUVI_CHECK_NO_FAULT(pairingFault(namesOf(rows), pairByStandings(rows, rounds, roundcounter)));
     return 0;
 }

@@ -2,6 +2,7 @@
 // the organiser asks for it.
 
 #include "round/rematchpairing.h"
+#include "support/pairinginputs.h"
 #include "support/pairinginvariants.h"
 #include "support/standingsreference.h"
 
@@ -9,21 +10,16 @@
 #include <QTest>
 
 #include <algorithm>
-#include <climits>
 
 using namespace Zuvi::Round;
+using Zuvi::Test::GameHistory;
+using Zuvi::Test::namesOf;
 using Zuvi::Test::pairingFault;
 using Zuvi::Test::referencePairing;
+using Zuvi::Test::sortAsStandings;
+using Zuvi::Test::standingsOf;
 
 namespace {
-
-QList<StandingsRow> standings(const QList<QPair<QString, double>> &rows)
-{
-    QList<StandingsRow> list;
-    for (const auto &[name, score] : rows)
-        list.append({name, score});
-    return list;
-}
 
 // "A-B C-Bye": the games recorded so far.
 QList<PlayedGame> games(const QString &text)
@@ -42,16 +38,6 @@ QSet<QString> dropped(const QString &text)
     return QSet<QString>(names.begin(), names.end());
 }
 
-QStringList names(const QList<StandingsRow> &rows, const QSet<QString> &left = {})
-{
-    QStringList list;
-    for (const StandingsRow &row : rows) {
-        if (!left.contains(row.name))
-            list.append(row.name);
-    }
-    return list;
-}
-
 QList<StandingsRow> activeRows(const QList<StandingsRow> &rows, const QSet<QString> &left)
 {
     QList<StandingsRow> list;
@@ -62,48 +48,6 @@ QList<StandingsRow> activeRows(const QList<StandingsRow> &rows, const QSet<QStri
     return list;
 }
 
-bool met(const QList<PlayedGame> &history, const QString &a, const QString &b)
-{
-    return std::any_of(history.begin(), history.end(), [&](const PlayedGame &game) {
-        return (game.left == a && game.right == b) || (game.left == b && game.right == a);
-    });
-}
-
-int byes(const QList<PlayedGame> &history, const QString &name)
-{
-    return int(std::count_if(history.begin(), history.end(), [&](const PlayedGame &game) {
-        return (game.left == name && game.right == bye()) ||
-               (game.right == name && game.left == bye());
-    }));
-}
-
-// Games of the pairing between entrants who have met before (byes not counted).
-int rematches(const Pairing &pairing, const QList<PlayedGame> &history)
-{
-    int count = 0;
-    for (qsizetype i = 0; i < pairing.left.size(); ++i) {
-        if (pairing.right[i] != bye() && met(history, pairing.left[i], pairing.right[i]))
-            ++count;
-    }
-    return count;
-}
-
-// The fewest rematches with which an even list of entrants can be paired, by trying every
-// pairing (small lists only).
-int fewestRematches(QStringList field, const QList<PlayedGame> &history)
-{
-    if (field.isEmpty())
-        return 0;
-    const QString first = field.takeFirst();
-    int best = INT_MAX;
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        QStringList rest = field;
-        const QString partner = rest.takeAt(i);
-        best = std::min(best, int(met(history, first, partner)) + fewestRematches(rest, history));
-    }
-    return best;
-}
-
 // Random standings in standings order with whole scores from 0 to highest.
 QList<StandingsRow> randomStandings(QRandomGenerator &generator, int count, int highest)
 {
@@ -112,9 +56,7 @@ QList<StandingsRow> randomStandings(QRandomGenerator &generator, int count, int 
         rows.append({QStringLiteral("E%1").arg(i, 3, 10, QLatin1Char('0')),
                      double(generator.bounded(highest + 1))});
     }
-    std::sort(rows.begin(), rows.end(), [](const StandingsRow &a, const StandingsRow &b) {
-        return a.score != b.score ? a.score > b.score : a.name < b.name;
-    });
+    sortAsStandings(rows);
     return rows;
 }
 
@@ -143,12 +85,13 @@ void TestRematchPairing::pairs_data()
     QTest::addColumn<QStringList>("left");
     QTest::addColumn<QStringList>("right");
 
-    const QList<StandingsRow> four = standings({{"A", 3}, {"B", 3}, {"C", 3}, {"D", 3}});
-    const QList<StandingsRow> five = standings({{"A", 3}, {"B", 3}, {"C", 0}, {"D", 0}, {"E", 0}});
+    const QList<StandingsRow> four = standingsOf({{"A", 3}, {"B", 3}, {"C", 3}, {"D", 3}});
+    const QList<StandingsRow> five =
+        standingsOf({{"A", 3}, {"B", 3}, {"C", 0}, {"D", 0}, {"E", 0}});
     const QList<StandingsRow> six =
-        standings({{"A", 6}, {"B", 6}, {"C", 6}, {"D", 3}, {"E", 3}, {"F", 3}});
-    const QList<StandingsRow> eight =
-        standings({{"A", 3}, {"B", 3}, {"C", 3}, {"D", 3}, {"E", 3}, {"F", 3}, {"G", 3}, {"H", 3}});
+        standingsOf({{"A", 6}, {"B", 6}, {"C", 6}, {"D", 3}, {"E", 3}, {"F", 3}});
+    const QList<StandingsRow> eight = standingsOf(
+        {{"A", 3}, {"B", 3}, {"C", 3}, {"D", 3}, {"E", 3}, {"F", 3}, {"G", 3}, {"H", 3}});
 
     // Option off: the score-group rule over the entrants still in, rematches or not.
     QTest::newRow("off: rematch kept")
@@ -175,7 +118,7 @@ void TestRematchPairing::pairs_data()
         << four << "B-D"
         << "" << true << QStringList{"A", "B"} << QStringList{"D", "C"};
     QTest::newRow("on: last pair met, a swap rather than two entrants sent down")
-        << standings({{"A", 3}, {"B", 3}, {"C", 3}, {"D", 3}, {"E", 0}, {"F", 0}}) << "B-D"
+        << standingsOf({{"A", 3}, {"B", 3}, {"C", 3}, {"D", 3}, {"E", 0}, {"F", 0}}) << "B-D"
         << "" << true << QStringList{"A", "B", "E"} << QStringList{"D", "C", "F"};
     QTest::newRow("on: middle pair met, the pairs below stay")
         << eight << "B-F"
@@ -184,7 +127,7 @@ void TestRematchPairing::pairs_data()
         << six << "C-E"
         << "" << true << QStringList{"A", "C", "D"} << QStringList{"B", "F", "E"};
     QTest::newRow("on: a group of two that met plays the group below")
-        << standings({{"A", 6}, {"B", 6}, {"C", 3}, {"D", 3}}) << "A-B"
+        << standingsOf({{"A", 6}, {"B", 6}, {"C", 3}, {"D", 3}}) << "A-B"
         << "" << true << QStringList{"A", "B"} << QStringList{"C", "D"};
     QTest::newRow("on: a dropped entrant left out, the rest kept apart")
         << five << "A-B"
@@ -192,10 +135,11 @@ void TestRematchPairing::pairs_data()
 
     // Option on, rematches that cannot all be avoided: the fewest, first in the rule's order.
     QTest::newRow("on: four entrants after four rounds, all met: the rule's pairing")
-        << standings({{"A", 9}, {"B", 6}, {"C", 6}, {"D", 3}}) << "A-B C-D A-C B-D A-D B-C A-B C-D"
+        << standingsOf({{"A", 9}, {"B", 6}, {"C", 6}, {"D", 3}})
+        << "A-B C-D A-C B-D A-D B-C A-B C-D"
         << "" << true << QStringList{"A", "C"} << QStringList{"B", "D"};
     QTest::newRow("on: one entrant has met everyone, one rematch")
-        << standings({{"A", 3}, {"B", 3}, {"C", 3}, {"D", 3}, {"E", 3}, {"F", 3}})
+        << standingsOf({{"A", 3}, {"B", 3}, {"C", 3}, {"D", 3}, {"E", 3}, {"F", 3}})
         << "F-A F-B F-C F-D F-E A-D"
         << "" << true << QStringList{"A", "B", "C"} << QStringList{"E", "D", "F"};
 
@@ -227,7 +171,7 @@ void TestRematchPairing::pairs()
     const Pairing pairing = pairNextRound(rows, out, ::games(games), avoid, 3, 3);
     QCOMPARE(pairing.left, left);
     QCOMPARE(pairing.right, right);
-    QCOMPARE(pairingFault(names(rows, out), pairing), QString());
+    QCOMPARE(pairingFault(namesOf(rows, out), pairing), QString());
 }
 
 void TestRematchPairing::followsTheRuleWhenItHasNoRematch()
@@ -251,7 +195,7 @@ void TestRematchPairing::followsTheRuleWhenItHasNoRematch()
         // Games between any entrants (the dropped ones too) that the rule does not pair,
         // and byes for anyone but the rule's bye.
         QList<PlayedGame> history;
-        const QStringList everyone = names(rows);
+        const QStringList everyone = namesOf(rows);
         const int played = count < 2 ? 0 : generator.bounded(0, 4 * count);
         for (int g = 0; g < played; ++g) {
             const QString a = everyone[generator.bounded(count)];
@@ -303,7 +247,7 @@ void TestRematchPairing::pairsEveryoneWithTheFewestRematches()
                 out.insert(row.name);
         }
         QList<PlayedGame> history;
-        const QStringList everyone = names(rows);
+        const QStringList everyone = namesOf(rows);
         const int played = count < 2 ? 0 : generator.bounded(0, 3 * count + 1);
         for (int g = 0; g < played; ++g) {
             const QString a = everyone[generator.bounded(count)];
@@ -313,19 +257,20 @@ void TestRematchPairing::pairsEveryoneWithTheFewestRematches()
                 history.append({a, b});
         }
 
-        const QStringList field = names(rows, out);
+        const QStringList field = namesOf(rows, out);
         const Pairing pairing = pairNextRound(rows, out, history, true, 5, 5);
         const QString fault = pairingFault(field, pairing);
         if (!fault.isEmpty())
             QFAIL(qPrintable(QStringLiteral("seed %1: %2").arg(seed).arg(fault)));
 
+        const GameHistory known(history);
         QStringList paired = field;
         if (field.size() % 2 != 0) {
             const QString byeTaker = pairing.left.last();
             paired.removeOne(byeTaker);
             const qsizetype at = field.indexOf(byeTaker);
             for (qsizetype i = 0; i < field.size(); ++i) {
-                const int difference = byes(history, field[i]) - byes(history, byeTaker);
+                const int difference = known.byes(field[i]) - known.byes(byeTaker);
                 if (difference < 0 || (difference == 0 && i > at)) {
                     QFAIL(qPrintable(QStringLiteral("seed %1: bye to %2, not %3")
                                          .arg(seed)
@@ -333,11 +278,11 @@ void TestRematchPairing::pairsEveryoneWithTheFewestRematches()
                 }
             }
         }
-        const int fewest = fewestRematches(paired, history);
-        if (rematches(pairing, history) != fewest) {
+        const int fewest = known.fewestRematches(paired);
+        if (known.rematches(pairing) != fewest) {
             QFAIL(qPrintable(QStringLiteral("seed %1: %2 rematches, %3 possible")
                                  .arg(seed)
-                                 .arg(rematches(pairing, history))
+                                 .arg(known.rematches(pairing))
                                  .arg(fewest)));
         }
     }
@@ -354,16 +299,17 @@ void TestRematchPairing::keepsALargeFieldFreeOfRematchesRoundAfterRound()
     QList<PlayedGame> history;
     for (int round = 2; round <= 9; ++round) {
         const Pairing pairing = pairNextRound(rows, {}, history, true, 9, round);
-        QCOMPARE(pairingFault(names(rows), pairing), QString());
+        const GameHistory known(history);
+        QCOMPARE(pairingFault(namesOf(rows), pairing), QString());
         QHash<QString, double> score;
         for (qsizetype i = 0; i < pairing.left.size(); ++i) {
             const QString &a = pairing.left[i];
             const QString &b = pairing.right[i];
             if (b == bye()) {
-                QCOMPARE(byes(history, a), 0);
+                QCOMPARE(known.byes(a), 0);
                 score[a] += 3;
             } else {
-                QVERIFY2(!met(history, a, b), qPrintable(a + u'-' + b));
+                QVERIFY2(!known.met(a, b), qPrintable(a + u'-' + b));
                 const int result = generator.bounded(3);
                 score[a] += result == 0 ? 3 : result == 1 ? 1 : 0;
                 score[b] += result == 2 ? 3 : result == 1 ? 1 : 0;

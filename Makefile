@@ -1,8 +1,11 @@
 # make run    installs what is missing, builds and starts Zuvi
 # make test   installs what is missing, builds and runs every test (plain and sanitized)
 #             and a short run of the fuzzers
-# make bench  builds an optimised copy and runs the benchmark (fails when a target is
-#             missed; make bench-report only prints the table)
+# make bench  builds an optimised copy, runs the benchmark and keeps its table in
+#             bench/results.md (fails when a target is missed; make bench-report only
+#             prints the table)
+# make reliability-report runs the fault, bad-input, crash (KILLS kills) and fuzz suites
+#             and keeps their figures in tests/reliability/results.md
 # make screens renders every window into screens/*.png
 # make package builds the Debian package (build-package/zuvi_*.deb)
 
@@ -14,9 +17,11 @@ FUZZ_BUILD := build-fuzz
 PACKAGE_BUILD := build-package
 # Seconds each of the fuzz targets runs in make test.
 FUZZ_SECONDS ?= 15
+# Kills of the crash test in make reliability-report (make test runs 100).
+KILLS ?= 100
 
 .PHONY: deps run build bench-report test test-format test-plain test-sanitize test-fuzz test-package package bench screens \
-	clean format
+	clean format fuzz-build reliability-report
 
 deps:
 	@bash tools/install-deps.sh
@@ -42,11 +47,19 @@ test-sanitize: deps
 
 # The fuzz targets need clang: a build of their own with the fuzzer's coverage and both
 # sanitizers, each target run for a bounded time on a copy of its committed corpus.
-test-fuzz: deps
+fuzz-build: deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 		-DZUVI_FUZZ=ON -DZUVI_BUILD_TESTS=OFF -DZUVI_BUILD_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target zuvi_fuzzers
+
+test-fuzz: fuzz-build
 	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The figures of the reliability suites, kept with the date, commit and machine.
+reliability-report: build fuzz-build
+	bash tools/record-results.sh tests/reliability/results.md "Reliability suites" \
+		"make reliability-report KILLS=$(KILLS)" -- \
+		bash tests/reliability/report.sh $(BUILD) $(FUZZ_BUILD) $(KILLS) $(FUZZ_SECONDS)
 
 # The .deb: an optimised build with Debian's hardening flags, only the program and its
 # documents, then CPack. cmake --install is what it packages.
@@ -73,7 +86,8 @@ test: test-format test-plain test-sanitize test-fuzz test-package
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DZUVI_BUILD_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target zuvi-bench
-	./$(BENCH_BUILD)/bench/zuvi-bench
+	bash tools/record-results.sh bench/results.md "Benchmark" "make bench" -- \
+		./$(BENCH_BUILD)/bench/zuvi-bench
 
 # The benchmark's table only: exits 0 even where a target is missed.
 bench-report: deps

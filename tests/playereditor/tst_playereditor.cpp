@@ -3,6 +3,7 @@
 // the closing step, and the failures each of them reports.
 
 #include "support/testsupport.h"
+#include "support/windowdrivers.h"
 
 #include "data/installfolder.h"
 #include "data/schema.h"
@@ -11,6 +12,7 @@
 #include "registration/throne.h"
 #include "ui/listutil.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -23,9 +25,15 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <functional>
+#include <memory>
+
 using namespace Zuvi;
+using Zuvi::Test::control;
 using Zuvi::Test::listTexts;
 using Zuvi::Test::MessageLog;
+using Zuvi::Test::openEditor;
+using Zuvi::Test::setText;
 using Zuvi::Test::TempInstall;
 
 namespace {
@@ -41,65 +49,11 @@ const QString kNotDeleted = QStringLiteral(
 const QString kSeveral =
     QStringLiteral("The record was not written: it matches several rows of the table.");
 
+using Setup = std::function<void(const TempInstall &)>;
+
 const char *const kBoxes[] = {"FirstName", "LastName",  "Email",     "PhoneNumber", "StreetAddress",
                               "City",      "State",     "Zip",       "Country",     "Webpage",
                               "Username1", "Username2", "Username3", "Birthday",    "Password"};
-
-PlayerInfo *openEditor(Throne &throne)
-{
-    QTest::mouseClick(throne.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
-    return throne.playerEditor();
-}
-
-QLineEdit *box(const PlayerInfo *editor, const char *name)
-{
-    auto *found = editor->findChild<QLineEdit *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no box %s", name);
-    return found;
-}
-
-QString text(const PlayerInfo *editor, const char *name)
-{
-    return box(editor, name)->text();
-}
-
-/// Clicks a command button or a navigation button by its name.
-void press(PlayerInfo *editor, const QString &name)
-{
-    auto *button = editor->findChild<QAbstractButton *>(name);
-    if (!button)
-        qFatal("no button %s", qPrintable(name));
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-/// Replaces the text of a box as a user does: select everything, then type.
-void type(PlayerInfo *editor, const char *name, const QString &typed)
-{
-    QLineEdit *field = box(editor, name);
-    field->setFocus();
-    field->selectAll();
-    if (typed.isEmpty())
-        QTest::keyClick(field, Qt::Key_Delete);
-    for (const QChar ch : typed) {
-        // QTest types plain ASCII only; other characters arrive as text.
-        if (ch.unicode() < 128)
-            QTest::keyClick(field, char(ch.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
-}
-
-QString caption(const PlayerInfo *editor)
-{
-    return editor->Adodc1()->caption();
-}
-
-/// Closes the window through its caption bar's close box, as the window manager does.
-bool closeBox(PlayerInfo *editor)
-{
-    return editor->windowHandle()->close();
-}
 
 QStringList firstNames(const TempInstall &install)
 {
@@ -127,7 +81,9 @@ QList<QVariantList> snapshot(const TempInstall &install)
 void replacePlayerTable(const TempInstall &install, const QString &from, const QString &to)
 {
     QString create = Data::createPlayerTable();
-    QVERIFY(create.contains(from));
+    // The test's table would not be the one it means: nothing it checks would hold.
+    if (!create.contains(from))
+        qFatal("the player table is made without %s", qPrintable(from));
     create.replace(from, to);
     install.exec(kPlayers, QStringLiteral("DROP TABLE PlayerInfo"));
     install.exec(kPlayers, create);
@@ -141,6 +97,57 @@ void addPlayer(const TempInstall &install, const QString &first, const QString &
                                 "\"Allow Email\") VALUES (?, ?, ?)"),
                  {first, last, allowEmail});
 }
+
+/// Stores the players in the player table.
+Setup players(const QList<std::pair<QString, QString>> &players)
+{
+    return [players](const TempInstall &install) { install.addPlayers(players); };
+}
+
+/// A temporary installation made ready by the test, the registration window over it and
+/// the player editor opened through the window's button, with every message recorded.
+struct Fixture
+{
+    /// setup fills the installation before the registration window reads it; beforeOpening
+    /// runs once the registration window is there, just before the editor opens.
+    explicit Fixture(const Setup &setup = {},
+                     const std::function<void(Fixture &)> &beforeOpening = {})
+    {
+        if (setup)
+            setup(install);
+        storedBefore = snapshot(install);
+        throne = std::make_unique<Throne>();
+        if (beforeOpening)
+            beforeOpening(*this);
+        editor = openEditor(*throne);
+        // Every test works in the editor: one that did not open stops the run.
+        if (!editor)
+            qFatal("the player editor did not open");
+    }
+
+    QLineEdit *box(const char *name) const { return control<QLineEdit>(*editor, name); }
+    QString text(const char *name) const { return box(name)->text(); }
+    /// Replaces the text of a box as a user does, with any characters.
+    void type(const char *name, const QString &typed) const { setText(box(name), typed); }
+
+    /// Clicks a command button or a navigation button by its name.
+    void press(const QString &name) const
+    {
+        QTest::mouseClick(control<QAbstractButton>(*editor, qPrintable(name)), Qt::LeftButton);
+    }
+
+    QString caption() const { return editor->Adodc1()->caption(); }
+
+    /// Closes the window through its caption bar's close box, as the window manager does.
+    bool closeBox() const { return editor->windowHandle()->close(); }
+
+    TempInstall install;
+    MessageLog log;
+    // The player table as the setup left it, before the editor opened.
+    QList<QVariantList> storedBefore;
+    std::unique_ptr<Throne> throne;
+    PlayerInfo *editor = nullptr;
+};
 
 QString instructions()
 {
@@ -201,24 +208,22 @@ private Q_SLOTS:
 
 void TestPlayerEditor::windowHasTheCardLayout()
 {
-    TempInstall install;
-    install.exec(kPlayers,
-                 QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", Password) VALUES (?, ?)"),
-                 {QStringLiteral("Ann"), QStringLiteral("secret")});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    QVERIFY(QTest::qWaitForWindowExposed(editor));
-    QCOMPARE(editor->objectName(), QStringLiteral("PlayerInfo"));
-    QCOMPARE(editor->windowTitle(), QStringLiteral("Input Player Information"));
-    QCOMPARE(editor->size(), QSize(612, 392));
-    QCOMPARE(editor->windowType(), Qt::Tool);
-    QVERIFY(editor->windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!editor->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!editor->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    QCOMPARE(editor->focusWidget(), box(editor, "FirstName"));
-    QCOMPARE(log.texts(), QStringList());
+    Fixture f([](const TempInstall &install) {
+        install.exec(
+            kPlayers,
+            QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", Password) VALUES (?, ?)"),
+            {QStringLiteral("Ann"), QStringLiteral("secret")});
+    });
+    QVERIFY(QTest::qWaitForWindowExposed(f.editor));
+    QCOMPARE(f.editor->objectName(), QStringLiteral("PlayerInfo"));
+    QCOMPARE(f.editor->windowTitle(), QStringLiteral("Input Player Information"));
+    QCOMPARE(f.editor->size(), QSize(612, 392));
+    QCOMPARE(f.editor->windowType(), Qt::Tool);
+    QVERIFY(f.editor->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!f.editor->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!f.editor->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(f.editor->focusWidget(), f.box("FirstName"));
+    QCOMPARE(f.log.texts(), QStringList());
 
     // The tab order: the fifteen boxes, the five buttons, then the check box.
     QStringList expected;
@@ -231,23 +236,23 @@ void TestPlayerEditor::windowHasTheCardLayout()
              << "cmdClose"
              << "Check1";
     QStringList chain;
-    QWidget *widget = box(editor, "FirstName");
+    QWidget *widget = f.box("FirstName");
     do {
         if (widget->focusPolicy() & Qt::TabFocus)
             chain.append(widget->objectName());
         widget = widget->nextInFocusChain();
-    } while (widget != box(editor, "FirstName") && chain.size() < 40);
+    } while (widget != f.box("FirstName") && chain.size() < 40);
     QCOMPARE(chain, expected);
 
     for (const char *name : kBoxes) {
-        const QLineEdit *field = box(editor, name);
+        const QLineEdit *field = f.box(name);
         QVERIFY2(field->font().bold(), name);
         QCOMPARE(field->font().pointSizeF(), 8.25);
         QCOMPARE(field->palette().color(QPalette::Base), QColor(230, 230, 230));
         QVERIFY2(!field->hasFrame(), name);
         QVERIFY2(field->maxLength() > 1000000, name);
     }
-    QLineEdit *password = box(editor, "Password");
+    QLineEdit *password = f.box("Password");
     QCOMPARE(password->echoMode(), QLineEdit::Password);
     QCOMPARE(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password),
              int('*'));
@@ -260,32 +265,32 @@ void TestPlayerEditor::windowHasTheCardLayout()
                                                              {"cmdRefresh", "&Refresh"},
                                                              {"cmdClose", "&Close"}};
     for (const auto &[name, label] : buttons) {
-        auto *button = editor->findChild<QPushButton *>(QString::fromLatin1(name));
+        auto *button = f.editor->findChild<QPushButton *>(QString::fromLatin1(name));
         QVERIFY2(button, name);
         QCOMPARE(button->text(), QString::fromLatin1(label));
         QCOMPARE(button->shortcut(), QKeySequence(Qt::ALT | QChar(label[1]).unicode()));
     }
 
-    auto *check1 = editor->findChild<QCheckBox *>(QStringLiteral("Check1"));
+    auto *check1 = f.editor->findChild<QCheckBox *>(QStringLiteral("Check1"));
     QVERIFY(check1);
     QCOMPARE(check1->text(), QStringLiteral("Check1"));
     // Only the box shows: the indicator fills the 13-pixel control.
     QCOMPARE(check1->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, check1), 13);
-    auto *label1 = editor->findChild<QLabel *>(QStringLiteral("Label1"));
+    auto *label1 = f.editor->findChild<QLabel *>(QStringLiteral("Label1"));
     QVERIFY(label1);
     QCOMPARE(label1->text(), QString());
     QVERIFY(label1->autoFillBackground());
     // Label1 blanks out the card's "_No" in the card's own grey.
     QCOMPARE(label1->grab().toImage().pixelColor(5, 5), QColor(230, 230, 230));
-    auto *label2 = editor->findChild<QLabel *>(QStringLiteral("Label2"));
+    auto *label2 = f.editor->findChild<QLabel *>(QStringLiteral("Label2"));
     QVERIFY(label2);
     QCOMPARE(label2->text(), instructions());
     QVERIFY(label2->wordWrap());
 
     // The access keys press their buttons: Alt+A adds a record.
-    QVERIFY(QTest::qWaitForWindowActive(editor));
+    QVERIFY(QTest::qWaitForWindowActive(f.editor));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
-    QTRY_COMPARE(caption(editor), QStringLiteral("Record: 2"));
+    QTRY_COMPARE(f.caption(), QStringLiteral("Record: 2"));
 }
 
 void TestPlayerEditor::controlsLieOnTheCardsRules_data()
@@ -321,11 +326,8 @@ void TestPlayerEditor::controlsLieOnTheCardsRules()
     QFETCH(QString, name);
     QFETCH(QRect, geometry);
     QFETCH(bool, onRule);
-    TempInstall install;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    auto *control = editor->findChild<QWidget *>(name);
+    Fixture f;
+    auto *control = f.editor->findChild<QWidget *>(name);
     QVERIFY(control);
     QCOMPARE(control->geometry(), geometry);
     if (!onRule)
@@ -369,127 +371,103 @@ void TestPlayerEditor::captionFollowsTheCurrentRecord()
     QFETCH(QStringList, clicks);
     QFETCH(QString, expectedCaption);
     QFETCH(QString, expectedFirst);
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}, {"Bob", "Jones"}, {"Cat", "Brown"}});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
+    Fixture f(players({{"Ann", "Smith"}, {"Bob", "Jones"}, {"Cat", "Brown"}}));
     for (const QString &click : clicks)
-        press(editor, click);
-    QCOMPARE(caption(editor), expectedCaption);
-    QCOMPARE(text(editor, "FirstName"), expectedFirst);
-    QCOMPARE(log.texts(), QStringList());
+        f.press(click);
+    QCOMPARE(f.caption(), expectedCaption);
+    QCOMPARE(f.text("FirstName"), expectedFirst);
+    QCOMPARE(f.log.texts(), QStringList());
 }
 
 void TestPlayerEditor::emptyTableHasNoCurrentRecord()
 {
-    TempInstall install;
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    QCOMPARE(caption(editor), QStringLiteral("Record: -1"));
+    Fixture f;
+    QCOMPARE(f.caption(), QStringLiteral("Record: -1"));
     for (const char *click : {"MoveNext", "MoveLast", "MovePrevious", "MoveFirst", "cmdUpdate"}) {
-        press(editor, QString::fromLatin1(click));
-        QCOMPARE(caption(editor), QStringLiteral("Record: -1"));
+        f.press(QString::fromLatin1(click));
+        QCOMPARE(f.caption(), QStringLiteral("Record: -1"));
     }
     for (const char *name : kBoxes)
-        QCOMPARE(text(editor, name), QString());
+        QCOMPARE(f.text(name), QString());
     // Nothing typed can go astray: the bound boxes take no typing without a record.
-    QVERIFY(box(editor, "FirstName")->isReadOnly());
-    QVERIFY(!box(editor, "Country")->isReadOnly());
-    QVERIFY(!editor->findChild<QCheckBox *>(QStringLiteral("Check1"))->isEnabled());
-    QCOMPARE(log.texts(), QStringList());
+    QVERIFY(f.box("FirstName")->isReadOnly());
+    QVERIFY(!f.box("Country")->isReadOnly());
+    QVERIFY(!f.editor->findChild<QCheckBox *>(QStringLiteral("Check1"))->isEnabled());
+    QCOMPARE(f.log.texts(), QStringList());
 }
 
 void TestPlayerEditor::browsingLeavesNullsAndNumbersAlone()
 {
-    TempInstall install;
-    install.exec(kPlayers, QStringLiteral("INSERT INTO PlayerInfo DEFAULT VALUES"));
-    install.exec(kPlayers,
-                 QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", Zip, Address, "
-                                "\"Allow Email\") VALUES ('Bob', 12345, ?, NULL)"),
-                 {QString(40000, QLatin1Char('x'))});
-    const auto before = snapshot(install);
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
+    Fixture f([](const TempInstall &install) {
+        install.exec(kPlayers, QStringLiteral("INSERT INTO PlayerInfo DEFAULT VALUES"));
+        install.exec(kPlayers,
+                     QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", Zip, Address, "
+                                    "\"Allow Email\") VALUES ('Bob', 12345, ?, NULL)"),
+                     {QString(40000, QLatin1Char('x'))});
+    });
     for (const char *name : kBoxes)
-        QCOMPARE(text(editor, name), QString());
-    press(editor, "MoveNext");
-    QCOMPARE(text(editor, "Zip"), QStringLiteral("12345"));
-    QCOMPARE(text(editor, "StreetAddress").size(), 40000);
-    press(editor, "cmdUpdate");
-    press(editor, "MovePrevious");
-    press(editor, "MoveLast");
-    press(editor, "cmdRefresh");
-    press(editor, "cmdClose");
-    QTRY_VERIFY(!throne.playerEditor());
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(snapshot(install), before);
+        QCOMPARE(f.text(name), QString());
+    f.press("MoveNext");
+    QCOMPARE(f.text("Zip"), QStringLiteral("12345"));
+    QCOMPARE(f.text("StreetAddress").size(), 40000);
+    f.press("cmdUpdate");
+    f.press("MovePrevious");
+    f.press("MoveLast");
+    f.press("cmdRefresh");
+    f.press("cmdClose");
+    QTRY_VERIFY(!f.throne->playerEditor());
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(snapshot(f.install), f.storedBefore);
 }
 
 void TestPlayerEditor::countryKeepsItsTextAndStoresNothing()
 {
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}, {"Bob", "Jones"}});
-    const auto before = snapshot(install);
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    type(editor, "Country", QStringLiteral("Westeros"));
-    press(editor, "MoveNext");
-    QCOMPARE(caption(editor), QStringLiteral("Record: 2"));
-    QCOMPARE(text(editor, "Country"), QStringLiteral("Westeros"));
-    press(editor, "cmdUpdate");
-    press(editor, "cmdRefresh");
-    QCOMPARE(text(editor, "Country"), QStringLiteral("Westeros"));
-    QCOMPARE(snapshot(install), before);
-    QCOMPARE(log.texts(), QStringList());
+    Fixture f(players({{"Ann", "Smith"}, {"Bob", "Jones"}}));
+    f.type("Country", QStringLiteral("Westeros"));
+    f.press("MoveNext");
+    QCOMPARE(f.caption(), QStringLiteral("Record: 2"));
+    QCOMPARE(f.text("Country"), QStringLiteral("Westeros"));
+    f.press("cmdUpdate");
+    f.press("cmdRefresh");
+    QCOMPARE(f.text("Country"), QStringLiteral("Westeros"));
+    QCOMPARE(snapshot(f.install), f.storedBefore);
+    QCOMPARE(f.log.texts(), QStringList());
 
     // A new opening starts afresh.
-    press(editor, "cmdClose");
-    QTRY_VERIFY(!throne.playerEditor());
-    editor = openEditor(throne);
-    QVERIFY(editor);
-    QCOMPARE(text(editor, "Country"), QString());
+    f.press("cmdClose");
+    QTRY_VERIFY(!f.throne->playerEditor());
+    f.editor = openEditor(*f.throne);
+    QVERIFY(f.editor);
+    QCOMPARE(f.text("Country"), QString());
 }
 
 void TestPlayerEditor::addTypeUpdateWritesOneRowListedOnClose()
 {
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    press(editor, "cmdAdd");
-    QCOMPARE(caption(editor), QStringLiteral("Record: 2"));
-    QCOMPARE(text(editor, "FirstName"), QString());
-    QVERIFY(!box(editor, "FirstName")->isReadOnly());
-    type(editor, "FirstName", QStringLiteral("Zoë"));
-    type(editor, "LastName", QStringLiteral("O'Neil"));
-    type(editor, "Email", QStringLiteral("zoe@example.org"));
-    QTest::mouseClick(editor->findChild<QCheckBox *>(QStringLiteral("Check1")), Qt::LeftButton);
-    press(editor, "cmdUpdate");
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(install.rows(kPlayers, QStringLiteral("SELECT quote(\"First Name\"), "
-                                                   "quote(\"Last Name\"), quote(Email), "
-                                                   "quote(\"Allow Email\"), quote(Phone) "
-                                                   "FROM PlayerInfo")),
+    Fixture f(players({{"Ann", "Smith"}}));
+    f.press("cmdAdd");
+    QCOMPARE(f.caption(), QStringLiteral("Record: 2"));
+    QCOMPARE(f.text("FirstName"), QString());
+    QVERIFY(!f.box("FirstName")->isReadOnly());
+    f.type("FirstName", QStringLiteral("Zoë"));
+    f.type("LastName", QStringLiteral("O'Neil"));
+    f.type("Email", QStringLiteral("zoe@example.org"));
+    QTest::mouseClick(f.editor->findChild<QCheckBox *>(QStringLiteral("Check1")), Qt::LeftButton);
+    f.press("cmdUpdate");
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(f.install.rows(kPlayers, QStringLiteral("SELECT quote(\"First Name\"), "
+                                                     "quote(\"Last Name\"), quote(Email), "
+                                                     "quote(\"Allow Email\"), quote(Phone) "
+                                                     "FROM PlayerInfo")),
              (QList<QVariantList>{{"'Ann'", "'Smith'", "NULL", "0", "NULL"},
                                   {"'Zoë'", "'O''Neil'", "'zoe@example.org'", "1", "NULL"}}));
     // The written record stays current.
-    QCOMPARE(caption(editor), QStringLiteral("Record: 2"));
-    QCOMPARE(text(editor, "FirstName"), QStringLiteral("Zoë"));
+    QCOMPARE(f.caption(), QStringLiteral("Record: 2"));
+    QCOMPARE(f.text("FirstName"), QStringLiteral("Zoë"));
 
-    press(editor, "cmdClose");
-    QTRY_VERIFY(!throne.playerEditor());
-    QCOMPARE(listTexts(throne.StoredPlayers()), (QStringList{"Smith, Ann", "O'Neil, Zoë"}));
-    QCOMPARE(log.texts(), QStringList());
+    f.press("cmdClose");
+    QTRY_VERIFY(!f.throne->playerEditor());
+    QCOMPARE(listTexts(f.throne->StoredPlayers()), (QStringList{"Smith, Ann", "O'Neil, Zoë"}));
+    QCOMPARE(f.log.texts(), QStringList());
 }
 
 void TestPlayerEditor::secondAddWritesTheFirstRecord_data()
@@ -504,26 +482,21 @@ void TestPlayerEditor::secondAddWritesTheFirstRecord()
 {
     QFETCH(QString, typed);
     QFETCH(QStringList, expectedNames);
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    press(editor, "cmdAdd");
+    Fixture f(players({{"Ann", "Smith"}}));
+    f.press("cmdAdd");
     if (!typed.isEmpty())
-        type(editor, "FirstName", typed);
-    press(editor, "cmdAdd");
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(firstNames(install), expectedNames);
+        f.type("FirstName", typed);
+    f.press("cmdAdd");
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(firstNames(f.install), expectedNames);
     // The table's default applies to what was not set.
-    QCOMPARE(install.rows(kPlayers, QStringLiteral("SELECT \"Allow Email\" FROM PlayerInfo "
-                                                   "WHERE rowid = 2")),
+    QCOMPARE(f.install.rows(kPlayers, QStringLiteral("SELECT \"Allow Email\" FROM PlayerInfo "
+                                                     "WHERE rowid = 2")),
              (QList<QVariantList>{{0}}));
-    QCOMPARE(caption(editor), QStringLiteral("Record: 3"));
-    QCOMPARE(text(editor, "FirstName"), QString());
-    press(editor, "MovePrevious");
-    QCOMPARE(text(editor, "FirstName"), typed);
+    QCOMPARE(f.caption(), QStringLiteral("Record: 3"));
+    QCOMPARE(f.text("FirstName"), QString());
+    f.press("MovePrevious");
+    QCOMPARE(f.text("FirstName"), typed);
 }
 
 void TestPlayerEditor::deleteMovesOn_data()
@@ -564,54 +537,47 @@ void TestPlayerEditor::deleteMovesOn()
     QFETCH(QString, expectedFirst);
     QFETCH(QStringList, remaining);
     QFETCH(QStringList, messages);
-    TempInstall install;
-    for (const QString &player : players)
-        addPlayer(install, player, QStringLiteral("Last"));
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
+    Fixture f([&players](const TempInstall &install) {
+        for (const QString &player : players)
+            addPlayer(install, player, QStringLiteral("Last"));
+    });
     for (const QString &step : before) {
         if (step == QStringLiteral("type"))
-            type(editor, "FirstName", QStringLiteral("Changed"));
+            f.type("FirstName", QStringLiteral("Changed"));
         else
-            press(editor, step);
+            f.press(step);
     }
-    press(editor, "cmdDelete");
-    QCOMPARE(log.texts(), messages);
-    QCOMPARE(caption(editor), expectedCaption);
-    QCOMPARE(text(editor, "FirstName"), expectedFirst);
-    QCOMPARE(firstNames(install), remaining);
+    f.press("cmdDelete");
+    QCOMPARE(f.log.texts(), messages);
+    QCOMPARE(f.caption(), expectedCaption);
+    QCOMPARE(f.text("FirstName"), expectedFirst);
+    QCOMPARE(firstNames(f.install), remaining);
 
     // The window stays usable: a further record can be added and written.
-    log.clear();
-    press(editor, "cmdAdd");
-    type(editor, "FirstName", QStringLiteral("New"));
-    press(editor, "cmdUpdate");
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(caption(editor), QStringLiteral("Record: %1").arg(remaining.size() + 1));
-    QCOMPARE(firstNames(install), remaining + QStringList{"New"});
+    f.log.clear();
+    f.press("cmdAdd");
+    f.type("FirstName", QStringLiteral("New"));
+    f.press("cmdUpdate");
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(f.caption(), QStringLiteral("Record: %1").arg(remaining.size() + 1));
+    QCOMPARE(firstNames(f.install), remaining + QStringList{"New"});
 }
 
 void TestPlayerEditor::updateWithNothingChangedShowsNothing()
 {
-    TempInstall install;
-    install.exec(kPlayers, QStringLiteral("INSERT INTO PlayerInfo DEFAULT VALUES"));
-    install.addPlayers({{"Ann", "Smith"}});
-    const auto before = snapshot(install);
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    press(editor, "cmdUpdate");
-    press(editor, "MoveNext");
-    press(editor, "cmdUpdate");
+    Fixture f([](const TempInstall &install) {
+        install.exec(kPlayers, QStringLiteral("INSERT INTO PlayerInfo DEFAULT VALUES"));
+        install.addPlayers({{"Ann", "Smith"}});
+    });
+    f.press("cmdUpdate");
+    f.press("MoveNext");
+    f.press("cmdUpdate");
     // A box typed back to what it held is no change either.
-    type(editor, "FirstName", QStringLiteral("Ann"));
-    press(editor, "cmdUpdate");
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(caption(editor), QStringLiteral("Record: 2"));
-    QCOMPARE(snapshot(install), before);
+    f.type("FirstName", QStringLiteral("Ann"));
+    f.press("cmdUpdate");
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(f.caption(), QStringLiteral("Record: 2"));
+    QCOMPARE(snapshot(f.install), f.storedBefore);
 }
 
 void TestPlayerEditor::pendingChangeIsWrittenBeforeCloseOrRefresh_data()
@@ -631,38 +597,33 @@ void TestPlayerEditor::pendingChangeIsWrittenBeforeCloseOrRefresh()
 {
     QFETCH(bool, added);
     QFETCH(QString, action);
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}, {"Bob", "Jones"}});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
+    Fixture f(players({{"Ann", "Smith"}, {"Bob", "Jones"}}));
     if (added) {
-        press(editor, "cmdAdd");
-        type(editor, "FirstName", QStringLiteral("Cat"));
-        type(editor, "LastName", QStringLiteral("Brown"));
+        f.press("cmdAdd");
+        f.type("FirstName", QStringLiteral("Cat"));
+        f.type("LastName", QStringLiteral("Brown"));
     } else {
-        type(editor, "FirstName", QStringLiteral("Anna"));
+        f.type("FirstName", QStringLiteral("Anna"));
     }
     const QStringList expected =
         added ? QStringList{"Ann", "Bob", "Cat"} : QStringList{"Anna", "Bob"};
     if (action == QStringLiteral("cmdRefresh")) {
-        press(editor, action);
-        QCOMPARE(caption(editor), QStringLiteral("Record: 1"));
-        QCOMPARE(text(editor, "FirstName"), expected.first());
-        QCOMPARE(editor->Adodc1()->recordCount(), expected.size());
+        f.press(action);
+        QCOMPARE(f.caption(), QStringLiteral("Record: 1"));
+        QCOMPARE(f.text("FirstName"), expected.first());
+        QCOMPARE(f.editor->Adodc1()->recordCount(), expected.size());
     } else {
         if (action == QStringLiteral("close box"))
-            QVERIFY(closeBox(editor));
+            QVERIFY(f.closeBox());
         else
-            press(editor, action);
-        QTRY_VERIFY(!throne.playerEditor());
-        QCOMPARE(listTexts(throne.StoredPlayers()),
+            f.press(action);
+        QTRY_VERIFY(!f.throne->playerEditor());
+        QCOMPARE(listTexts(f.throne->StoredPlayers()),
                  added ? QStringList({"Smith, Ann", "Jones, Bob", "Brown, Cat"})
                        : QStringList({"Smith, Anna", "Jones, Bob"}));
     }
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(firstNames(install), expected);
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(firstNames(f.install), expected);
 }
 
 void TestPlayerEditor::refusedValueIsShownAndStaysTyped_data()
@@ -683,46 +644,43 @@ void TestPlayerEditor::refusedValueIsShownAndStaysTyped()
 {
     QFETCH(bool, added);
     QFETCH(QString, action);
-    TempInstall install;
-    replacePlayerTable(
-        install, QStringLiteral("\"First Name\" TEXT, \"Last Name\" TEXT"),
-        QStringLiteral("\"First Name\" TEXT CONSTRAINT short_first_name "
-                       "CHECK (length(\"First Name\") <= 8), \"Last Name\" TEXT NOT NULL"));
-    install.addPlayers({{"Ann", "Smith"}, {"Bob", "Jones"}});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
+    Fixture f([](const TempInstall &install) {
+        replacePlayerTable(
+            install, QStringLiteral("\"First Name\" TEXT, \"Last Name\" TEXT"),
+            QStringLiteral("\"First Name\" TEXT CONSTRAINT short_first_name "
+                           "CHECK (length(\"First Name\") <= 8), \"Last Name\" TEXT NOT NULL"));
+        install.addPlayers({{"Ann", "Smith"}, {"Bob", "Jones"}});
+    });
     const QString refused = added ? QStringLiteral("Cat") : QStringLiteral("Annabelle-Marie");
     const QString expectedMessage =
         added ? QStringLiteral("NOT NULL constraint failed: PlayerInfo.Last Name")
               : QStringLiteral("CHECK constraint failed: short_first_name");
     const QString position = added ? QStringLiteral("Record: 3") : QStringLiteral("Record: 1");
     if (added)
-        press(editor, "cmdAdd");
-    type(editor, "FirstName", refused);
+        f.press("cmdAdd");
+    f.type("FirstName", refused);
 
     if (action == QStringLiteral("close box"))
-        QVERIFY(!closeBox(editor));
+        QVERIFY(!f.closeBox());
     else
-        press(editor, action);
-    QCOMPARE(log.texts(), QStringList{expectedMessage});
+        f.press(action);
+    QCOMPARE(f.log.texts(), QStringList{expectedMessage});
     // The window stays open on the record, with the change still typed in.
-    QVERIFY(throne.playerEditor() == editor);
-    QVERIFY(editor->isVisible());
-    QCOMPARE(caption(editor), position);
-    QCOMPARE(text(editor, "FirstName"), refused);
-    QCOMPARE(firstNames(install), (QStringList{"Ann", "Bob"}));
+    QVERIFY(f.throne->playerEditor() == f.editor);
+    QVERIFY(f.editor->isVisible());
+    QCOMPARE(f.caption(), position);
+    QCOMPARE(f.text("FirstName"), refused);
+    QCOMPARE(firstNames(f.install), (QStringList{"Ann", "Bob"}));
 
     // Once the value is put right, the record is written.
-    log.clear();
+    f.log.clear();
     if (added)
-        type(editor, "LastName", QStringLiteral("Brown"));
+        f.type("LastName", QStringLiteral("Brown"));
     else
-        type(editor, "FirstName", QStringLiteral("Annie"));
-    press(editor, "cmdUpdate");
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(firstNames(install),
+        f.type("FirstName", QStringLiteral("Annie"));
+    f.press("cmdUpdate");
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(firstNames(f.install),
              added ? QStringList({"Ann", "Bob", "Cat"}) : QStringList({"Annie", "Bob"}));
 }
 
@@ -736,67 +694,51 @@ void TestPlayerEditor::closeBoxReloadsStoredPlayersLikeCmdClose_data()
 void TestPlayerEditor::closeBoxReloadsStoredPlayersLikeCmdClose()
 {
     QFETCH(bool, useCloseBox);
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}});
-    MessageLog log;
-    Throne throne;
-    Test::clickRow(throne.StoredPlayers(), 0);
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
+    Fixture f(players({{"Ann", "Smith"}}),
+              [](Fixture &opened) { Test::clickRow(opened.throne->StoredPlayers(), 0); });
     // A player written meanwhile through another connection shows too.
-    install.addPlayers({{"Bob", "Jones"}});
+    f.install.addPlayers({{"Bob", "Jones"}});
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     if (useCloseBox)
-        QVERIFY(closeBox(editor));
+        QVERIFY(f.closeBox());
     else
-        press(editor, "cmdClose");
-    QTRY_VERIFY(!throne.playerEditor());
+        f.press("cmdClose");
+    QTRY_VERIFY(!f.throne->playerEditor());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QCOMPARE(listTexts(throne.StoredPlayers()), (QStringList{"Smith, Ann", "Jones, Bob"}));
-    QCOMPARE(Ui::selectedRow(throne.StoredPlayers()), -1);
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(log.ends(), 0);
+    QCOMPARE(listTexts(f.throne->StoredPlayers()), (QStringList{"Smith, Ann", "Jones, Bob"}));
+    QCOMPARE(Ui::selectedRow(f.throne->StoredPlayers()), -1);
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(f.log.ends(), 0);
 }
 
 void TestPlayerEditor::secondEditPlayerDatabaseOpensNoSecondEditor()
 {
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}, {"Bob", "Jones"}});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    press(editor, "MoveNext");
-    type(editor, "Country", QStringLiteral("Essos"));
-    QCOMPARE(openEditor(throne), editor);
-    QCOMPARE(caption(editor), QStringLiteral("Record: 2"));
-    QCOMPARE(text(editor, "Country"), QStringLiteral("Essos"));
+    Fixture f(players({{"Ann", "Smith"}, {"Bob", "Jones"}}));
+    f.press("MoveNext");
+    f.type("Country", QStringLiteral("Essos"));
+    QCOMPARE(openEditor(*f.throne), f.editor);
+    QCOMPARE(f.caption(), QStringLiteral("Record: 2"));
+    QCOMPARE(f.text("Country"), QStringLiteral("Essos"));
     int editors = 0;
     for (QWidget *window : QApplication::topLevelWidgets())
         editors += qobject_cast<PlayerInfo *>(window) != nullptr;
     QCOMPARE(editors, 1);
-    QCOMPARE(log.texts(), QStringList());
+    QCOMPARE(f.log.texts(), QStringList());
 }
 
 void TestPlayerEditor::editorOutlivesTheRegistrationWindow()
 {
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}});
-    MessageLog log;
-    Throne throne;
-    throne.show();
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    type(editor, "FirstName", QStringLiteral("Anna"));
+    Fixture f(players({{"Ann", "Smith"}}), [](Fixture &opened) { opened.throne->show(); });
+    f.type("FirstName", QStringLiteral("Anna"));
     // Run as the application runs: closing the registration window leaves the editor
     // open, and the application ends only when the editor, its last window, closes.
     bool openAfterThroneClosed = false;
-    QTimer::singleShot(0, &throne, [&] {
-        throne.close();
-        QTimer::singleShot(0, editor, [&openAfterThroneClosed, editor] {
-            openAfterThroneClosed = editor->isVisible();
-            press(editor, QStringLiteral("cmdClose"));
+    QTimer::singleShot(0, f.throne.get(), [&] {
+        f.throne->close();
+        QTimer::singleShot(0, f.editor, [&openAfterThroneClosed, &f] {
+            openAfterThroneClosed = f.editor->isVisible();
+            f.press(QStringLiteral("cmdClose"));
         });
     });
     // Only a guard against a hang; the loop ends long before.
@@ -806,194 +748,167 @@ void TestPlayerEditor::editorOutlivesTheRegistrationWindow()
     guard.start(60000);
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(openAfterThroneClosed);
-    QTRY_VERIFY(!throne.playerEditor());
-    QCOMPARE(firstNames(install), QStringList{"Anna"});
-    QCOMPARE(listTexts(throne.StoredPlayers()), QStringList{"Smith, Anna"});
-    QCOMPARE(log.texts(), QStringList());
+    QTRY_VERIFY(!f.throne->playerEditor());
+    QCOMPARE(firstNames(f.install), QStringList{"Anna"});
+    QCOMPARE(listTexts(f.throne->StoredPlayers()), QStringList{"Smith, Anna"});
+    QCOMPARE(f.log.texts(), QStringList());
 }
 
 void TestPlayerEditor::failingReloadOnCloseTakesTheFatalPath()
 {
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    install.exec(kPlayers, QStringLiteral("DROP TABLE PlayerInfo"));
-    press(editor, "cmdClose");
-    QCOMPARE(log.texts(), QStringList{QStringLiteral("Error 1: no such table: playerinfo")});
-    QCOMPARE(log.ends(), 1);
+    Fixture f(players({{"Ann", "Smith"}}));
+    f.install.exec(kPlayers, QStringLiteral("DROP TABLE PlayerInfo"));
+    f.press("cmdClose");
+    QCOMPARE(f.log.texts(), QStringList{QStringLiteral("Error 1: no such table: playerinfo")});
+    QCOMPARE(f.log.ends(), 1);
 }
 
 void TestPlayerEditor::tableThatCannotBeOpenedIsReported()
 {
-    TempInstall install;
-    MessageLog log;
-    Throne throne;
-    install.exec(kPlayers, QStringLiteral("DROP TABLE PlayerInfo"));
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    QVERIFY(editor->isVisible());
-    QCOMPARE(log.texts().size(), 1);
-    QVERIFY2(log.last().contains(QStringLiteral("PlayerInfo")), qPrintable(log.last()));
-    QCOMPARE(caption(editor), QStringLiteral("Adodc1"));
-    QVERIFY(box(editor, "FirstName")->isReadOnly());
+    Fixture f({}, [](Fixture &opened) {
+        opened.install.exec(kPlayers, QStringLiteral("DROP TABLE PlayerInfo"));
+    });
+    QVERIFY(f.editor->isVisible());
+    QCOMPARE(f.log.texts().size(), 1);
+    QVERIFY2(f.log.last().contains(QStringLiteral("PlayerInfo")), qPrintable(f.log.last()));
+    QCOMPARE(f.caption(), QStringLiteral("Adodc1"));
+    QVERIFY(f.box("FirstName")->isReadOnly());
 
     // Each command reports the closed table; moving reports it too.
-    log.clear();
+    f.log.clear();
     for (const char *command : {"cmdAdd", "cmdUpdate", "cmdDelete", "MoveNext"})
-        press(editor, QString::fromLatin1(command));
-    QCOMPARE(log.texts(), QStringList(4, kNotOpen));
-    QCOMPARE(log.ends(), 0);
+        f.press(QString::fromLatin1(command));
+    QCOMPARE(f.log.texts(), QStringList(4, kNotOpen));
+    QCOMPARE(f.log.ends(), 0);
 
     // Refresh opens the table once it is there.
-    log.clear();
-    install.exec(kPlayers, Data::createPlayerTable());
-    install.addPlayers({{"Ann", "Smith"}});
-    press(editor, "cmdRefresh");
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(caption(editor), QStringLiteral("Record: 1"));
-    QCOMPARE(text(editor, "FirstName"), QStringLiteral("Ann"));
-    type(editor, "LastName", QStringLiteral("Smythe"));
-    press(editor, "cmdClose");
-    QTRY_VERIFY(!throne.playerEditor());
-    QCOMPARE(listTexts(throne.StoredPlayers()), QStringList{"Smythe, Ann"});
+    f.log.clear();
+    f.install.exec(kPlayers, Data::createPlayerTable());
+    f.install.addPlayers({{"Ann", "Smith"}});
+    f.press("cmdRefresh");
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(f.caption(), QStringLiteral("Record: 1"));
+    QCOMPARE(f.text("FirstName"), QStringLiteral("Ann"));
+    f.type("LastName", QStringLiteral("Smythe"));
+    f.press("cmdClose");
+    QTRY_VERIFY(!f.throne->playerEditor());
+    QCOMPARE(listTexts(f.throne->StoredPlayers()), QStringList{"Smythe, Ann"});
 }
 
 void TestPlayerEditor::recordChangedElsewhereIsNotOverwritten()
 {
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}, {"Bob", "Jones"}});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    install.exec(kPlayers, QStringLiteral("DELETE FROM PlayerInfo WHERE \"First Name\" = 'Ann'"));
-    type(editor, "FirstName", QStringLiteral("Anna"));
-    press(editor, "cmdUpdate");
-    QCOMPARE(log.texts(), QStringList{kNotWritten});
-    QCOMPARE(text(editor, "FirstName"), QStringLiteral("Anna"));
-    QVERIFY(!closeBox(editor));
-    QCOMPARE(log.texts(), (QStringList{kNotWritten, kNotWritten}));
+    Fixture f(players({{"Ann", "Smith"}, {"Bob", "Jones"}}));
+    f.install.exec(kPlayers, QStringLiteral("DELETE FROM PlayerInfo WHERE \"First Name\" = 'Ann'"));
+    f.type("FirstName", QStringLiteral("Anna"));
+    f.press("cmdUpdate");
+    QCOMPARE(f.log.texts(), QStringList{kNotWritten});
+    QCOMPARE(f.text("FirstName"), QStringLiteral("Anna"));
+    QVERIFY(!f.closeBox());
+    QCOMPARE(f.log.texts(), (QStringList{kNotWritten, kNotWritten}));
 
     // Deleting the record lets the change go; the record is shown as it was read.
-    press(editor, "cmdDelete");
-    QCOMPARE(log.last(), kNotDeleted);
-    QCOMPARE(text(editor, "FirstName"), QStringLiteral("Ann"));
-    log.clear();
-    press(editor, "cmdRefresh");
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(caption(editor), QStringLiteral("Record: 1"));
-    QCOMPARE(text(editor, "FirstName"), QStringLiteral("Bob"));
-    QCOMPARE(firstNames(install), QStringList{"Bob"});
+    f.press("cmdDelete");
+    QCOMPARE(f.log.last(), kNotDeleted);
+    QCOMPARE(f.text("FirstName"), QStringLiteral("Ann"));
+    f.log.clear();
+    f.press("cmdRefresh");
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(f.caption(), QStringLiteral("Record: 1"));
+    QCOMPARE(f.text("FirstName"), QStringLiteral("Bob"));
+    QCOMPARE(firstNames(f.install), QStringList{"Bob"});
 }
 
 void TestPlayerEditor::tableWithoutKeyIsEditedRowByRow()
 {
-    TempInstall install;
-    replacePlayerTable(install, QStringLiteral("ID INTEGER PRIMARY KEY, "), QString());
-    install.exec(kPlayers, QStringLiteral("INSERT INTO PlayerInfo DEFAULT VALUES"));
-    install.addPlayers({{"Bob", "Jones"}, {"Cat", "Brown"}});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    type(editor, "FirstName", QStringLiteral("Ann"));
-    press(editor, "MoveNext");
-    QCOMPARE(firstNames(install), (QStringList{"Ann", "Bob", "Cat"}));
-    press(editor, "cmdDelete");
-    QCOMPARE(caption(editor), QStringLiteral("Record: 2"));
-    QCOMPARE(text(editor, "FirstName"), QStringLiteral("Cat"));
-    press(editor, "cmdAdd");
-    type(editor, "FirstName", QStringLiteral("Dan"));
-    press(editor, "cmdUpdate");
-    QCOMPARE(caption(editor), QStringLiteral("Record: 3"));
-    QCOMPARE(text(editor, "FirstName"), QStringLiteral("Dan"));
-    QCOMPARE(firstNames(install), (QStringList{"Ann", "Cat", "Dan"}));
-    QCOMPARE(log.texts(), QStringList());
+    Fixture f([](const TempInstall &install) {
+        replacePlayerTable(install, QStringLiteral("ID INTEGER PRIMARY KEY, "), QString());
+        install.exec(kPlayers, QStringLiteral("INSERT INTO PlayerInfo DEFAULT VALUES"));
+        install.addPlayers({{"Bob", "Jones"}, {"Cat", "Brown"}});
+    });
+    f.type("FirstName", QStringLiteral("Ann"));
+    f.press("MoveNext");
+    QCOMPARE(firstNames(f.install), (QStringList{"Ann", "Bob", "Cat"}));
+    f.press("cmdDelete");
+    QCOMPARE(f.caption(), QStringLiteral("Record: 2"));
+    QCOMPARE(f.text("FirstName"), QStringLiteral("Cat"));
+    f.press("cmdAdd");
+    f.type("FirstName", QStringLiteral("Dan"));
+    f.press("cmdUpdate");
+    QCOMPARE(f.caption(), QStringLiteral("Record: 3"));
+    QCOMPARE(f.text("FirstName"), QStringLiteral("Dan"));
+    QCOMPARE(firstNames(f.install), (QStringList{"Ann", "Cat", "Dan"}));
+    QCOMPARE(f.log.texts(), QStringList());
 
     // Two identical rows cannot be told apart: changing one changes neither.
-    install.addPlayers({{"Eve", "Twin"}, {"Eve", "Twin"}});
-    press(editor, "cmdRefresh");
-    press(editor, "MoveLast");
-    type(editor, "FirstName", QStringLiteral("Eva"));
-    press(editor, "cmdUpdate");
-    QCOMPARE(log.texts(), QStringList{kSeveral});
-    QCOMPARE(firstNames(install), (QStringList{"Ann", "Cat", "Dan", "Eve", "Eve"}));
+    f.install.addPlayers({{"Eve", "Twin"}, {"Eve", "Twin"}});
+    f.press("cmdRefresh");
+    f.press("MoveLast");
+    f.type("FirstName", QStringLiteral("Eva"));
+    f.press("cmdUpdate");
+    QCOMPARE(f.log.texts(), QStringList{kSeveral});
+    QCOMPARE(firstNames(f.install), (QStringList{"Ann", "Cat", "Dan", "Eve", "Eve"}));
 }
 
 void TestPlayerEditor::tableWithoutRowIdIsBrowsedAndEdited()
 {
     // A table without row identities is read whole; its key still finds the row written.
-    TempInstall install;
-    replacePlayerTable(install, QStringLiteral("DEFAULT 0)"),
-                       QStringLiteral("DEFAULT 0) WITHOUT ROWID"));
-    for (int id : {3, 1, 2})
-        install.exec(kPlayers,
-                     QStringLiteral("INSERT INTO PlayerInfo(ID, \"First Name\") VALUES (?, ?)"),
-                     {id, QStringLiteral("P%1").arg(id)});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    QCOMPARE(caption(editor), QStringLiteral("Record: 1"));
-    QCOMPARE(text(editor, "FirstName"), QStringLiteral("P1"));
-    press(editor, "MoveNext");
-    type(editor, "FirstName", QStringLiteral("Two"));
-    press(editor, "cmdUpdate");
-    press(editor, "MoveLast");
-    press(editor, "cmdDelete");
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(firstNames(install), (QStringList{"P1", "Two"}));
-    QCOMPARE(caption(editor), QStringLiteral("Record: 2"));
+    Fixture f([](const TempInstall &install) {
+        replacePlayerTable(install, QStringLiteral("DEFAULT 0)"),
+                           QStringLiteral("DEFAULT 0) WITHOUT ROWID"));
+        for (int id : {3, 1, 2})
+            install.exec(kPlayers,
+                         QStringLiteral("INSERT INTO PlayerInfo(ID, \"First Name\") VALUES (?, ?)"),
+                         {id, QStringLiteral("P%1").arg(id)});
+    });
+    QCOMPARE(f.caption(), QStringLiteral("Record: 1"));
+    QCOMPARE(f.text("FirstName"), QStringLiteral("P1"));
+    f.press("MoveNext");
+    f.type("FirstName", QStringLiteral("Two"));
+    f.press("cmdUpdate");
+    f.press("MoveLast");
+    f.press("cmdDelete");
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(firstNames(f.install), (QStringList{"P1", "Two"}));
+    QCOMPARE(f.caption(), QStringLiteral("Record: 2"));
 }
 
 void TestPlayerEditor::recordDeletedElsewhereIsNotWrittenBack()
 {
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}, {"Bob", "Jones"}, {"Cat", "Brown"}});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
+    Fixture f(players({{"Ann", "Smith"}, {"Bob", "Jones"}, {"Cat", "Brown"}}));
     // Another connection deletes the second record before it is shown.
-    install.exec(kPlayers, QStringLiteral("DELETE FROM PlayerInfo WHERE \"First Name\" = 'Bob'"));
-    press(editor, "MoveNext");
-    QCOMPARE(text(editor, "FirstName"), QString());
-    type(editor, "FirstName", QStringLiteral("Bobby"));
-    press(editor, "cmdUpdate");
-    QCOMPARE(log.texts(), QStringList{kNotWritten});
-    QCOMPARE(firstNames(install), (QStringList{"Ann", "Cat"}));
+    f.install.exec(kPlayers, QStringLiteral("DELETE FROM PlayerInfo WHERE \"First Name\" = 'Bob'"));
+    f.press("MoveNext");
+    QCOMPARE(f.text("FirstName"), QString());
+    f.type("FirstName", QStringLiteral("Bobby"));
+    f.press("cmdUpdate");
+    QCOMPARE(f.log.texts(), QStringList{kNotWritten});
+    QCOMPARE(firstNames(f.install), (QStringList{"Ann", "Cat"}));
     // The window stays usable: the other records are still shown and written.
-    log.clear();
-    press(editor, "cmdDelete");
-    press(editor, "MoveFirst");
-    type(editor, "FirstName", QStringLiteral("Anne"));
-    press(editor, "cmdUpdate");
-    QCOMPARE(firstNames(install), (QStringList{"Anne", "Cat"}));
+    f.log.clear();
+    f.press("cmdDelete");
+    f.press("MoveFirst");
+    f.type("FirstName", QStringLiteral("Anne"));
+    f.press("cmdUpdate");
+    QCOMPARE(firstNames(f.install), (QStringList{"Anne", "Cat"}));
 }
 
 void TestPlayerEditor::checkBoxCarriesAllowEmail()
 {
-    TempInstall install;
-    addPlayer(install, QStringLiteral("Ann"), QStringLiteral("Smith"), 0);
-    addPlayer(install, QStringLiteral("Bob"), QStringLiteral("Jones"), 1);
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    auto *check1 = editor->findChild<QCheckBox *>(QStringLiteral("Check1"));
+    Fixture f([](const TempInstall &install) {
+        addPlayer(install, QStringLiteral("Ann"), QStringLiteral("Smith"), 0);
+        addPlayer(install, QStringLiteral("Bob"), QStringLiteral("Jones"), 1);
+    });
+    auto *check1 = f.editor->findChild<QCheckBox *>(QStringLiteral("Check1"));
     QVERIFY(!check1->isChecked());
-    press(editor, "MoveNext");
+    f.press("MoveNext");
     QVERIFY(check1->isChecked());
     QTest::mouseClick(check1, Qt::LeftButton);
-    press(editor, "MovePrevious");
+    f.press("MovePrevious");
     QTest::mouseClick(check1, Qt::LeftButton);
-    press(editor, "cmdUpdate");
-    QCOMPARE(install.rows(kPlayers, QStringLiteral("SELECT \"Allow Email\" FROM PlayerInfo")),
+    f.press("cmdUpdate");
+    QCOMPARE(f.install.rows(kPlayers, QStringLiteral("SELECT \"Allow Email\" FROM PlayerInfo")),
              (QList<QVariantList>{{1}, {0}}));
-    QCOMPARE(log.texts(), QStringList());
+    QCOMPARE(f.log.texts(), QStringList());
 }
 
 void TestPlayerEditor::awkwardTextIsStoredAsTyped_data()
@@ -1008,21 +923,16 @@ void TestPlayerEditor::awkwardTextIsStoredAsTyped_data()
 void TestPlayerEditor::awkwardTextIsStoredAsTyped()
 {
     QFETCH(QString, typed);
-    TempInstall install;
-    install.addPlayers({{"Ann", "Smith"}});
-    MessageLog log;
-    Throne throne;
-    PlayerInfo *editor = openEditor(throne);
-    QVERIFY(editor);
-    type(editor, "LastName", typed);
-    type(editor, "Password", typed);
-    press(editor, "cmdClose");
-    QTRY_VERIFY(!throne.playerEditor());
-    QCOMPARE(log.texts(), QStringList());
+    Fixture f(players({{"Ann", "Smith"}}));
+    f.type("LastName", typed);
+    f.type("Password", typed);
+    f.press("cmdClose");
+    QTRY_VERIFY(!f.throne->playerEditor());
+    QCOMPARE(f.log.texts(), QStringList());
     QCOMPARE(
-        install.rows(kPlayers, QStringLiteral("SELECT \"Last Name\", Password FROM PlayerInfo")),
+        f.install.rows(kPlayers, QStringLiteral("SELECT \"Last Name\", Password FROM PlayerInfo")),
         (QList<QVariantList>{{typed, typed}}));
-    QCOMPARE(listTexts(throne.StoredPlayers()), QStringList{typed + QStringLiteral(", Ann")});
+    QCOMPARE(listTexts(f.throne->StoredPlayers()), QStringList{typed + QStringLiteral(", Ann")});
 }
 
 QTEST_MAIN(TestPlayerEditor)

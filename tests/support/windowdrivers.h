@@ -37,14 +37,30 @@ inline void storePlayers(const TempInstall &install, const QList<Entrant> &entra
     install.addPlayers(players);
 }
 
+/// Types a text at the cursor of a box, one key press a character. QTest's own typing
+/// takes Latin-1 only: here a character outside ASCII arrives as the text of one key
+/// event, as an input method delivers it (a character beyond 16 bits as its pair).
+inline void typeText(QWidget *box, const QString &text)
+{
+    const QList<uint> characters = text.toUcs4();
+    for (const uint ch : characters) {
+        if (ch < 0x80) {
+            QTest::keyClick(box, char(ch));
+        } else {
+            const char32_t character = ch;
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown,
+                                QString::fromUcs4(&character, 1), Qt::NoModifier);
+        }
+    }
+}
+
 /// Replaces the text of a box as a user does: select all, then type (or delete).
 inline void setText(QLineEdit *field, const QString &text)
 {
     field->setFocus();
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Delete);
-    if (!text.isEmpty())
-        QTest::keyClicks(field, text);
+    typeText(field, text);
 }
 
 template <typename W> W *control(const QWidget &window, const char *name)

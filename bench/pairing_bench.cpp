@@ -4,9 +4,11 @@
 
 #include "pairing_bench.h"
 
-#include "round/rematchpairing.h"
+#include "benchsupport.h"
 
-#include <QElapsedTimer>
+#include "round/rematchpairing.h"
+#include "support/pairinginvariants.h"
+
 #include <QHash>
 #include <QRandomGenerator>
 
@@ -60,39 +62,12 @@ Field playEightRounds(int count, quint32 seed)
     return field;
 }
 
-int rematchesIn(const Round::Pairing &pairing, const QList<PlayedGame> &games)
-{
-    QSet<QString> met;
-    for (const PlayedGame &game : games) {
-        met.insert(game.left + QChar(0) + game.right);
-        met.insert(game.right + QChar(0) + game.left);
-    }
-    int count = 0;
-    for (qsizetype i = 0; i < pairing.left.size(); ++i)
-        count += met.contains(pairing.left[i] + QChar(0) + pairing.right[i]) ? 1 : 0;
-    return count;
-}
-
-// Median of reps timed calls, in milliseconds; min and max beside it.
-struct Timing
-{
-    double median = 0;
-    double min = 0;
-    double max = 0;
-};
-
+// The pairing of round 9 with rematch avoidance on or off, timed reps times; the last
+// pairing made in `last`.
 Timing time(int reps, const Field &field, bool avoid, Round::Pairing &last)
 {
-    QList<double> ms;
-    for (int i = 0; i < reps; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        last = Round::pairNextRound(field.rows, {}, field.games, avoid, 9, 9);
-        ms.append(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    const qsizetype n = ms.size();
-    return {n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2, ms.first(), ms.last()};
+    return measure(reps, {},
+                   [&] { last = Round::pairNextRound(field.rows, {}, field.games, avoid, 9, 9); });
 }
 
 } // namespace
@@ -116,10 +91,11 @@ bool pairingActions()
         Round::Pairing rule;
         const Timing on = time(size.reps, field, true, avoided);
         const Timing off = time(size.reps, field, false, rule);
+        const Test::GameHistory history(field.games);
         const QString label = QStringLiteral("avoid rematches, %1 entrants").arg(size.entrants);
         std::printf("%-44s %10.2f %10.2f - %9.2f %10.2f %9d %9d\n", qPrintable(label), on.median,
-                    on.min, on.max, off.median, rematchesIn(avoided, field.games),
-                    rematchesIn(rule, field.games));
+                    on.min, on.max, off.median, history.rematches(avoided),
+                    history.rematches(rule));
         if (size.limitMs > 0 && on.median > size.limitMs) {
             std::printf("MISSED: avoid rematches, %d entrants (over %.0f ms)\n", size.entrants,
                         size.limitMs);

@@ -6,6 +6,8 @@
 
 #include "players_bench.h"
 
+#include "benchsupport.h"
+
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
@@ -13,17 +15,16 @@
 #include "players/playerimport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 
 using namespace Zuvi;
+using Zuvi::Bench::measure;
+using Zuvi::Bench::Timing;
 
 namespace {
 
@@ -31,29 +32,6 @@ constexpr int kPlayers = 100000;
 constexpr int kReps = 5;
 constexpr double kLimitMs = 2000;
 constexpr double kFloorRatio = 3;
-
-struct Stats
-{
-    double median = 0;
-    double min = 0;
-    double max = 0;
-};
-
-// Runs setup (not timed) and the action (timed) reps times; milliseconds.
-Stats measure(int reps, const std::function<void()> &setup, const std::function<void()> &action)
-{
-    QList<double> ms;
-    for (int i = 0; i < reps; ++i) {
-        setup();
-        QElapsedTimer timer;
-        timer.start();
-        action();
-        ms.append(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    const qsizetype n = ms.size();
-    return {n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2, ms.first(), ms.last()};
-}
 
 // A fresh, empty player database, as a first start makes it.
 void freshDatabase()
@@ -158,7 +136,7 @@ qsizetype importFile(const QString &file)
     return Players::runImport(connection, table).imported;
 }
 
-void printRow(const char *action, const char *scale, const Stats &app, const Stats &floor)
+void printRow(const char *action, const char *scale, const Timing &app, const Timing &floor)
 {
     std::printf("%-30s %-30s %10.2f %10.2f - %-9.2f %10.2f %6.2fx %5d\n", action, scale, app.median,
                 app.min, app.max, floor.median, floor.median > 0 ? app.median / floor.median : 0.0,
@@ -195,20 +173,20 @@ bool benchPlayerFiles(const QString &dataFolder)
             qFatal("cannot write %s", qPrintable(csvFile));
     }
     qsizetype imported = 0;
-    const Stats csvApp = measure(kReps, freshDatabase, [&] { imported = importFile(csvFile); });
+    const Timing csvApp = measure(kReps, freshDatabase, [&] { imported = importFile(csvFile); });
     if (imported != kPlayers)
         qFatal("the CSV import wrote %lld players, not %d", qint64(imported), kPlayers);
-    const Stats csvFloor = measure(kReps, freshDatabase, [&] { insertDirectly(rows); });
+    const Timing csvFloor = measure(kReps, freshDatabase, [&] { insertDirectly(rows); });
 
     const QString mdbFile = QDir(folder).filePath(QStringLiteral("legacy-players.mdb"));
     QFile::remove(mdbFile);
     if (!QFile::copy(QStringLiteral(ZUVI_LEGACY_MDB), mdbFile))
         qFatal("cannot copy the legacy Access fixture");
-    const Stats mdbApp = measure(kReps, freshDatabase, [&] { imported = importFile(mdbFile); });
+    const Timing mdbApp = measure(kReps, freshDatabase, [&] { imported = importFile(mdbFile); });
     if (imported != 4)
         qFatal("the Access import wrote %lld players, not 4", qint64(imported));
     const QList<QList<QByteArray>> legacyRows = asBytes(Players::readPlayerFile(mdbFile).rows);
-    const Stats mdbFloor = measure(kReps, freshDatabase, [&] { insertDirectly(legacyRows); });
+    const Timing mdbFloor = measure(kReps, freshDatabase, [&] { insertDirectly(legacyRows); });
 
     std::printf("\nimport of players (file read, duplicate test against the stored players, "
                 "one transaction; floor: the same rows inserted directly through SQLite)\n");

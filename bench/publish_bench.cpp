@@ -2,10 +2,10 @@
 
 #include "publish_bench.h"
 
+#include "benchsupport.h"
+
 #include "app/errorpath.h"
-#include "data/dbconnection.h"
 #include "data/installfolder.h"
-#include "data/progressstore.h"
 #include "data/schema.h"
 #include "publish/bigscreen.h"
 #include "publish/documents.h"
@@ -18,34 +18,12 @@
 #include <QFile>
 #include <QRandomGenerator>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 
 using namespace Zuvi;
+using Zuvi::Bench::Timing;
 
 namespace {
-
-struct Timing
-{
-    double median = 0;
-    double min = 0;
-    double max = 0;
-};
-
-Timing time(int reps, const std::function<void()> &action)
-{
-    QList<double> ms;
-    for (int i = 0; i < reps; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        action();
-        ms.append(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    const qsizetype n = ms.size();
-    return {n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2, ms.first(), ms.last()};
-}
 
 void printRow(const char *action, const char *scale, const Timing &t, int reps, const char *note)
 {
@@ -85,21 +63,9 @@ bool benchPublish(const QString &dataFolder)
         Data::ensureDatabases();
         Data::upgradeTournyDatabase();
         // Registered as the registration window would leave them; the first round is drawn.
-        Progress::State state;
-        state.roundsText = QStringLiteral("9");
-        const QStringList names = entrantNames(kEntrants);
-        const QStringList houses = {"Stark", "Lannister", "Greyjoy", "Baratheon"};
-        for (qsizetype i = 0; i < names.size(); ++i)
-            state.entrants.append(
-                {names.at(i), houses.at(i % houses.size()), QStringLiteral("0(0)"), true, false});
-        {
-            Data::DbConnection connection(Data::tournyDatabase());
-            Data::Transaction transaction(connection);
-            Data::ProgressStore::clear(connection);
-            Data::ProgressStore::writeEntrants(connection, state.entrants);
-            Data::ProgressStore::writeScalars(connection, state);
-            transaction.commit();
-        }
+        Bench::storeRegistration(entrantNames(kEntrants),
+                                 {"Stark", "Lannister", "Greyjoy", "Baratheon"},
+                                 QStringLiteral("9"));
         TournamentProgress progress;
         progress.loadStored();
         progress.resume();
@@ -110,7 +76,7 @@ bool benchPublish(const QString &dataFolder)
         // The pairings by name as PDF: the snapshot (with the standings read) and the file.
         const QString pdf = QDir(folder).filePath(QStringLiteral("pairings-by-name.pdf"));
         const int pdfReps = 5;
-        const Timing pdfTime = time(pdfReps, [&] {
+        const Timing pdfTime = Bench::measure(pdfReps, {}, [&] {
             const Publish::Snapshot snapshot = Publish::takeSnapshot(progress);
             if (Publish::writePdf(Publish::DocumentKind::PairingsByName, snapshot, pdf))
                 std::exit(2);
@@ -130,39 +96,17 @@ bool benchPublish(const QString &dataFolder)
                                 results.bounded(30), results.bounded(30));
             QCoreApplication::processEvents();
         };
-        const Timing without = time(reps, gameOver);
+        const Timing without = Bench::measure(reps, {}, gameOver);
         Publish::BigScreen screen(&progress);
         screen.resize(1920, 1080);
         screen.show();
         QCoreApplication::processEvents();
         // processEvents() in gameOver() paints what the screen marked as changed.
-        const Timing with = time(reps, gameOver);
+        const Timing with = Bench::measure(reps, {}, gameOver);
         // The synced commit of each game varies by more than the screen's work, so that work
-        // is also timed alone: the game is recorded with the model's signals held back, then
-        // the signals of a Game Over reach the screen and it paints.
-        QList<double> screenMs;
-        for (int i = 0; i < reps; ++i) {
-            progress.blockSignals(true);
-            const int rows = int(progress.openSeats().size());
-            progress.recordGame(int(results.bounded(rows)), QStringLiteral("Full Win"), 10, 4);
-            progress.blockSignals(false);
-            QElapsedTimer timer;
-            timer.start();
-            Q_EMIT progress.pairingChanged();
-            Q_EMIT progress.gamesChanged();
-            QCoreApplication::processEvents();
-            screenMs.append(double(timer.nsecsElapsed()) / 1e6);
-        }
-        std::sort(screenMs.begin(), screenMs.end());
-        const Timing screenWork{screenMs[reps / 2], screenMs.first(), screenMs.last()};
-
-        // The same for games of tables on the page shown, whose rows are painted again.
-        QList<double> shownMs;
-        for (const QString &text : screen.pageRowTexts()) {
-            const int seat = text.section(QStringLiteral(" | "), 1, 1).toInt() - 1;
-            const int row = int(progress.openSeats().indexOf(seat));
-            if (row < 0)
-                continue;
+        // is also timed alone: the game at `row` is recorded with the model's signals held
+        // back, then the signals of a Game Over reach the screen and it paints.
+        const auto screenPart = [&](int row) {
             progress.blockSignals(true);
             progress.recordGame(row, QStringLiteral("Full Win"), 10, 4);
             progress.blockSignals(false);
@@ -171,11 +115,22 @@ bool benchPublish(const QString &dataFolder)
             Q_EMIT progress.pairingChanged();
             Q_EMIT progress.gamesChanged();
             QCoreApplication::processEvents();
-            shownMs.append(double(timer.nsecsElapsed()) / 1e6);
+            return double(timer.nsecsElapsed()) / 1e6;
+        };
+        QList<double> screenMs;
+        for (int i = 0; i < reps; ++i)
+            screenMs.append(screenPart(int(results.bounded(int(progress.openSeats().size())))));
+        const Timing screenWork = Bench::summarise(screenMs);
+
+        // The same for games of tables on the page shown, whose rows are painted again.
+        QList<double> shownMs;
+        for (const QString &text : screen.pageRowTexts()) {
+            const int seat = text.section(QStringLiteral(" | "), 1, 1).toInt() - 1;
+            const int row = int(progress.openSeats().indexOf(seat));
+            if (row >= 0)
+                shownMs.append(screenPart(row));
         }
-        std::sort(shownMs.begin(), shownMs.end());
-        const Timing shownWork{shownMs.value(shownMs.size() / 2), shownMs.value(0),
-                               shownMs.value(shownMs.size() - 1)};
+        const Timing shownWork = Bench::summarise(shownMs);
         const bool shownMet = !shownMs.isEmpty() && shownWork.median <= 5;
         const bool screenMet = screenWork.median <= 5;
         printRow("Game Over without big screen", "5,000 entrants", without, reps, "");

@@ -3,6 +3,7 @@
 // wrapper can beat). Each action runs several times; the table shows the median, the
 // spread (min-max) and the ratio of the median to the floor's median.
 
+#include "benchsupport.h"
 #include "pairing_bench.h"
 #include "players_bench.h"
 #include "publish_bench.h"
@@ -10,7 +11,6 @@
 #include "app/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
-#include "data/progressstore.h"
 #include "data/schema.h"
 #include "playereditor/datacontrol.h"
 #include "playereditor/playerinfo.h"
@@ -47,6 +47,9 @@
 #include <stdexcept>
 
 using namespace Zuvi;
+using Zuvi::Bench::measure;
+using Zuvi::Bench::summarise;
+using Zuvi::Bench::Timing;
 
 namespace {
 
@@ -342,43 +345,13 @@ void storePlayers(const QList<Player> &players)
 // ---------------------------------------------------------------------------------------
 // Timing.
 
-struct Stats
-{
-    double median = 0;
-    double min = 0;
-    double max = 0;
-};
-
-Stats summarise(QList<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    const qsizetype n = ms.size();
-    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
-    return {median, ms.first(), ms.last()};
-}
-
-// Runs setup (not timed) and then the action (timed), reps times; milliseconds.
-Stats measure(int reps, const std::function<void()> &setup, const std::function<void()> &action)
-{
-    QList<double> ms;
-    for (int i = 0; i < reps; ++i) {
-        if (setup)
-            setup();
-        QElapsedTimer timer;
-        timer.start();
-        action();
-        ms.append(double(timer.nsecsElapsed()) / 1e6);
-    }
-    return summarise(ms);
-}
-
 struct Row
 {
     QString action;
     QString scale;
     int reps;
-    Stats app;
-    Stats floor;
+    Timing app;
+    Timing floor;
     double limitMs; // 0: no limit of its own (a whole tournament)
 };
 
@@ -437,19 +410,8 @@ void setEntrants(Throne &throne, const QStringList &names)
 {
     delete throne.tournament();
     settle();
-    Progress::State state;
-    state.roundsText = QStringLiteral("1000");
-    state.entrants.reserve(names.size());
-    for (qsizetype i = 0; i < names.size(); ++i)
-        state.entrants.append(
-            {names.at(i), kHouses.at(i % kHouses.size()), QStringLiteral("0(0)"), true, false});
     App::runGuarded([&] {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        Data::ProgressStore::clear(connection);
-        Data::ProgressStore::writeEntrants(connection, state.entrants);
-        Data::ProgressStore::writeScalars(connection, state);
-        transaction.commit();
+        Bench::storeRegistration(names, kHouses, QStringLiteral("1000"));
         throne.progress()->loadStored();
         throne.progress()->resume();
     });
@@ -942,13 +904,13 @@ void editorActions(Throne &throne, int stored)
         sqlite3_stmt *first = db.prepare("SELECT * FROM PlayerInfo ORDER BY rowid LIMIT 1");
         sqlite3_stmt *last = db.prepare("SELECT * FROM PlayerInfo ORDER BY ID DESC LIMIT 1");
         sqlite3_stmt *update = db.prepare("UPDATE PlayerInfo SET \"Last Name\" = ? WHERE ID = ?");
-        const Stats readAll = measure(editorReps, {}, [&] {
+        const Timing readAll = measure(editorReps, {}, [&] {
             db.readAll(keys);
             db.readAll(first);
         });
-        const Stats readLast = measure(editorReps, {}, [&] { db.readAll(last); });
+        const Timing readLast = measure(editorReps, {}, [&] { db.readAll(last); });
         int n = 0;
-        const Stats write = measure(editorReps, {}, [&] {
+        const Timing write = measure(editorReps, {}, [&] {
             db.exec("BEGIN IMMEDIATE");
             Lite::bindText(update, 1, QStringLiteral("D'Arcy-Ñúñez %1").arg(n++).toUtf8());
             sqlite3_bind_int(update, 2, stored);
@@ -1089,31 +1051,20 @@ int main(int argc, char *argv[])
     throne.reset();
     settle();
 
-    // 7. A whole national tournament, from start-up to the last round's end.
-    const QList<Player> nationalEntrants = players.mid(0, 512);
-    Row wholeRow{QStringLiteral("Whole tournament"),
-                 QStringLiteral("512 entrants, 9 rounds, 100k stored"),
-                 3,
-                 {},
-                 {},
-                 0};
-    // The stored players load in table order: the first 512 rows are the entrants.
-    wholeRow.app = measure(wholeRow.reps, {}, [&] { playTournament(nationalEntrants, 9); });
-    wholeRow.floor = measure(wholeRow.reps, {}, [&] { floorTournament(nationalEntrants, 9); });
-    g_rows.append(wholeRow);
-
-    // 8. A club evening.
+    // 7. A whole national tournament, from start-up to the last round's end; 8. a club
+    // evening. The stored players load in table order: the first rows are the entrants.
+    const auto wholeTournament = [](const QString &scale, int reps, const QList<Player> &entrants,
+                                    int rounds) {
+        Row row{QStringLiteral("Whole tournament"), scale, reps, {}, {}, 0};
+        row.app = measure(reps, {}, [&] { playTournament(entrants, rounds); });
+        row.floor = measure(reps, {}, [&] { floorTournament(entrants, rounds); });
+        g_rows.append(row);
+    };
+    wholeTournament(QStringLiteral("512 entrants, 9 rounds, 100k stored"), 3, players.mid(0, 512),
+                    9);
     useFolder(club);
-    const QList<Player> clubEntrants = clubPlayers.mid(0, 16);
-    Row clubRow{QStringLiteral("Whole tournament"),
-                QStringLiteral("16 entrants, 4 rounds, 50 stored"),
-                9,
-                {},
-                {},
-                0};
-    clubRow.app = measure(clubRow.reps, {}, [&] { playTournament(clubEntrants, 4); });
-    clubRow.floor = measure(clubRow.reps, {}, [&] { floorTournament(clubEntrants, 4); });
-    g_rows.append(clubRow);
+    wholeTournament(QStringLiteral("16 entrants, 4 rounds, 50 stored"), 9, clubPlayers.mid(0, 16),
+                    4);
     useFolder(national);
 
     std::printf("zuvi-bench: %d stored players, offscreen, data in %s\n", kStored,

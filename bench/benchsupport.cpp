@@ -1,0 +1,55 @@
+#include "benchsupport.h"
+
+#include "data/dbconnection.h"
+#include "data/installfolder.h"
+#include "data/progressstore.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+namespace Zuvi::Bench {
+
+Timing summarise(QList<double> ms)
+{
+    if (ms.isEmpty())
+        return {};
+    std::sort(ms.begin(), ms.end());
+    const qsizetype n = ms.size();
+    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
+    return {median, ms.first(), ms.last()};
+}
+
+Timing measure(int reps, const std::function<void()> &setup, const std::function<void()> &action)
+{
+    QList<double> ms;
+    ms.reserve(reps);
+    for (int i = 0; i < reps; ++i) {
+        if (setup)
+            setup();
+        QElapsedTimer timer;
+        timer.start();
+        action();
+        ms.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return summarise(ms);
+}
+
+void storeRegistration(const QStringList &names, const QStringList &houses,
+                       const QString &roundsText)
+{
+    Progress::State state;
+    state.roundsText = roundsText;
+    state.entrants.reserve(names.size());
+    for (qsizetype i = 0; i < names.size(); ++i)
+        state.entrants.append(
+            {names.at(i), houses.at(i % houses.size()), QStringLiteral("0(0)"), true, false});
+    Data::DbConnection connection(Data::tournyDatabase());
+    Data::Transaction transaction(connection);
+    Data::ProgressStore::clear(connection);
+    Data::ProgressStore::writeEntrants(connection, state.entrants);
+    Data::ProgressStore::writeScalars(connection, state);
+    transaction.commit();
+}
+
+} // namespace Zuvi::Bench

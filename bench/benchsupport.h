@@ -1,0 +1,33 @@
+#pragma once
+
+// What the benchmark's parts share: timing an action over several repetitions, and a
+// registration stored as the registration window leaves it.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace Zuvi::Bench {
+
+/// Milliseconds of the repetitions of one action: the median, the fastest and the slowest.
+struct Timing
+{
+    double median = 0;
+    double min = 0;
+    double max = 0;
+};
+
+/// The median, fastest and slowest of a list of times; zeroes for an empty list.
+Timing summarise(QList<double> ms);
+
+/// Runs setup (not timed; may be empty) and then the action (timed), reps times.
+Timing measure(int reps, const std::function<void()> &setup, const std::function<void()> &action);
+
+/// Stores the entrants as a registration not yet started, with the houses in turn and the
+/// number of rounds as typed, in one transaction of Tourny.db. Throws Data::DbError.
+void storeRegistration(const QStringList &names, const QStringList &houses,
+                       const QString &roundsText);
+
+} // namespace Zuvi::Bench

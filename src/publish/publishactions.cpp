@@ -182,16 +182,27 @@ QString chooseFile(QWidget *parent, DocumentKind kind)
     return runFileDialog(parent, kind);
 }
 
+// The document the organiser chose, where it has something to show; a document with
+// nothing in it is refused with a message instead.
+std::optional<DocumentChoice> chooseShowableDocument(QWidget *parent, const Snapshot &snapshot,
+                                                     bool forExport)
+{
+    std::optional<DocumentChoice> choice = chooseDocument(parent, snapshot, forExport);
+    if (!choice)
+        return std::nullopt;
+    if (const std::optional<QString> nothing = nothingToShow(choice->kind, snapshot)) {
+        Ui::message(parent, *nothing);
+        return std::nullopt;
+    }
+    return choice;
+}
+
 void printCommand(QWidget *parent, TournamentProgress *progress)
 {
     const Snapshot snapshot = takeSnapshot(*progress);
-    const std::optional<DocumentChoice> choice = chooseDocument(parent, snapshot, false);
+    const std::optional<DocumentChoice> choice = chooseShowableDocument(parent, snapshot, false);
     if (!choice)
         return;
-    if (const std::optional<QString> nothing = nothingToShow(choice->kind, snapshot)) {
-        Ui::message(parent, *nothing);
-        return;
-    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(documentTitle(choice->kind, snapshot));
     printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
@@ -212,13 +223,9 @@ void printCommand(QWidget *parent, TournamentProgress *progress)
 void exportCommand(QWidget *parent, TournamentProgress *progress)
 {
     const Snapshot snapshot = takeSnapshot(*progress);
-    const std::optional<DocumentChoice> choice = chooseDocument(parent, snapshot, true);
+    const std::optional<DocumentChoice> choice = chooseShowableDocument(parent, snapshot, true);
     if (!choice)
         return;
-    if (const std::optional<QString> nothing = nothingToShow(choice->kind, snapshot)) {
-        Ui::message(parent, *nothing);
-        return;
-    }
     const QString path = chooseFile(parent, choice->kind);
     if (path.isEmpty())
         return;

@@ -12,12 +12,7 @@
 #include <algorithm>
 
 using namespace Zuvi::Round;
-using Zuvi::Test::GameHistory;
-using Zuvi::Test::namesOf;
-using Zuvi::Test::pairingFault;
-using Zuvi::Test::referencePairing;
-using Zuvi::Test::sortAsStandings;
-using Zuvi::Test::standingsOf;
+using namespace Zuvi::Test;
 
 namespace {
 
@@ -51,13 +46,8 @@ QList<StandingsRow> activeRows(const QList<StandingsRow> &rows, const QSet<QStri
 // Random standings in standings order with whole scores from 0 to highest.
 QList<StandingsRow> randomStandings(QRandomGenerator &generator, int count, int highest)
 {
-    QList<StandingsRow> rows;
-    for (int i = 0; i < count; ++i) {
-        rows.append({QStringLiteral("E%1").arg(i, 3, 10, QLatin1Char('0')),
-                     double(generator.bounded(highest + 1))});
-    }
-    sortAsStandings(rows);
-    return rows;
+    return Zuvi::Test::randomStandings(count,
+                                       [&] { return double(generator.bounded(highest + 1)); });
 }
 
 } // namespace

@@ -12,11 +12,7 @@
 #include <limits>
 
 using namespace Zuvi::Round;
-using Zuvi::Test::namesOf;
-using Zuvi::Test::pairingFault;
-using Zuvi::Test::referencePairing;
-using Zuvi::Test::sortAsStandings;
-using Zuvi::Test::standingsOf;
+using namespace Zuvi::Test;
 
 namespace {
 
@@ -25,15 +21,10 @@ namespace {
 QList<StandingsRow> randomStandings(QRandomGenerator &generator, int count, double lowest,
                                     double highest, bool whole)
 {
-    QList<StandingsRow> rows;
-    for (int i = 0; i < count; ++i) {
-        double score = lowest + generator.generateDouble() * (highest - lowest);
-        if (whole)
-            score = std::floor(score + 0.5);
-        rows.append({QStringLiteral("E%1").arg(i, 3, 10, QLatin1Char('0')), score});
-    }
-    sortAsStandings(rows);
-    return rows;
+    return Zuvi::Test::randomStandings(count, [&] {
+        const double score = lowest + generator.generateDouble() * (highest - lowest);
+        return whole ? std::floor(score + 0.5) : score;
+    });
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The registration window driven as a user drives it: stored players, adding and removing
 // entrants with their houses, and the refusals.
 
-#include "support/testsupport.h"
+#include "support/windowdrivers.h"
 
 #include "data/installfolder.h"
 #include "registration/throne.h"
@@ -14,11 +14,7 @@
 #include <QTest>
 
 using namespace Zuvi;
-using Zuvi::Test::clickRow;
-using Zuvi::Test::listTexts;
-using Zuvi::Test::MessageLog;
-using Zuvi::Test::rowCount;
-using Zuvi::Test::TempInstall;
+using namespace Zuvi::Test;
 
 namespace {
 const QString kPleaseAdd = QStringLiteral("Please select a player to add");
@@ -26,29 +22,6 @@ const QString kPleaseHouse = QStringLiteral("Please select a house to play");
 const QString kAlready = QStringLiteral("That player is already in the tournament.");
 const QString kPleaseRemove = QStringLiteral("Please select a player to remove");
 
-QPushButton *button(const Throne &throne, const char *name)
-{
-    return throne.findChild<QPushButton *>(QString::fromLatin1(name));
-}
-
-void setHouse(Throne &throne, const QString &text)
-{
-    QLineEdit *field = throne.House()->lineEdit();
-    if (throne.isVisible())
-        throne.House()->setFocus();
-    field->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(field, Qt::Key_Delete);
-    else
-        QTest::keyClicks(field, text);
-}
-
-void add(Throne &throne, int storedRow, const QString &house)
-{
-    clickRow(throne.StoredPlayers(), storedRow);
-    setHouse(throne, house);
-    QTest::mouseClick(button(throne, "AddTourny"), Qt::LeftButton);
-}
 } // namespace
 
 class TestRegistration : public QObject
@@ -141,8 +114,8 @@ void TestRegistration::addIsRefusedInOrderOfChecks()
     Throne throne;
     if (storedRow >= 0)
         clickRow(throne.StoredPlayers(), storedRow);
-    setHouse(throne, house);
-    QTest::mouseClick(button(throne, "AddTourny"), Qt::LeftButton);
+    setText(throne.House()->lineEdit(), house);
+    click(throne, "AddTourny");
     QCOMPARE(log.texts(), QStringList{expected});
     QCOMPARE(rowCount(throne.TournyPlayers()), 0);
     QCOMPARE(rowCount(throne.PlayerHouses()), 0);
@@ -170,7 +143,7 @@ void TestRegistration::houseTextIsTakenAsTyped()
     // Shown and focused, as a person types into it (completion acts only then).
     throne.show();
     QVERIFY(QTest::qWaitForWindowActive(&throne));
-    add(throne, 0, house);
+    registerEntrant(throne, 0, house);
     QCOMPARE(log.texts(), QStringList());
     QCOMPARE(listTexts(throne.TournyPlayers()), QStringList{"Smith, Ann"});
     QCOMPARE(listTexts(throne.PlayerHouses()), QStringList{house});
@@ -188,14 +161,14 @@ void TestRegistration::duplicateTestIsExactAndIgnoresHouse()
                         {QStringLiteral("Ann"), QStringLiteral("Smith")}});
     MessageLog log;
     Throne throne;
-    add(throne, 0, QStringLiteral("Stark"));
-    add(throne, 0, QStringLiteral("Greyjoy"));
+    registerEntrant(throne, 0, QStringLiteral("Stark"));
+    registerEntrant(throne, 0, QStringLiteral("Greyjoy"));
     QCOMPARE(log.texts(), QStringList{kAlready});
     // Another player with the same display name is the same entrant.
-    add(throne, 2, QStringLiteral("Stark"));
+    registerEntrant(throne, 2, QStringLiteral("Stark"));
     QCOMPARE(log.texts(), (QStringList{kAlready, kAlready}));
     // A name differing only in case is another entrant.
-    add(throne, 1, QStringLiteral("Stark"));
+    registerEntrant(throne, 1, QStringLiteral("Stark"));
     QCOMPARE(log.texts().size(), 2);
     QCOMPARE(listTexts(throne.TournyPlayers()), (QStringList{"Smith, Ann", "Smith, ann"}));
     QCOMPARE(listTexts(throne.PlayerHouses()), (QStringList{"Stark", "Stark"}));
@@ -209,9 +182,9 @@ void TestRegistration::removeKeepsListsSideBySideAndSelectsNothing()
     Throne throne;
     const QStringList houses{"Stark", "Greyjoy", "Lannister", "Baratheon"};
     for (int i = 0; i < 4; ++i)
-        add(throne, i, houses[i]);
+        registerEntrant(throne, i, houses[i]);
     clickRow(throne.TournyPlayers(), 1);
-    QTest::mouseClick(button(throne, "RemoveTourny"), Qt::LeftButton);
+    click(throne, "RemoveTourny");
     QCOMPARE(log.texts(), QStringList());
     QCOMPARE(listTexts(throne.TournyPlayers()), (QStringList{"One, A", "Three, C", "Four, D"}));
     QCOMPARE(listTexts(throne.PlayerHouses()), (QStringList{"Stark", "Lannister", "Baratheon"}));
@@ -219,7 +192,7 @@ void TestRegistration::removeKeepsListsSideBySideAndSelectsNothing()
     QCOMPARE(Ui::selectedRow(throne.TournyPlayers()), -1);
 
     // A second click right after the removal has nothing to remove.
-    QTest::mouseClick(button(throne, "RemoveTourny"), Qt::LeftButton);
+    click(throne, "RemoveTourny");
     QCOMPARE(log.texts(), QStringList{kPleaseRemove});
     QCOMPARE(rowCount(throne.TournyPlayers()), 3);
 }
@@ -230,11 +203,11 @@ void TestRegistration::removeWithNothingSelectedIsRefused()
     install.addPlayers({{"A", "One"}, {"B", "Two"}});
     MessageLog log;
     Throne throne;
-    add(throne, 0, QStringLiteral("Stark"));
-    add(throne, 1, QStringLiteral("Stark"));
+    registerEntrant(throne, 0, QStringLiteral("Stark"));
+    registerEntrant(throne, 1, QStringLiteral("Stark"));
     // A row selected in the house list does not choose an entrant.
     clickRow(throne.PlayerHouses(), 1);
-    QTest::mouseClick(button(throne, "RemoveTourny"), Qt::LeftButton);
+    click(throne, "RemoveTourny");
     QCOMPARE(log.texts(), QStringList{kPleaseRemove});
     QCOMPARE(rowCount(throne.TournyPlayers()), 2);
     QCOMPARE(rowCount(throne.PlayerHouses()), 2);

@@ -108,29 +108,18 @@ bool hasControlCharacter(const QString &text)
 }
 
 /// Replaces the text of a box as a person does: select everything, delete it, type the
-/// new text one character at a time. A character outside ASCII arrives as the text of one
-/// key event, as an input method delivers it (a character beyond 16 bits as its pair).
+/// new text one character at a time (setText).
 void typeInto(QLineEdit *box, const QString &text)
 {
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
     if (hasControlCharacter(text) || text.size() > 200) {
         // A line box drops control characters from key events, and ten thousand single key
         // presses would lay the whole line out ten thousand times: such a text arrives as
         // a paste does, through insert(), which like typing marks the box as edited.
+        setText(box, QString());
         box->insert(text);
         return;
     }
-    const QList<uint> characters = text.toUcs4();
-    for (const uint ch : characters) {
-        if (ch >= 0x20 && ch < 0x7f)
-            QTest::keyClick(box, char(ch));
-        else
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown,
-                                QString::fromUcs4(reinterpret_cast<const char32_t *>(&ch), 1),
-                                Qt::NoModifier);
-    }
+    setText(box, text);
 }
 
 /// One text of the table typed into one box.

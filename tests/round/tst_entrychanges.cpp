@@ -42,9 +42,7 @@ const QString kRounds = QStringLiteral("4");
 /// Registers the stored player who has not entered yet.
 [[nodiscard]] bool addLate(Throne &throne)
 {
-    clickRow(throne.StoredPlayers(), int(kRegistered));
-    setText(throne.House()->lineEdit(), kLate.house);
-    click(throne, "AddTourny");
+    registerEntrant(throne, int(kRegistered), kLate.house);
     return !QTest::currentTestFailed();
 }
 

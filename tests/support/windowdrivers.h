@@ -76,14 +76,20 @@ inline void click(const QWidget &window, const char *name)
     QTest::mouseClick(control<QPushButton>(window, name), Qt::LeftButton);
 }
 
+/// Registers the stored player at a row of the stored players' list with a house: selects
+/// the row, types the house and clicks the add button.
+inline void registerEntrant(Throne &throne, int storedRow, const QString &house)
+{
+    clickRow(throne.StoredPlayers(), storedRow);
+    setText(throne.House()->lineEdit(), house);
+    click(throne, "AddTourny");
+}
+
 /// Registers the stored players at rows 0 to entrants.size() - 1, each with its house.
 inline void registerEntrants(Throne &throne, const QList<Entrant> &entrants)
 {
-    for (int i = 0; i < entrants.size(); ++i) {
-        clickRow(throne.StoredPlayers(), i);
-        setText(throne.House()->lineEdit(), entrants.at(i).house);
-        click(throne, "AddTourny");
-    }
+    for (int i = 0; i < entrants.size(); ++i)
+        registerEntrant(throne, i, entrants.at(i).house);
 }
 
 /// Opens the player editor through the registration window's button.

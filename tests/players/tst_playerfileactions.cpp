@@ -89,6 +89,26 @@ struct ChooserGuard
     Q_DISABLE_COPY_MOVE(ChooserGuard)
 };
 
+/// One stored player, Grace Hopper, the player editor shown over her record, a folder for
+/// the files that the commands read and write, and the messages captured.
+struct EditorOverOnePlayer
+{
+    EditorOverOnePlayer()
+    {
+        install.addPlayers({{QStringLiteral("Grace"), QStringLiteral("Hopper")}});
+        editor = new PlayerInfo;
+        editor->show();
+    }
+    Q_DISABLE_COPY_MOVE(EditorOverOnePlayer)
+
+    QString filePath(const QString &name) const { return dir.filePath(name); }
+
+    TempInstall install;
+    QTemporaryDir dir;
+    MessageLog log;
+    PlayerInfo *editor = nullptr;
+};
+
 } // namespace
 
 class TestPlayerFileActions final : public QObject
@@ -185,28 +205,24 @@ void TestPlayerFileActions::previewCancelWritesNothing()
 
 void TestPlayerFileActions::badFileIsShownAndEditorStaysUsable()
 {
-    TempInstall install;
-    install.addPlayers({{QStringLiteral("Grace"), QStringLiteral("Hopper")}});
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("players.csv"));
+    EditorOverOnePlayer fixture;
+    PlayerInfo *editor = fixture.editor;
+    const QString file = fixture.filePath(QStringLiteral("players.csv"));
     {
         QFile csv(file);
         QVERIFY(csv.open(QIODevice::WriteOnly));
         csv.write("Name,Mail\nAda,ada@example.org\n");
     }
     const ChooserGuard chooser(file);
-    MessageLog log;
-    auto *editor = new PlayerInfo;
-    editor->show();
 
     action(editor, "ImportPlayers")->trigger();
 
-    QCOMPARE(log.texts(),
+    QCOMPARE(fixture.log.texts(),
              QStringList{QStringLiteral("The players cannot be imported from %1: no usable "
                                         "column: neither \"First Name\" nor \"Last Name\" is "
                                         "among its columns")
                              .arg(file)});
-    QCOMPARE(log.ends(), 0);
+    QCOMPARE(fixture.log.ends(), 0);
     QVERIFY(editor->isVisible());
     QCOMPARE(editor->Adodc1()->recordCount(), 1);
     QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("FirstName"))->text(),
@@ -216,14 +232,10 @@ void TestPlayerFileActions::badFileIsShownAndEditorStaysUsable()
 
 void TestPlayerFileActions::exportShortcutWritesTheFile()
 {
-    TempInstall install;
-    install.addPlayers({{QStringLiteral("Grace"), QStringLiteral("Hopper")}});
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("export.csv"));
+    EditorOverOnePlayer fixture;
+    PlayerInfo *editor = fixture.editor;
+    const QString file = fixture.filePath(QStringLiteral("export.csv"));
     const ChooserGuard chooser(QString(), file);
-    MessageLog log;
-    auto *editor = new PlayerInfo;
-    editor->show();
     QVERIFY(QTest::qWaitForWindowActive(editor));
 
     // The shortcut works while the organiser types in a box of the card.
@@ -231,7 +243,8 @@ void TestPlayerFileActions::exportShortcutWritesTheFile()
     first->setFocus();
     QTest::keyClick(first, Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
 
-    QCOMPARE(log.texts(), QStringList{QStringLiteral("Exported 1 player to %1.").arg(file)});
+    QCOMPARE(fixture.log.texts(),
+             QStringList{QStringLiteral("Exported 1 player to %1.").arg(file)});
     QFile written(file);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QVERIFY(written.readAll().endsWith("\r\n\"Grace\",\"Hopper\",,,,,,,,,,,,,0\r\n"));

@@ -408,19 +408,6 @@ struct Windows
     }
 };
 
-void pressEditor(PlayerInfo *editor, const char *name)
-{
-    auto *button = editor->findChild<QAbstractButton *>(QString::fromLatin1(name));
-    if (!button)
-        qFatal("no button %s", name);
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-QString editorLastName(PlayerInfo *editor)
-{
-    return editor->findChild<QLineEdit *>(QStringLiteral("LastName"))->text();
-}
-
 /// Builds the state just before the operation: stored players, standings left by an
 /// earlier evening, and the windows driven up to the click that the cell makes.
 void prepare(const TempInstall &install, Windows &windows, Op op)
@@ -462,15 +449,12 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
     if (isEditorOp(op)) {
         if (op == Op::EditorLoad)
             return;
-        QTest::mouseClick(throne.findChild<QPushButton *>(QStringLiteral("Command1")),
-                          Qt::LeftButton);
-        PlayerInfo *editor = throne.playerEditor();
+        PlayerInfo *editor = openEditor(throne);
         QVERIFY(editor);
         QCOMPARE(editor->Adodc1()->caption(), QStringLiteral("Record: 1"));
         // A change typed and not yet written, which the command writes first.
         if (op != Op::CmdDelete && op != Op::Closing)
-            setText(editor->findChild<QLineEdit *>(QStringLiteral("LastName")),
-                    QStringLiteral("Smith-O'Neill"));
+            setText(control<QLineEdit>(*editor, "LastName"), QStringLiteral("Smith-O'Neill"));
         return;
     }
 
@@ -545,23 +529,22 @@ void perform(Windows &windows, Op op)
         click(*windows.throne->tournament(), "EndTourny");
         return;
     case Op::EditorLoad:
-        QTest::mouseClick(windows.throne->findChild<QPushButton *>(QStringLiteral("Command1")),
-                          Qt::LeftButton);
+        click(*windows.throne, "Command1");
         return;
     case Op::CmdAdd:
-        pressEditor(windows.throne->playerEditor(), "cmdAdd");
+        click(*windows.throne->playerEditor(), "cmdAdd");
         return;
     case Op::CmdUpdate:
-        pressEditor(windows.throne->playerEditor(), "cmdUpdate");
+        click(*windows.throne->playerEditor(), "cmdUpdate");
         return;
     case Op::CmdDelete:
-        pressEditor(windows.throne->playerEditor(), "cmdDelete");
+        click(*windows.throne->playerEditor(), "cmdDelete");
         return;
     case Op::CmdRefresh:
-        pressEditor(windows.throne->playerEditor(), "cmdRefresh");
+        click(*windows.throne->playerEditor(), "cmdRefresh");
         return;
     case Op::CmdClose:
-        pressEditor(windows.throne->playerEditor(), "cmdClose");
+        click(*windows.throne->playerEditor(), "cmdClose");
         return;
     case Op::Closing:
         // The close box of the caption bar, with no change pending.
@@ -824,8 +807,8 @@ void TestDbFaults::faults()
         // The window stays usable: with the fault gone, the change still typed in it is
         // written and the table read anew.
         log.clear();
-        const QString typed = editorLastName(editor);
-        pressEditor(editor, "cmdRefresh");
+        const QString typed = control<QLineEdit>(*editor, "LastName")->text();
+        click(*editor, "cmdRefresh");
         QCOMPARE(log.texts(), QStringList());
         QVERIFY(editor->Adodc1()->isOpen());
         QCOMPARE(editor->Adodc1()->caption(), QStringLiteral("Record: 1"));

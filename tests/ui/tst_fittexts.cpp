@@ -146,8 +146,7 @@ void TestFitTexts::windowsShowWholeCaptions()
     Test::registerEntrants(throne, kEntrants);
     QVERIFY(!QTest::currentTestFailed());
 
-    QTest::mouseClick(throne.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
-    QWidget *editor = throne.playerEditor();
+    QWidget *editor = Test::openEditor(throne);
     QVERIFY(editor);
     QVERIFY2(cutCaptions(editor).isEmpty(), qPrintable(cutCaptions(editor).join('\n')));
     int shrunk = shrunkControls(editor);

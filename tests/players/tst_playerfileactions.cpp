@@ -58,7 +58,7 @@ struct Preview
 };
 
 // Answers the preview dialog as soon as it is open: reads it and presses button.
-void answerPreview(Preview *seen, const char *button)
+void answerPreview(Preview *seen, const QString &button)
 {
     QTimer::singleShot(10, qApp, [seen, button] {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
@@ -71,8 +71,7 @@ void answerPreview(Preview *seen, const char *button)
         seen->rows = dialog->findChild<QTableView *>(QStringLiteral("Rows"))->model()->rowCount();
         auto *ok = dialog->findChild<QPushButton *>(QStringLiteral("Ok"));
         seen->okEnabled = ok->isEnabled();
-        QTest::mouseClick(dialog->findChild<QPushButton *>(QString::fromLatin1(button)),
-                          Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
     });
 }
 
@@ -117,8 +116,8 @@ class TestPlayerFileActions final : public QObject
 
 private Q_SLOTS:
     void editorOffersBothCommands();
-    void previewOkImportsAndShowsTheNewRecords();
-    void previewCancelWritesNothing();
+    void previewAnswerDecidesTheImport_data();
+    void previewAnswerDecidesTheImport();
     void badFileIsShownAndEditorStaysUsable();
     void exportShortcutWritesTheFile();
 };
@@ -139,49 +138,41 @@ void TestPlayerFileActions::editorOffersBothCommands()
     delete editor;
 }
 
-void TestPlayerFileActions::previewOkImportsAndShowsTheNewRecords()
+void TestPlayerFileActions::previewAnswerDecidesTheImport_data()
 {
-    TempInstall install;
-    install.exec(
-        kPlayers,
-        QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", \"Last Name\", Email) "
-                       "VALUES (?, ?, ?)"),
-        {QStringLiteral("Zoë"), QStringLiteral("Ångström"), QStringLiteral("zoe@example.org")});
-    QTemporaryDir dir;
-    const QString mdb = copyLegacy(dir);
-    const ChooserGuard chooser(mdb);
-    MessageLog log;
-    auto *editor = new PlayerInfo;
-    editor->show();
-    QSignalSpy changed(editor, &PlayerInfo::playersChanged);
-    QCOMPARE(editor->Adodc1()->recordCount(), 1);
+    QTest::addColumn<bool>("oneStored"); // one of the file's four players stored before
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("summary"); // how the preview's summary begins, after the path
+    QTest::addColumn<int>("previewRows");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<int>("stored"); // players stored afterwards, and records of the editor
 
-    Preview seen;
-    answerPreview(&seen, "Ok");
-    action(editor, "ImportPlayers")->trigger();
-
-    QVERIFY(seen.shown);
-    QVERIFY2(seen.summary.startsWith(mdb + QStringLiteral("\n3 players new, to be imported.\n"
-                                                          "1 player already stored")),
-             qPrintable(seen.summary));
-    QCOMPARE(seen.rows, 3);
-    QVERIFY(seen.okEnabled);
-    QCOMPARE(log.texts(),
-             QStringList{QStringLiteral("Imported 3 players; skipped 1 player already stored.")});
-    QCOMPARE(log.ends(), 0);
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(editor->Adodc1()->recordCount(), 4);
-    QCOMPARE(install.rows(kPlayers, QStringLiteral("SELECT count(*) FROM PlayerInfo"))
-                 .first()
-                 .first()
-                 .toInt(),
-             4);
-    editor->close();
+    QTest::newRow("OK imports and shows the new records")
+        << true << "Ok"
+        << "3 players new, to be imported.\n1 player already stored" << 3
+        << QStringList{"Imported 3 players; skipped 1 player already stored."} << 4;
+    QTest::newRow("Cancel writes nothing")
+        << false << "Cancel"
+        << "4 players new, to be imported." << 4 << QStringList() << 0;
 }
 
-void TestPlayerFileActions::previewCancelWritesNothing()
+void TestPlayerFileActions::previewAnswerDecidesTheImport()
 {
+    QFETCH(bool, oneStored);
+    QFETCH(QString, button);
+    QFETCH(QString, summary);
+    QFETCH(int, previewRows);
+    QFETCH(QStringList, messages);
+    QFETCH(int, stored);
+
     TempInstall install;
+    if (oneStored) {
+        install.exec(
+            kPlayers,
+            QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", \"Last Name\", Email) "
+                           "VALUES (?, ?, ?)"),
+            {QStringLiteral("Zoë"), QStringLiteral("Ångström"), QStringLiteral("zoe@example.org")});
+    }
     QTemporaryDir dir;
     const QString mdb = copyLegacy(dir);
     const ChooserGuard chooser(mdb);
@@ -189,17 +180,23 @@ void TestPlayerFileActions::previewCancelWritesNothing()
     auto *editor = new PlayerInfo;
     editor->show();
     QSignalSpy changed(editor, &PlayerInfo::playersChanged);
+    QCOMPARE(editor->Adodc1()->recordCount(), oneStored ? 1 : 0);
 
     Preview seen;
-    answerPreview(&seen, "Cancel");
+    answerPreview(&seen, button);
     action(editor, "ImportPlayers")->trigger();
 
     QVERIFY(seen.shown);
-    QCOMPARE(seen.rows, 4);
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(changed.count(), 0);
-    QCOMPARE(editor->Adodc1()->recordCount(), 0);
-    QVERIFY(install.rows(kPlayers, QStringLiteral("SELECT * FROM PlayerInfo")).isEmpty());
+    QVERIFY2(seen.summary.startsWith(mdb + QLatin1Char('\n') + summary), qPrintable(seen.summary));
+    QCOMPARE(seen.rows, previewRows);
+    QVERIFY(seen.okEnabled);
+    QCOMPARE(log.texts(), messages);
+    QCOMPARE(log.ends(), 0);
+    // The records are read anew only after an import.
+    QCOMPARE(changed.count(), button == QStringLiteral("Ok") ? 1 : 0);
+    QCOMPARE(editor->Adodc1()->recordCount(), stored);
+    QCOMPARE(install.rows(kPlayers, QStringLiteral("SELECT count(*) FROM PlayerInfo")),
+             QList<QVariantList>{{stored}});
     editor->close();
 }
 

@@ -1,7 +1,7 @@
 // The start button of the registration window: the number of rounds, the standings written
 // in one transaction, and the one round window.
 
-#include "support/windowdrivers.h"
+#include "support/roundfixture.h"
 
 #include "registration/throne.h"
 #include "round/tournament.h"
@@ -81,68 +81,59 @@ void TestTournamentStart::startChecksTheNumberOfRounds()
 {
     QFETCH(QString, rounds);
     QFETCH(QString, message);
-    TempInstall install;
-    storePlayers(install, kThree);
-    leaveOldStandings(install);
-    MessageLog log;
-    Throne throne;
-    throne.setRandomSource(firstEntrant);
-    registerEntrants(throne, kThree);
+    RoundFixture fixture(kThree);
+    leaveOldStandings(fixture.install);
 
-    Tournament *round = start(throne, rounds);
+    Tournament *round = start(*fixture.throne, rounds);
 
     if (!message.isEmpty()) {
         // Refused or over: nothing written, nothing drawn, no window.
-        QCOMPARE(log.texts(), QStringList{message});
-        QCOMPARE(wholeTable(install), kOldTable);
+        QCOMPARE(fixture.log.texts(), QStringList{message});
+        QCOMPARE(wholeTable(fixture.install), kOldTable);
         QVERIFY(!round);
         QCOMPARE(openRoundWindows(), 0);
-        QCOMPARE(throne.RandomFirst(), qint16(0));
-        QCOMPARE(throne.roundcounter(), qint16(1));
-        QCOMPARE(listTexts(throne.TournyPlayers()),
+        QCOMPARE(fixture.throne->RandomFirst(), qint16(0));
+        QCOMPARE(fixture.throne->roundcounter(), qint16(1));
+        QCOMPARE(listTexts(fixture.throne->TournyPlayers()),
                  (QStringList{"Smith, Ann", "O'Neil, Bran", "Müller, Zoë"}));
         return;
     }
-    QCOMPARE(log.texts(), QStringList());
+    QCOMPARE(fixture.log.texts(), QStringList());
     // The old standings are gone; every entrant is in with score and power 0.
-    QCOMPARE(wholeTable(install), (QList<QVariantList>{{"Smith, Ann", "Stark", 0, 0.0},
-                                                       {"O'Neil, Bran", "Night's Watch", 0, 0.0},
-                                                       {"Müller, Zoë", "Greyjoy", 0, 0.0}}));
+    QCOMPARE(wholeTable(fixture.install),
+             (QList<QVariantList>{{"Smith, Ann", "Stark", 0, 0.0},
+                                  {"O'Neil, Bran", "Night's Watch", 0, 0.0},
+                                  {"Müller, Zoë", "Greyjoy", 0, 0.0}}));
     QVERIFY(round);
     QVERIFY(round->isVisible());
     QCOMPARE(openRoundWindows(), 1);
-    QCOMPARE(throne.RandomFirst(), qint16(1));
+    QCOMPARE(fixture.throne->RandomFirst(), qint16(1));
     QCOMPARE(listTexts(round->MatchList1()), (QStringList{"Smith, Ann", "Müller, Zoë"}));
     QCOMPARE(listTexts(round->MatchList2()), (QStringList{"O'Neil, Bran", "Bye"}));
 }
 
 void TestTournamentStart::secondClickWritesNothingAndOpensNoSecondWindow()
 {
-    TempInstall install;
-    storePlayers(install, kThree);
-    MessageLog log;
-    Throne throne;
-    throne.setRandomSource(firstEntrant);
-    registerEntrants(throne, kThree);
-    Tournament *round = start(throne, QStringLiteral("3"));
+    RoundFixture fixture(kThree);
+    Tournament *round = start(*fixture.throne, QStringLiteral("3"));
     QVERIFY(round);
     const QStringList left = listTexts(round->MatchList1());
     const QStringList right = listTexts(round->MatchList2());
 
     // A game recorded meanwhile must survive the second click.
-    install.exec(kTourny, QStringLiteral("UPDATE TournyInfo SET Score = 3, Power = 9 WHERE "
-                                         "Name = 'Smith, Ann'"));
-    const QList<QVariantList> before = wholeTable(install);
-    click(throne, "StartButton");
+    fixture.install.exec(kTourny, QStringLiteral("UPDATE TournyInfo SET Score = 3, Power = 9 WHERE "
+                                                 "Name = 'Smith, Ann'"));
+    const QList<QVariantList> before = wholeTable(fixture.install);
+    click(*fixture.throne, "StartButton");
 
-    QCOMPARE(log.texts(), QStringList());
-    QCOMPARE(throne.tournament(), round);
+    QCOMPARE(fixture.log.texts(), QStringList());
+    QCOMPARE(fixture.throne->tournament(), round);
     QCOMPARE(openRoundWindows(), 1);
     QVERIFY(round->isVisible());
-    QCOMPARE(wholeTable(install), before);
+    QCOMPARE(wholeTable(fixture.install), before);
     QCOMPARE(listTexts(round->MatchList1()), left);
     QCOMPARE(listTexts(round->MatchList2()), right);
-    QCOMPARE(throne.RandomFirst(), qint16(1));
+    QCOMPARE(fixture.throne->RandomFirst(), qint16(1));
 }
 
 void TestTournamentStart::startWithNoEntrantsEmptiesStandingsAndPairsNothing()
@@ -162,27 +153,26 @@ void TestTournamentStart::startWithNoEntrantsEmptiesStandingsAndPairsNothing()
 
 void TestTournamentStart::failedInsertLeavesPreviousStandings()
 {
-    TempInstall install;
-    storePlayers(install, kThree);
-    leaveOldStandings(install);
+    RoundFixture fixture(kThree);
+    leaveOldStandings(fixture.install);
     // The database refuses the third entrant, after the delete and two inserts have run.
-    install.exec(kTourny, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON TournyInfo "
-                                         "WHEN NEW.Name = 'Müller, Zoë' BEGIN "
-                                         "SELECT RAISE(ABORT, 'entrant refused'); END"));
-    MessageLog log;
-    Throne throne;
-    registerEntrants(throne, kThree);
+    fixture.install.exec(kTourny,
+                         QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON TournyInfo "
+                                        "WHEN NEW.Name = 'Müller, Zoë' BEGIN "
+                                        "SELECT RAISE(ABORT, 'entrant refused'); END"));
 
-    Tournament *round = start(throne, QStringLiteral("3"));
+    Tournament *round = start(*fixture.throne, QStringLiteral("3"));
 
-    QCOMPARE(log.texts().size(), 1);
-    QVERIFY2(log.last().startsWith(QStringLiteral("Error ")), qPrintable(log.last()));
-    QVERIFY2(log.last().endsWith(QStringLiteral(": entrant refused")), qPrintable(log.last()));
-    QCOMPARE(log.ends(), 1);
-    QCOMPARE(wholeTable(install), kOldTable);
+    QCOMPARE(fixture.log.texts().size(), 1);
+    QVERIFY2(fixture.log.last().startsWith(QStringLiteral("Error ")),
+             qPrintable(fixture.log.last()));
+    QVERIFY2(fixture.log.last().endsWith(QStringLiteral(": entrant refused")),
+             qPrintable(fixture.log.last()));
+    QCOMPARE(fixture.log.ends(), 1);
+    QCOMPARE(wholeTable(fixture.install), kOldTable);
     QVERIFY(!round);
     QCOMPARE(openRoundWindows(), 0);
-    QCOMPARE(throne.RandomFirst(), qint16(0));
+    QCOMPARE(fixture.throne->RandomFirst(), qint16(0));
 }
 
 QTEST_MAIN(TestTournamentStart)

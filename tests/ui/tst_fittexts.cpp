@@ -2,11 +2,10 @@
 // of the three windows is cut. The test process sees only the DejaVu fonts (its own
 // fontconfig file), as a machine without Liberation Sans does.
 
-#include "support/testsupport.h"
+#include "support/roundfixture.h"
 
 #include "playereditor/playerinfo.h"
 #include "registration/throne.h"
-#include "support/windowdrivers.h"
 #include "round/tournament.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
@@ -25,8 +24,6 @@
 
 using namespace Zuvi;
 using Zuvi::Test::Entrant;
-using Zuvi::Test::MessageLog;
-using Zuvi::Test::TempInstall;
 
 namespace {
 
@@ -138,13 +135,10 @@ void TestFitTexts::fallbackFontStandsIn()
 
 void TestFitTexts::windowsShowWholeCaptions()
 {
-    TempInstall install;
-    MessageLog log;
-    Test::storePlayers(install, kEntrants);
-    Throne throne;
-    throne.show();
-    Test::registerEntrants(throne, kEntrants);
+    Test::RoundFixture fixture(kEntrants);
     QVERIFY(!QTest::currentTestFailed());
+    Throne &throne = *fixture.throne;
+    throne.show();
 
     QWidget *editor = Test::openEditor(throne);
     QVERIFY(editor);
@@ -154,7 +148,7 @@ void TestFitTexts::windowsShowWholeCaptions()
 
     Tournament *round = Test::start(throne, QStringLiteral("3"));
     QVERIFY(round);
-    QVERIFY(log.texts().isEmpty());
+    QVERIFY(fixture.log.texts().isEmpty());
 
     // The registration and round windows fit their captions in their constructors.
     for (QWidget *window : {static_cast<QWidget *>(&throne), static_cast<QWidget *>(round)}) {

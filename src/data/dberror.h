@@ -9,7 +9,8 @@ namespace Zuvi {
 /// A failure that stops an organiser's action: a number and a description. Thrown below
 /// the windows and caught only at the boundary of a window's handler, which reports it
 /// as "Error N: description" and ends the application (or, in the player editor, shows
-/// it). Failures of the databases are DbError; others (a counter at its limit) are this.
+/// it). Failures of the databases are DbError; others are this (a counter at its limit)
+/// or a type derived from it (the player editor's RecordRefusal).
 class Failure : public std::exception
 {
 public:

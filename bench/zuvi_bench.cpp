@@ -241,6 +241,29 @@ private:
     QList<sqlite3_stmt *> m_statements;
 };
 
+// The floor's change of one standings row by a game: points and power added to the row of
+// that name. Prepared once per floor, bound and run per row.
+constexpr const char *kAddToStanding =
+    "UPDATE TournyInfo SET score = (score + ?), power = (power + ?) WHERE name = ? ";
+
+void addToStanding(Lite &db, sqlite3_stmt *update, int points, double power, const QString &name)
+{
+    sqlite3_bind_int(update, 1, points);
+    sqlite3_bind_double(update, 2, power);
+    Lite::bindText(update, 3, name.toUtf8());
+    db.run(update);
+}
+
+// The floor's write of one seat row with its two players.
+void writeSeat(Lite &db, sqlite3_stmt *seat, int number, const QByteArray &player1,
+               const QByteArray &player2)
+{
+    sqlite3_bind_int(seat, 1, number);
+    Lite::bindText(seat, 2, player1);
+    Lite::bindText(seat, 3, player2);
+    db.run(seat);
+}
+
 // The progress tables' rows as the application last wrote them; a floor writes the same
 // rows again, so that it does the same work and leaves the file as it found it.
 struct ProgressRows
@@ -466,8 +489,7 @@ void floorTournament(const QList<Player> &entrants, int rounds)
         "INSERT INTO TournyInfo([Name], [House], [Score], [Power]) VALUES (?, ?, '0', '0')");
     sqlite3_stmt *standings = db.prepare("Select [name], [house], [score], [power] from "
                                          "TournyInfo Order by [score] DESC, [power] DESC, [name]");
-    sqlite3_stmt *update = db.prepare(
-        "UPDATE TournyInfo SET score = (score + ?), power = (power + ?) WHERE name = ? ");
+    sqlite3_stmt *update = db.prepare(kAddToStanding);
     db.exec("BEGIN IMMEDIATE");
     db.exec("DELETE FROM TournyInfo");
     for (int i = 0; i < entrants.size(); ++i) {
@@ -481,12 +503,8 @@ void floorTournament(const QList<Player> &entrants, int rounds)
             db.readAll(standings);
         for (int g = 0; g + 1 < entrants.size(); g += 2) {
             db.exec("BEGIN IMMEDIATE");
-            for (int k = 0; k < 2; ++k) {
-                sqlite3_bind_int(update, 1, k == 0 ? 3 : 0);
-                sqlite3_bind_double(update, 2, 7);
-                Lite::bindText(update, 3, entrants.at(g + k).display().toUtf8());
-                db.run(update);
-            }
+            for (int k = 0; k < 2; ++k)
+                addToStanding(db, update, k == 0 ? 3 : 0, 7, entrants.at(g + k).display());
             db.exec("COMMIT");
         }
         db.readAll(standings);
@@ -600,8 +618,7 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
         // Both standings rows, the game's record and its seat, as "Game Over" writes them;
         // the floor's records and seats (past the pairing's) go afterwards.
         Lite db(tournyFile);
-        sqlite3_stmt *update = db.prepare(
-            "UPDATE TournyInfo SET score = (score + ?), power = (power + ?) WHERE name = ? ");
+        sqlite3_stmt *update = db.prepare(kAddToStanding);
         sqlite3_stmt *insertGame = db.prepare(
             "INSERT INTO ZuviGame (Round, Pairing, Seat, Player1, Player2, Result1, Points1, "
             "Power1, Power2) VALUES (-1, 0, ?, ?, ?, 'Win', 2, 9, 9)");
@@ -610,22 +627,15 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
         int game = 0;
         gameRow.floor = measure(gameRow.reps, {}, [&] {
             db.exec("BEGIN IMMEDIATE");
-            for (int k = 0; k < 2; ++k) {
-                sqlite3_bind_int(update, 1, 2);
-                sqlite3_bind_double(update, 2, 9);
-                Lite::bindText(update, 3, entrantNames.at((game * 2 + k) % entrants).toUtf8());
-                db.run(update);
-            }
+            for (int k = 0; k < 2; ++k)
+                addToStanding(db, update, 2, 9, entrantNames.at((game * 2 + k) % entrants));
             const QByteArray player1 = entrantNames.at((game * 2) % entrants).toUtf8();
             const QByteArray player2 = entrantNames.at((game * 2 + 1) % entrants).toUtf8();
             sqlite3_bind_int(insertGame, 1, 1000000 + game);
             Lite::bindText(insertGame, 2, player1);
             Lite::bindText(insertGame, 3, player2);
             db.run(insertGame);
-            sqlite3_bind_int(seat, 1, 1000000 + game);
-            Lite::bindText(seat, 2, player1);
-            Lite::bindText(seat, 3, player2);
-            db.run(seat);
+            writeSeat(db, seat, 1000000 + game, player1, player2);
             db.exec("COMMIT");
             ++game;
         });
@@ -762,8 +772,7 @@ void progressActions(std::unique_ptr<Throne> &throne, const QStringList &entrant
         // The same writes: both standings rows, the game's record and its seat. The game
         // (and a seat past the pairing's) are written first, untimed, and go afterwards.
         Lite db(tournyFile);
-        sqlite3_stmt *update = db.prepare(
-            "UPDATE TournyInfo SET score = (score + ?), power = (power + ?) WHERE name = ? ");
+        sqlite3_stmt *update = db.prepare(kAddToStanding);
         sqlite3_stmt *insertGame = db.prepare(
             "INSERT INTO ZuviGame (Round, Pairing, Seat, Player1, Player2, Result1, Points1, "
             "Power1, Power2) VALUES (0, 0, 0, ?, ?, 'Win', 3, 9, 4)");
@@ -782,18 +791,12 @@ void progressActions(std::unique_ptr<Throne> &throne, const QStringList &entrant
             },
             [&] {
                 db.exec("BEGIN IMMEDIATE");
-                for (int k = 0; k < 2; ++k) {
-                    sqlite3_bind_int(update, 1, 0);
-                    sqlite3_bind_double(update, 2, 0);
-                    Lite::bindText(update, 3, entrantNames.at((game * 2 + k) % entrants).toUtf8());
-                    db.run(update);
-                }
+                for (int k = 0; k < 2; ++k)
+                    addToStanding(db, update, 0, 0, entrantNames.at((game * 2 + k) % entrants));
                 sqlite3_bind_int64(deleteGame, 1, gameId);
                 db.run(deleteGame);
-                sqlite3_bind_int(seat, 1, 1000000 + game);
-                Lite::bindText(seat, 2, entrantNames.at(0).toUtf8());
-                Lite::bindText(seat, 3, entrantNames.at(1).toUtf8());
-                db.run(seat);
+                writeSeat(db, seat, 1000000 + game, entrantNames.at(0).toUtf8(),
+                          entrantNames.at(1).toUtf8());
                 db.exec("COMMIT");
                 ++game;
             });

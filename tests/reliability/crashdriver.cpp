@@ -176,9 +176,7 @@ int main(int argc, char *argv[])
             const int row = int(listTexts(throne.StoredPlayers()).indexOf(entrant.name()));
             if (row < 0)
                 return 4;
-            clickRow(throne.StoredPlayers(), row);
-            setText(throne.House()->lineEdit(), entrant.house);
-            click(throne, "AddTourny");
+            registerEntrant(throne, row, entrant.house);
             stopOnMessage(messages, log);
         }
         log.line(QStringLiteral("begin start"));

@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 namespace Zuvi::Bench {
 
@@ -33,6 +35,14 @@ Timing measure(int reps, const std::function<void()> &setup, const std::function
         ms.append(double(timer.nsecsElapsed()) / 1e6);
     }
     return summarise(ms);
+}
+
+void require(bool done, const QString &what)
+{
+    if (done)
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(what));
+    std::exit(2);
 }
 
 void storeRegistration(const QStringList &names, const QStringList &houses,

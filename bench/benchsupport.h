@@ -25,6 +25,10 @@ Timing summarise(QList<double> ms);
 /// Runs setup (not timed; may be empty) and then the action (timed), reps times.
 Timing measure(int reps, const std::function<void()> &setup, const std::function<void()> &action);
 
+/// Ends the run with status 2 and the text on stderr unless `done`: a step that did not do
+/// its work would give a figure that means nothing.
+void require(bool done, const QString &what);
+
 /// Stores the entrants as a registration not yet started, with the houses in turn and the
 /// number of rounds as typed, in one transaction of Tourny.db. Throws Data::DbError.
 void storeRegistration(const QStringList &names, const QStringList &houses,

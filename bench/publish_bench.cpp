@@ -78,8 +78,8 @@ bool benchPublish(const QString &dataFolder)
         const int pdfReps = 5;
         const Timing pdfTime = Bench::measure(pdfReps, {}, [&] {
             const Publish::Snapshot snapshot = Publish::takeSnapshot(progress);
-            if (Publish::writePdf(Publish::DocumentKind::PairingsByName, snapshot, pdf))
-                std::exit(2);
+            Bench::require(!Publish::writePdf(Publish::DocumentKind::PairingsByName, snapshot, pdf),
+                           QStringLiteral("the pairings by name were not written as PDF"));
         });
         const bool pdfMet = pdfTime.median <= 2000;
         printRow("Pairings by name as PDF", "5,000 entrants", pdfTime, pdfReps,

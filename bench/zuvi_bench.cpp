@@ -593,10 +593,8 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
     g_rows.append(startRow);
     // The floor wrote the same rows again; the round window of the last run is open.
     Tournament *round = throne.tournament();
-    if (!round || Ui::rowCount(round->MatchList1()) != entrants / 2) {
-        std::fprintf(stderr, "the round window did not open with its draw\n");
-        std::exit(2);
-    }
+    Bench::require(round && Ui::rowCount(round->MatchList1()) == entrants / 2,
+                   QStringLiteral("the round window did not open with its draw"));
 
     // 3. "Game Over".
     Row gameRow{
@@ -610,10 +608,8 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
         gameRow.reps,
         [&] { fillGame(*round, (pick++ * 37) % Ui::rowCount(round->MatchList1()), results); },
         [&] { click(round, "GameDone"); });
-    if (Ui::rowCount(round->MatchList1()) != gamesBefore - gameRow.reps) {
-        std::fprintf(stderr, "a game was not recorded\n");
-        std::exit(2);
-    }
+    Bench::require(Ui::rowCount(round->MatchList1()) == gamesBefore - gameRow.reps,
+                   QStringLiteral("a game was not recorded"));
     {
         // Both standings rows, the game's record and its seat, as "Game Over" writes them;
         // the floor's records and seats (past the pairing's) go afterwards.
@@ -723,10 +719,8 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
             backupFloor(standingsDb, floorFolder.path());
         });
     }
-    if (Ui::rowCount(throne.PlayerScores()) != entrants) {
-        std::fprintf(stderr, "the standings were not shown\n");
-        std::exit(2);
-    }
+    Bench::require(Ui::rowCount(throne.PlayerScores()) == entrants,
+                   QStringLiteral("the standings were not shown"));
     g_rows.append(endRow);
     g_rows.append(pairRow);
 }
@@ -742,10 +736,8 @@ void progressActions(std::unique_ptr<Throne> &throne, const QStringList &entrant
     throne->StartButton()->click();
     settle();
     Tournament *round = throne->tournament();
-    if (!round || Ui::rowCount(round->MatchList1()) != entrants / 2) {
-        std::fprintf(stderr, "round 9 did not open\n");
-        std::exit(2);
-    }
+    Bench::require(round && Ui::rowCount(round->MatchList1()) == entrants / 2,
+                   QStringLiteral("round 9 did not open"));
     QRandomGenerator results(17);
     round->activateWindow();
     round->MatchList1()->setFocus();
@@ -764,10 +756,8 @@ void progressActions(std::unique_ptr<Throne> &throne, const QStringList &entrant
         round->undoAction()->trigger();
         settle();
     });
-    if (Ui::rowCount(round->MatchList1()) != openBefore || !g_messages.isEmpty()) {
-        std::fprintf(stderr, "a game was not undone\n");
-        std::exit(2);
-    }
+    Bench::require(Ui::rowCount(round->MatchList1()) == openBefore && g_messages.isEmpty(),
+                   QStringLiteral("a game was not undone"));
     {
         // The same writes: both standings rows, the game's record and its seat. The game
         // (and a seat past the pairing's) are written first, untimed, and go afterwards.
@@ -831,10 +821,7 @@ void progressActions(std::unique_ptr<Throne> &throne, const QStringList &entrant
                       Ui::rowCount(throne->tournament()->MatchList1()) == openGames;
         });
     g_resume = false;
-    if (!resumed) {
-        std::fprintf(stderr, "the round was not resumed\n");
-        std::exit(2);
-    }
+    Bench::require(resumed, QStringLiteral("the round was not resumed"));
     {
         Lite players(playersFile);
         Lite db(tournyFile);

@@ -38,8 +38,7 @@ Field playEightRounds(int count, quint32 seed)
         field.rows.append({QStringLiteral("Entrant %1").arg(i, 5, 10, QLatin1Char('0')), 0});
     QHash<QString, double> score;
     for (int round = 1; round <= 8; ++round) {
-        const Round::Pairing pairing =
-            Round::pairNextRound(field.rows, {}, field.games, true, 9, round);
+        const Round::Pairing pairing = Round::pairNextRound(field.rows, {}, field.games, true);
         for (qsizetype i = 0; i < pairing.left.size(); ++i) {
             const QString &a = pairing.left[i];
             const QString &b = pairing.right[i];
@@ -67,7 +66,7 @@ Field playEightRounds(int count, quint32 seed)
 Timing time(int reps, const Field &field, bool avoid, Round::Pairing &last)
 {
     return measure(reps, {},
-                   [&] { last = Round::pairNextRound(field.rows, {}, field.games, avoid, 9, 9); });
+                   [&] { last = Round::pairNextRound(field.rows, {}, field.games, avoid); });
 }
 
 } // namespace

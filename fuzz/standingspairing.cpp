@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
         std::stable_sort(
             rows.begin(), rows.end(),
             [](const StandingsRow &a, const StandingsRow &b) { return a.score > b.score; });
-        const Pairing pairing = pairByStandings(rows, rounds, roundcounter);
+        const Pairing pairing = pairByStandings(rows);
         ZUVI_CHECK_NO_FAULT(pairingFault(namesOf(rows), pairing));
         const Pairing reference = referencePairing(rows, rounds, roundcounter);
         ZUVI_CHECK(pairing.left == reference.left);
@@ -79,10 +79,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
         return 0;
     }
 
-    const double rounds = data.ConsumeBool() ? data.ConsumeFloatingPoint<double>()
-                                             : data.ConsumeIntegralInRange<int>(-5, 50);
-    const int roundcounter =
-        data.ConsumeBool() ? data.ConsumeIntegral<int>() : data.ConsumeIntegralInRange<int>(-5, 50);
     for (int i = 0; i < count; ++i)
         rows.append({QStringLiteral("E%1").arg(i), anyScore(data)});
     if (data.ConsumeBool()) {
@@ -90,6 +86,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
             rows.begin(), rows.end(),
             [](const StandingsRow &a, const StandingsRow &b) { return a.score > b.score; });
     }
-    ZUVI_CHECK_NO_FAULT(pairingFault(namesOf(rows), pairByStandings(rows, rounds, roundcounter)));
+    ZUVI_CHECK_NO_FAULT(pairingFault(namesOf(rows), pairByStandings(rows)));
     return 0;
 }

@@ -415,8 +415,7 @@ private:
 } // namespace
 
 Pairing pairNextRound(const QList<StandingsRow> &rows, const QSet<QString> &dropped,
-                      const QList<PlayedGame> &games, bool avoidRematches, double rounds,
-                      int roundcounter)
+                      const QList<PlayedGame> &games, bool avoidRematches)
 {
     QList<StandingsRow> active;
     active.reserve(rows.size());
@@ -425,7 +424,7 @@ Pairing pairNextRound(const QList<StandingsRow> &rows, const QSet<QString> &drop
             active.append(row);
     }
     if (!avoidRematches)
-        return pairByStandings(active, rounds, roundcounter);
+        return pairByStandings(active);
 
     // The groups of the score-group rule, as consecutive stretches of the standings.
     std::vector<int> groupOfRow;

@@ -21,8 +21,7 @@ struct PlayedGame
 ///
 /// rows are in standings order; dropped names the entrants who left (every row of such a
 /// name is left out); games lists every game recorded so far, a game with "Bye" once for
-/// each bye given; rounds and roundcounter are those pairByStandings takes. Games naming
-/// entrants who are not in the pairing are ignored.
+/// each bye given. Games naming entrants who are not in the pairing are ignored.
 ///
 /// Off: exactly pairByStandings over the rows still in.
 ///
@@ -41,7 +40,6 @@ struct PlayedGame
 /// where one of the next partners allows. Never fails; every entrant still in is paired
 /// exactly once.
 Pairing pairNextRound(const QList<StandingsRow> &rows, const QSet<QString> &dropped,
-                      const QList<PlayedGame> &games, bool avoidRematches, double rounds,
-                      int roundcounter);
+                      const QList<PlayedGame> &games, bool avoidRematches);
 
 } // namespace Zuvi::Round

@@ -24,8 +24,8 @@ QList<qsizetype> scoreGroupSizes(const QList<StandingsRow> &rows)
     // members down and then filling the lists. Scores that nobody holds neither receive
     // nor give anything except a passing odd member, so only the scores present need a
     // count: the walk starts at the highest of them, which is never below any score held,
-    // whatever the number of rounds and the round counter say. The number of rounds and
-    // the round counter only fix the top of an otherwise empty stretch of scores.
+    // whatever the number of rounds and the round counter say: they would only fix the top
+    // of an otherwise empty stretch of scores.
     std::map<double, qsizetype, std::greater<>> counts; // highest score first
     for (const StandingsRow &row : rows)
         ++counts[scoreGroup(row.score)];
@@ -48,11 +48,8 @@ QList<qsizetype> scoreGroupSizes(const QList<StandingsRow> &rows)
     return sizes;
 }
 
-Pairing pairByStandings(const QList<StandingsRow> &rows, double rounds, int roundcounter)
+Pairing pairByStandings(const QList<StandingsRow> &rows)
 {
-    Q_UNUSED(rounds)
-    Q_UNUSED(roundcounter)
-
     // Fill from the highest score down: the upper half of each group plays the lower half
     // in standings order; an odd entrant left at 0, the lowest in the standings, plays Bye.
     Pairing pairing;

@@ -15,19 +15,19 @@ struct StandingsRow
 
 /// Pairs a later round by score groups from the standings.
 ///
-/// rows are in standings order (score descending, power descending, name ascending);
-/// rounds is the number of rounds R; roundcounter the round being paired (2 for the
-/// second). Counts entrants per whole score, hands each odd member down from the highest
-/// score t = 3 * (roundcounter - 1) to 1, then fills the lists from t down to 0: the upper
-/// half of each group goes left, the lower half right, in order; an odd entrant left at
-/// score 0 (the lowest in the standings) plays "Bye".
+/// rows are in standings order (score descending, power descending, name ascending).
+/// Each entrant joins the group of its whole score (rounded half to even; a negative score
+/// joins the group at 0). From the highest score present down to 1, a group with an odd
+/// count hands its last member down to the next lower group present (or to 0); then the
+/// lists are filled from the highest group down: the upper half of each group goes left,
+/// the lower half right, in order, and an odd entrant left in the group at 0 (the lowest
+/// in the standings) plays "Bye".
 ///
-/// The count table covers 0 to 3 * R, t and every score present (a negative score counts
-/// as 0), and both passes start from the higher of t and the highest score present, so
-/// every entrant is paired exactly once even when R was lowered below the rounds played
-/// or a stored score lies outside 0 to 3 * R. With inputs in range the result is exactly
-/// that of the score-group rule above.
-Pairing pairByStandings(const QList<StandingsRow> &rows, double rounds, int roundcounter);
+/// Scores nobody holds neither give nor take anything, so neither the number of rounds
+/// nor the round counter changes the result: it is that of walking every whole score
+/// from 3 * (round counter - 1) down to 0, and every entrant is paired exactly once even
+/// where a stored score lies outside the range the rounds allow.
+Pairing pairByStandings(const QList<StandingsRow> &rows);
 
 /// The groups pairByStandings fills, top down, after the odd members are handed down: the
 /// number of consecutive rows in each, empty groups left out. Each group's upper half

@@ -343,10 +343,9 @@ void TournamentProgress::startRound(const QString &roundsText)
             connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
                 rows.append({row.text(0), row.value(2).toDouble()});
             });
-            // The start refuses a text that is not a number of rounds; should it have been
-            // changed since, the pairing still covers every score present. Dropped
-            // entrants are left out; with the option on, entrants who met are kept apart.
-            const double rounds = Round::parseRounds(next.roundsText).value_or(0);
+            // The pairing covers every score present, whatever the number of rounds says.
+            // Dropped entrants are left out; with the option on, entrants who met are kept
+            // apart.
             QSet<QString> dropped;
             for (const Entrant &entrant : std::as_const(next.entrants)) {
                 if (entrant.dropped)
@@ -358,8 +357,7 @@ void TournamentProgress::startRound(const QString &roundsText)
                 for (const Game &game : std::as_const(next.games))
                     played.append({game.player1, game.player2});
             }
-            pairing = Round::pairNextRound(rows, dropped, played, next.avoidRematches, rounds,
-                                           next.roundcounter);
+            pairing = Round::pairNextRound(rows, dropped, played, next.avoidRematches);
         }
         next.seats.clear();
         next.seats.reserve(pairing.left.size());

@@ -51,11 +51,6 @@ private:
     QList<QVariantList> m_rows;
 };
 
-QString players(qsizetype count)
-{
-    return count == 1 ? QStringLiteral("1 player") : QStringLiteral("%1 players").arg(count);
-}
-
 } // namespace
 
 QString ImportPreviewDialog::summary(const QString &file, const PlayerTable &table,
@@ -63,10 +58,10 @@ QString ImportPreviewDialog::summary(const QString &file, const PlayerTable &tab
 {
     QStringList lines;
     lines.append(file);
-    lines.append(QStringLiteral("%1 new, to be imported.").arg(players(preview.newPlayers)));
+    lines.append(QStringLiteral("%1 new, to be imported.").arg(playerCount(preview.newPlayers)));
     lines.append(QStringLiteral("%1 already stored (same first name, last name and e-mail), "
                                 "to be skipped.")
-                     .arg(players(preview.alreadyStored)));
+                     .arg(playerCount(preview.alreadyStored)));
     if (!table.ignoredColumns.isEmpty())
         lines.append(QStringLiteral("Columns not imported: %1.")
                          .arg(table.ignoredColumns.join(QStringLiteral(", "))));

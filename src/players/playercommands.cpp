@@ -34,11 +34,6 @@ int runCommand(const QString &doing, QTextStream &err, const std::function<void(
     return 1;
 }
 
-QString players(qsizetype count)
-{
-    return count == 1 ? QStringLiteral("1 player") : QStringLiteral("%1 players").arg(count);
-}
-
 } // namespace
 
 int importPlayersCommand(const QString &file, QTextStream &out, QTextStream &err)
@@ -48,9 +43,7 @@ int importPlayersCommand(const QString &file, QTextStream &out, QTextStream &err
         Data::ensureDatabases();
         Data::DbConnection connection(Data::playersDatabase());
         const ImportResult result = runImport(connection, table);
-        out << QStringLiteral("Imported %1; skipped %2 already stored.")
-                   .arg(players(result.imported), players(result.skipped))
-            << Qt::endl;
+        out << importSummary(result) << Qt::endl;
         if (!table.ignoredColumns.isEmpty())
             out << QStringLiteral("Columns not imported: %1.")
                        .arg(table.ignoredColumns.join(QStringLiteral(", ")))
@@ -64,7 +57,7 @@ int exportPlayersCommand(const QString &file, QTextStream &out, QTextStream &err
         Data::ensureDatabases();
         Data::DbConnection connection(Data::playersDatabase());
         const qsizetype count = exportPlayersCsv(connection, file);
-        out << QStringLiteral("Exported %1 to %2.").arg(players(count), file) << Qt::endl;
+        out << exportSummary(count, file) << Qt::endl;
     });
 }
 

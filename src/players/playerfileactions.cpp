@@ -42,11 +42,6 @@ QString chooseFile(QWidget *parent, FileChoice choice)
         QStringLiteral("CSV files (*.csv);;All files (*)"));
 }
 
-QString players(qsizetype count)
-{
-    return count == 1 ? QStringLiteral("1 player") : QStringLiteral("%1 players").arg(count);
-}
-
 // A wait cursor for the length of a scope.
 class BusyCursor final
 {
@@ -107,8 +102,7 @@ void importPlayers(QWidget *parent, const std::function<void()> &afterImport)
         Ui::message(parent, QStringLiteral("The import was cancelled: no player was imported."));
         return;
     }
-    Ui::message(parent, QStringLiteral("Imported %1; skipped %2 already stored.")
-                            .arg(players(result.imported), players(result.skipped)));
+    Ui::message(parent, importSummary(result));
     if (afterImport && result.imported > 0)
         afterImport();
 }
@@ -128,7 +122,7 @@ void exportPlayers(QWidget *parent)
                     QStringLiteral("The players cannot be exported to %1").arg(error.text()));
         return;
     }
-    Ui::message(parent, QStringLiteral("Exported %1 to %2.").arg(players(count), file));
+    Ui::message(parent, exportSummary(count, file));
 }
 
 QList<QAction *> createPlayerFileActions(QWidget *parent, std::function<void()> afterImport)

@@ -260,4 +260,20 @@ qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file)
     return count;
 }
 
+QString playerCount(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 player") : QStringLiteral("%1 players").arg(count);
+}
+
+QString importSummary(const ImportResult &result)
+{
+    return QStringLiteral("Imported %1; skipped %2 already stored.")
+        .arg(playerCount(result.imported), playerCount(result.skipped));
+}
+
+QString exportSummary(qsizetype count, const QString &file)
+{
+    return QStringLiteral("Exported %1 to %2.").arg(playerCount(count), file);
+}
+
 } // namespace Zuvi::Players

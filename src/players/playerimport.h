@@ -53,4 +53,14 @@ ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
 /// written, Data::DbError for the database.
 qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file);
 
+/// "1 player" or "N players", as the import and export report counts.
+QString playerCount(qsizetype count);
+
+/// What an import reports when it is done: "Imported 3 players; skipped 1 player already
+/// stored."
+QString importSummary(const ImportResult &result);
+
+/// What an export reports when it is done: "Exported 3 players to FILE."
+QString exportSummary(qsizetype count, const QString &file);
+
 } // namespace Zuvi::Players

@@ -21,7 +21,7 @@ FUZZ_SECONDS ?= 15
 KILLS ?= 100
 
 .PHONY: deps run build bench-report test test-format test-plain test-sanitize test-fuzz test-package package bench screens \
-	clean format fuzz-build reliability-report
+	clean format fuzz-build reliability-report bench-build
 
 deps:
 	@bash tools/install-deps.sh
@@ -83,16 +83,16 @@ test-format:
 
 test: test-format test-plain test-sanitize test-fuzz test-package
 
-bench: deps
+bench-build: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DZUVI_BUILD_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target zuvi-bench
+
+bench: bench-build
 	bash tools/record-results.sh bench/results.md "Benchmark" "make bench" -- \
 		./$(BENCH_BUILD)/bench/zuvi-bench
 
 # The benchmark's table only: exits 0 even where a target is missed.
-bench-report: deps
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DZUVI_BUILD_TESTS=OFF
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target zuvi-bench
+bench-report: bench-build
 	./$(BENCH_BUILD)/bench/zuvi-bench --report-only
 
 screens: build

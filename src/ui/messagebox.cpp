@@ -40,13 +40,13 @@ QuestionHandler &questionSlot()
 }
 } // namespace
 
-bool ask(QWidget *parent, const QString &text)
+bool ask(QWidget *parent, const QString &text, DefaultAnswer byDefault)
 {
     if (const QuestionHandler &handler = questionSlot())
         return handler(text);
     QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Yes | QMessageBox::No,
                     parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     box.setWindowModality(Qt::ApplicationModal);
     return box.exec() == QMessageBox::Yes;

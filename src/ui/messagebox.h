@@ -18,9 +18,14 @@ void message(QWidget *parent, const QString &text);
 using MessageHandler = std::function<void(const QString &text)>;
 MessageHandler setMessageHandler(MessageHandler handler);
 
+/// Which answer Return gives in a question box.
+enum class DefaultAnswer { Yes, No };
+
 /// Asks a question in a box titled with the application title, with the buttons Yes and
-/// No: Return answers Yes, Escape answers No. Returns true for Yes.
-bool ask(QWidget *parent, const QString &text);
+/// No: Return answers the default (Yes unless told otherwise), Escape answers No. A
+/// question whose Yes cannot be taken back (a deletion, a round ended with games missing)
+/// makes No the default. Returns true for Yes.
+bool ask(QWidget *parent, const QString &text, DefaultAnswer byDefault = DefaultAnswer::Yes);
 
 /// Replaces the question box by a function that receives the text and gives the answer
 /// (tests). An empty function restores the real box. Returns the one installed before.

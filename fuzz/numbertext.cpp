@@ -117,10 +117,10 @@ void checkText(const QString &text)
     if (body.isEmpty()) {
         ZUVI_CHECK(power && *power == 0);
     } else if (power) {
-        ZUVI_CHECK(std::isfinite(*power) && std::fabs(*power) <= 1e15);
+        ZUVI_CHECK(std::isfinite(*power) && *power >= 0 && *power <= 1e15);
         ZUVI_CHECK(decimal && *decimal == *power);
     } else if (decimal) {
-        ZUVI_CHECK(std::fabs(*decimal) > 1e15);
+        ZUVI_CHECK(*decimal < 0 || *decimal > 1e15);
     }
 
     // A power as the standings show it reads back as nearly the same number, to 15

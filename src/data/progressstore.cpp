@@ -3,6 +3,7 @@
 #include "data/dbconnection.h"
 #include "data/statements.h"
 
+#include <QHash>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -23,6 +24,12 @@ const char *const kTables[][2] = {
      "Pairing INTEGER NOT NULL, Seat INTEGER NOT NULL, Player1 TEXT NOT NULL, Player2 TEXT "
      "NOT NULL, Result1 TEXT NOT NULL, Points1 INTEGER NOT NULL, Power1 REAL NOT NULL, "
      "Power2 REAL NOT NULL)"},
+    {"ZuviMissedGame",
+     "CREATE TABLE IF NOT EXISTS ZuviMissedGame (Round INTEGER NOT NULL, Pairing INTEGER NOT "
+     "NULL, Seat INTEGER NOT NULL, Player1 TEXT NOT NULL, Player2 TEXT NOT NULL, PRIMARY KEY "
+     "(Round, Pairing, Seat))"},
+    {"ZuviEntrantPlayer", "CREATE TABLE IF NOT EXISTS ZuviEntrantPlayer (Name TEXT PRIMARY KEY, "
+                          "PlayerId INTEGER NOT NULL)"},
 };
 
 QVariant scalar(const QHash<QString, QVariant> &values, const char *key)
@@ -38,7 +45,8 @@ void upgrade(DbConnection &connection)
     {
         QSqlQuery query = connection.exec(
             QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
-                           "('ZuviState', 'ZuviEntrant', 'ZuviSeat', 'ZuviGame')"));
+                           "('ZuviState', 'ZuviEntrant', 'ZuviSeat', 'ZuviGame', 'ZuviMissedGame', "
+                           "'ZuviEntrantPlayer')"));
         if (connection.next(query))
             present = query.value(0).toInt();
     }
@@ -79,6 +87,14 @@ Progress::State read(DbConnection &connection)
                             state.entrants.append({row.text(0), row.text(1), row.text(2),
                                                    row.value(3).toBool(), row.value(4).toBool()});
                         });
+    {
+        QHash<QString, qint64> players;
+        connection.readRows(
+            QStringLiteral("SELECT Name, PlayerId FROM ZuviEntrantPlayer"),
+            [&](const RowView &row) { players.insert(row.text(0), row.value(1).toLongLong()); });
+        for (Progress::Entrant &entrant : state.entrants)
+            entrant.playerId = players.value(entrant.name);
+    }
     connection.readRows(
         QStringLiteral("SELECT Player1, Player2, Recorded FROM ZuviSeat ORDER BY Seat"),
         [&](const RowView &row) {
@@ -100,6 +116,12 @@ Progress::State read(DbConnection &connection)
                             game.power1 = row.value(8).toDouble();
                             game.power2 = row.value(9).toDouble();
                             state.games.append(game);
+                        });
+    connection.readRows(QStringLiteral("SELECT Round, Pairing, Seat, Player1, Player2 FROM "
+                                       "ZuviMissedGame ORDER BY Round, Pairing, Seat"),
+                        [&](const RowView &row) {
+                            state.missed.append({row.value(0).toInt(), row.value(1).toInt(),
+                                                 row.value(2).toInt(), row.text(3), row.text(4)});
                         });
     return state;
 }
@@ -148,6 +170,22 @@ void appendEntrant(DbConnection &connection, int position, const Progress::Entra
     connection.exec(QStringLiteral("INSERT OR REPLACE INTO ZuviEntrant (Position, Name, House, "
                                    "ScoreText, NameShown, Dropped) VALUES (?, ?, ?, ?, ?, ?)"),
                     {position, e.name, e.house, e.scoreText, int(e.nameShown), int(e.dropped)});
+    if (e.playerId != 0)
+        connection.exec(QStringLiteral("INSERT OR REPLACE INTO ZuviEntrantPlayer (Name, PlayerId) "
+                                       "VALUES (?, ?)"),
+                        {e.name, e.playerId});
+}
+
+void writePlayerLinks(DbConnection &connection, const QList<Progress::Entrant> &entrants)
+{
+    QList<QVariantList> rows;
+    for (const Progress::Entrant &e : entrants) {
+        if (e.playerId != 0)
+            rows.append({e.name, e.playerId});
+    }
+    connection.execForEach(
+        QStringLiteral("INSERT OR REPLACE INTO ZuviEntrantPlayer (Name, PlayerId) VALUES (?, ?)"),
+        rows);
 }
 
 void writeSeats(DbConnection &connection, const QList<Progress::Seat> &seats)
@@ -191,6 +229,25 @@ void updateGame(DbConnection &connection, const Progress::Game &g)
     connection.exec(QStringLiteral("UPDATE ZuviGame SET Result1 = ?, Points1 = ?, Power1 = ?, "
                                    "Power2 = ? WHERE Id = ?"),
                     {g.result1, g.points1, g.power1, g.power2, g.id});
+}
+
+void insertMissed(DbConnection &connection, const QList<Progress::MissedGame> &games)
+{
+    QList<QVariantList> rows;
+    rows.reserve(games.size());
+    for (const Progress::MissedGame &g : games)
+        rows.append({g.round, g.pairing, g.seat, g.player1, g.player2});
+    connection.execForEach(
+        QStringLiteral("INSERT OR REPLACE INTO ZuviMissedGame (Round, Pairing, Seat, Player1, "
+                       "Player2) VALUES (?, ?, ?, ?, ?)"),
+        rows);
+}
+
+void deleteMissed(DbConnection &connection, const Progress::MissedGame &game)
+{
+    connection.exec(
+        QStringLiteral("DELETE FROM ZuviMissedGame WHERE Round = ? AND Pairing = ? AND Seat = ?"),
+        {game.round, game.pairing, game.seat});
 }
 
 void addToStandings(DbConnection &connection, const QString &name, int points, double power)

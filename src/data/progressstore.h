@@ -25,8 +25,10 @@ void writeScalars(DbConnection &connection, const Progress::State &state);
 
 /// Every entrant, replacing those stored.
 void writeEntrants(DbConnection &connection, const QList<Progress::Entrant> &entrants);
-/// One entrant appended at position (its index in the list).
+/// One entrant appended at position (its index in the list), with its stored player.
 void appendEntrant(DbConnection &connection, int position, const Progress::Entrant &entrant);
+/// The stored player of every entrant that has one, added to (or replacing) those kept.
+void writePlayerLinks(DbConnection &connection, const QList<Progress::Entrant> &entrants);
 
 /// The open round's seats, replacing those stored.
 void writeSeats(DbConnection &connection, const QList<Progress::Seat> &seats);
@@ -37,6 +39,11 @@ void writeSeat(DbConnection &connection, int seat, const Progress::Seat &value);
 qint64 insertGame(DbConnection &connection, const Progress::Game &game);
 void deleteGame(DbConnection &connection, qint64 id);
 void updateGame(DbConnection &connection, const Progress::Game &game);
+
+/// Games of an ended round that were not recorded, added to those kept.
+void insertMissed(DbConnection &connection, const QList<Progress::MissedGame> &games);
+/// A game no longer missing: it was recorded late.
+void deleteMissed(DbConnection &connection, const Progress::MissedGame &game);
 
 /// Adds points and power to one entrant's standings row (negative to take them back).
 void addToStandings(DbConnection &connection, const QString &name, int points, double power);

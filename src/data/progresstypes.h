@@ -17,6 +17,9 @@ struct Entrant
     bool nameShown = true;
     /// Left the tournament after its start: kept in the standings, never paired again.
     bool dropped = false;
+    /// The stored player (PlayerInfo's id) the entrant was registered from, 0 when unknown
+    /// (an entrant stored before the link was kept).
+    qint64 playerId = 0;
 };
 
 /// One table of the round being played: player1 plays player2 (or "Bye").
@@ -43,6 +46,17 @@ struct Game
     double power2 = 0;
 };
 
+/// A game of an ended round that was not recorded before "End Round": it scores nothing
+/// until it is recorded late from the recorded games.
+struct MissedGame
+{
+    int round = 0;
+    int pairing = 0;
+    int seat = 0; ///< 0-based table of the pairing
+    QString player1;
+    QString player2; ///< "Bye" for a bye
+};
+
 /// One row of the standings, in standings order.
 struct StandingsRow
 {
@@ -56,15 +70,16 @@ struct StandingsRow
 /// Everything that is stored about the tournament in progress.
 struct State
 {
-    QList<Entrant> entrants; ///< registration order; standings order after "End Round"
-    QString roundsText;      ///< the number of rounds as typed at the last start
-    qint16 roundcounter = 1; ///< the round the next start plays
-    qint16 randomFirst = 0;  ///< 1 once the first round has been drawn
-    bool started = false;    ///< the standings were written by the first start
-    bool roundOpen = false;  ///< a round window shows the pairing below
-    int pairingNumber = 0;   ///< increases with every pairing made
-    QList<Seat> seats;       ///< the open round's pairing in seat order
-    QList<Game> games;       ///< every recorded game, oldest first
+    QList<Entrant> entrants;  ///< registration order; standings order after "End Round"
+    QString roundsText;       ///< the number of rounds as typed at the last start
+    qint16 roundcounter = 1;  ///< the round the next start plays
+    qint16 randomFirst = 0;   ///< 1 once the first round has been drawn
+    bool started = false;     ///< the standings were written by the first start
+    bool roundOpen = false;   ///< a round window shows the pairing below
+    int pairingNumber = 0;    ///< increases with every pairing made
+    QList<Seat> seats;        ///< the open round's pairing in seat order
+    QList<Game> games;        ///< every recorded game, oldest first
+    QList<MissedGame> missed; ///< games of ended rounds not recorded, in round and table order
     bool clockRunning = false;
     qint64 clockEndMs = 0;       ///< when a running clock reaches 0 (ms since the epoch)
     qint64 clockLeftSeconds = 0; ///< time left on a stopped clock

@@ -180,10 +180,12 @@ std::optional<double> parsePower(const QString &text)
 {
     if (text.trimmed().isEmpty())
         return 0.0;
+    // A power is never below 0: a negative one would take points of power off the player.
     const std::optional<double> value = parseDecimal(text);
-    if (!value || std::fabs(*value) > 1e15)
+    if (!value || *value < 0 || *value > 1e15)
         return std::nullopt;
-    return value;
+    // "-0" is 0.
+    return *value + 0.0;
 }
 
 std::optional<std::pair<double, double>> parseGamePowers(const QString &power1,

@@ -19,8 +19,8 @@ std::optional<qint16> parseRounds(const QString &text);
 /// gives 44); the result must lie in 0 to 32767. Nothing otherwise.
 std::optional<qint16> parseMinutes(const QString &text);
 
-/// A player's power in a game: an empty text is 0; otherwise a finite number whose
-/// magnitude stays within 1e15, so that sums of powers stay exact. Nothing otherwise.
+/// A player's power in a game: an empty text is 0; otherwise a finite number from 0 to
+/// 1e15, so that sums of powers stay exact. Nothing otherwise (a negative power included).
 std::optional<double> parsePower(const QString &text);
 
 /// Both powers of a game, each by the rule above. A game against the bye takes 0 for the

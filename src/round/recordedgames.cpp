@@ -24,16 +24,26 @@ namespace Zuvi {
 
 namespace Round {
 
-/// The recorded games as rows of a table, newest last.
+/// The recorded games as rows of a table, newest last, then the games of ended rounds
+/// that were not recorded (id 0), in round and table order.
 class GamesTableModel final : public QAbstractTableModel
 {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setGames(QList<Progress::Game> games)
+    void setGames(QList<Progress::Game> games, const QList<Progress::MissedGame> &missed)
     {
         beginResetModel();
         m_games = std::move(games);
+        for (const Progress::MissedGame &game : missed) {
+            Progress::Game row;
+            row.round = game.round;
+            row.pairing = game.pairing;
+            row.seat = game.seat;
+            row.player1 = game.player1;
+            row.player2 = game.player2;
+            m_games.append(row);
+        }
         endResetModel();
     }
     const QList<Progress::Game> &games() const { return m_games; }
@@ -52,6 +62,8 @@ public:
             return QVariant();
         const Progress::Game &game = m_games.at(index.row());
         const bool bye = game.player2 == Round::bye();
+        if (game.id == 0 && index.column() >= 4)
+            return index.column() == 4 ? QStringLiteral("Not recorded") : QString();
         switch (index.column()) {
         case 0:
             return game.round;
@@ -147,10 +159,15 @@ RecordedGamesDialog::~RecordedGamesDialog() = default;
 
 void RecordedGamesDialog::refresh()
 {
-    const qint64 selected = selectedGame() ? selectedGame()->id : -1;
-    m_model->setGames(m_progress->games());
+    // A game recorded late keeps its place in the selection by its round and table.
+    const Progress::Game *before = selectedGame();
+    const qint64 selected = before ? before->id : -1;
+    const std::pair<int, int> place =
+        before ? std::pair{before->round, before->seat} : std::pair{-1, -1};
+    m_model->setGames(m_progress->games(), m_progress->missedGames());
     for (int row = 0; row < m_model->games().size(); ++row) {
-        if (m_model->games().at(row).id == selected)
+        const Progress::Game &game = m_model->games().at(row);
+        if (selected == 0 ? std::pair{game.round, game.seat} == place : game.id == selected)
             m_table->selectRow(row);
     }
     selectGame();
@@ -173,11 +190,21 @@ void RecordedGamesDialog::selectGame()
                             [&](const Progress::Game &g) { return g.id == game->id; });
     m_reopen->setEnabled(inOpenRound);
     m_amend->setEnabled(game && !inOpenRound);
+    // A game that was not recorded is recorded here; a recorded one is amended.
+    m_amend->setText(game && game->id == 0 ? QStringLiteral("Record") : QStringLiteral("Amend"));
     if (!game)
         return;
+    const bool bye = game->player2 == Round::bye();
+    if (game->id == 0) {
+        m_result->setCurrentIndex(-1);
+        m_result->setEditText(QString());
+        m_power1->clear();
+        m_power2->clear();
+        m_power2->setEnabled(!bye);
+        return;
+    }
     m_result->setEditText(game->result1);
     m_power1->setText(Round::powerText(game->power1));
-    const bool bye = game->player2 == Round::bye();
     m_power2->setText(bye ? QString() : Round::powerText(game->power2));
     m_power2->setEnabled(!bye);
 }
@@ -200,14 +227,26 @@ void RecordedGamesDialog::amend()
     if (!selected)
         return;
     const Progress::Game game = *selected;
-    // The amounts are checked as "Game Over" checks them; a refusal changes nothing.
+    // The result and the amounts are checked as "Game Over" checks them; a refusal changes
+    // nothing.
+    const QString result = m_result->currentText();
+    if (!Round::player2Result(result)) {
+        Ui::message(this, QStringLiteral("Please choose player 1's result"));
+        return;
+    }
     const auto powers =
         Round::parseGamePowers(m_power1->text(), m_power2->text(), game.player2 == Round::bye());
     if (!powers) {
         Ui::message(this, QStringLiteral("Please enter each player's power as a number"));
         return;
     }
-    m_progress->amendGame(game.id, m_result->currentText(), powers->first, powers->second);
+    if (game.id == 0) {
+        m_progress->recordMissedGame(
+            {game.round, game.pairing, game.seat, game.player1, game.player2}, result,
+            powers->first, powers->second);
+        return;
+    }
+    m_progress->amendGame(game.id, result, powers->first, powers->second);
 }
 
 } // namespace Zuvi

@@ -15,7 +15,6 @@
 #include "ui/twips.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
@@ -48,9 +47,9 @@ Tournament::Tournament(TournamentProgress *progress, bool resumed)
 {
     setObjectName(QStringLiteral("Tournament"));
     setWindowTitle(QStringLiteral("Tournament Operations Menu"));
-    // Closing the window by its frame unloads it as the end of a round does; the counter
-    // and the start button stay as they were.
-    setAttribute(Qt::WA_DeleteOnClose);
+    // Closing the window by its frame only hides it: the round stays open as it stands,
+    // with its pairing, its recorded games and its clock (which goes on running), and the
+    // start button brings the same window back. Only "End Round" ends it.
     setFont(Ui::defaultFont());
     resize(Ui::twips(9165), Ui::twips(5850));
     buildControls();
@@ -206,11 +205,14 @@ void Tournament::buildActions()
     m_undo->setShortcutContext(Qt::WindowShortcut);
     m_recordedGames = new QAction(QStringLiteral("Recorded games\u2026"), this);
     m_recordedGames->setObjectName(QStringLiteral("RecordedGames"));
+    m_pairAgain = new QAction(QStringLiteral("Pair this round again"), this);
+    m_pairAgain->setObjectName(QStringLiteral("PairAgain"));
     addAction(m_undo);
     for (QListView *list : {m_matchList1, m_matchList2}) {
         list->setContextMenuPolicy(Qt::ActionsContextMenu);
         list->addAction(m_undo);
         list->addAction(m_recordedGames);
+        list->addAction(m_pairAgain);
     }
 }
 
@@ -230,6 +232,7 @@ void Tournament::connectHandlers()
             guarded([this] { selectGame(); }));
     connect(m_undo, &QAction::triggered, this, guarded([this] { undoLastGame(); }));
     connect(m_recordedGames, &QAction::triggered, this, guarded([this] { showRecordedGames(); }));
+    connect(m_pairAgain, &QAction::triggered, this, guarded([this] { pairAgain(); }));
     connect(m_progress, &TournamentProgress::pairingChanged, this, [this] { showPairing(); });
     connect(m_progress, &TournamentProgress::clockChanged, this,
             [this](const QString &caption) { m_fullTime->setText(caption); });
@@ -312,9 +315,20 @@ void Tournament::showGame(int game)
     const QStringList &right = m_list2Model->texts();
     if (game < 0 || game >= left.size())
         return;
-    m_gameNumber->setText(QStringLiteral("Game #%1").arg(game + 1));
+    // The game is numbered by its table, as the slips, the pairings and the big screen
+    // number it, not by its row among the games left.
+    const QList<int> &open = m_progress->openSeats();
+    const int table = game < open.size() ? open.at(game) + 1 : game + 1;
+    m_gameNumber->setText(QStringLiteral("Game #%1").arg(table));
     m_player1->setText(left.at(game));
     m_player2->setText(game < right.size() ? right.at(game) : QString());
+    // A newly selected game starts with an empty result and empty powers: what the last
+    // game left in the panel must never be recorded for this one.
+    m_player1Win->setCurrentIndex(-1);
+    m_player1Win->setEditText(QString());
+    m_player2Win->clear();
+    m_player1Power->clear();
+    m_player2Power->clear();
 }
 
 void Tournament::chooseResult(int index)
@@ -334,6 +348,13 @@ void Tournament::recordGame()
         Ui::message(this, QStringLiteral("Please select a game"));
         return;
     }
+    // Only one of the five results scores: an empty or mistyped result is refused rather
+    // than counted as a loss.
+    const QString result = m_player1Win->currentText();
+    if (!Round::player2Result(result)) {
+        Ui::message(this, QStringLiteral("Please choose player 1's result"));
+        return;
+    }
     // A bye has no power: whatever its box holds is not read.
     const auto powers = Round::parseGamePowers(m_player1Power->text(), m_player2Power->text(),
                                                m_player2->text() == Round::bye());
@@ -344,7 +365,7 @@ void Tournament::recordGame()
     // The game, both players' rows and its seat are stored together; the game then
     // leaves both lists, the panel keeps showing it, and nothing stays selected so that
     // a second "Game Over" cannot record it again.
-    m_progress->recordGame(game, m_player1Win->currentText(), powers->first, powers->second);
+    m_progress->recordGame(game, result, powers->first, powers->second);
     Ui::clearSelection(m_matchList1);
     Ui::clearSelection(m_matchList2);
 }
@@ -390,6 +411,32 @@ void Tournament::showRecordedGames()
 
 void Tournament::endRound()
 {
+    // Games not recorded score nothing: the organiser confirms ending the round without
+    // them, and they stay in the recorded games to be recorded late.
+    const QList<int> &open = m_progress->openSeats();
+    if (!open.isEmpty()) {
+        const QList<Progress::Seat> &seats = m_progress->seats();
+        // The box names at most this many tables; a larger rest is counted.
+        constexpr int listed = 10;
+        QStringList tables;
+        for (qsizetype i = 0; i < open.size() && i < listed; ++i) {
+            const Progress::Seat &seat = seats.at(open.at(i));
+            tables.append(QStringLiteral("table %1 %2 \u2013 %3")
+                              .arg(open.at(i) + 1)
+                              .arg(seat.player1, seat.player2));
+        }
+        QString list = tables.join(QStringLiteral("; "));
+        if (open.size() > listed)
+            list += QStringLiteral(" and %1 more").arg(open.size() - listed);
+        const QString question =
+            open.size() == 1
+                ? QStringLiteral("1 game is not recorded: %1. End the round without it?").arg(list)
+                : QStringLiteral("%1 games are not recorded: %2. End the round without them?")
+                      .arg(open.size())
+                      .arg(list);
+        if (!Ui::ask(this, question, Ui::DefaultAnswer::No))
+            return;
+    }
     m_progress->endRound();
     // The window goes with its lists, its panel and its clock.
     m_roundEnded = true;
@@ -398,24 +445,47 @@ void Tournament::endRound()
     deleteLater();
 }
 
-void Tournament::closeEvent(QCloseEvent *event)
+void Tournament::pairAgain()
 {
-    // Closing the window by its frame unloads it as the end of a round does; the counter
-    // and the start button stay as they were, and the next start pairs the round again.
-    if (!m_roundEnded) {
-        m_roundEnded = true;
-        m_timer1->stop();
-        App::runGuarded([this] { m_progress->abandonRound(); });
+    switch (m_progress->repairRound()) {
+    case TournamentProgress::RepairRefusal::GamesRecorded: {
+        const qsizetype recorded = m_progress->openRoundGames().size();
+        Ui::message(this, recorded == 1
+                              ? QStringLiteral("The round cannot be paired again: 1 game of it "
+                                               "is recorded. Undo it first.")
+                              : QStringLiteral("The round cannot be paired again: %1 games of "
+                                               "it are recorded. Undo them first.")
+                                    .arg(recorded));
+        return;
     }
-    QWidget::closeEvent(event);
+    case TournamentProgress::RepairRefusal::NoRound:
+        return;
+    case TournamentProgress::RepairRefusal::None:
+        break;
+    }
+    // The panel showed a game of the old pairing.
+    Ui::clearSelection(m_matchList1);
+    Ui::clearSelection(m_matchList2);
+    m_gameNumber->clear();
+    m_player1->clear();
+    m_player2->clear();
+    m_player1Win->setCurrentIndex(-1);
+    m_player1Win->setEditText(QString());
+    m_player2Win->clear();
+    m_player1Power->clear();
+    m_player2Power->clear();
 }
 
 void Tournament::startClock()
 {
-    // A text that is no number of minutes leaves the clock as it was, running or not.
+    // A text that is no number of minutes is refused and leaves the clock as it was,
+    // running or not.
     const std::optional<qint16> minutes = Round::parseMinutes(m_minutes->text());
-    if (!minutes)
+    if (!minutes) {
+        Ui::message(this, QStringLiteral("Please enter the time limit as a number of minutes "
+                                         "from 0 to 32767"));
         return;
+    }
     m_progress->startClock(*minutes);
     m_timer1->start();
 }

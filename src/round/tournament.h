@@ -48,13 +48,14 @@ public:
     QAction *undoAction() const { return m_undo; }
     /// "Recorded games…".
     QAction *recordedGamesAction() const { return m_recordedGames; }
+    /// "Pair this round again".
+    QAction *pairAgainAction() const { return m_pairAgain; }
     /// Adds commands to the context menus of both lists (and their shortcuts to the
     /// window).
     void addContextActions(const QList<QAction *> &actions);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();
@@ -76,6 +77,7 @@ private:
     void undoLastGame();
     void reopen(int row, const QString &result1, double power1, double power2);
     void showRecordedGames();
+    void pairAgain();
 
     void endRound();
 
@@ -113,6 +115,7 @@ private:
 
     QAction *m_undo = nullptr;
     QAction *m_recordedGames = nullptr;
+    QAction *m_pairAgain = nullptr;
 };
 
 } // namespace Zuvi

@@ -123,7 +123,10 @@ std::optional<QString> TournamentProgress::loadStored()
         m_staleStored = true;
         return std::nullopt;
     }
-    const QString rounds = stored.roundsText.trimmed();
+    // The number of rounds as the number it was read as ("10", whether typed as "10",
+    // " 10 " or "1e1").
+    const std::optional<qint16> parsed = Round::parseRounds(stored.roundsText);
+    const QString rounds = parsed ? QString::number(*parsed) : stored.roundsText.trimmed();
     if (stored.roundOpen) {
         int recorded = 0;
         for (const Seat &seat : stored.seats)
@@ -174,14 +177,43 @@ void TournamentProgress::discard()
 
 // ---- Registration ------------------------------------------------------------------------
 
+std::optional<QString> TournamentProgress::entrantNameFor(const QString &displayName,
+                                                          qint64 playerId,
+                                                          const QString &city) const
+{
+    QSet<QString> taken;
+    for (const Entrant &entrant : std::as_const(m_state.entrants)) {
+        if (playerId != 0 && entrant.playerId == playerId)
+            return std::nullopt;
+        // An entrant whose stored player is not known cannot be told apart from one of
+        // the same name: it counts as the same player.
+        if (entrant.name == displayName && (entrant.playerId == 0 || playerId == 0))
+            return std::nullopt;
+        taken.insert(entrant.name);
+    }
+    if (!taken.contains(displayName))
+        return displayName;
+    const QString place = city.simplified();
+    if (!place.isEmpty()) {
+        const QString withCity = QStringLiteral("%1 (%2)").arg(displayName, place);
+        if (!taken.contains(withCity))
+            return withCity;
+    }
+    for (int number = 2;; ++number) {
+        const QString numbered = QStringLiteral("%1 (%2)").arg(displayName).arg(number);
+        if (!taken.contains(numbered))
+            return numbered;
+    }
+}
+
 TournamentProgress::AddResult TournamentProgress::addEntrant(const QString &name,
-                                                             const QString &house)
+                                                             const QString &house, qint64 playerId)
 {
     for (const Entrant &entrant : std::as_const(m_state.entrants)) {
-        if (entrant.name == name)
+        if (entrant.name == name || (playerId != 0 && entrant.playerId == playerId))
             return AddResult::AlreadyEntered;
     }
-    const Entrant entrant{name, house, QStringLiteral("0(0)"), true, false};
+    const Entrant entrant{name, house, QStringLiteral("0(0)"), true, false, playerId};
     {
         Data::DbConnection connection(Data::tournyDatabase());
         Data::Transaction transaction(connection);
@@ -245,6 +277,7 @@ void TournamentProgress::replaceFinishedRecord(Data::DbConnection &connection,
         return;
     Data::ProgressStore::clear(connection);
     Data::ProgressStore::writeEntrants(connection, state.entrants);
+    Data::ProgressStore::writePlayerLinks(connection, state.entrants);
     Data::ProgressStore::writeScalars(connection, state);
 }
 
@@ -313,66 +346,12 @@ void TournamentProgress::startRound(const QString &roundsText)
         next.started = true;
         // Games of an earlier tournament in this file belong to it, not to this one.
         connection.exec(QStringLiteral("DELETE FROM ZuviGame"));
+        connection.exec(QStringLiteral("DELETE FROM ZuviMissedGame"));
         next.games.clear();
+        next.missed.clear();
     }
-
-    if (pair) {
-        Round::Pairing pairing;
-        if (next.randomFirst == 0) {
-            // The flag is raised before anything is drawn.
-            next.randomFirst = qint16(next.randomFirst + 1);
-            QStringList names;
-            names.reserve(next.entrants.size());
-            for (Entrant &entrant : next.entrants) {
-                if (entrant.nameShown && !entrant.dropped)
-                    names.append(entrant.name);
-                // Every entrant is drawn: the entrant list empties, its companion lists
-                // stay as they are until the round ends.
-                entrant.nameShown = false;
-            }
-            RandomSource random = m_randomSource;
-            if (!random) {
-                auto generator = std::make_shared<QRandomGenerator>(
-                    quint32(QDateTime::currentMSecsSinceEpoch() & 0xffffffff));
-                random = [generator] { return generator->generateDouble(); };
-            }
-            pairing = Round::drawFirstRound(names, random);
-            Data::ProgressStore::writeEntrants(connection, next.entrants);
-        } else {
-            QList<Round::StandingsRow> rows;
-            connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
-                rows.append({row.text(0), row.value(2).toDouble()});
-            });
-            // The pairing covers every score present, whatever the number of rounds says.
-            // Dropped entrants are left out; with the option on, entrants who met are kept
-            // apart.
-            QSet<QString> dropped;
-            for (const Entrant &entrant : std::as_const(next.entrants)) {
-                if (entrant.dropped)
-                    dropped.insert(entrant.name);
-            }
-            QList<Round::PlayedGame> played;
-            if (next.avoidRematches) {
-                played.reserve(next.games.size());
-                for (const Game &game : std::as_const(next.games))
-                    played.append({game.player1, game.player2});
-            }
-            pairing = Round::pairNextRound(rows, dropped, played, next.avoidRematches);
-        }
-        next.seats.clear();
-        next.seats.reserve(pairing.left.size());
-        for (qsizetype i = 0; i < pairing.left.size(); ++i)
-            next.seats.append({pairing.left.at(i),
-                               i < pairing.right.size() ? pairing.right.at(i) : QString(), false});
-        next.roundOpen = true;
-        ++next.pairingNumber;
-        // A new round window: the seconds go to 0, the clock stands still.
-        next.clockRunning = false;
-        Round::RoundClock clock = m_clock;
-        clock.resetSeconds();
-        next.clockLeftSeconds = clock.remainingSeconds();
-        Data::ProgressStore::writeSeats(connection, next.seats);
-    }
+    if (pair)
+        pairRound(connection, next, false);
     Data::ProgressStore::writeScalars(connection, next);
     transaction.commit();
 
@@ -386,6 +365,68 @@ void TournamentProgress::startRound(const QString &roundsText)
         Q_EMIT entrantsChanged();
     if (pair)
         Q_EMIT pairingChanged();
+}
+
+void TournamentProgress::pairRound(Data::DbConnection &connection, State &next, bool redraw) const
+{
+    Round::Pairing pairing;
+    if (next.randomFirst == 0 || redraw) {
+        // The flag is raised before anything is drawn.
+        if (next.randomFirst == 0)
+            next.randomFirst = qint16(next.randomFirst + 1);
+        QStringList names;
+        names.reserve(next.entrants.size());
+        // A first round drawn again takes everyone who is in it: the names the first draw
+        // took out of the list as well as those entered since.
+        for (Entrant &entrant : next.entrants) {
+            if ((entrant.nameShown || redraw) && !entrant.dropped)
+                names.append(entrant.name);
+            // Every entrant is drawn: the entrant list empties, its companion lists stay
+            // as they are until the round ends.
+            entrant.nameShown = false;
+        }
+        RandomSource random = m_randomSource;
+        if (!random) {
+            auto generator = std::make_shared<QRandomGenerator>(
+                quint32(QDateTime::currentMSecsSinceEpoch() & 0xffffffff));
+            random = [generator] { return generator->generateDouble(); };
+        }
+        pairing = Round::drawFirstRound(names, random);
+        Data::ProgressStore::writeEntrants(connection, next.entrants);
+    } else {
+        QList<Round::StandingsRow> rows;
+        connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
+            rows.append({row.text(0), row.value(2).toDouble()});
+        });
+        // The pairing covers every score present, whatever the number of rounds says.
+        // Dropped entrants are left out; with the option on, entrants who met are kept
+        // apart.
+        QSet<QString> dropped;
+        for (const Entrant &entrant : std::as_const(next.entrants)) {
+            if (entrant.dropped)
+                dropped.insert(entrant.name);
+        }
+        QList<Round::PlayedGame> played;
+        if (next.avoidRematches) {
+            played.reserve(next.games.size());
+            for (const Game &game : std::as_const(next.games))
+                played.append({game.player1, game.player2});
+        }
+        pairing = Round::pairNextRound(rows, dropped, played, next.avoidRematches);
+    }
+    next.seats.clear();
+    next.seats.reserve(pairing.left.size());
+    for (qsizetype i = 0; i < pairing.left.size(); ++i)
+        next.seats.append({pairing.left.at(i),
+                           i < pairing.right.size() ? pairing.right.at(i) : QString(), false});
+    next.roundOpen = true;
+    ++next.pairingNumber;
+    // A new round window: the seconds go to 0, the clock stands still.
+    next.clockRunning = false;
+    Round::RoundClock clock = m_clock;
+    clock.resetSeconds();
+    next.clockLeftSeconds = clock.remainingSeconds();
+    Data::ProgressStore::writeSeats(connection, next.seats);
 }
 
 void TournamentProgress::swapOpponents(int row, int otherRow)
@@ -521,6 +562,53 @@ void TournamentProgress::amendGame(qint64 gameId, const QString &result1, double
     Q_EMIT entrantsChanged();
 }
 
+void TournamentProgress::recordMissedGame(const Progress::MissedGame &missed,
+                                          const QString &result1, double power1, double power2)
+{
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < m_state.missed.size(); ++i) {
+        const Progress::MissedGame &g = m_state.missed.at(i);
+        if (g.round == missed.round && g.pairing == missed.pairing && g.seat == missed.seat)
+            at = i;
+    }
+    if (at < 0)
+        return;
+    const Progress::MissedGame kept = m_state.missed.at(at);
+    const bool againstBye = kept.player2 == Round::bye();
+    Game game;
+    game.round = kept.round;
+    game.pairing = kept.pairing;
+    game.seat = kept.seat;
+    game.player1 = kept.player1;
+    game.player2 = kept.player2;
+    game.result1 = result1;
+    game.points1 = Round::player1Points(result1);
+    game.power1 = power1;
+    game.power2 = againstBye ? 0 : power2;
+
+    QList<Entrant> entrants;
+    {
+        // Both players' rows, the game, the missing game's row and the lists' scores
+        // change together or not at all.
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        QSqlQuery update = connection.prepare(Data::Sql::recordGame());
+        connection.exec(update, {game.points1, game.power1, game.player1});
+        if (!againstBye)
+            connection.exec(update, {3 - game.points1, game.power2, game.player2});
+        game.id = Data::ProgressStore::insertGame(connection, game);
+        Data::ProgressStore::deleteMissed(connection, kept);
+        entrants = entrantsFromStandings(connection, false);
+        Data::ProgressStore::writeEntrants(connection, entrants);
+        transaction.commit();
+    }
+    m_state.missed.removeAt(at);
+    m_state.games.append(game);
+    m_state.entrants = std::move(entrants);
+    Q_EMIT gamesChanged();
+    Q_EMIT entrantsChanged();
+}
+
 QList<Entrant> TournamentProgress::entrantsFromStandings(Data::DbConnection &connection,
                                                          bool showAllNames) const
 {
@@ -534,6 +622,7 @@ QList<Entrant> TournamentProgress::entrantsFromStandings(Data::DbConnection &con
         if (const Entrant *before = known.value(entrant.name)) {
             entrant.dropped = before->dropped;
             entrant.nameShown = showAllNames || before->nameShown;
+            entrant.playerId = before->playerId;
         }
         entrants.append(std::move(entrant));
     });
@@ -548,9 +637,20 @@ void TournamentProgress::endRound()
         throw Failure(6, QStringLiteral("Overflow"));
     State next = withRoundClosed();
     next.roundcounter = qint16(next.roundcounter + 1);
+    // The games not recorded are kept, so that they can still be recorded late.
+    QList<Progress::MissedGame> missed;
+    if (m_state.roundOpen) {
+        for (int seat : std::as_const(m_openSeats)) {
+            const Seat &open = m_state.seats.at(seat);
+            missed.append(
+                {m_state.roundcounter, m_state.pairingNumber, seat, open.player1, open.player2});
+        }
+    }
+    next.missed.append(missed);
     {
         Data::DbConnection connection(Data::tournyDatabase());
         Data::Transaction transaction(connection);
+        Data::ProgressStore::insertMissed(connection, missed);
         next.entrants = entrantsFromStandings(connection, true);
         Data::ProgressStore::writeEntrants(connection, next.entrants);
         Data::ProgressStore::writeSeats(connection, next.seats);
@@ -580,6 +680,28 @@ void TournamentProgress::abandonRound()
     }
     takeClosedRound(std::move(next));
     Q_EMIT pairingChanged();
+}
+
+TournamentProgress::RepairRefusal TournamentProgress::repairRound()
+{
+    if (!m_state.roundOpen)
+        return RepairRefusal::NoRound;
+    if (!openRoundGames().isEmpty())
+        return RepairRefusal::GamesRecorded;
+    State next = withRoundClosed();
+    {
+        Data::DbConnection connection(Data::tournyDatabase());
+        Data::Transaction transaction(connection);
+        pairRound(connection, next, next.roundcounter == 1);
+        Data::ProgressStore::writeScalars(connection, next);
+        transaction.commit();
+    }
+    m_state = std::move(next);
+    m_clock.restore(m_state.clockLeftSeconds, false);
+    rebuildOpenSeats();
+    Q_EMIT entrantsChanged();
+    Q_EMIT pairingChanged();
+    return RepairRefusal::None;
 }
 
 State TournamentProgress::withRoundClosed() const

@@ -74,8 +74,16 @@ public:
 
     enum class AddResult { Added, AlreadyEntered };
     /// Appends an entrant with score "0(0)". After the start the entrant also enters the
-    /// standings with score and power 0 and is paired from the next round on.
-    AddResult addEntrant(const QString &name, const QString &house);
+    /// standings with score and power 0 and is paired from the next round on. playerId is
+    /// the stored player it comes from (0: not known); an entrant of the same name or from
+    /// the same stored player is already entered.
+    AddResult addEntrant(const QString &name, const QString &house, qint64 playerId = 0);
+    /// The name a stored player enters under: its display name, or, where a different
+    /// stored player of that name has entered, the name with the city added ("Lovelace,
+    /// Ada (London)"), or a number where that is taken too or there is no city ("Lovelace,
+    /// Ada (2)"). Nothing when this player has entered already.
+    std::optional<QString> entrantNameFor(const QString &displayName, qint64 playerId,
+                                          const QString &city) const;
     /// "Remove From Tournament" on row of the entrant list (rows count the entrants whose
     /// name is shown). Before the start the entrant goes; after it the entrant is dropped.
     void removeEntrant(int row);
@@ -101,6 +109,12 @@ public:
     void swapOpponents(int row, int otherRow);
     /// "Game Over" for the game at row of the open round's lists.
     void recordGame(int row, const QString &result1, double power1, double power2);
+    /// Games of ended rounds that were not recorded, in round and table order.
+    const QList<Progress::MissedGame> &missedGames() const { return m_state.missed; }
+    /// Records a game of an ended round that was not recorded in time: its points and
+    /// powers join the standings in one transaction, as an amend changes them.
+    void recordMissedGame(const Progress::MissedGame &missed, const QString &result1, double power1,
+                          double power2);
     /// Takes back the open round's last recorded game; returns its row in the lists
     /// again, or nothing when there is no game to undo.
     std::optional<int> undoLastGame();
@@ -111,8 +125,14 @@ public:
     /// "End Round": the entrant lists show the standings, the counter goes up, a copy of
     /// the file is kept in the backups folder.
     void endRound();
-    /// The round window closed without "End Round": the round can be paired again.
+    /// Leaves the open round without ending it: no seats, the clock stopped; the next
+    /// start pairs the round again.
     void abandonRound();
+    enum class RepairRefusal { None, NoRound, GamesRecorded };
+    /// "Pair this round again": the open round's pairing is made anew, as the start of the
+    /// round would make it now (the first round is drawn again). Refused while any game of
+    /// the pairing is recorded.
+    RepairRefusal repairRound();
 
     // ---- Clock --------------------------------------------------------------------------
 
@@ -149,6 +169,9 @@ private:
     void replaceEntrants(QList<Progress::Entrant> next);
     QList<Progress::Entrant> entrantsFromStandings(Data::DbConnection &connection,
                                                    bool showAllNames) const;
+    /// Pairs the round of next (the draw first, the standings after; redraw: the first
+    /// round drawn again) and stores its seats.
+    void pairRound(Data::DbConnection &connection, Progress::State &next, bool redraw) const;
     /// Where the stored record is a finished tournament's, replaces it by the state given,
     /// in the caller's transaction: the first step of a new tournament starts it afresh.
     void replaceFinishedRecord(Data::DbConnection &connection, const Progress::State &state) const;

@@ -397,8 +397,13 @@ void TestResume::oldFileGainsTheProgressTables()
     QCOMPARE(log.ends(), 0);
     QCOMPARE(install.rows(kTourny, QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
                                                   "'table' ORDER BY name")),
-             (QList<QVariantList>{
-                 {"TournyInfo"}, {"ZuviEntrant"}, {"ZuviGame"}, {"ZuviSeat"}, {"ZuviState"}}));
+             (QList<QVariantList>{{"TournyInfo"},
+                                  {"ZuviEntrant"},
+                                  {"ZuviEntrantPlayer"},
+                                  {"ZuviGame"},
+                                  {"ZuviMissedGame"},
+                                  {"ZuviSeat"},
+                                  {"ZuviState"}}));
     QCOMPARE(install.rows(kTourny, kStandingsRows), rowsBefore);
     QCOMPARE(install.rows(kTourny, schema), schemaBefore);
 

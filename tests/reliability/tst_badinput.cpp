@@ -34,6 +34,8 @@ const QString kTourny = Data::tournyDatabase();
 const QString kPleaseRounds = QStringLiteral("Please enter the number of rounds");
 const QString kOver = QStringLiteral("The tournament is over!");
 const QString kPleasePower = QStringLiteral("Please enter each player's power as a number");
+const QString kPleaseMinutes =
+    QStringLiteral("Please enter the time limit as a number of minutes from 0 to 32767");
 
 // The fifteen boxes of the player editor; all but Country are bound to the column beside.
 struct EditorBox
@@ -192,12 +194,12 @@ private Q_SLOTS:
     void editorBoxesKeepWhatWasTyped();
     void roundsTakesOnlyAWholeNumber_data();
     void roundsTakesOnlyAWholeNumber();
-    void minutesRefusesQuietlyAndLeavesTheClock_data();
-    void minutesRefusesQuietlyAndLeavesTheClock();
+    void minutesRefusesWithAMessageAndLeavesTheClock_data();
+    void minutesRefusesWithAMessageAndLeavesTheClock();
     void powersTakeANumberOrRefuseTheGame_data();
     void powersTakeANumberOrRefuseTheGame();
-    void resultBoxTakesAnyTextAsNoResult_data();
-    void resultBoxTakesAnyTextAsNoResult();
+    void resultBoxRefusesAnyTextThatIsNoResult_data();
+    void resultBoxRefusesAnyTextThatIsNoResult();
     void powersAddUpInTheStandingsAsTyped_data();
     void powersAddUpInTheStandingsAsTyped();
 
@@ -247,24 +249,34 @@ void TestBadInput::namesAndHousesRoundTripThroughATournament()
     const QString bea = displayName(text, QStringLiteral("Bea"));
     QCOMPARE(listTexts(throne.StoredPlayers()), (QStringList{alpha, bea}));
 
-    // The first plays the text as house.
+    // The first plays the text as house; a text of blanks names no house and is refused,
+    // and the first then plays a house of the list.
     clickRow(throne.StoredPlayers(), 0);
     tryInput(throne.House()->lineEdit(), text);
     QCOMPARE(throne.House()->currentText(), text);
     click(throne, "AddTourny");
+    const bool blank = text.trimmed().isEmpty();
+    const QString house = blank ? QStringLiteral("Lannister") : text;
+    if (blank) {
+        QCOMPARE(fixture.log.texts(), QStringList{QStringLiteral("Please select a house to play")});
+        QCOMPARE(rowCount(throne.TournyPlayers()), 0);
+        fixture.log.clear();
+        typeInto(throne.House()->lineEdit(), house);
+        click(throne, "AddTourny");
+    }
     clickRow(throne.StoredPlayers(), 1);
     typeInto(throne.House()->lineEdit(), QStringLiteral("Stark"));
     click(throne, "AddTourny");
     QCOMPARE(fixture.log.texts(), QStringList());
     QCOMPARE(listTexts(throne.TournyPlayers()), (QStringList{alpha, bea}));
-    QCOMPARE(listTexts(throne.PlayerHouses()), (QStringList{text, "Stark"}));
+    QCOMPARE(listTexts(throne.PlayerHouses()), (QStringList{house, "Stark"}));
 
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     const QString standings =
         QStringLiteral("SELECT hex(Name) || '/' || hex(House) FROM TournyInfo ORDER BY rowid");
     QCOMPARE(storedBytes(fixture.install, kTourny, standings),
-             (QStringList{hexOf(alpha) + "/" + hexOf(text), hexOf(bea) + "/" + hexOf("Stark")}));
+             (QStringList{hexOf(alpha) + "/" + hexOf(house), hexOf(bea) + "/" + hexOf("Stark")}));
 
     // The game finds both rows by their names.
     QCOMPARE(listTexts(round->MatchList1()), QStringList{alpha});
@@ -283,10 +295,10 @@ void TestBadInput::namesAndHousesRoundTripThroughATournament()
     click(*round, "EndTourny");
     QCOMPARE(fixture.log.texts(), QStringList());
     QCOMPARE(listTexts(throne.TournyPlayers()), (QStringList{bea, alpha}));
-    QCOMPARE(listTexts(throne.PlayerHouses()), (QStringList{"Stark", text}));
+    QCOMPARE(listTexts(throne.PlayerHouses()), (QStringList{"Stark", house}));
     QCOMPARE(listTexts(throne.PlayerScores()), (QStringList{"2(3)", "1(5)"}));
     QCOMPARE(storedBytes(fixture.install, kTourny, standings),
-             (QStringList{hexOf(alpha) + "/" + hexOf(text), hexOf(bea) + "/" + hexOf("Stark")}));
+             (QStringList{hexOf(alpha) + "/" + hexOf(house), hexOf(bea) + "/" + hexOf("Stark")}));
 }
 
 void TestBadInput::editorBoxesKeepWhatWasTyped_data()
@@ -362,7 +374,7 @@ void TestBadInput::numberTable()
         QTest::newRow(name) << text << -1 << -1 << (noPower ? std::optional<double>(0) : refused);
     }
     const std::pair<const char *, Numbers> numbers[] = {
-        {"-3", {-1, -1, -3}},
+        {"-3", {-1, -1, refused}},
         {"-0", {0, 0, 0}},
         {"2.5", {-1, 2, 2.5}},
         {"3.5", {-1, 4, 3.5}},
@@ -374,7 +386,7 @@ void TestBadInput::numberTable()
         {"1e1", {10, 10, 10}},
         {"32767", {32767, 32767, 32767}},
         {"32768", {-1, -1, 32768}},
-        {"-32769", {-1, -1, -32769}},
+        {"-32769", {-1, -1, refused}},
         {"1e308", {-1, -1, refused}},
         {"-1e308", {-1, -1, refused}},
         {"1e309", {-1, -1, refused}},
@@ -455,12 +467,12 @@ void TestBadInput::roundsTakesOnlyAWholeNumber()
     QCOMPARE(listTexts(throne.TournyPlayers()), (QStringList{kA.name(), kB.name()}));
 }
 
-void TestBadInput::minutesRefusesQuietlyAndLeavesTheClock_data()
+void TestBadInput::minutesRefusesWithAMessageAndLeavesTheClock_data()
 {
     numberTable();
 }
 
-void TestBadInput::minutesRefusesQuietlyAndLeavesTheClock()
+void TestBadInput::minutesRefusesWithAMessageAndLeavesTheClock()
 {
     QFETCH(QString, text);
     QFETCH(int, minutes);
@@ -485,9 +497,12 @@ void TestBadInput::minutesRefusesQuietlyAndLeavesTheClock()
         const qint64 before = secondsLeft(clock);
         const qint64 kept = qint64(clock.hours()) * 3600 + clock.seconds();
         QSignalSpy ticks(round->Timer1(), &QTimer::timeout);
+        fixture.log.clear();
         click(*round, "StartTimer");
-        QCOMPARE(fixture.log.texts(), QStringList());
         const int refusedOrMinutes = tried ? minutes : typed.toInt();
+        // A refusal says what the box takes; a start says nothing.
+        QCOMPARE(fixture.log.texts(),
+                 refusedOrMinutes < 0 ? QStringList{kPleaseMinutes} : QStringList());
         if (refusedOrMinutes < 0) {
             QCOMPARE(round->Timer1()->isActive(), running);
             QCOMPARE(secondsLeft(clock), qMax<qint64>(before - ticks.count(), 0));
@@ -564,17 +579,17 @@ void TestBadInput::powersTakeANumberOrRefuseTheGame()
     game(kC, kD, false);
 }
 
-void TestBadInput::resultBoxTakesAnyTextAsNoResult_data()
+void TestBadInput::resultBoxRefusesAnyTextThatIsNoResult_data()
 {
     namesAndHousesRoundTripThroughATournament_data();
 }
 
-void TestBadInput::resultBoxTakesAnyTextAsNoResult()
+void TestBadInput::resultBoxRefusesAnyTextThatIsNoResult()
 {
     QFETCH(QString, text);
 
-    // A typed result that is not one of the five gives player 1 no points and player 2
-    // three, and does not change player 2's result shown.
+    // A typed result that is not one of the five is refused: nothing is recorded, the
+    // game and what was typed stay, and player 2's result shown does not change.
     RoundFixture fixture({kA, kB});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
@@ -586,10 +601,11 @@ void TestBadInput::resultBoxTakesAnyTextAsNoResult()
     typeInto(control<QLineEdit>(*round, "Player2Power"), QStringLiteral("1"));
     click(*round, "GameDone");
 
-    QCOMPARE(fixture.log.texts(), QStringList());
+    QCOMPARE(fixture.log.texts(), QStringList{QStringLiteral("Please choose player 1's result")});
     QCOMPARE(control<QLabel>(*round, "Player2Win")->text(), QString());
-    QCOMPARE(fixture.row(kA.name()), Row(0, 2));
-    QCOMPARE(fixture.row(kB.name()), Row(3, 1));
+    QCOMPARE(fixture.row(kA.name()), Row(0, 0));
+    QCOMPARE(fixture.row(kB.name()), Row(0, 0));
+    QCOMPARE(rowCount(round->MatchList1()), 1);
     QCOMPARE(result->currentText(), text);
 }
 
@@ -606,9 +622,9 @@ void TestBadInput::powersAddUpInTheStandingsAsTyped_data()
     QTest::newRow("12.1 and 0.2") << "12.1"
                                   << "0.2"
                                   << "12.3";
-    QTest::newRow("fractions that cancel") << "-0.1"
-                                           << "0.1"
-                                           << "0";
+    QTest::newRow("fractions that make a whole") << "0.7"
+                                                 << "0.3"
+                                                 << "1";
     QTest::newRow("halves") << "5.5"
                             << "5.25"
                             << "10.75";

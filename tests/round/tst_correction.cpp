@@ -104,24 +104,6 @@ QStringList zeroStandings()
             standing(kE, 0, 0)};
 }
 
-/// Runs fn once the modal dialog named name is open, then closes it.
-void whenDialogOpens(const char *name, std::function<void(QDialog &)> fn)
-{
-    QTimer::singleShot(0, qApp, [name, fn = std::move(fn)] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog || dialog->objectName() != QLatin1String(name)) {
-            QTest::qFail(
-                qPrintable(QStringLiteral("dialog %1 did not open").arg(QLatin1String(name))),
-                __FILE__, __LINE__);
-            if (dialog)
-                dialog->reject();
-            return;
-        }
-        fn(*dialog);
-        dialog->reject();
-    });
-}
-
 /// The games as stored: every column, oldest first.
 QList<QVariantList> storedGames(const TempInstall &install)
 {

@@ -218,10 +218,12 @@ void TestNumberText::powerIsZeroWhenEmptyAndBoundedOtherwise_data()
     QTest::newRow("tab is 0") << "\t" << true << 0.0;
     QTest::newRow("12") << "12" << true << 12.0;
     QTest::newRow("blanks around") << " 12 " << true << 12.0;
-    QTest::newRow("negative") << "-3" << true << -3.0;
+    QTest::newRow("negative refused") << "-3" << false << 0.0;
+    QTest::newRow("small negative refused") << "-0.5" << false << 0.0;
+    QTest::newRow("minus zero is zero") << "-0" << true << 0.0;
     QTest::newRow("fraction kept") << "2.5" << true << 2.5;
     QTest::newRow("largest") << "1e15" << true << 1e15;
-    QTest::newRow("largest negative") << "-1e15" << true << -1e15;
+    QTest::newRow("largest negative refused") << "-1e15" << false << 0.0;
     QTest::newRow("beyond largest") << "1000000000000001" << false << 0.0;
     QTest::newRow("1e16") << "1e16" << false << 0.0;
     QTest::newRow("huge") << "1e308" << false << 0.0;
@@ -236,8 +238,11 @@ void TestNumberText::powerIsZeroWhenEmptyAndBoundedOtherwise()
     QFETCH(double, expected);
     const std::optional<double> power = parsePower(text);
     QCOMPARE(power.has_value(), ok);
-    if (ok)
+    if (ok) {
         QCOMPARE(*power, expected);
+        // A power is never shown with a minus sign.
+        QVERIFY(!std::signbit(*power));
+    }
 }
 
 void TestNumberText::gamePowersIgnoreTheByesBox_data()
@@ -249,7 +254,9 @@ void TestNumberText::gamePowersIgnoreTheByesBox_data()
     QTest::addColumn<double>("expected1");
     QTest::addColumn<double>("expected2");
     QTest::newRow("both read") << "12"
-                               << "-3.5" << false << true << 12.0 << -3.5;
+                               << "3.5" << false << true << 12.0 << 3.5;
+    QTest::newRow("second negative refused") << "12"
+                                             << "-5" << false << false << 0.0 << 0.0;
     QTest::newRow("both empty") << ""
                                 << "" << false << true << 0.0 << 0.0;
     QTest::newRow("second not a number") << "12"
@@ -262,6 +269,8 @@ void TestNumberText::gamePowersIgnoreTheByesBox_data()
                                             << "9" << true << true << 7.0 << 0.0;
     QTest::newRow("against bye, first refused") << "abc"
                                                 << "" << true << false << 0.0 << 0.0;
+    QTest::newRow("against bye, negative first refused") << "-5"
+                                                         << "" << true << false << 0.0 << 0.0;
 }
 
 void TestNumberText::gamePowersIgnoreTheByesBox()

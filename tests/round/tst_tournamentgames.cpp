@@ -87,15 +87,16 @@ void TestTournamentGames::resultDecidesPointsAndPlayer2Result_data()
     QTest::newRow("Modified Win") << "Modified Win" << false << "" << 2 << 1 << "Modified Loss";
     QTest::newRow("Modified Loss") << "Modified Loss" << false << "" << 1 << 2 << "Modified Win";
     QTest::newRow("True Draw") << "True Draw" << false << "" << 2 << 1 << "True Draw";
-    QTest::newRow("field left empty") << "" << false << "" << 0 << 3 << "";
-    QTest::newRow("other letter case typed") << "" << true << "full win" << 0 << 3 << "";
-    QTest::newRow("blank before the text") << "" << true << " Full Win" << 0 << 3 << "";
+    // A result that is none of the five is refused (points -1): nothing is recorded.
+    QTest::newRow("field left empty") << "" << false << "" << -1 << -1 << "";
+    QTest::newRow("other letter case typed") << "" << true << "full win" << -1 << -1 << "";
+    QTest::newRow("blank before the text") << "" << true << " Full Win" << -1 << -1 << "";
     // Typing counts for the points but never sets player 2's result.
     QTest::newRow("exact text typed") << "" << true << "Full Win" << 3 << 0 << "";
     QTest::newRow("chosen, then typed over")
         << "Full Win" << true << "Modified Loss" << 1 << 2 << "Full Loss";
     QTest::newRow("chosen, then emptied")
-        << "Modified Win" << true << "" << 0 << 3 << "Modified Loss";
+        << "Modified Win" << true << "" << -1 << -1 << "Modified Loss";
 }
 
 void TestTournamentGames::resultDecidesPointsAndPlayer2Result()
@@ -120,8 +121,16 @@ void TestTournamentGames::resultDecidesPointsAndPlayer2Result()
         setText(result->lineEdit(), typed);
     click(*round, "GameDone");
 
-    QCOMPARE(fixture.log.texts(), QStringList());
     QCOMPARE(caption(*round, "Player2Win"), player2Win);
+    if (points1 < 0) {
+        QCOMPARE(fixture.log.texts(),
+                 QStringList{QStringLiteral("Please choose player 1's result")});
+        QCOMPARE(fixture.row(kA), Row(0, 0));
+        QCOMPARE(fixture.row(kB), Row(0, 0));
+        QCOMPARE(rowCount(round->MatchList1()), 1);
+        return;
+    }
+    QCOMPARE(fixture.log.texts(), QStringList());
     QCOMPARE(fixture.row(kA), Row(points1, 0));
     QCOMPARE(fixture.row(kB), Row(points2, 0));
     QCOMPARE(rowCount(round->MatchList1()), 0);
@@ -262,17 +271,20 @@ void TestTournamentGames::gameOverWithoutSelectionRecordsNothing()
     QCOMPARE(caption(*round, "Player2"), kB.name());
     QCOMPARE(caption(*round, "Player2Win"), QStringLiteral("Full Loss"));
 
-    // The game that was second is now game 1; the result and powers carry over.
+    // The game that was second keeps its table number, and starts with an empty result
+    // and empty powers: nothing of the last game is recorded for it.
     clickRow(round->MatchList1(), 0);
-    QCOMPARE(caption(*round, "GameNumber"), QStringLiteral("Game #1"));
+    QCOMPARE(caption(*round, "GameNumber"), QStringLiteral("Game #2"));
     QCOMPARE(caption(*round, "Player1"), kC.name());
     QCOMPARE(caption(*round, "Player2"), kD.name());
-    QCOMPARE(control<QLineEdit>(*round, "Player1Power")->text(), QStringLiteral("10"));
+    QCOMPARE(control<QLineEdit>(*round, "Player1Power")->text(), QString());
+    QCOMPARE(caption(*round, "Player2Win"), QString());
     click(*round, "GameDone");
-    QCOMPARE(fixture.row(kC), Row(3, 10));
-    QCOMPARE(fixture.row(kD), Row(0, 4));
+    QCOMPARE(fixture.row(kC), Row(0, 0));
+    QCOMPARE(fixture.row(kD), Row(0, 0));
     QCOMPARE(fixture.row(kA), Row(3, 10));
-    QCOMPARE(fixture.log.texts(), QStringList{kPleaseGame});
+    QCOMPARE(fixture.log.texts(),
+             (QStringList{kPleaseGame, QStringLiteral("Please choose player 1's result")}));
 }
 
 void TestTournamentGames::namesWithApostrophesRecordAgainstTheirRows()
@@ -329,7 +341,7 @@ void TestTournamentGames::roundEndShowsStandingsInOrder()
     const Entrant abbot{"Abe", "Abbot", "Lannister"};
     const Entrant baker{"Bea", "Baker", "Baratheon"};
     const Entrant moss{"Max", "Moss", "Tully"};
-    const Entrant nash{"Ned", "Nash", ""};
+    const Entrant nash{"Ned", "Nash", "Tyrell"};
     RoundFixture fixture({zed, young, abbot, baker, moss, nash});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
@@ -339,9 +351,11 @@ void TestTournamentGames::roundEndShowsStandingsInOrder()
     recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("10"), QStringLiteral("5.5"));
     recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("10"), QStringLiteral("5.5"));
     QCOMPARE(listTexts(round->MatchList1()), names({moss}));
+    fixture.log.setAnswer(true);
     click(*round, "EndTourny");
 
     QCOMPARE(fixture.log.texts(), QStringList());
+    QCOMPARE(fixture.log.questions().size(), 1);
     QCOMPARE(listTexts(fixture.throne->TournyPlayers()),
              names({abbot, zed, baker, young, moss, nash}));
     QCOMPARE(listTexts(fixture.throne->PlayerHouses()),
@@ -359,6 +373,7 @@ void TestTournamentGames::roundEndShowsStandingsInOrder()
 void TestTournamentGames::roundEndCaptionsAndTheEnd()
 {
     RoundFixture fixture({kA, kB});
+    fixture.log.setAnswer(true);
     const QStringList captions{"Start Round 2", "Start Round 3", "Start Round 4"};
     for (const QString &expected : captions) {
         Tournament *round = fixture.startRound();

@@ -11,10 +11,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 namespace Zuvi::Test {
 
@@ -148,6 +152,24 @@ inline void recordGame(Tournament &round, int row, const QString &result, const 
     setText(control<QLineEdit>(round, "Player1Power"), power1);
     setText(control<QLineEdit>(round, "Player2Power"), power2);
     click(round, "GameDone");
+}
+
+/// Runs fn once the modal dialog named name is open, then closes it.
+void whenDialogOpens(const char *name, std::function<void(QDialog &)> fn)
+{
+    QTimer::singleShot(0, qApp, [name, fn = std::move(fn)] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != QLatin1String(name)) {
+            QTest::qFail(
+                qPrintable(QStringLiteral("dialog %1 did not open").arg(QLatin1String(name))),
+                __FILE__, __LINE__);
+            if (dialog)
+                dialog->reject();
+            return;
+        }
+        fn(*dialog);
+        dialog->reject();
+    });
 }
 
 /// The standings table as (name, score, power) rows in the order of the names.

@@ -11,6 +11,18 @@ inline QString selectPlayers()
     return QStringLiteral("Select [first name], [last name] from playerinfo");
 }
 
+/// The stored players as selectPlayers() lists them, each with its id.
+inline QString selectPlayersWithIds()
+{
+    return QStringLiteral("Select [first name], [last name], rowid from playerinfo");
+}
+
+/// One stored player's city; binds the player's id.
+inline QString selectPlayerCity()
+{
+    return QStringLiteral("Select City from playerinfo where rowid = ?");
+}
+
 /// Empties the standings before a tournament starts.
 inline QString deleteStandings()
 {

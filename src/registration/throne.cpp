@@ -2,6 +2,7 @@
 
 #include "app/errorpath.h"
 #include "data/dbconnection.h"
+#include "data/dberror.h"
 #include "data/installfolder.h"
 #include "data/statements.h"
 #include "playereditor/playerinfo.h"
@@ -27,6 +28,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSqlQuery>
+#include <QVariant>
 
 namespace Zuvi {
 
@@ -64,6 +67,17 @@ void Throne::buildControls()
     m_playerLabel->setFont(Ui::sansFont(9.75, true));
 
     m_storedPlayers = place(new QListView(this), "StoredPlayers", 60, 420, 2295, 4545);
+    // Over the list while it is empty; the mouse goes through it to the list and its menu.
+    m_storedHint = new QLabel(
+        QStringLiteral("No players are stored yet.\n\nRight-click here and choose "
+                       "\u201cImport players\u2026\u201d to bring them in from a file, or "
+                       "click \u201cEdit Player Database\u201d to add them one by one."),
+        m_storedPlayers->viewport());
+    m_storedHint->setObjectName(QStringLiteral("StoredPlayersHint"));
+    m_storedHint->setWordWrap(true);
+    m_storedHint->setAlignment(Qt::AlignCenter);
+    m_storedHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_storedHint->hide();
     m_command1 = place(new QPushButton(QStringLiteral("Edit Player Database"), this), "Command1",
                        60, 4980, 2295, 375);
 
@@ -267,11 +281,23 @@ void Throne::paintEvent(QPaintEvent *)
 void Throne::FillNames()
 {
     QStringList names;
+    QList<qint64> ids;
     {
         Data::DbConnection connection(Data::playersDatabase());
+        // Each player's id comes with its names where the table has row ids (a table made
+        // WITHOUT ROWID has none: its players are then told apart by name only).
+        bool withIds = true;
+        try {
+            connection.prepare(QStringLiteral("Select rowid from playerinfo limit 0"));
+        } catch (const Data::DbError &) {
+            withIds = false;
+        }
         // The display name is put together from the stored bytes and decoded once.
         QByteArray name;
-        connection.readRows(Data::Sql::selectPlayers(), [&](const Data::RowView &row) {
+        const QString select =
+            withIds ? Data::Sql::selectPlayersWithIds() : Data::Sql::selectPlayers();
+        connection.readRows(select, [&](const Data::RowView &row) {
+            ids.append(withIds ? row.value(2).toLongLong() : 0);
             if (row.isNumber(0) || row.isNumber(1)) {
                 names.append(displayName(row.text(1), row.text(0)));
                 return;
@@ -284,6 +310,15 @@ void Throne::FillNames()
         });
     }
     m_storedModel->resetTexts(names);
+    m_storedIds = std::move(ids);
+    showStoredHint();
+}
+
+void Throne::showStoredHint()
+{
+    const QSize inside = m_storedPlayers->contentsRect().size();
+    m_storedHint->setGeometry(QRect(QPoint(0, 0), inside).adjusted(6, 6, -6, -6));
+    m_storedHint->setVisible(m_storedModel->rowCount() == 0);
 }
 
 void Throne::addEntrant()
@@ -294,13 +329,27 @@ void Throne::addEntrant()
         return;
     }
     const QString house = m_house->currentText();
-    if (house == QStringLiteral("House")) {
+    // The untouched box and a box of blanks name no house.
+    if (house == QStringLiteral("House") || house.trimmed().isEmpty()) {
         Ui::message(this, QStringLiteral("Please select a house to play"));
         return;
     }
-    const QString name = m_storedModel->texts().at(row);
+    const QString displayName = m_storedModel->texts().at(row);
+    const qint64 playerId = row < m_storedIds.size() ? m_storedIds.at(row) : 0;
+    // A different stored player of the same name enters under a name of its own; the city
+    // that tells the two apart is read only then.
+    std::optional<QString> name = m_progress->entrantNameFor(displayName, playerId, QString());
+    if (name && *name != displayName) {
+        QString city;
+        Data::DbConnection connection(Data::playersDatabase());
+        QSqlQuery query = connection.exec(Data::Sql::selectPlayerCity(), {playerId});
+        if (connection.next(query))
+            city = query.value(0).toString();
+        name = m_progress->entrantNameFor(displayName, playerId, city);
+    }
     const bool late = m_progress->state().started;
-    if (m_progress->addEntrant(name, house) == TournamentProgress::AddResult::AlreadyEntered) {
+    if (!name || m_progress->addEntrant(*name, house, playerId) ==
+                     TournamentProgress::AddResult::AlreadyEntered) {
         Ui::message(this, QStringLiteral("That player is already in the tournament."));
         return;
     }
@@ -308,7 +357,7 @@ void Throne::addEntrant()
         // A round being played goes on without the late entrant.
         const int from = m_progress->roundcounter() + (m_progress->roundOpen() ? 1 : 0);
         Ui::message(this,
-                    QStringLiteral("%1 joins the tournament from round %2.").arg(name).arg(from));
+                    QStringLiteral("%1 joins the tournament from round %2.").arg(*name).arg(from));
     }
 }
 

@@ -114,6 +114,7 @@ private:
     void openRoundWindow(bool resumed);
     void openPlayerEditor();
     void showRecordedGames();
+    void showStoredHint();
     void placeBeside(QWidget *window) const;
 
     TournamentProgress *m_progress = nullptr;
@@ -138,6 +139,11 @@ private:
     QAction *m_reinstate = nullptr;
     QAction *m_avoidRematches = nullptr;
     QAction *m_recordedGames = nullptr;
+
+    /// PlayerInfo's id of each row of StoredPlayers.
+    QList<qint64> m_storedIds;
+    /// Shown over the empty StoredPlayers: how to bring players in.
+    QLabel *m_storedHint = nullptr;
 
     QPointer<Tournament> m_tournament;
     QPointer<PlayerInfo> m_playerEditor;

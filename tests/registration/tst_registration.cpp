@@ -1,13 +1,14 @@
 // The registration window driven as a user drives it: stored players, adding and removing
 // entrants with their houses, and the refusals.
 
-#include "support/windowdrivers.h"
+#include "support/roundfixture.h"
 
 #include "data/installfolder.h"
 #include "registration/throne.h"
 #include "ui/listutil.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -37,6 +38,7 @@ private Q_SLOTS:
     void houseTextIsTakenAsTyped_data();
     void houseTextIsTakenAsTyped();
     void duplicateTestIsExactAndIgnoresHouse();
+    void sameNamedStoredPlayersEnterUnderNamesOfTheirOwn();
     void removeKeepsListsSideBySideAndSelectsNothing();
     void removeWithNothingSelectedIsRefused();
     void manyStoredPlayersLoad();
@@ -71,6 +73,18 @@ void TestRegistration::loadWithEmptyTableShowsEmptyLists()
     QCOMPARE(throne.House()->currentText(), QStringLiteral("House"));
     QCOMPARE(throne.Rounds()->text(), QString());
     QCOMPARE(throne.StartButton()->text(), QStringLiteral("Start Tournament"));
+
+    // The empty list says how players come in, until there are some.
+    throne.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&throne));
+    auto *hint = throne.StoredPlayers()->findChild<QLabel *>(QStringLiteral("StoredPlayersHint"));
+    QVERIFY(hint);
+    QVERIFY(hint->isVisible());
+    QVERIFY(hint->text().contains(QStringLiteral("Import players")));
+    QVERIFY(hint->text().contains(QStringLiteral("Edit Player Database")));
+    install.addPlayers({{QStringLiteral("Ann"), QStringLiteral("Smith")}});
+    throne.FillNames();
+    QVERIFY(!hint->isVisible());
 }
 
 void TestRegistration::windowHasItsControls()
@@ -101,6 +115,9 @@ void TestRegistration::addIsRefusedInOrderOfChecks_data()
     QTest::newRow("no player, house still House") << -1 << QStringLiteral("House") << kPleaseAdd;
     QTest::newRow("no player, house chosen") << -1 << QStringLiteral("Stark") << kPleaseAdd;
     QTest::newRow("player, house still House") << 0 << QStringLiteral("House") << kPleaseHouse;
+    QTest::newRow("player, house emptied") << 0 << QString() << kPleaseHouse;
+    QTest::newRow("player, house of blanks") << 0 << QStringLiteral("   ") << kPleaseHouse;
+    QTest::newRow("player, house of a tab") << 0 << QStringLiteral("\t") << kPleaseHouse;
 }
 
 void TestRegistration::addIsRefusedInOrderOfChecks()
@@ -127,7 +144,6 @@ void TestRegistration::houseTextIsTakenAsTyped_data()
     QTest::addColumn<QString>("house");
     QTest::newRow("listed house") << QStringLiteral("Lannister");
     QTest::newRow("other case of House") << QStringLiteral("house");
-    QTest::newRow("empty") << QString();
     QTest::newRow("own house with apostrophe") << QStringLiteral("Night's Watch");
     QTest::newRow("prefix of a listed house is not completed") << QStringLiteral("Star");
     QTest::newRow("one letter is not completed") << QStringLiteral("B");
@@ -164,14 +180,48 @@ void TestRegistration::duplicateTestIsExactAndIgnoresHouse()
     registerEntrant(throne, 0, QStringLiteral("Stark"));
     registerEntrant(throne, 0, QStringLiteral("Greyjoy"));
     QCOMPARE(log.texts(), QStringList{kAlready});
-    // Another player with the same display name is the same entrant.
-    registerEntrant(throne, 2, QStringLiteral("Stark"));
-    QCOMPARE(log.texts(), (QStringList{kAlready, kAlready}));
     // A name differing only in case is another entrant.
     registerEntrant(throne, 1, QStringLiteral("Stark"));
-    QCOMPARE(log.texts().size(), 2);
+    QCOMPARE(log.texts().size(), 1);
     QCOMPARE(listTexts(throne.TournyPlayers()), (QStringList{"Smith, Ann", "Smith, ann"}));
     QCOMPARE(listTexts(throne.PlayerHouses()), (QStringList{"Stark", "Stark"}));
+}
+
+void TestRegistration::sameNamedStoredPlayersEnterUnderNamesOfTheirOwn()
+{
+    // Two stored players of one name are two entrants: the second enters with its city, a
+    // third without a city with a number, and each keeps that name through the tournament
+    // and a restart; the same stored player is never entered twice.
+    RoundFixture f;
+    const auto store = [&](const QString &city) {
+        f.install.exec(QStringLiteral("players"),
+                       QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", \"Last Name\", "
+                                      "City) VALUES ('Ada', 'Lovelace', ?)"),
+                       {city.isNull() ? QVariant() : QVariant(city)});
+    };
+    store(QStringLiteral("London"));
+    store(QStringLiteral("Z\u00fcrich"));
+    store(QString());
+    store(QStringLiteral("Z\u00fcrich"));
+    f.throne->FillNames();
+    for (int row : {0, 1, 2, 3, 1})
+        registerEntrant(*f.throne, row, QStringLiteral("Stark"));
+    const QStringList names{"Lovelace, Ada", "Lovelace, Ada (Z\u00fcrich)", "Lovelace, Ada (2)",
+                            "Lovelace, Ada (3)"};
+    QCOMPARE(listTexts(f.throne->TournyPlayers()), names);
+    QCOMPARE(f.log.texts(), QStringList{kAlready});
+
+    Tournament *round = f.startRound(QStringLiteral("2"));
+    QVERIFY(round);
+    recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("4"), QStringLiteral("1"));
+    QVERIFY(!QTest::currentTestFailed());
+    QCOMPARE(f.row(names.at(0)), StandingsRow(3, 4));
+    QCOMPARE(f.row(names.at(1)), StandingsRow(0, 1));
+    QVERIFY(f.restart(true));
+    for (int row : {0, 1, 2, 3})
+        registerEntrant(*f.throne, row, QStringLiteral("Stark"));
+    QCOMPARE(f.log.texts(), QStringList(5, kAlready));
+    QCOMPARE(f.count(QStringLiteral("TournyInfo")), 4);
 }
 
 void TestRegistration::removeKeepsListsSideBySideAndSelectsNothing()

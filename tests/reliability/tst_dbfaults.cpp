@@ -52,6 +52,8 @@ enum class Op {
     Resume,
     Undo,
     Amend,
+    RecordLate,
+    PairAgain,
     Upgrade,
     EditorLoad,
     CmdAdd,
@@ -102,6 +104,8 @@ bool writes(Op op)
     case Op::EndRound:
     case Op::Undo:
     case Op::Amend:
+    case Op::RecordLate:
+    case Op::PairAgain:
     case Op::Upgrade:
     case Op::CmdAdd:
     case Op::CmdUpdate:
@@ -157,7 +161,8 @@ Expected expected(Fault fault, Op op, FullDisk fullDisk)
     case Fault::TableMissing:
         // Start-up reads and makes only the progress tables; a standings table gone is met
         // by the first step that uses it, as it is without anything to resume.
-        if (op == Op::Resume || op == Op::Upgrade)
+        // The first round drawn again does not read the standings.
+        if (op == Op::Resume || op == Op::Upgrade || op == Op::PairAgain)
             return {};
         if (isEditorOp(op) && op != Op::Closing)
             return failure(1, QStringLiteral("no such table: PlayerInfo"));
@@ -423,7 +428,8 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
         return;
     if (op == Op::Upgrade) {
         // A file made before the progress was stored: the standings table only.
-        for (const char *table : {"ZuviState", "ZuviEntrant", "ZuviSeat", "ZuviGame"})
+        for (const char *table : {"ZuviState", "ZuviEntrant", "ZuviSeat", "ZuviGame",
+                                  "ZuviMissedGame", "ZuviEntrantPlayer"})
             install.exec(kTourny,
                          QStringLiteral("DROP TABLE IF EXISTS %1").arg(QString::fromLatin1(table)));
         return;
@@ -465,6 +471,8 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
     }
     Tournament *round = start(throne, QStringLiteral("3"));
     QVERIFY(round);
+    if (op == Op::PairAgain)
+        return;
     if (op == Op::GameOver) {
         clickRow(round->MatchList1(), 0);
         chooseEntry(control<QComboBox>(*round, "Player1Win"), QStringLiteral("Full Win"));
@@ -473,13 +481,25 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
         return;
     }
     recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("14"), QStringLiteral("9.5"));
-    recordGame(*round, 0, QStringLiteral("Modified Loss"), QStringLiteral("7"),
-               QStringLiteral("7"));
-    QCOMPARE(rowCount(round->MatchList1()), 0);
+    // A game left unrecorded at the end of the round is recorded late.
+    if (op != Op::RecordLate)
+        recordGame(*round, 0, QStringLiteral("Modified Loss"), QStringLiteral("7"),
+                   QStringLiteral("7"));
+    QCOMPARE(rowCount(round->MatchList1()), op == Op::RecordLate ? 1 : 0);
     if (op == Op::EndRound || op == Op::Undo)
         return;
     click(*round, "EndTourny");
     QVERIFY(!throne.tournament());
+    if (op == Op::RecordLate) {
+        windows.recordedGames = std::make_unique<RecordedGamesDialog>(throne.progress(), &throne);
+        RecordedGamesDialog &dialog = *windows.recordedGames;
+        dialog.show();
+        clickRow(control<QTableView>(dialog, "RecordedGamesTable"), 1);
+        QCOMPARE(control<QPushButton>(dialog, "AmendGame")->text(), QStringLiteral("Record"));
+        control<QComboBox>(dialog, "AmendResult")->setEditText(QStringLiteral("Modified Win"));
+        setText(control<QLineEdit>(dialog, "AmendPower1"), QStringLiteral("12.5"));
+        setText(control<QLineEdit>(dialog, "AmendPower2"), QStringLiteral("11"));
+    }
     if (op == Op::Amend) {
         // Between rounds, the first game of round 1 corrected in "Recorded games".
         windows.recordedGames = std::make_unique<RecordedGamesDialog>(throne.progress(), &throne);
@@ -516,7 +536,11 @@ void perform(Windows &windows, Op op)
         return;
     }
     case Op::Amend:
+    case Op::RecordLate:
         click(*windows.recordedGames, "AmendGame");
+        return;
+    case Op::PairAgain:
+        windows.throne->tournament()->pairAgainAction()->trigger();
         return;
     case Op::StartTournament:
     case Op::LaterRoundLoad:
@@ -585,6 +609,19 @@ void checkWorked(const TempInstall &install, const Windows &windows, Op op, cons
         QCOMPARE(rows, want);
         break;
     }
+    case Op::RecordLate: {
+        // The game of table 2, left at the end of round 1, now counts.
+        const auto rows = install.rows(
+            kTourny, QStringLiteral("SELECT Name, Score, Power FROM TournyInfo WHERE Name IN "
+                                    "('Zo\u00eb, Chlo\u00e9', 'Lee, Dan') ORDER BY Name"));
+        const QList<QVariantList> want = {{QStringLiteral("Lee, Dan"), 1, 11.0},
+                                          {QStringLiteral("Zo\u00eb, Chlo\u00e9"), 2, 12.5}};
+        QCOMPARE(rows, want);
+        break;
+    }
+    case Op::PairAgain:
+        QCOMPARE(rowCount(windows.throne->tournament()->MatchList1()), 2);
+        break;
     default:
         break;
     }
@@ -653,6 +690,10 @@ const char *opName(Op op)
         return "undo";
     case Op::Amend:
         return "amend";
+    case Op::RecordLate:
+        return "record late";
+    case Op::PairAgain:
+        return "pair again";
     case Op::Upgrade:
         return "upgrade";
     case Op::EditorLoad:

@@ -182,6 +182,8 @@ private Q_SLOTS:
     void resumeShowsWhatWasShown_data();
     void resumeShowsWhatWasShown();
     void resumeWithTheClockRunning();
+    void questionNamesTheRoundsAsANumber_data();
+    void questionNamesTheRoundsAsANumber();
     void finishedTournamentIsNotOffered();
     void answeringNoStartsAfresh();
     void oldFileGainsTheProgressTables_data();
@@ -208,6 +210,27 @@ void TestResume::resumeShowsWhatWasShown_data()
     QTest::newRow("second round")
         << Stage::SecondRound
         << "A tournament is in progress: round 2 of 3, 1 of 3 games recorded. Resume it?";
+}
+
+void TestResume::questionNamesTheRoundsAsANumber_data()
+{
+    QTest::addColumn<QString>("rounds");
+    QTest::newRow("digits") << QStringLiteral("10");
+    QTest::newRow("blanks around") << QStringLiteral(" 10 ");
+    QTest::newRow("exponent") << QStringLiteral("1e1");
+    QTest::newRow("point zero") << QStringLiteral("10.0");
+    QTest::newRow("plus sign") << QStringLiteral("+10");
+}
+
+void TestResume::questionNamesTheRoundsAsANumber()
+{
+    QFETCH(QString, rounds);
+    RoundFixture fixture({kA, kB});
+    QVERIFY(fixture.startRound(rounds));
+    QVERIFY(fixture.restart(true));
+    QCOMPARE(fixture.log.questions(),
+             QStringList{QStringLiteral("A tournament is in progress: round 1 of 10, 0 of 1 games "
+                                        "recorded. Resume it?")});
 }
 
 void TestResume::resumeShowsWhatWasShown()

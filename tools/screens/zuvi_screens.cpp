@@ -59,14 +59,22 @@ void fillSamplePlayers()
     connection.commit();
 }
 
-bool save(QWidget *window, const QDir &out)
+bool save(QWidget *window, const QDir &out, const QString &name = QString())
 {
     window->show();
     QApplication::processEvents();
-    const QString file = out.filePath(window->objectName() + QStringLiteral(".png"));
+    const QString file =
+        out.filePath((name.isEmpty() ? window->objectName() : name) + QStringLiteral(".png"));
     const bool ok = window->grab().save(file);
     QTextStream(stdout) << (ok ? "wrote " : "FAILED ") << file << "\n";
     return ok;
+}
+
+/// The registration window of a first start: no player stored yet.
+bool renderFirstStart(const QDir &out)
+{
+    Throne throne;
+    return save(&throne, out, QStringLiteral("throne-first-start"));
 }
 
 /// The registration window with six entrants registered.
@@ -145,6 +153,7 @@ int main(int argc, char *argv[])
     bool ok = true;
     App::runGuarded([&] {
         Data::ensureDatabases();
+        ok = renderFirstStart(out) && ok;
         fillSamplePlayers();
         Throne throne;
         ok = renderThrone(throne, out) && ok;

@@ -1,8 +1,6 @@
 #include "benchsupport.h"
 
-#include "data/dbconnection.h"
-#include "data/installfolder.h"
-#include "data/progressstore.h"
+#include "tournament/sqlitetournamentstore.h"
 
 #include <QElapsedTimer>
 
@@ -54,12 +52,8 @@ void storeRegistration(const QStringList &names, const QStringList &houses,
     for (qsizetype i = 0; i < names.size(); ++i)
         state.entrants.append(
             {names.at(i), houses.at(i % houses.size()), QStringLiteral("0(0)"), true, false});
-    Data::DbConnection connection(Data::tournyDatabase());
-    Data::Transaction transaction(connection);
-    Data::ProgressStore::clear(connection);
-    Data::ProgressStore::writeEntrants(connection, state.entrants);
-    Data::ProgressStore::writeScalars(connection, state);
-    transaction.commit();
+    // Stored as a new tournament's first step stores it: whatever was stored goes first.
+    SqliteTournamentStore().setOptions(state, true);
 }
 
 } // namespace Zuvi::Bench

@@ -440,18 +440,18 @@ void setEntrants(Throne &throne, const QStringList &names)
     });
     throne.Rounds()->setText(QStringLiteral("1000"));
     auto random = std::make_shared<QRandomGenerator>(42);
-    throne.setRandomSource([random] { return random->generateDouble(); });
+    throne.progress()->setRandomSource([random] { return random->generateDouble(); });
 }
 
 // A whole tournament through the windows: start-up, registration by clicks, every round
 // started, every game recorded, every round ended.
 void playTournament(const QList<Player> &entrants, int rounds)
 {
-    auto throne = std::make_unique<Throne>();
+    auto throne = std::make_unique<Throne>(new TournamentProgress);
     throne->show();
     settle();
     auto random = std::make_shared<QRandomGenerator>(99);
-    throne->setRandomSource([random] { return random->generateDouble(); });
+    throne->progress()->setRandomSource([random] { return random->generateDouble(); });
     // The first stored rows are the entrants: each is selected, given a house and added.
     QLineEdit *house = throne->House()->lineEdit();
     for (int i = 0; i < entrants.size(); ++i) {
@@ -666,8 +666,7 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
         // The closed window leaves its round open in the model: it is abandoned, so that
         // the start pairs round 8 from the standings.
         App::runGuarded([&] { throne.progress()->abandonRound(); });
-        throne.setRandomFirst(1);
-        throne.setRoundcounter(8);
+        throne.progress()->setCounters(8, 1);
         throne.Rounds()->setText(QStringLiteral("9"));
     };
     Row pairRow{QStringLiteral("Start Round 8"), QStringLiteral("5,000 entrants"), 9, {}, {}, 100};
@@ -813,7 +812,7 @@ void progressActions(std::unique_ptr<Throne> &throne, const QStringList &entrant
         },
         [&] {
             App::runGuarded([&] {
-                throne = std::make_unique<Throne>();
+                throne = std::make_unique<Throne>(new TournamentProgress);
                 throne->show();
                 settle();
             });
@@ -993,7 +992,7 @@ int main(int argc, char *argv[])
         },
         [&] {
             App::runGuarded([&] {
-                throne = std::make_unique<Throne>();
+                throne = std::make_unique<Throne>(new TournamentProgress);
                 throne->show();
                 settle();
             });

@@ -3,6 +3,8 @@
 #include "app/identity.h"
 #include "data/schema.h"
 #include "registration/throne.h"
+#include "tournament/sqlitetournamentstore.h"
+#include "tournament/tournamentprogress.h"
 
 #include <QApplication>
 
@@ -25,10 +27,13 @@ int main(int argc, char *argv[])
     // No application display name: Qt would append it to every window title.
     QApplication::setWindowIcon(Zuvi::App::applicationIcon());
 
+    // The store, the tournament model over it, then the windows that show the model.
+    Zuvi::SqliteTournamentStore store;
+    Zuvi::TournamentProgress progress(&store);
     std::unique_ptr<Zuvi::Throne> throne;
     Zuvi::App::runGuarded([&] {
         Zuvi::Data::ensureDatabases();
-        throne = std::make_unique<Zuvi::Throne>();
+        throne = std::make_unique<Zuvi::Throne>(&progress);
     });
     if (Zuvi::App::isEnding() || !throne)
         return 1;

@@ -3,7 +3,6 @@
 #include "data/dbconnection.h"
 #include "data/dberror.h"
 #include "data/installfolder.h"
-#include "data/progressstore.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +31,49 @@ QString createTournyTable()
 }
 
 namespace {
+
+// The tables of the tournament's progress, beside the standings in Tourny.db.
+const char *const kTables[][2] = {
+    {"ZuviState", "CREATE TABLE IF NOT EXISTS ZuviState (Key TEXT PRIMARY KEY, Value)"},
+    {"ZuviEntrant",
+     "CREATE TABLE IF NOT EXISTS ZuviEntrant (Position INTEGER PRIMARY KEY, Name TEXT NOT "
+     "NULL, House TEXT NOT NULL, ScoreText TEXT NOT NULL, NameShown INTEGER NOT NULL, "
+     "Dropped INTEGER NOT NULL)"},
+    {"ZuviSeat", "CREATE TABLE IF NOT EXISTS ZuviSeat (Seat INTEGER PRIMARY KEY, Player1 TEXT "
+                 "NOT NULL, Player2 TEXT NOT NULL, Recorded INTEGER NOT NULL)"},
+    {"ZuviGame",
+     "CREATE TABLE IF NOT EXISTS ZuviGame (Id INTEGER PRIMARY KEY, Round INTEGER NOT NULL, "
+     "Pairing INTEGER NOT NULL, Seat INTEGER NOT NULL, Player1 TEXT NOT NULL, Player2 TEXT "
+     "NOT NULL, Result1 TEXT NOT NULL, Points1 INTEGER NOT NULL, Power1 REAL NOT NULL, "
+     "Power2 REAL NOT NULL)"},
+    {"ZuviMissedGame",
+     "CREATE TABLE IF NOT EXISTS ZuviMissedGame (Round INTEGER NOT NULL, Pairing INTEGER NOT "
+     "NULL, Seat INTEGER NOT NULL, Player1 TEXT NOT NULL, Player2 TEXT NOT NULL, PRIMARY KEY "
+     "(Round, Pairing, Seat))"},
+    {"ZuviEntrantPlayer", "CREATE TABLE IF NOT EXISTS ZuviEntrantPlayer (Name TEXT PRIMARY KEY, "
+                          "PlayerId INTEGER NOT NULL)"},
+};
+
+void upgradeProgressTables(DbConnection &connection)
+{
+    int present = 0;
+    {
+        QSqlQuery query = connection.exec(
+            QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                           "('ZuviState', 'ZuviEntrant', 'ZuviSeat', 'ZuviGame', 'ZuviMissedGame', "
+                           "'ZuviEntrantPlayer')"));
+        if (connection.next(query))
+            present = query.value(0).toInt();
+    }
+    // A file that has every table is only read, so that a read-only file still opens.
+    if (present == int(std::size(kTables)))
+        return;
+    Transaction transaction(connection);
+    for (const auto &table : kTables)
+        connection.exec(QString::fromLatin1(table[1]));
+    transaction.commit();
+}
+
 [[noreturn]] void failCreate(const QString &path)
 {
     const int err = errno;
@@ -100,7 +142,7 @@ void ensureDatabases()
 void upgradeTournyDatabase()
 {
     DbConnection connection(tournyDatabase());
-    ProgressStore::upgrade(connection);
+    upgradeProgressTables(connection);
 }
 
 } // namespace Zuvi::Data

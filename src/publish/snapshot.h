@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/progresstypes.h"
+#include "tournament/progresstypes.h"
 
 #include <QList>
 #include <QLocale>

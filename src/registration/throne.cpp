@@ -36,14 +36,16 @@ namespace Zuvi {
 using App::guarded;
 using Ui::place;
 
-Throne::Throne(QWidget *parent) : QWidget(parent)
+Throne::Throne(TournamentProgress *progress, QWidget *parent)
+    : QWidget(parent), m_progress(progress)
 {
     setObjectName(QStringLiteral("throne"));
     setWindowTitle(Ui::appTitle());
     setFont(Ui::defaultFont());
     resize(Ui::twips(9120), Ui::twips(5835));
     m_background.load(QStringLiteral(":/marble.png"));
-    m_progress = new TournamentProgress(this);
+    if (!m_progress->parent())
+        m_progress->setParent(this);
     buildControls();
     buildActions();
     // Every caption fits its box whichever sans-serif face the system has.
@@ -217,6 +219,35 @@ void Throne::addStoredPlayersActions(const QList<QAction *> &actions)
     m_storedPlayers->addActions(actions);
 }
 
+namespace {
+
+/// The question a start-up asks about a stored tournament.
+QString resumeQuestion(const TournamentProgress::StoredTournament &stored)
+{
+    if (!stored.started) {
+        return stored.entrants == 1
+                   ? QStringLiteral("1 entrant is registered. Resume the registration?")
+                   : QStringLiteral("%1 entrants are registered. Resume the registration?")
+                         .arg(stored.entrants);
+    }
+    // The number of rounds as the number it was read as ("10", whether typed as "10",
+    // " 10 " or "1e1").
+    const QString rounds = stored.rounds ? QString::number(*stored.rounds) : QString();
+    if (stored.roundOpen) {
+        return QStringLiteral("A tournament is in progress: round %1 of %2, %3 of %4 games "
+                              "recorded. Resume it?")
+            .arg(stored.round)
+            .arg(rounds)
+            .arg(stored.recorded)
+            .arg(stored.games);
+    }
+    return QStringLiteral("A tournament is in progress: round %1 of %2 is next. Resume it?")
+        .arg(stored.round)
+        .arg(rounds);
+}
+
+} // namespace
+
 void Throne::load()
 {
     FillNames();
@@ -225,8 +256,9 @@ void Throne::load()
     m_scoresModel->resetTexts({});
     // A tournament stored unfinished is offered for resuming; declined, its progress goes
     // and the window starts empty at round 1.
-    if (const std::optional<QString> question = m_progress->loadStored()) {
-        if (Ui::ask(this, *question)) {
+    if (const std::optional<TournamentProgress::StoredTournament> stored =
+            m_progress->loadStored()) {
+        if (Ui::ask(this, resumeQuestion(*stored))) {
             m_progress->resume();
             if (m_progress->roundOpen())
                 openRoundWindow(true);
@@ -466,34 +498,14 @@ PlayerInfo *Throne::playerEditor() const
     return m_playerEditor;
 }
 
-void Throne::setRandomSource(RandomSource source)
-{
-    m_progress->setRandomSource(std::move(source));
-}
-
 qint16 Throne::roundcounter() const
 {
     return m_progress->roundcounter();
 }
 
-void Throne::setRoundcounter(qint16 value)
-{
-    m_progress->setCounters(value, m_progress->RandomFirst());
-}
-
 qint16 Throne::RandomFirst() const
 {
     return m_progress->RandomFirst();
-}
-
-void Throne::setRandomFirst(qint16 value)
-{
-    m_progress->setCounters(m_progress->roundcounter(), value);
-}
-
-Round::RoundClock &Throne::roundClock()
-{
-    return m_progress->clock();
 }
 
 } // namespace Zuvi

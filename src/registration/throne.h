@@ -28,17 +28,18 @@ class TextListModel;
 /// The registration window: the start-up window and the hub of a tournament. It lists the
 /// stored players, takes the entrants with their houses and the number of rounds, starts
 /// each round and opens the player editor. The tournament's progress (entrants, round
-/// counter, pairing, games) is a model of its own that this window creates and shows; at
+/// counter, pairing, games) is a model of its own that this window is given and shows; at
 /// start-up it offers to resume a tournament that was stored unfinished.
 class Throne final : public QWidget
 {
     Q_OBJECT
 
 public:
-    /// Builds the window and runs its load sequence, which asks whether to resume a stored
-    /// tournament. A database failure while loading throws DbError (main() reports it and
-    /// ends before the window is shown).
-    explicit Throne(QWidget *parent = nullptr);
+    /// Builds the window over the tournament model and runs its load sequence, which asks
+    /// whether to resume a stored tournament. The model must outlive the window; one
+    /// without a parent is adopted and goes with it. A database failure while loading
+    /// throws DbError (main() reports it and ends before the window is shown).
+    explicit Throne(TournamentProgress *progress, QWidget *parent = nullptr);
     ~Throne() override;
     Q_DISABLE_COPY_MOVE(Throne)
 
@@ -47,12 +48,8 @@ public:
 
     /// Number of the round the next start plays; roundcounter - 1 rounds are finished.
     qint16 roundcounter() const;
-    /// Sets the counter in memory only (tests and the benchmark).
-    void setRoundcounter(qint16 value);
     /// 0 until the first round has been drawn, then 1.
     qint16 RandomFirst() const;
-    /// Sets the flag in memory only (tests and the benchmark).
-    void setRandomFirst(qint16 value);
 
     /// The tournament in progress.
     TournamentProgress *progress() const { return m_progress; }
@@ -69,17 +66,8 @@ public:
     /// and it is on its way out).
     Tournament *tournament() const;
 
-    /// The round clock's counters. They outlive a round window: the hours left when one
-    /// round ends carry into the next round window.
-    Round::RoundClock &roundClock();
-
     /// The open player editor, or null.
     PlayerInfo *playerEditor() const;
-
-    /// The random source of the first-round draw: numbers uniform in [0, 1). By default a
-    /// generator seeded from the clock at each draw; tests install a fixed one.
-    using RandomSource = std::function<double()>;
-    void setRandomSource(RandomSource source);
 
     /// Adds commands to the context menus of the window and its lists (their shortcuts
     /// work anywhere in the window).

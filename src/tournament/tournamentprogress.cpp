@@ -1,17 +1,14 @@
 #include "tournament/tournamentprogress.h"
 
-#include "data/backup.h"
-#include "data/dbconnection.h"
 #include "data/dberror.h"
-#include "data/installfolder.h"
-#include "data/progressstore.h"
-#include "data/statements.h"
 #include "round/firstdraw.h"
 #include "round/numbertext.h"
 #include "round/pairing.h"
 #include "round/rematchpairing.h"
 #include "round/scoring.h"
 #include "round/standingspairing.h"
+#include "tournament/sqlitetournamentstore.h"
+#include "tournament/tournamentstore.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -30,15 +27,15 @@ using Progress::State;
 
 namespace {
 
-/// "score(power)" as the entrant lists show a standings row: a power of 23 as "23", a
-/// fractional one with its fraction but without the binary noise of summed decimals.
-QString scoreText(const Data::RowView &row)
+/// The standings changes of a game: player 1's points and power, and player 2's unless
+/// the game is against the bye; sign -1 takes them back.
+QList<TournamentStore::StandingsChange> changesOf(const Game &game, int sign)
 {
-    const QVariant power = row.value(3);
-    return row.value(2).toString() + QLatin1Char('(') +
-           (power.typeId() == QMetaType::Double ? Round::powerText(power.toDouble())
-                                                : power.toString()) +
-           QLatin1Char(')');
+    QList<TournamentStore::StandingsChange> changes{
+        {game.player1, sign * game.points1, sign * game.power1}};
+    if (game.player2 != Round::bye())
+        changes.append({game.player2, sign * (3 - game.points1), sign * game.power2});
+    return changes;
 }
 
 bool isOver(const State &state)
@@ -54,7 +51,16 @@ qint64 nowMs()
 
 } // namespace
 
-TournamentProgress::TournamentProgress(QObject *parent) : QObject(parent) {}
+TournamentProgress::TournamentProgress(QObject *parent)
+    : QObject(parent), m_ownStore(std::make_unique<SqliteTournamentStore>()),
+      m_store(m_ownStore.get())
+{
+}
+
+TournamentProgress::TournamentProgress(TournamentStore *store, QObject *parent)
+    : QObject(parent), m_store(store)
+{
+}
 
 TournamentProgress::~TournamentProgress() = default;
 
@@ -89,32 +95,22 @@ QList<Progress::StandingsRow> TournamentProgress::standings() const
         if (entrant.dropped)
             dropped.insert(entrant.name);
     }
-    QList<Progress::StandingsRow> rows;
-    Data::DbConnection connection(Data::tournyDatabase());
-    connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
-        const QString name = row.text(0);
-        rows.append({name, row.text(1), row.value(2).toDouble(), row.value(3).toDouble(),
-                     dropped.contains(name)});
-    });
+    QList<Progress::StandingsRow> rows = m_store->standings();
+    for (Progress::StandingsRow &row : rows)
+        row.dropped = dropped.contains(row.name);
     return rows;
 }
 
 // ---- Start-up ----------------------------------------------------------------------------
 
-std::optional<QString> TournamentProgress::loadStored()
+std::optional<TournamentProgress::StoredTournament> TournamentProgress::loadStored()
 {
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        m_stored = Data::ProgressStore::read(connection);
-    }
+    m_stored = m_store->read();
     const State &stored = *m_stored;
     if (!stored.started) {
-        const qsizetype n = stored.entrants.size();
-        if (n == 0)
+        if (stored.entrants.isEmpty())
             return std::nullopt;
-        return n == 1
-                   ? QStringLiteral("1 entrant is registered. Resume the registration?")
-                   : QStringLiteral("%1 entrants are registered. Resume the registration?").arg(n);
+        return StoredTournament{false, stored.entrants.size(), 1, std::nullopt, false, 0, 0};
     }
     if (isOver(stored)) {
         // A finished tournament is not offered; its record stays for the exports until
@@ -123,25 +119,16 @@ std::optional<QString> TournamentProgress::loadStored()
         m_staleStored = true;
         return std::nullopt;
     }
-    // The number of rounds as the number it was read as ("10", whether typed as "10",
-    // " 10 " or "1e1").
-    const std::optional<qint16> parsed = Round::parseRounds(stored.roundsText);
-    const QString rounds = parsed ? QString::number(*parsed) : stored.roundsText.trimmed();
-    if (stored.roundOpen) {
-        int recorded = 0;
-        for (const Seat &seat : stored.seats)
-            recorded += seat.recorded ? 1 : 0;
-        return QStringLiteral(
-                   "A tournament is in progress: round %1 of %2, %3 of %4 games recorded. "
-                   "Resume it?")
-            .arg(stored.roundcounter)
-            .arg(rounds)
-            .arg(recorded)
-            .arg(stored.seats.size());
-    }
-    return QStringLiteral("A tournament is in progress: round %1 of %2 is next. Resume it?")
-        .arg(stored.roundcounter)
-        .arg(rounds);
+    int recorded = 0;
+    for (const Seat &seat : stored.seats)
+        recorded += seat.recorded ? 1 : 0;
+    return StoredTournament{true,
+                            stored.entrants.size(),
+                            stored.roundcounter,
+                            Round::parseRounds(stored.roundsText),
+                            stored.roundOpen,
+                            recorded,
+                            int(stored.seats.size())};
 }
 
 void TournamentProgress::resume()
@@ -165,12 +152,7 @@ void TournamentProgress::resume()
 
 void TournamentProgress::discard()
 {
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        Data::ProgressStore::clear(connection);
-        transaction.commit();
-    }
+    m_store->clear();
     m_stored.reset();
     m_staleStored = false;
 }
@@ -214,18 +196,10 @@ TournamentProgress::AddResult TournamentProgress::addEntrant(const QString &name
             return AddResult::AlreadyEntered;
     }
     const Entrant entrant{name, house, QStringLiteral("0(0)"), true, false, playerId};
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        replaceFinishedRecord(connection, m_state);
-        if (m_state.started) {
-            // A late entrant joins the standings with score and power 0 and is paired
-            // from the next pairing on.
-            connection.exec(Data::Sql::insertEntrant(), {name, house});
-        }
-        Data::ProgressStore::appendEntrant(connection, int(m_state.entrants.size()), entrant);
-        transaction.commit();
-    }
+    // After the start a late entrant joins the standings with score and power 0 and is
+    // paired from the next pairing on.
+    m_store->addEntrant(m_state, int(m_state.entrants.size()), entrant, m_state.started,
+                        m_staleStored);
     m_staleStored = false;
     m_state.entrants.append(entrant);
     Q_EMIT entrantsChanged();
@@ -270,25 +244,9 @@ void TournamentProgress::reinstate(int row)
     replaceEntrants(std::move(next));
 }
 
-void TournamentProgress::replaceFinishedRecord(Data::DbConnection &connection,
-                                               const State &state) const
-{
-    if (!m_staleStored)
-        return;
-    Data::ProgressStore::clear(connection);
-    Data::ProgressStore::writeEntrants(connection, state.entrants);
-    Data::ProgressStore::writePlayerLinks(connection, state.entrants);
-    Data::ProgressStore::writeScalars(connection, state);
-}
-
 void TournamentProgress::replaceEntrants(QList<Entrant> next)
 {
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        Data::ProgressStore::writeEntrants(connection, next);
-        transaction.commit();
-    }
+    m_store->changeEntrants(next);
     m_state.entrants = std::move(next);
     Q_EMIT entrantsChanged();
 }
@@ -299,13 +257,7 @@ void TournamentProgress::setAvoidRematches(bool on)
         return;
     State next = m_state;
     next.avoidRematches = on;
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        replaceFinishedRecord(connection, next);
-        Data::ProgressStore::writeScalars(connection, next);
-        transaction.commit();
-    }
+    m_store->setOptions(next, m_staleStored);
     m_staleStored = false;
     m_state.avoidRematches = on;
 }
@@ -330,30 +282,14 @@ void TournamentProgress::startRound(const QString &roundsText)
     next.roundsText = roundsText;
     const bool firstStart = next.randomFirst == 0 && !next.roundOpen;
     const bool pair = !next.roundOpen;
-
-    Data::DbConnection connection(Data::tournyDatabase());
-    Data::Transaction transaction(connection);
-    replaceFinishedRecord(connection, next);
     if (firstStart) {
-        // The old standings go and the entrants come in one transaction: a failure
-        // part-way leaves the previous table as it was.
-        connection.exec(Data::Sql::deleteStandings());
-        QList<QVariantList> rows;
-        rows.reserve(next.entrants.size());
-        for (const Entrant &entrant : std::as_const(next.entrants))
-            rows.append({entrant.name, entrant.house});
-        connection.execForEach(Data::Sql::insertEntrant(), rows);
         next.started = true;
-        // Games of an earlier tournament in this file belong to it, not to this one.
-        connection.exec(QStringLiteral("DELETE FROM ZuviGame"));
-        connection.exec(QStringLiteral("DELETE FROM ZuviMissedGame"));
         next.games.clear();
         next.missed.clear();
     }
     if (pair)
-        pairRound(connection, next, false);
-    Data::ProgressStore::writeScalars(connection, next);
-    transaction.commit();
+        pairRound(next, false);
+    m_store->startRound(next, firstStart, pair, m_staleStored);
 
     m_staleStored = false;
     m_state = std::move(next);
@@ -367,7 +303,7 @@ void TournamentProgress::startRound(const QString &roundsText)
         Q_EMIT pairingChanged();
 }
 
-void TournamentProgress::pairRound(Data::DbConnection &connection, State &next, bool redraw) const
+void TournamentProgress::pairRound(State &next, bool redraw) const
 {
     Round::Pairing pairing;
     if (next.randomFirst == 0 || redraw) {
@@ -392,12 +328,13 @@ void TournamentProgress::pairRound(Data::DbConnection &connection, State &next, 
             random = [generator] { return generator->generateDouble(); };
         }
         pairing = Round::drawFirstRound(names, random);
-        Data::ProgressStore::writeEntrants(connection, next.entrants);
     } else {
+        // The standings as stored (a first start always draws).
+        const QList<Progress::StandingsRow> stored = m_store->standings();
         QList<Round::StandingsRow> rows;
-        connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
-            rows.append({row.text(0), row.value(2).toDouble()});
-        });
+        rows.reserve(stored.size());
+        for (const Progress::StandingsRow &row : stored)
+            rows.append({row.name, row.score});
         // The pairing covers every score present, whatever the number of rounds says.
         // Dropped entrants are left out; with the option on, entrants who met are kept
         // apart.
@@ -426,7 +363,6 @@ void TournamentProgress::pairRound(Data::DbConnection &connection, State &next, 
     Round::RoundClock clock = m_clock;
     clock.resetSeconds();
     next.clockLeftSeconds = clock.remainingSeconds();
-    Data::ProgressStore::writeSeats(connection, next.seats);
 }
 
 void TournamentProgress::swapOpponents(int row, int otherRow)
@@ -438,13 +374,7 @@ void TournamentProgress::swapOpponents(int row, int otherRow)
     Seat a = m_state.seats.at(seatA);
     Seat b = m_state.seats.at(seatB);
     std::swap(a.player2, b.player2);
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        Data::ProgressStore::writeSeat(connection, seatA, a);
-        Data::ProgressStore::writeSeat(connection, seatB, b);
-        transaction.commit();
-    }
+    m_store->swapSeats(seatA, a, seatB, b);
     m_state.seats[seatA] = a;
     m_state.seats[seatB] = b;
     Q_EMIT pairingChanged();
@@ -469,18 +399,8 @@ void TournamentProgress::recordGame(int row, const QString &result1, double powe
     // A bye has no power.
     game.power2 = againstBye ? 0 : power2;
     seat.recorded = true;
-    {
-        // Both players' rows, the game and its seat change together or not at all.
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        QSqlQuery update = connection.prepare(Data::Sql::recordGame());
-        connection.exec(update, {game.points1, game.power1, game.player1});
-        if (!againstBye)
-            connection.exec(update, {3 - game.points1, game.power2, game.player2});
-        game.id = Data::ProgressStore::insertGame(connection, game);
-        Data::ProgressStore::writeSeat(connection, seatIndex, seat);
-        transaction.commit();
-    }
+    // Both players' rows, the game and its seat change together or not at all.
+    game.id = m_store->recordGame(game, seat, changesOf(game, 1));
     m_state.seats[seatIndex] = seat;
     m_state.games.append(game);
     m_openSeats.removeAt(row);
@@ -507,18 +427,7 @@ std::optional<int> TournamentProgress::reopenGame(qint64 gameId)
         return std::nullopt;
     Seat seat = m_state.seats.at(game.seat);
     seat.recorded = false;
-    const bool againstBye = game.player2 == Round::bye();
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        QSqlQuery update = connection.prepare(Data::Sql::recordGame());
-        connection.exec(update, {-game.points1, -game.power1, game.player1});
-        if (!againstBye)
-            connection.exec(update, {-(3 - game.points1), -game.power2, game.player2});
-        Data::ProgressStore::deleteGame(connection, game.id);
-        Data::ProgressStore::writeSeat(connection, game.seat, seat);
-        transaction.commit();
-    }
+    m_store->reopenGame(game, seat, changesOf(game, -1));
     m_state.seats[game.seat] = seat;
     m_state.games.removeAt(at);
     rebuildOpenSeats();
@@ -541,21 +450,12 @@ void TournamentProgress::amendGame(qint64 gameId, const QString &result1, double
     game.power1 = power1;
     game.power2 = againstBye ? 0 : power2;
 
-    QList<Entrant> entrants;
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        QSqlQuery update = connection.prepare(Data::Sql::recordGame());
-        connection.exec(update,
-                        {game.points1 - old.points1, game.power1 - old.power1, game.player1});
-        if (!againstBye)
-            connection.exec(update,
-                            {old.points1 - game.points1, game.power2 - old.power2, game.player2});
-        Data::ProgressStore::updateGame(connection, game);
-        entrants = entrantsFromStandings(connection, false);
-        Data::ProgressStore::writeEntrants(connection, entrants);
-        transaction.commit();
-    }
+    QList<TournamentStore::StandingsChange> changes{
+        {game.player1, game.points1 - old.points1, game.power1 - old.power1}};
+    if (!againstBye)
+        changes.append({game.player2, old.points1 - game.points1, game.power2 - old.power2});
+    QList<Entrant> entrants = m_store->amendGame(
+        game, changes, [this](const auto &rows) { return entrantsFromStandings(rows, false); });
     m_state.games[at] = game;
     m_state.entrants = std::move(entrants);
     Q_EMIT gamesChanged();
@@ -586,22 +486,12 @@ void TournamentProgress::recordMissedGame(const Progress::MissedGame &missed,
     game.power1 = power1;
     game.power2 = againstBye ? 0 : power2;
 
-    QList<Entrant> entrants;
-    {
-        // Both players' rows, the game, the missing game's row and the lists' scores
-        // change together or not at all.
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        QSqlQuery update = connection.prepare(Data::Sql::recordGame());
-        connection.exec(update, {game.points1, game.power1, game.player1});
-        if (!againstBye)
-            connection.exec(update, {3 - game.points1, game.power2, game.player2});
-        game.id = Data::ProgressStore::insertGame(connection, game);
-        Data::ProgressStore::deleteMissed(connection, kept);
-        entrants = entrantsFromStandings(connection, false);
-        Data::ProgressStore::writeEntrants(connection, entrants);
-        transaction.commit();
-    }
+    // Both players' rows, the game, the missing game's row and the lists' scores change
+    // together or not at all.
+    QList<Entrant> entrants =
+        m_store->recordMissedGame(game, kept, changesOf(game, 1), [this](const auto &rows) {
+            return entrantsFromStandings(rows, false);
+        });
     m_state.missed.removeAt(at);
     m_state.games.append(game);
     m_state.entrants = std::move(entrants);
@@ -609,23 +499,28 @@ void TournamentProgress::recordMissedGame(const Progress::MissedGame &missed,
     Q_EMIT entrantsChanged();
 }
 
-QList<Entrant> TournamentProgress::entrantsFromStandings(Data::DbConnection &connection,
+QList<Entrant> TournamentProgress::entrantsFromStandings(const QList<Progress::StandingsRow> &rows,
                                                          bool showAllNames) const
 {
     QHash<QString, const Entrant *> known;
     for (const Entrant &entrant : m_state.entrants)
         known.insert(entrant.name, &entrant);
     QList<Entrant> entrants;
-    entrants.reserve(m_state.entrants.size());
-    connection.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
-        Entrant entrant{row.text(0), row.text(1), scoreText(row), true, false};
+    entrants.reserve(rows.size());
+    for (const Progress::StandingsRow &row : rows) {
+        // "score(power)": a power of 23 as "23", a fractional one with its fraction but
+        // without the binary noise of summed decimals.
+        Entrant entrant{
+            row.name, row.house,
+            QStringLiteral("%1(%2)").arg(qint64(row.score)).arg(Round::powerText(row.power)), true,
+            false};
         if (const Entrant *before = known.value(entrant.name)) {
             entrant.dropped = before->dropped;
             entrant.nameShown = showAllNames || before->nameShown;
             entrant.playerId = before->playerId;
         }
         entrants.append(std::move(entrant));
-    });
+    }
     return entrants;
 }
 
@@ -647,23 +542,13 @@ void TournamentProgress::endRound()
         }
     }
     next.missed.append(missed);
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        Data::ProgressStore::insertMissed(connection, missed);
-        next.entrants = entrantsFromStandings(connection, true);
-        Data::ProgressStore::writeEntrants(connection, next.entrants);
-        Data::ProgressStore::writeSeats(connection, next.seats);
-        Data::ProgressStore::writeScalars(connection, next);
-        transaction.commit();
-    }
+    // The store keeps a copy of the round where it keeps copies.
+    next.entrants = m_store->endRound(
+        next, missed, [this](const auto &rows) { return entrantsFromStandings(rows, true); });
     takeClosedRound(std::move(next));
     Q_EMIT entrantsChanged();
     Q_EMIT pairingChanged();
     Q_EMIT roundChanged();
-    // A copy of the file after every round: whatever happens to it later, this round
-    // is not lost.
-    Data::backupTournyDatabase(m_state.roundcounter - 1);
 }
 
 void TournamentProgress::abandonRound()
@@ -671,13 +556,7 @@ void TournamentProgress::abandonRound()
     if (!m_state.roundOpen)
         return;
     State next = withRoundClosed();
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        Data::ProgressStore::writeSeats(connection, next.seats);
-        Data::ProgressStore::writeScalars(connection, next);
-        transaction.commit();
-    }
+    m_store->leaveRound(next, false);
     takeClosedRound(std::move(next));
     Q_EMIT pairingChanged();
 }
@@ -689,13 +568,8 @@ TournamentProgress::RepairRefusal TournamentProgress::repairRound()
     if (!openRoundGames().isEmpty())
         return RepairRefusal::GamesRecorded;
     State next = withRoundClosed();
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        pairRound(connection, next, next.roundcounter == 1);
-        Data::ProgressStore::writeScalars(connection, next);
-        transaction.commit();
-    }
+    pairRound(next, next.roundcounter == 1);
+    m_store->leaveRound(next, true);
     m_state = std::move(next);
     m_clock.restore(m_state.clockLeftSeconds, false);
     rebuildOpenSeats();
@@ -731,12 +605,7 @@ void TournamentProgress::startClock(qint16 minutes)
     next.clockRunning = true;
     next.clockLeftSeconds = clock.remainingSeconds();
     next.clockEndMs = nowMs() + next.clockLeftSeconds * 1000;
-    {
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        Data::ProgressStore::writeScalars(connection, next);
-        transaction.commit();
-    }
+    m_store->saveClock(next);
     m_state = std::move(next);
     m_clock = clock;
 }
@@ -748,10 +617,7 @@ Round::RoundClock::Tick TournamentProgress::tickClock()
         State next = m_state;
         next.clockRunning = false;
         next.clockLeftSeconds = 0;
-        Data::DbConnection connection(Data::tournyDatabase());
-        Data::Transaction transaction(connection);
-        Data::ProgressStore::writeScalars(connection, next);
-        transaction.commit();
+        m_store->saveClock(next);
         m_state = std::move(next);
     }
     Q_EMIT clockChanged(tick.caption);

@@ -1,31 +1,33 @@
 #pragma once
 
 #include "round/roundclock.h"
-#include "data/progresstypes.h"
+#include "tournament/progresstypes.h"
 
 #include <QObject>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace Zuvi {
 
-namespace Data {
-class DbConnection;
-}
+class TournamentStore;
 
 /// The tournament in progress, without widgets: the entrants, the number of rounds, the
 /// round counter, the first-round flag, the open round's pairing, every recorded game and
-/// the round clock. Each operation is one of the organiser's actions; it writes its change
-/// to Tourny.db in one transaction before anything is shown (a failure throws DbError and
-/// changes nothing in memory), then announces it through the signals below, which the
-/// windows (and the big screen) follow.
+/// the round clock. Each operation is one of the organiser's actions: it computes the next
+/// state, has its store write the change in one transaction before anything is shown (a
+/// failure throws and changes nothing in memory), takes the state over and announces it
+/// through the signals below, which the windows (and the big screen) follow.
 class TournamentProgress final : public QObject
 {
     Q_OBJECT
 
 public:
+    /// The model over the tournament kept in Tourny.db on this computer.
     explicit TournamentProgress(QObject *parent = nullptr);
+    /// The model over store, which must outlive it.
+    explicit TournamentProgress(TournamentStore *store, QObject *parent = nullptr);
     ~TournamentProgress() override;
     Q_DISABLE_COPY_MOVE(TournamentProgress)
 
@@ -60,11 +62,22 @@ public:
 
     // ---- Start-up -------------------------------------------------------------------
 
-    /// Reads the stored progress. Returns the question to put to the organiser when there
-    /// is something to resume, else nothing; memory stays as it is until resume(), which
-    /// takes over what was read whether it was offered or not (the exports read a
-    /// finished tournament so).
-    std::optional<QString> loadStored();
+    /// What a start-up finds stored that can be resumed.
+    struct StoredTournament
+    {
+        bool started = false;         ///< false: a registration not yet started
+        qsizetype entrants = 0;       ///< entrants registered
+        qint16 round = 1;             ///< the round open or next
+        std::optional<qint16> rounds; ///< the number of rounds, where it is a number
+        bool roundOpen = false;       ///< a round was being played
+        int recorded = 0;             ///< games of the open round recorded
+        int games = 0;                ///< games of the open round
+    };
+    /// Reads the stored progress. Returns what there is to resume, or nothing (an empty
+    /// or finished tournament); memory stays as it is until resume(), which takes over
+    /// what was read whether it was offered or not (the exports read a finished
+    /// tournament so).
+    std::optional<StoredTournament> loadStored();
     /// Takes over what loadStored() read.
     void resume();
     /// Drops the stored progress (the standings table stays as it is).
@@ -167,19 +180,21 @@ private:
     qsizetype gameIndex(qint64 gameId) const;
     /// Stores the entrants as given, then takes them over and announces them.
     void replaceEntrants(QList<Progress::Entrant> next);
-    QList<Progress::Entrant> entrantsFromStandings(Data::DbConnection &connection,
+    /// The entrant lists of the standings given, each entrant keeping what the lists knew
+    /// of it (dropped, its stored player, whether its name shows).
+    QList<Progress::Entrant> entrantsFromStandings(const QList<Progress::StandingsRow> &rows,
                                                    bool showAllNames) const;
-    /// Pairs the round of next (the draw first, the standings after; redraw: the first
-    /// round drawn again) and stores its seats.
-    void pairRound(Data::DbConnection &connection, Progress::State &next, bool redraw) const;
-    /// Where the stored record is a finished tournament's, replaces it by the state given,
-    /// in the caller's transaction: the first step of a new tournament starts it afresh.
-    void replaceFinishedRecord(Data::DbConnection &connection, const Progress::State &state) const;
+    /// Pairs the round of next: the draw first (redraw: the first round drawn again), the
+    /// standings after.
+    void pairRound(Progress::State &next, bool redraw) const;
     /// The state with the open round closed: no seats, the clock stopped at its time left.
     Progress::State withRoundClosed() const;
     /// Takes over a state whose round is closed and brings the clock to its time left.
     void takeClosedRound(Progress::State next);
 
+    /// The store this model made for itself, where it was given none.
+    std::unique_ptr<TournamentStore> m_ownStore;
+    TournamentStore *m_store;
     Progress::State m_state;
     std::optional<Progress::State> m_stored;
     bool m_staleStored = false;

@@ -9,6 +9,7 @@
 #include "data/schema.h"
 #include "data/statements.h"
 #include "registration/throne.h"
+#include "tournament/tournamentprogress.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -104,7 +105,7 @@ void TestDatabase::damagedFileTakesTheErrorPath()
 
     Data::ensureDatabases();
     MessageLog log;
-    App::runGuarded([] { Throne throne; });
+    App::runGuarded([] { Throne throne(new TournamentProgress); });
     QCOMPARE(log.texts(), QStringList{expected});
     QCOMPARE(log.ends(), 1);
     QVERIFY(App::isEnding());

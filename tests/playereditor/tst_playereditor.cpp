@@ -10,6 +10,7 @@
 #include "playereditor/datacontrol.h"
 #include "playereditor/playerinfo.h"
 #include "registration/throne.h"
+#include "tournament/tournamentprogress.h"
 #include "ui/listutil.h"
 
 #include <QAbstractButton>
@@ -116,7 +117,7 @@ struct Fixture
         if (setup)
             setup(install);
         storedBefore = snapshot(install);
-        throne = std::make_unique<Throne>();
+        throne = std::make_unique<Throne>(new TournamentProgress);
         if (beforeOpening)
             beforeOpening(*this);
         editor = openEditor(*throne);

@@ -5,6 +5,7 @@
 
 #include "data/installfolder.h"
 #include "registration/throne.h"
+#include "tournament/tournamentprogress.h"
 #include "ui/listutil.h"
 
 #include <QComboBox>
@@ -54,7 +55,7 @@ void TestRegistration::loadShowsStoredPlayersByDisplayName()
                         {QString(), QStringLiteral("Hodor")},
                         {QString(), QString()}});
     MessageLog log;
-    Throne throne;
+    Throne throne(new TournamentProgress);
     QCOMPARE(listTexts(throne.StoredPlayers()),
              (QStringList{"Smith, Ann", "O'Neil, Bran", "Müller, Zoë", ", Arya", "Hodor, ", ", "}));
     QCOMPARE(throne.roundcounter(), qint16(1));
@@ -66,7 +67,7 @@ void TestRegistration::loadShowsStoredPlayersByDisplayName()
 void TestRegistration::loadWithEmptyTableShowsEmptyLists()
 {
     TempInstall install;
-    Throne throne;
+    Throne throne(new TournamentProgress);
     for (QListView *list : {throne.StoredPlayers(), throne.TournyPlayers(), throne.PlayerHouses(),
                             throne.PlayerScores()})
         QCOMPARE(rowCount(list), 0);
@@ -90,7 +91,7 @@ void TestRegistration::loadWithEmptyTableShowsEmptyLists()
 void TestRegistration::windowHasItsControls()
 {
     TempInstall install;
-    Throne throne;
+    Throne throne(new TournamentProgress);
     throne.show();
     QVERIFY(QTest::qWaitForWindowExposed(&throne));
     QCOMPARE(throne.objectName(), QStringLiteral("throne"));
@@ -128,7 +129,7 @@ void TestRegistration::addIsRefusedInOrderOfChecks()
     TempInstall install;
     install.addPlayers({{QStringLiteral("Ann"), QStringLiteral("Smith")}});
     MessageLog log;
-    Throne throne;
+    Throne throne(new TournamentProgress);
     if (storedRow >= 0)
         clickRow(throne.StoredPlayers(), storedRow);
     setText(throne.House()->lineEdit(), house);
@@ -155,7 +156,7 @@ void TestRegistration::houseTextIsTakenAsTyped()
     TempInstall install;
     install.addPlayers({{QStringLiteral("Ann"), QStringLiteral("Smith")}});
     MessageLog log;
-    Throne throne;
+    Throne throne(new TournamentProgress);
     // Shown and focused, as a person types into it (completion acts only then).
     throne.show();
     QVERIFY(QTest::qWaitForWindowActive(&throne));
@@ -176,7 +177,7 @@ void TestRegistration::duplicateTestIsExactAndIgnoresHouse()
                         {QStringLiteral("ann"), QStringLiteral("Smith")},
                         {QStringLiteral("Ann"), QStringLiteral("Smith")}});
     MessageLog log;
-    Throne throne;
+    Throne throne(new TournamentProgress);
     registerEntrant(throne, 0, QStringLiteral("Stark"));
     registerEntrant(throne, 0, QStringLiteral("Greyjoy"));
     QCOMPARE(log.texts(), QStringList{kAlready});
@@ -229,7 +230,7 @@ void TestRegistration::removeKeepsListsSideBySideAndSelectsNothing()
     TempInstall install;
     install.addPlayers({{"A", "One"}, {"B", "Two"}, {"C", "Three"}, {"D", "Four"}});
     MessageLog log;
-    Throne throne;
+    Throne throne(new TournamentProgress);
     const QStringList houses{"Stark", "Greyjoy", "Lannister", "Baratheon"};
     for (int i = 0; i < 4; ++i)
         registerEntrant(throne, i, houses[i]);
@@ -252,7 +253,7 @@ void TestRegistration::removeWithNothingSelectedIsRefused()
     TempInstall install;
     install.addPlayers({{"A", "One"}, {"B", "Two"}});
     MessageLog log;
-    Throne throne;
+    Throne throne(new TournamentProgress);
     registerEntrant(throne, 0, QStringLiteral("Stark"));
     registerEntrant(throne, 1, QStringLiteral("Stark"));
     // A row selected in the house list does not choose an entrant.
@@ -270,7 +271,7 @@ void TestRegistration::manyStoredPlayersLoad()
     for (int i = 0; i < 20000; ++i)
         players.append({QStringLiteral("First%1").arg(i), QStringLiteral("Last'%1").arg(i)});
     install.addPlayers(players);
-    Throne throne;
+    Throne throne(new TournamentProgress);
     QCOMPARE(rowCount(throne.StoredPlayers()), 20000);
     QCOMPARE(listTexts(throne.StoredPlayers()).at(19999), QStringLiteral("Last'19999, First19999"));
     QVERIFY(throne.StoredPlayers()->uniformItemSizes());

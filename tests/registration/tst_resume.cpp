@@ -9,6 +9,7 @@
 #include "data/installfolder.h"
 #include "data/schema.h"
 #include "registration/throne.h"
+#include "tournament/tournamentprogress.h"
 #include "round/tournament.h"
 #include "ui/listutil.h"
 
@@ -431,8 +432,8 @@ void TestResume::oldFileGainsTheProgressTables()
     QCOMPARE(install.rows(kTourny, schema), schemaBefore);
 
     // The window starts as on a fresh file: nothing to resume, and a tournament can start.
-    Throne throne;
-    throne.setRandomSource(firstEntrant);
+    Throne throne(new TournamentProgress);
+    throne.progress()->setRandomSource(firstEntrant);
     QCOMPARE(log.questions(), QStringList());
     install.addPlayers({{"Ann", "Adams"}, {"Bob", "Baker"}});
     throne.FillNames();

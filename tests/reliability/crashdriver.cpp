@@ -24,6 +24,7 @@
 #include "support/testsupport.h"
 
 #include "registration/throne.h"
+#include "tournament/tournamentprogress.h"
 #include "round/scoring.h"
 #include "round/tournament.h"
 
@@ -154,8 +155,8 @@ int main(int argc, char *argv[])
         entrants.append({QStringLiteral("Player%1").arg(i), QStringLiteral("O'Club%1").arg(i),
                          houses.at(i % houses.size())});
 
-    Throne throne;
-    throne.setRandomSource([&random] { return random.generateDouble(); });
+    Throne throne(new TournamentProgress);
+    throne.progress()->setRandomSource([&random] { return random.generateDouble(); });
     const bool resumed = !messages.questions().isEmpty();
     stopOnMessage(messages, log);
     log.line(resumed ? QStringLiteral("run|resumed") : QStringLiteral("run|fresh"));

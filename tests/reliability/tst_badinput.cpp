@@ -480,7 +480,7 @@ void TestBadInput::minutesRefusesWithAMessageAndLeavesTheClock()
     RoundFixture fixture({kA, kB});
     Tournament *round = fixture.startRound();
     QVERIFY(round);
-    Round::RoundClock &clock = fixture.throne->roundClock();
+    Round::RoundClock &clock = fixture.throne->progress()->clock();
     auto *box = control<QLineEdit>(*round, "Minutes");
     auto *fullTime = control<QLabel>(*round, "FullTime");
 

@@ -12,6 +12,7 @@
 #include "playereditor/datacontrol.h"
 #include "playereditor/playerinfo.h"
 #include "registration/throne.h"
+#include "tournament/tournamentprogress.h"
 #include "round/recordedgames.h"
 #include "round/tournament.h"
 
@@ -438,8 +439,8 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
         // An evening stopped in round 1 with one game of two recorded; the next start-up
         // offers to resume it.
         Windows earlier;
-        earlier.throne = std::make_unique<Throne>();
-        earlier.throne->setRandomSource(firstEntrant);
+        earlier.throne = std::make_unique<Throne>(new TournamentProgress);
+        earlier.throne->progress()->setRandomSource(firstEntrant);
         registerEntrants(*earlier.throne, kEntrants);
         Tournament *round = start(*earlier.throne, QStringLiteral("3"));
         QVERIFY(round);
@@ -449,9 +450,9 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
         return;
     }
 
-    windows.throne = std::make_unique<Throne>();
+    windows.throne = std::make_unique<Throne>(new TournamentProgress);
     Throne &throne = *windows.throne;
-    throne.setRandomSource(firstEntrant);
+    throne.progress()->setRandomSource(firstEntrant);
     if (isEditorOp(op)) {
         if (op == Op::EditorLoad)
             return;
@@ -519,13 +520,13 @@ void perform(Windows &windows, Op op)
     switch (op) {
     case Op::StartUp:
     case Op::Resume:
-        App::runGuarded([&] { windows.throne = std::make_unique<Throne>(); });
+        App::runGuarded([&] { windows.throne = std::make_unique<Throne>(new TournamentProgress); });
         return;
     case Op::Upgrade:
         // Start-up's upgrade of the file, then the window, as main() runs them.
         App::runGuarded([&] {
             Data::upgradeTournyDatabase();
-            windows.throne = std::make_unique<Throne>();
+            windows.throne = std::make_unique<Throne>(new TournamentProgress);
         });
         return;
     case Op::Undo: {

@@ -395,7 +395,7 @@ void TestTournamentGames::roundEndCaptionsAndTheEnd()
 void TestTournamentGames::roundCounterAtItsLimitTakesTheErrorPath()
 {
     RoundFixture fixture({kA, kB});
-    fixture.throne->setRoundcounter(32767);
+    fixture.throne->progress()->setCounters(32767, fixture.throne->RandomFirst());
     Tournament *round = fixture.startRound();
     QVERIFY(round);
     recordGame(*round, 0, QStringLiteral("Full Win"), QStringLiteral("2"), QStringLiteral("1"));

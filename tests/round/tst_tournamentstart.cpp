@@ -4,6 +4,7 @@
 #include "support/roundfixture.h"
 
 #include "registration/throne.h"
+#include "tournament/tournamentprogress.h"
 #include "round/tournament.h"
 
 #include <QLineEdit>
@@ -141,7 +142,7 @@ void TestTournamentStart::startWithNoEntrantsEmptiesStandingsAndPairsNothing()
     TempInstall install;
     leaveOldStandings(install);
     MessageLog log;
-    Throne throne;
+    Throne throne(new TournamentProgress);
     Tournament *round = start(throne, QStringLiteral("2"));
     QCOMPARE(log.texts(), QStringList());
     QCOMPARE(wholeTable(install), QList<QVariantList>());

@@ -295,7 +295,7 @@ void TestTournamentWindow::firstRoundIsDrawnFromEntrants()
 
     RoundFixture fixture(entrants(count));
     int draws = 0;
-    fixture.throne->setRandomSource([&draws, random] {
+    fixture.throne->progress()->setRandomSource([&draws, random] {
         ++draws;
         return random;
     });
@@ -470,8 +470,8 @@ void TestTournamentWindow::startTimerTakesTheMinutes()
 
     if (firstTick.isEmpty()) {
         QVERIFY(!round->Timer1()->isActive());
-        QVERIFY(!fixture.throne->roundClock().running());
-        QCOMPARE(fixture.throne->roundClock().minutes(), qint16(0));
+        QVERIFY(!fixture.throne->progress()->clock().running());
+        QCOMPARE(fixture.throne->progress()->clock().minutes(), qint16(0));
         QCOMPARE(fullTime(*round), QStringLiteral("00:00:00"));
         return;
     }
@@ -528,8 +528,8 @@ void TestTournamentWindow::clockHoursCarryIntoNextRoundWindow()
     QVERIFY(next);
     QCOMPARE(fullTime(*next), QStringLiteral("00:00:00"));
     QVERIFY(!next->Timer1()->isActive());
-    QCOMPARE(fixture.throne->roundClock().hours(), qint16(1));
-    QCOMPARE(fixture.throne->roundClock().seconds(), qint16(0));
+    QCOMPARE(fixture.throne->progress()->clock().hours(), qint16(1));
+    QCOMPARE(fixture.throne->progress()->clock().seconds(), qint16(0));
     click(*next, "StartTimer");
     QVERIFY(tick(*next));
     QCOMPARE(fullTime(*next), QStringLiteral("01:45:00"));

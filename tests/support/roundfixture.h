@@ -7,6 +7,7 @@
 #include "support/windowdrivers.h"
 
 #include "registration/throne.h"
+#include "tournament/tournamentprogress.h"
 #include "round/tournament.h"
 
 #include <QCoreApplication>
@@ -131,8 +132,8 @@ public:
 private:
     void buildThrone()
     {
-        throne = std::make_unique<Throne>();
-        throne->setRandomSource(firstEntrant);
+        throne = std::make_unique<Throne>(new TournamentProgress);
+        throne->progress()->setRandomSource(firstEntrant);
     }
 };
 

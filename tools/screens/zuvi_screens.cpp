@@ -9,6 +9,7 @@
 #include "playereditor/playerinfo.h"
 #include "publish_screens.h"
 #include "registration/throne.h"
+#include "tournament/tournamentprogress.h"
 #include "round/tournament.h"
 #include "ui/messagebox.h"
 #include "ui/listutil.h"
@@ -73,7 +74,7 @@ bool save(QWidget *window, const QDir &out, const QString &name = QString())
 /// The registration window of a first start: no player stored yet.
 bool renderFirstStart(const QDir &out)
 {
-    Throne throne;
+    Throne throne(new TournamentProgress);
     return save(&throne, out, QStringLiteral("throne-first-start"));
 }
 
@@ -92,7 +93,7 @@ bool renderThrone(Throne &throne, const QDir &out)
 /// panel showing a game whose result is chosen, and the clock started.
 bool renderTournament(Throne &throne, const QDir &out)
 {
-    throne.setRandomSource([] { return 0.0; });
+    throne.progress()->setRandomSource([] { return 0.0; });
     throne.findChild<QWidget *>(QStringLiteral("Rounds"))->setProperty("text", QStringLiteral("3"));
     throne.StartButton()->click();
     Tournament *round = throne.tournament();
@@ -155,7 +156,7 @@ int main(int argc, char *argv[])
         Data::ensureDatabases();
         ok = renderFirstStart(out) && ok;
         fillSamplePlayers();
-        Throne throne;
+        Throne throne(new TournamentProgress);
         ok = renderThrone(throne, out) && ok;
         ok = renderTournament(throne, out) && ok;
         ok = renderPlayerInfo(throne, out) && ok;

@@ -1,65 +1,28 @@
-#include "data/progressstore.h"
+#include "tournament/sqlitetournamentstore.h"
 
+#include "data/backup.h"
 #include "data/dbconnection.h"
+#include "data/installfolder.h"
 #include "data/statements.h"
 
 #include <QHash>
 #include <QSqlQuery>
 #include <QVariant>
 
-namespace Zuvi::Data::ProgressStore {
+namespace Zuvi {
+
+using Data::DbConnection;
+using Data::RowView;
+using Data::Transaction;
 
 namespace {
-
-const char *const kTables[][2] = {
-    {"ZuviState", "CREATE TABLE IF NOT EXISTS ZuviState (Key TEXT PRIMARY KEY, Value)"},
-    {"ZuviEntrant",
-     "CREATE TABLE IF NOT EXISTS ZuviEntrant (Position INTEGER PRIMARY KEY, Name TEXT NOT "
-     "NULL, House TEXT NOT NULL, ScoreText TEXT NOT NULL, NameShown INTEGER NOT NULL, "
-     "Dropped INTEGER NOT NULL)"},
-    {"ZuviSeat", "CREATE TABLE IF NOT EXISTS ZuviSeat (Seat INTEGER PRIMARY KEY, Player1 TEXT "
-                 "NOT NULL, Player2 TEXT NOT NULL, Recorded INTEGER NOT NULL)"},
-    {"ZuviGame",
-     "CREATE TABLE IF NOT EXISTS ZuviGame (Id INTEGER PRIMARY KEY, Round INTEGER NOT NULL, "
-     "Pairing INTEGER NOT NULL, Seat INTEGER NOT NULL, Player1 TEXT NOT NULL, Player2 TEXT "
-     "NOT NULL, Result1 TEXT NOT NULL, Points1 INTEGER NOT NULL, Power1 REAL NOT NULL, "
-     "Power2 REAL NOT NULL)"},
-    {"ZuviMissedGame",
-     "CREATE TABLE IF NOT EXISTS ZuviMissedGame (Round INTEGER NOT NULL, Pairing INTEGER NOT "
-     "NULL, Seat INTEGER NOT NULL, Player1 TEXT NOT NULL, Player2 TEXT NOT NULL, PRIMARY KEY "
-     "(Round, Pairing, Seat))"},
-    {"ZuviEntrantPlayer", "CREATE TABLE IF NOT EXISTS ZuviEntrantPlayer (Name TEXT PRIMARY KEY, "
-                          "PlayerId INTEGER NOT NULL)"},
-};
 
 QVariant scalar(const QHash<QString, QVariant> &values, const char *key)
 {
     return values.value(QString::fromLatin1(key));
 }
 
-} // namespace
-
-void upgrade(DbConnection &connection)
-{
-    int present = 0;
-    {
-        QSqlQuery query = connection.exec(
-            QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
-                           "('ZuviState', 'ZuviEntrant', 'ZuviSeat', 'ZuviGame', 'ZuviMissedGame', "
-                           "'ZuviEntrantPlayer')"));
-        if (connection.next(query))
-            present = query.value(0).toInt();
-    }
-    // A file that has every table is only read, so that a read-only file still opens.
-    if (present == int(std::size(kTables)))
-        return;
-    Transaction transaction(connection);
-    for (const auto &table : kTables)
-        connection.exec(QString::fromLatin1(table[1]));
-    transaction.commit();
-}
-
-Progress::State read(DbConnection &connection)
+Progress::State readState(DbConnection &connection)
 {
     Progress::State state;
     QHash<QString, QVariant> values;
@@ -126,10 +89,11 @@ Progress::State read(DbConnection &connection)
     return state;
 }
 
-void clear(DbConnection &connection)
+void clearProgress(DbConnection &connection)
 {
-    for (const auto &table : kTables)
-        connection.exec(QStringLiteral("DELETE FROM %1").arg(QString::fromLatin1(table[0])));
+    for (const char *table : {"ZuviState", "ZuviEntrant", "ZuviSeat", "ZuviGame", "ZuviMissedGame",
+                              "ZuviEntrantPlayer"})
+        connection.exec(QStringLiteral("DELETE FROM %1").arg(QString::fromLatin1(table)));
 }
 
 void writeScalars(DbConnection &connection, const Progress::State &state)
@@ -250,9 +214,218 @@ void deleteMissed(DbConnection &connection, const Progress::MissedGame &game)
         {game.round, game.pairing, game.seat});
 }
 
-void addToStandings(DbConnection &connection, const QString &name, int points, double power)
+QList<Progress::StandingsRow> readStandings(DbConnection &connection)
 {
-    connection.exec(Sql::recordGame(), {points, power, name});
+    QList<Progress::StandingsRow> rows;
+    connection.readRows(Data::Sql::selectStandings(), [&](const RowView &row) {
+        rows.append(
+            {row.text(0), row.text(1), row.value(2).toDouble(), row.value(3).toDouble(), false});
+    });
+    return rows;
 }
 
-} // namespace Zuvi::Data::ProgressStore
+void applyChanges(DbConnection &connection, const QList<TournamentStore::StandingsChange> &changes)
+{
+    if (changes.isEmpty())
+        return;
+    QSqlQuery update = connection.prepare(Data::Sql::recordGame());
+    for (const TournamentStore::StandingsChange &change : changes)
+        connection.exec(update, {change.points, change.power, change.name});
+}
+
+/// Where the stored record is a finished tournament's, it is replaced by next's entrants
+/// and counters (in the caller's transaction).
+void replaceFinished(DbConnection &connection, const Progress::State &next, bool fresh)
+{
+    if (!fresh)
+        return;
+    clearProgress(connection);
+    writeEntrants(connection, next.entrants);
+    writePlayerLinks(connection, next.entrants);
+    writeScalars(connection, next);
+}
+
+} // namespace
+
+Progress::State SqliteTournamentStore::read()
+{
+    DbConnection connection(Data::tournyDatabase());
+    return readState(connection);
+}
+
+QList<Progress::StandingsRow> SqliteTournamentStore::standings()
+{
+    DbConnection connection(Data::tournyDatabase());
+    return readStandings(connection);
+}
+
+void SqliteTournamentStore::clear()
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    clearProgress(connection);
+    transaction.commit();
+}
+
+void SqliteTournamentStore::addEntrant(const Progress::State &next, int position,
+                                       const Progress::Entrant &entrant, bool intoStandings,
+                                       bool fresh)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    replaceFinished(connection, next, fresh);
+    if (intoStandings)
+        connection.exec(Data::Sql::insertEntrant(), {entrant.name, entrant.house});
+    appendEntrant(connection, position, entrant);
+    transaction.commit();
+}
+
+void SqliteTournamentStore::changeEntrants(const QList<Progress::Entrant> &entrants)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    writeEntrants(connection, entrants);
+    transaction.commit();
+}
+
+void SqliteTournamentStore::setOptions(const Progress::State &next, bool fresh)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    replaceFinished(connection, next, fresh);
+    writeScalars(connection, next);
+    transaction.commit();
+}
+
+void SqliteTournamentStore::startRound(const Progress::State &next, bool firstStart, bool paired,
+                                       bool fresh)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    replaceFinished(connection, next, fresh);
+    if (firstStart) {
+        // The old standings go and the entrants come in one transaction: a failure
+        // part-way leaves the previous table as it was.
+        connection.exec(Data::Sql::deleteStandings());
+        QList<QVariantList> rows;
+        rows.reserve(next.entrants.size());
+        for (const Progress::Entrant &entrant : next.entrants)
+            rows.append({entrant.name, entrant.house});
+        connection.execForEach(Data::Sql::insertEntrant(), rows);
+        // Games of an earlier tournament in this file belong to it, not to this one.
+        connection.exec(QStringLiteral("DELETE FROM ZuviGame"));
+        connection.exec(QStringLiteral("DELETE FROM ZuviMissedGame"));
+    }
+    if (paired) {
+        writeEntrants(connection, next.entrants);
+        writeSeats(connection, next.seats);
+    }
+    writeScalars(connection, next);
+    transaction.commit();
+}
+
+void SqliteTournamentStore::swapSeats(int seatA, const Progress::Seat &a, int seatB,
+                                      const Progress::Seat &b)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    writeSeat(connection, seatA, a);
+    writeSeat(connection, seatB, b);
+    transaction.commit();
+}
+
+qint64 SqliteTournamentStore::recordGame(const Progress::Game &game, const Progress::Seat &seat,
+                                         const QList<StandingsChange> &changes)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    applyChanges(connection, changes);
+    const qint64 id = insertGame(connection, game);
+    writeSeat(connection, game.seat, seat);
+    transaction.commit();
+    return id;
+}
+
+void SqliteTournamentStore::reopenGame(const Progress::Game &game, const Progress::Seat &seat,
+                                       const QList<StandingsChange> &changes)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    applyChanges(connection, changes);
+    deleteGame(connection, game.id);
+    writeSeat(connection, game.seat, seat);
+    transaction.commit();
+}
+
+QList<Progress::Entrant> SqliteTournamentStore::amendGame(const Progress::Game &game,
+                                                          const QList<StandingsChange> &changes,
+                                                          const EntrantsOf &entrantsOf)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    applyChanges(connection, changes);
+    updateGame(connection, game);
+    QList<Progress::Entrant> entrants = entrantsOf(readStandings(connection));
+    writeEntrants(connection, entrants);
+    transaction.commit();
+    return entrants;
+}
+
+QList<Progress::Entrant>
+SqliteTournamentStore::recordMissedGame(Progress::Game &game, const Progress::MissedGame &missed,
+                                        const QList<StandingsChange> &changes,
+                                        const EntrantsOf &entrantsOf)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    applyChanges(connection, changes);
+    const qint64 id = insertGame(connection, game);
+    deleteMissed(connection, missed);
+    QList<Progress::Entrant> entrants = entrantsOf(readStandings(connection));
+    writeEntrants(connection, entrants);
+    transaction.commit();
+    game.id = id;
+    return entrants;
+}
+
+QList<Progress::Entrant> SqliteTournamentStore::endRound(const Progress::State &next,
+                                                         const QList<Progress::MissedGame> &missed,
+                                                         const EntrantsOf &entrantsOf)
+{
+    QList<Progress::Entrant> entrants;
+    {
+        DbConnection connection(Data::tournyDatabase());
+        Transaction transaction(connection);
+        insertMissed(connection, missed);
+        entrants = entrantsOf(readStandings(connection));
+        writeEntrants(connection, entrants);
+        writeSeats(connection, next.seats);
+        writeScalars(connection, next);
+        transaction.commit();
+    }
+    // A copy of the file after every round: whatever happens to it later, this round is
+    // not lost.
+    Data::backupTournyDatabase(next.roundcounter - 1);
+    return entrants;
+}
+
+void SqliteTournamentStore::leaveRound(const Progress::State &next, bool paired)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    if (paired)
+        writeEntrants(connection, next.entrants);
+    writeSeats(connection, next.seats);
+    writeScalars(connection, next);
+    transaction.commit();
+}
+
+void SqliteTournamentStore::saveClock(const Progress::State &next)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    writeScalars(connection, next);
+    transaction.commit();
+}
+
+} // namespace Zuvi

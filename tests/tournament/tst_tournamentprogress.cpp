@@ -1,0 +1,390 @@
+// The tournament model on its own, over a store kept in memory: no window and no file.
+// Every organiser's action is checked for what it changes in the model, what it hands the
+// store, and that a store that fails leaves both as they were.
+
+#include "support/memorytournamentstore.h"
+
+#include "round/pairing.h"
+#include "tournament/tournamentprogress.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <functional>
+
+using namespace Zuvi;
+using namespace Zuvi::Test;
+using Progress::Entrant;
+using Progress::Seat;
+
+namespace {
+
+/// The entrants' names in the model's order.
+QStringList namesOf(const QList<Entrant> &entrants)
+{
+    QStringList names;
+    for (const Entrant &entrant : entrants)
+        names.append(entrant.name);
+    return names;
+}
+
+/// The open round as "player1-player2" per open seat, in list order.
+QStringList openGames(const TournamentProgress &model)
+{
+    QStringList games;
+    for (int seat : model.openSeats())
+        games.append(model.seats().at(seat).player1 + QLatin1Char('-') +
+                     model.seats().at(seat).player2);
+    return games;
+}
+
+/// "name score power" for every standings row, in standings order.
+QStringList standingsOf(TournamentStore &store)
+{
+    QStringList rows;
+    for (const Progress::StandingsRow &row : store.standings())
+        rows.append(QStringLiteral("%1 %2 %3").arg(row.name).arg(row.score).arg(row.power));
+    return rows;
+}
+
+/// A model over a store in memory whose draw takes the first entrant left each time, with
+/// the entrants given registered in order.
+struct Fixture
+{
+    explicit Fixture(const QStringList &names = {})
+    {
+        model.setRandomSource([] { return 0.0; });
+        for (const QString &name : names)
+            model.addEntrant(name, QStringLiteral("Stark"));
+    }
+
+    MemoryTournamentStore store;
+    TournamentProgress model{&store};
+};
+
+const QStringList kFour{"A", "B", "C", "D"};
+const QStringList kFive{"A", "B", "C", "D", "E"};
+
+} // namespace
+
+class TestTournamentProgress : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void registrationRefusesTheSameEntrantTwice();
+    void firstRoundIsDrawnAndStored();
+    void lateEntrantJoinsTheStandingsAndTheNextRound();
+    void droppedEntrantIsPairedNoMoreUntilReinstated();
+    void byeScoresForPlayer1Only();
+    void upAndDownSwapOpponentsOnly();
+    void recordUndoAndReopenAreExactInverses();
+    void endRoundKeepsGamesNotRecordedForLate();
+    void amendChangesTheStandingsByTheDifference();
+    void resumeTakesOverWhatIsStored();
+    void avoidRematchesIsStoredAndResumed();
+    void pairAgainIsRefusedWhileAGameIsRecorded();
+    void failedStoreChangesNothing_data();
+    void failedStoreChangesNothing();
+};
+
+void TestTournamentProgress::registrationRefusesTheSameEntrantTwice()
+{
+    Fixture f;
+    using Add = TournamentProgress::AddResult;
+    QCOMPARE(f.model.addEntrant(QStringLiteral("Lovelace, Ada"), QStringLiteral("Stark"), 7),
+             Add::Added);
+    // The same name, or the same stored player under another name, is entered already.
+    QCOMPARE(f.model.addEntrant(QStringLiteral("Lovelace, Ada"), QStringLiteral("Tully"), 8),
+             Add::AlreadyEntered);
+    QCOMPARE(f.model.addEntrant(QStringLiteral("Other"), QStringLiteral("Tully"), 7),
+             Add::AlreadyEntered);
+    // A different stored player of the same name enters under a name of its own.
+    QCOMPARE(
+        f.model.entrantNameFor(QStringLiteral("Lovelace, Ada"), 8, QStringLiteral(" Z\u00fcrich ")),
+        std::optional<QString>(QStringLiteral("Lovelace, Ada (Z\u00fcrich)")));
+    QCOMPARE(f.model.entrantNameFor(QStringLiteral("Lovelace, Ada"), 8, QString()),
+             std::optional<QString>(QStringLiteral("Lovelace, Ada (2)")));
+    QCOMPARE(f.model.entrantNameFor(QStringLiteral("Lovelace, Ada"), 7, QString()),
+             std::optional<QString>());
+    QCOMPARE(f.model.entrantNameFor(QStringLiteral("Lovelace, Ada"), 0, QString()),
+             std::optional<QString>());
+    QCOMPARE(namesOf(f.store.stored.entrants), QStringList{"Lovelace, Ada"});
+    QCOMPARE(f.store.stored.entrants.first().playerId, qint64(7));
+}
+
+void TestTournamentProgress::firstRoundIsDrawnAndStored()
+{
+    Fixture f(kFive);
+    QSignalSpy pairing(&f.model, &TournamentProgress::pairingChanged);
+    QCOMPARE(f.model.checkStart(QStringLiteral("3")), TournamentProgress::StartRefusal::None);
+    f.model.startRound(QStringLiteral("3"));
+    QCOMPARE(pairing.count(), 1);
+    QCOMPARE(openGames(f.model), (QStringList{"A-B", "C-D", "E-Bye"}));
+    QCOMPARE(f.model.RandomFirst(), qint16(1));
+    // The standings hold every entrant at 0; the store holds the seats and the counters.
+    QCOMPARE(standingsOf(f.store), (QStringList{"A 0 0", "B 0 0", "C 0 0", "D 0 0", "E 0 0"}));
+    QCOMPARE(f.store.stored.seats.size(), 3);
+    QVERIFY(f.store.stored.roundOpen);
+    QVERIFY(f.store.stored.started);
+    // The entrant list empties, its companion lists keep their rows.
+    for (const Entrant &entrant : f.model.entrants())
+        QVERIFY(!entrant.nameShown);
+}
+
+void TestTournamentProgress::lateEntrantJoinsTheStandingsAndTheNextRound()
+{
+    Fixture f(kFour);
+    f.model.startRound(QStringLiteral("3"));
+    f.model.addEntrant(QStringLiteral("E"), QStringLiteral("Tully"));
+    // The round being played goes on without the late entrant.
+    QCOMPARE(openGames(f.model), (QStringList{"A-B", "C-D"}));
+    QVERIFY(standingsOf(f.store).contains(QStringLiteral("E 0 0")));
+    f.model.recordGame(0, QStringLiteral("Full Win"), 1, 1);
+    f.model.recordGame(0, QStringLiteral("Full Win"), 1, 1);
+    f.model.endRound();
+    f.model.startRound(QStringLiteral("3"));
+    // Score groups: A and C with 3, then B, D, E with 0; E meets the bye.
+    QCOMPARE(openGames(f.model), (QStringList{"A-C", "B-D", "E-Bye"}));
+}
+
+void TestTournamentProgress::droppedEntrantIsPairedNoMoreUntilReinstated()
+{
+    Fixture f(kFive);
+    f.model.startRound(QStringLiteral("3"));
+    f.model.endRound();
+    // Between rounds every name shows; row 4 is E.
+    QCOMPARE(f.model.entrantOfRow(4), 4);
+    f.model.removeEntrant(4);
+    QVERIFY(f.model.entrants().at(4).dropped);
+    QVERIFY(f.store.stored.entrants.at(4).dropped);
+    QCOMPARE(f.model.standings().size(), 5);
+    QVERIFY(f.model.standings().at(4).dropped);
+    f.model.startRound(QStringLiteral("3"));
+    QCOMPARE(openGames(f.model), (QStringList{"A-C", "B-D"}));
+    f.model.endRound();
+    f.model.reinstate(4);
+    QVERIFY(!f.store.stored.entrants.at(4).dropped);
+    f.model.startRound(QStringLiteral("3"));
+    QCOMPARE(openGames(f.model).size(), 3);
+}
+
+void TestTournamentProgress::byeScoresForPlayer1Only()
+{
+    Fixture f({"A", "B", "C"});
+    f.model.startRound(QStringLiteral("3"));
+    QCOMPARE(openGames(f.model), (QStringList{"A-B", "C-Bye"}));
+    // The bye's power is never taken.
+    f.model.recordGame(1, QStringLiteral("Full Win"), 4, 99);
+    QCOMPARE(standingsOf(f.store), (QStringList{"C 3 4", "A 0 0", "B 0 0"}));
+    QCOMPARE(f.model.games().last().power2, 0.0);
+}
+
+void TestTournamentProgress::upAndDownSwapOpponentsOnly()
+{
+    Fixture f(kFive);
+    f.model.startRound(QStringLiteral("3"));
+    f.model.swapOpponents(2, 1);
+    QCOMPARE(openGames(f.model), (QStringList{"A-B", "C-Bye", "E-D"}));
+    QCOMPARE(f.store.stored.seats.at(1).player2, QStringLiteral("Bye"));
+    QCOMPARE(f.store.stored.seats.at(2).player2, QStringLiteral("D"));
+    // A row that does not exist swaps nothing and writes nothing.
+    const int changes = f.store.changes;
+    f.model.swapOpponents(2, 3);
+    QCOMPARE(f.store.changes, changes);
+}
+
+void TestTournamentProgress::recordUndoAndReopenAreExactInverses()
+{
+    Fixture f(kFive);
+    f.model.startRound(QStringLiteral("3"));
+    const QStringList before = standingsOf(f.store);
+    QSignalSpy games(&f.model, &TournamentProgress::gamesChanged);
+    f.model.recordGame(1, QStringLiteral("Modified Win"), 5, 2.5);
+    f.model.recordGame(0, QStringLiteral("True Draw"), 1, 1);
+    QCOMPARE(games.count(), 2);
+    QCOMPARE(openGames(f.model), (QStringList{"E-Bye"}));
+    QCOMPARE(standingsOf(f.store), (QStringList{"C 2 5", "A 2 1", "D 1 2.5", "B 1 1", "E 0 0"}));
+    // Undo brings the last game back at its row; reopen brings any game of the round back.
+    QCOMPARE(f.model.undoLastGame(), std::optional<int>(0));
+    QCOMPARE(openGames(f.model), (QStringList{"A-B", "E-Bye"}));
+    const qint64 first = f.model.openRoundGames().first().id;
+    QCOMPARE(f.model.reopenGame(first), std::optional<int>(1));
+    QCOMPARE(openGames(f.model), (QStringList{"A-B", "C-D", "E-Bye"}));
+    QCOMPARE(standingsOf(f.store), before);
+    QVERIFY(f.store.stored.games.isEmpty());
+    QCOMPARE(f.model.undoLastGame(), std::optional<int>());
+}
+
+void TestTournamentProgress::endRoundKeepsGamesNotRecordedForLate()
+{
+    Fixture f(kFive);
+    f.model.startRound(QStringLiteral("3"));
+    f.model.recordGame(0, QStringLiteral("Full Win"), 5, 2);
+    f.model.endRound();
+    QCOMPARE(f.model.roundcounter(), qint16(2));
+    QCOMPARE(f.store.roundCopies, QList<int>{1});
+    QCOMPARE(f.model.missedGames().size(), 2);
+    QCOMPARE(f.store.stored.missed.size(), 2);
+    QCOMPARE(f.model.missedGames().at(1).player2, QStringLiteral("Bye"));
+    // Recorded late, the bye's game scores and leaves the missing games.
+    f.model.recordMissedGame(f.model.missedGames().at(1), QStringLiteral("Full Win"), 7, 0);
+    QCOMPARE(f.model.missedGames().size(), 1);
+    QCOMPARE(f.store.stored.missed.size(), 1);
+    QCOMPARE(standingsOf(f.store).first(), QStringLiteral("E 3 7"));
+    QCOMPARE(f.model.entrants().first().scoreText, QStringLiteral("3(7)"));
+    // A game already recorded late is not recorded again.
+    const Progress::MissedGame gone{1, 1, 2, QStringLiteral("E"), QStringLiteral("Bye")};
+    f.model.recordMissedGame(gone, QStringLiteral("Full Win"), 7, 0);
+    QCOMPARE(standingsOf(f.store).first(), QStringLiteral("E 3 7"));
+}
+
+void TestTournamentProgress::amendChangesTheStandingsByTheDifference()
+{
+    Fixture f(kFour);
+    f.model.startRound(QStringLiteral("3"));
+    f.model.recordGame(0, QStringLiteral("Full Win"), 10, 4);
+    f.model.recordGame(0, QStringLiteral("Full Loss"), 1, 2);
+    f.model.endRound();
+    const qint64 id = f.model.games().first().id;
+    f.model.amendGame(id, QStringLiteral("Modified Loss"), 6, 8);
+    QCOMPARE(standingsOf(f.store), (QStringList{"D 3 2", "B 2 8", "A 1 6", "C 0 1"}));
+    QCOMPARE(f.store.stored.games.first().result1, QStringLiteral("Modified Loss"));
+    QCOMPARE(namesOf(f.model.entrants()), (QStringList{"D", "B", "A", "C"}));
+}
+
+void TestTournamentProgress::resumeTakesOverWhatIsStored()
+{
+    Fixture f(kFive);
+    f.model.startRound(QStringLiteral("1e1"));
+    f.model.recordGame(0, QStringLiteral("Full Win"), 5, 2);
+
+    TournamentProgress again(&f.store);
+    const auto stored = again.loadStored();
+    QVERIFY(stored);
+    QVERIFY(stored->started);
+    QVERIFY(stored->roundOpen);
+    QCOMPARE(stored->round, qint16(1));
+    QCOMPARE(stored->rounds, std::optional<qint16>(10));
+    QCOMPARE(stored->recorded, 1);
+    QCOMPARE(stored->games, 3);
+    QSignalSpy pairing(&again, &TournamentProgress::pairingChanged);
+    again.resume();
+    QCOMPARE(pairing.count(), 1);
+    QCOMPARE(openGames(again), (QStringList{"C-D", "E-Bye"}));
+    QCOMPARE(again.games().size(), 1);
+    // And goes on: the undo reaches the game recorded before.
+    QCOMPARE(again.undoLastGame(), std::optional<int>(0));
+    QCOMPARE(standingsOf(f.store).first(), QStringLiteral("A 0 0"));
+
+    // Nothing stored, nothing offered; a registration is offered as one.
+    MemoryTournamentStore empty;
+    QCOMPARE(TournamentProgress(&empty).loadStored().has_value(), false);
+    Fixture registered({"A", "B"});
+    const auto registration = TournamentProgress(&registered.store).loadStored();
+    QVERIFY(registration);
+    QVERIFY(!registration->started);
+    QCOMPARE(registration->entrants, 2);
+}
+
+void TestTournamentProgress::avoidRematchesIsStoredAndResumed()
+{
+    Fixture f(kFour);
+    f.model.setAvoidRematches(true);
+    QVERIFY(f.store.stored.avoidRematches);
+    TournamentProgress again(&f.store);
+    QVERIFY(again.loadStored());
+    again.resume();
+    QVERIFY(again.avoidRematches());
+    // Setting it as it stands writes nothing.
+    const int changes = f.store.changes;
+    f.model.setAvoidRematches(true);
+    QCOMPARE(f.store.changes, changes);
+}
+
+void TestTournamentProgress::pairAgainIsRefusedWhileAGameIsRecorded()
+{
+    using Refusal = TournamentProgress::RepairRefusal;
+    Fixture f(kFour);
+    QCOMPARE(f.model.repairRound(), Refusal::NoRound);
+    f.model.startRound(QStringLiteral("3"));
+    f.model.addEntrant(QStringLiteral("E"), QStringLiteral("Tully"));
+    f.model.recordGame(0, QStringLiteral("Full Win"), 1, 1);
+    QCOMPARE(f.model.repairRound(), Refusal::GamesRecorded);
+    QCOMPARE(openGames(f.model), (QStringList{"C-D"}));
+    QVERIFY(f.model.undoLastGame());
+    QCOMPARE(f.model.repairRound(), Refusal::None);
+    QCOMPARE(openGames(f.model), (QStringList{"A-B", "C-D", "E-Bye"}));
+    QCOMPARE(f.store.stored.seats.size(), 3);
+    QCOMPARE(f.model.roundcounter(), qint16(1));
+}
+
+void TestTournamentProgress::failedStoreChangesNothing_data()
+{
+    // What the row does to round 1 (open, one game recorded) first, then the step whose
+    // store fails.
+    using Step = std::function<void(TournamentProgress &)>;
+    QTest::addColumn<Step>("prepare");
+    QTest::addColumn<Step>("step");
+    const Step nothing = [](TournamentProgress &) {};
+    const Step undo = [](TournamentProgress &m) { m.undoLastGame(); };
+    const Step lateEntrant = [](TournamentProgress &m) {
+        m.addEntrant(QStringLiteral("F"), QStringLiteral("X"));
+    };
+    QTest::newRow("add") << nothing << lateEntrant;
+    QTest::newRow("drop") << lateEntrant << Step([](TournamentProgress &m) { m.removeEntrant(0); });
+    QTest::newRow("option") << nothing
+                            << Step([](TournamentProgress &m) { m.setAvoidRematches(true); });
+    QTest::newRow("swap") << nothing << Step([](TournamentProgress &m) { m.swapOpponents(0, 1); });
+    QTest::newRow("record") << nothing << Step([](TournamentProgress &m) {
+        m.recordGame(0, QStringLiteral("Full Win"), 3, 1);
+    });
+    QTest::newRow("undo") << nothing << undo;
+    QTest::newRow("end round") << nothing << Step([](TournamentProgress &m) { m.endRound(); });
+    QTest::newRow("pair again") << undo << Step([](TournamentProgress &m) { m.repairRound(); });
+    QTest::newRow("clock") << nothing << Step([](TournamentProgress &m) { m.startClock(45); });
+}
+
+void TestTournamentProgress::failedStoreChangesNothing()
+{
+    QFETCH(std::function<void(TournamentProgress &)>, prepare);
+    QFETCH(std::function<void(TournamentProgress &)>, step);
+    Fixture f(kFive);
+    f.model.startRound(QStringLiteral("3"));
+    f.model.recordGame(1, QStringLiteral("Full Win"), 3, 1);
+    prepare(f.model);
+    const Progress::State model = f.model.state();
+    const QList<int> open = f.model.openSeats();
+    const Progress::State stored = f.store.stored;
+    const QStringList standings = standingsOf(f.store);
+    QSignalSpy entrants(&f.model, &TournamentProgress::entrantsChanged);
+    QSignalSpy pairing(&f.model, &TournamentProgress::pairingChanged);
+    QSignalSpy games(&f.model, &TournamentProgress::gamesChanged);
+
+    f.store.failNext = Failure(5, QStringLiteral("database is locked"));
+    bool thrown = false;
+    try {
+        step(f.model);
+    } catch (const Failure &failure) {
+        thrown = true;
+        QCOMPARE(failure.code(), 5);
+    }
+    QVERIFY(thrown);
+    QCOMPARE(f.model.openSeats(), open);
+    QCOMPARE(namesOf(f.model.entrants()), namesOf(model.entrants));
+    for (qsizetype i = 0; i < model.entrants.size(); ++i)
+        QCOMPARE(f.model.entrants().at(i).dropped, model.entrants.at(i).dropped);
+    QCOMPARE(f.model.state().avoidRematches, model.avoidRematches);
+    QCOMPARE(f.model.state().pairingNumber, model.pairingNumber);
+    QCOMPARE(f.model.seats().at(0).player2, model.seats.at(0).player2);
+    QCOMPARE(f.model.games().size(), model.games.size());
+    QCOMPARE(f.model.roundcounter(), model.roundcounter);
+    QCOMPARE(f.model.clockRunning(), model.clockRunning);
+    QCOMPARE(f.store.stored.games.size(), stored.games.size());
+    QCOMPARE(f.store.stored.entrants.size(), stored.entrants.size());
+    QCOMPARE(standingsOf(f.store), standings);
+    QCOMPARE(entrants.count() + pairing.count() + games.count(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestTournamentProgress)
+#include "tst_tournamentprogress.moc"

@@ -15,7 +15,7 @@
 #include "playereditor/datacontrol.h"
 #include "playereditor/playerinfo.h"
 #include "registration/throne.h"
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 #include "tournament/tournamentprogress.h"
 #include "ui/listutil.h"
 #include "ui/messagebox.h"

@@ -10,7 +10,7 @@
 #include "data/schema.h"
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 #include "ui/listutil.h"
 
 #include <QDir>

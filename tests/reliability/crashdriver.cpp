@@ -26,7 +26,7 @@
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
 #include "round/scoring.h"
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 
 #include <QApplication>
 #include <QFile>

@@ -10,7 +10,7 @@
 #include "registration/displayname.h"
 #include "registration/throne.h"
 #include "round/roundclock.h"
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 #include "ui/listutil.h"
 
 #include <QComboBox>

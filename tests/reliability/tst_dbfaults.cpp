@@ -13,8 +13,8 @@
 #include "playereditor/playerinfo.h"
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
-#include "round/recordedgames.h"
-#include "round/tournament.h"
+#include "roundwindow/recordedgames.h"
+#include "roundwindow/tournament.h"
 
 #include <QAbstractButton>
 #include <QDir>

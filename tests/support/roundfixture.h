@@ -8,7 +8,7 @@
 
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 
 #include <QCoreApplication>
 #include <QTest>

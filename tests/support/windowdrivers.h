@@ -7,7 +7,7 @@
 
 #include "playereditor/playerinfo.h"
 #include "registration/throne.h"
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 
 #include <QApplication>
 #include <QComboBox>

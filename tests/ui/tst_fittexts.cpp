@@ -6,7 +6,7 @@
 
 #include "playereditor/playerinfo.h"
 #include "registration/throne.h"
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
 

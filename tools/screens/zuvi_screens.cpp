@@ -10,7 +10,7 @@
 #include "publish_screens.h"
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 #include "ui/messagebox.h"
 #include "ui/listutil.h"
 

@@ -1,4 +1,4 @@
-#include "round/recordedgames.h"
+#include "roundwindow/recordedgames.h"
 
 #include "app/errorpath.h"
 #include "round/numbertext.h"

@@ -5,7 +5,7 @@
 
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 
 #include <QLineEdit>
 #include <QListView>

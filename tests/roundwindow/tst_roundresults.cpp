@@ -5,7 +5,7 @@
 #include "support/roundfixture.h"
 
 #include "registration/throne.h"
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 #include "tournament/tournamentprogress.h"
 #include "ui/listutil.h"
 

@@ -6,7 +6,7 @@
 
 #include "registration/throne.h"
 #include "round/roundclock.h"
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 #include "ui/listutil.h"
 #include "ui/twips.h"
 

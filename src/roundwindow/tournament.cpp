@@ -1,9 +1,9 @@
-#include "round/tournament.h"
+#include "roundwindow/tournament.h"
 
 #include "app/errorpath.h"
 #include "round/numbertext.h"
 #include "round/pairing.h"
-#include "round/recordedgames.h"
+#include "roundwindow/recordedgames.h"
 #include "round/roundclock.h"
 #include "round/scoring.h"
 #include "tournament/tournamentprogress.h"

@@ -3,6 +3,7 @@
 #include "data/dbconnection.h"
 #include "data/dberror.h"
 #include "data/installfolder.h"
+#include "data/playercountrystore.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 
 namespace Zuvi::Data {
@@ -137,12 +139,25 @@ void ensureDatabases()
             createDatabase(path, database.createTable);
     }
     upgradeTournyDatabase();
+    upgradePlayersDatabase();
 }
 
 void upgradeTournyDatabase()
 {
     DbConnection connection(tournyDatabase());
     upgradeProgressTables(connection);
+}
+
+void upgradePlayersDatabase()
+{
+    std::unique_ptr<DbConnection> connection;
+    try {
+        connection = std::make_unique<DbConnection>(playersDatabase());
+    } catch (const DbError &) {
+        // A file that cannot be opened is reported by the first operation that needs it.
+        return;
+    }
+    PlayerCountryStore::upgrade(*connection);
 }
 
 } // namespace Zuvi::Data

@@ -1,6 +1,8 @@
 #include "players/importpreviewdialog.h"
 
 #include <QAbstractTableModel>
+#include <QCheckBox>
+#include <QColor>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,12 +14,13 @@ namespace Zuvi::Players {
 
 namespace {
 
-// The first new players, one row each, every column as it will be stored.
+// The first new players, one row each, every column as it will be stored; a row that
+// repeats an earlier row of the file is marked in its heading and greyed.
 class PreviewModel final : public QAbstractTableModel
 {
 public:
-    PreviewModel(QList<QVariantList> rows, QObject *parent)
-        : QAbstractTableModel(parent), m_rows(std::move(rows))
+    PreviewModel(QList<QVariantList> rows, QList<bool> repeats, QObject *parent)
+        : QAbstractTableModel(parent), m_rows(std::move(rows)), m_repeats(std::move(repeats))
     {
     }
 
@@ -31,6 +34,8 @@ public:
     }
     QVariant data(const QModelIndex &index, int role) const override
     {
+        if (index.isValid() && role == Qt::ForegroundRole && isRepeat(index.row()))
+            return QColor(Qt::gray);
         if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
             return {};
         const QVariant &value = m_rows.at(index.row()).at(index.column());
@@ -43,12 +48,16 @@ public:
         if (role != Qt::DisplayRole)
             return {};
         if (orientation == Qt::Vertical)
-            return section + 1;
+            return isRepeat(section) ? QStringLiteral("%1 (repeat)").arg(section + 1)
+                                     : QString::number(section + 1);
         return playerColumns().value(section);
     }
 
 private:
+    bool isRepeat(int row) const { return m_repeats.value(row, false); }
+
     QList<QVariantList> m_rows;
+    QList<bool> m_repeats;
 };
 
 } // namespace
@@ -65,10 +74,22 @@ QString ImportPreviewDialog::summary(const QString &file, const PlayerTable &tab
     if (!table.ignoredColumns.isEmpty())
         lines.append(QStringLiteral("Columns not imported: %1.")
                          .arg(table.ignoredColumns.join(QStringLiteral(", "))));
+    if (preview.repeats > 0)
+        lines.append(
+            (preview.repeats == 1 ? QStringLiteral("1 row repeats an earlier row of the file")
+                                  : QStringLiteral("%1 rows repeat an earlier row of the file")
+                                        .arg(preview.repeats)) +
+            QStringLiteral(" (same first name, last name and e-mail), marked \"(repeat)\" below: "
+                           "imported only if \"Import the repeated rows too\" is ticked."));
+    if (table.namelessRows > 0)
+        lines.append(
+            table.namelessRows == 1
+                ? QStringLiteral("1 row without a name is skipped.")
+                : QStringLiteral("%1 rows without a name are skipped.").arg(table.namelessRows));
     if (table.blankRows > 0)
         lines.append(QStringLiteral("Empty rows left out: %1.").arg(table.blankRows));
     if (!preview.firstRows.isEmpty())
-        lines.append(preview.firstRows.size() < preview.newPlayers
+        lines.append(preview.firstRows.size() < preview.newPlayers + preview.repeats
                          ? QStringLiteral("The first %1 new players as they will be stored:")
                                .arg(preview.firstRows.size())
                          : QStringLiteral("The new players as they will be stored:"));
@@ -91,23 +112,40 @@ ImportPreviewDialog::ImportPreviewDialog(const QString &file, const PlayerTable 
 
     auto *rows = new QTableView(this);
     rows->setObjectName(QStringLiteral("Rows"));
-    rows->setModel(new PreviewModel(preview.firstRows, rows));
+    rows->setModel(new PreviewModel(preview.firstRows, preview.firstRowRepeats, rows));
     rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
     rows->setSelectionMode(QAbstractItemView::NoSelection);
     rows->verticalHeader()->setDefaultSectionSize(rows->fontMetrics().height() + 6);
     rows->setVisible(!preview.firstRows.isEmpty());
     layout->addWidget(rows, 1);
 
+    m_importRepeats = new QCheckBox(QStringLiteral("Import the repeated rows too"), this);
+    m_importRepeats->setObjectName(QStringLiteral("ImportRepeats"));
+    m_importRepeats->setChecked(false);
+    m_importRepeats->setVisible(preview.repeats > 0);
+    layout->addWidget(m_importRepeats);
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("Buttons"));
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("Ok"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("Cancel"));
     // Nothing to write: only Cancel makes sense.
-    buttons->button(QDialogButtonBox::Ok)->setEnabled(preview.newPlayers > 0);
+    QPushButton *ok = buttons->button(QDialogButtonBox::Ok);
+    const auto updateOk = [ok, newPlayers = preview.newPlayers > 0, repeats = preview.repeats > 0,
+                           this] {
+        ok->setEnabled(newPlayers || (repeats && m_importRepeats->isChecked()));
+    };
+    updateOk();
+    connect(m_importRepeats, &QCheckBox::toggled, this, updateOk);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(760, preview.firstRows.isEmpty() ? 160 : 420);
+}
+
+Repeats ImportPreviewDialog::repeats() const
+{
+    return m_importRepeats->isChecked() ? Repeats::Import : Repeats::Skip;
 }
 
 } // namespace Zuvi::Players

@@ -15,7 +15,8 @@ const QStringList &playerColumns()
         QStringLiteral("Phone"),      QStringLiteral("Address"),   QStringLiteral("City"),
         QStringLiteral("State"),      QStringLiteral("Zip"),       QStringLiteral("Webpage"),
         QStringLiteral("Username1"),  QStringLiteral("Username2"), QStringLiteral("Username3"),
-        QStringLiteral("Birthday"),   QStringLiteral("Password"),  QStringLiteral("Allow Email")};
+        QStringLiteral("Birthday"),   QStringLiteral("Password"),  QStringLiteral("Allow Email"),
+        QStringLiteral("Country")};
     return columns;
 }
 
@@ -63,6 +64,12 @@ bool isBlankRow(const QVariantList &row)
     return true;
 }
 
+bool isNameless(const QVariantList &row)
+{
+    return row.value(kFirstName).toString().trimmed().isEmpty() &&
+           row.value(kLastName).toString().trimmed().isEmpty();
+}
+
 QList<int> mapColumns(const QString &file, const QStringList &names, QStringList *ignored)
 {
     QList<int> targets;
@@ -86,7 +93,9 @@ QList<int> mapColumns(const QString &file, const QStringList &names, QStringList
     return targets;
 }
 
-PlayerTable readPlayerFile(const QString &file)
+namespace {
+
+PlayerTable readAnyPlayerFile(const QString &file)
 {
     QFile input(file);
     if (!QFileInfo(file).isFile() && QFileInfo::exists(file))
@@ -116,6 +125,17 @@ PlayerTable readPlayerFile(const QString &file)
     if (input.error() != QFileDevice::NoError)
         throw FileError(file, QStringLiteral("it cannot be read (%1)").arg(input.errorString()));
     return readCsv(file, data);
+}
+
+} // namespace
+
+PlayerTable readPlayerFile(const QString &file)
+{
+    PlayerTable table = readAnyPlayerFile(file);
+    const qsizetype before = table.rows.size();
+    table.rows.removeIf(isNameless);
+    table.namelessRows = int(before - table.rows.size());
+    return table;
 }
 
 } // namespace Zuvi::Players

@@ -79,9 +79,11 @@ void importPlayers(QWidget *parent, const std::function<void()> &afterImport)
     ImportPreviewDialog dialog(file, table, preview, parent);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    const Repeats repeats = dialog.repeats();
 
-    QProgressDialog progress(QStringLiteral("Importing players…"), QStringLiteral("Cancel"), 0,
-                             int(preview.newPlayers), parent);
+    QProgressDialog progress(
+        QStringLiteral("Importing players…"), QStringLiteral("Cancel"), 0,
+        int(preview.newPlayers + (repeats == Repeats::Import ? preview.repeats : 0)), parent);
     progress.setObjectName(QStringLiteral("ImportProgress"));
     progress.setWindowTitle(QStringLiteral("Import Players"));
     progress.setWindowModality(Qt::ApplicationModal);
@@ -91,11 +93,14 @@ void importPlayers(QWidget *parent, const std::function<void()> &afterImport)
     ImportResult result;
     {
         Data::DbConnection connection(Data::playersDatabase());
-        result = runImport(connection, table, [&](qsizetype done, qsizetype total) {
-            progress.setMaximum(int(total));
-            progress.setValue(int(done));
-            return !progress.wasCanceled();
-        });
+        result = runImport(
+            connection, table,
+            [&](qsizetype done, qsizetype total) {
+                progress.setMaximum(int(total));
+                progress.setValue(int(done));
+                return !progress.wasCanceled();
+            },
+            repeats);
     }
     progress.close();
     if (result.canceled) {

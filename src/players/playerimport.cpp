@@ -2,6 +2,7 @@
 
 #include "data/dbconnection.h"
 #include "data/dberror.h"
+#include "data/playercountrystore.h"
 
 #include <QHash>
 #include <QSaveFile>
@@ -48,6 +49,35 @@ PlayerKey keyOf(const QVariantList &row)
     return keyOf(row.at(kFirstName), row.at(kLastName), row.at(kEmail));
 }
 
+// What makes a row repeat an earlier row of the same file: first name, last name and
+// e-mail as the organiser reads them, without the blanks around them, NULL as empty text.
+PlayerKey repeatKeyOf(const QVariantList &row)
+{
+    return {row.at(kFirstName).toString().trimmed(), row.at(kLastName).toString().trimmed(),
+            row.at(kEmail).toString().trimmed(), 0};
+}
+
+// What becomes of each row of a file: a new player, one already stored, or a new row that
+// repeats an earlier row of the file.
+enum class RowFate : quint8 { New, Stored, Repeat };
+
+QList<RowFate> fatesOf(const QSet<PlayerKey> &stored, const PlayerTable &table)
+{
+    QList<RowFate> fates;
+    fates.reserve(table.rows.size());
+    QSet<PlayerKey> seen;
+    seen.reserve(table.rows.size());
+    for (const QVariantList &row : table.rows) {
+        const PlayerKey key = repeatKeyOf(row);
+        const bool repeat = seen.contains(key);
+        seen.insert(key);
+        fates.append(stored.contains(keyOf(row)) ? RowFate::Stored
+                     : repeat                    ? RowFate::Repeat
+                                                 : RowFate::New);
+    }
+    return fates;
+}
+
 QSet<PlayerKey> storedKeys(Data::DbConnection &players)
 {
     QSet<PlayerKey> keys;
@@ -58,25 +88,26 @@ QSet<PlayerKey> storedKeys(Data::DbConnection &players)
     return keys;
 }
 
+// The player table's own columns, quoted.
 QString quotedColumns()
 {
     QStringList quoted;
-    for (const QString &column : playerColumns())
-        quoted.append(QLatin1Char('"') + column + QLatin1Char('"'));
+    for (int c = 0; c < kTableColumns; ++c)
+        quoted.append(QLatin1Char('"') + playerColumns().at(c) + QLatin1Char('"'));
     return quoted.join(QStringLiteral(", "));
 }
 
 QString insertPlayer()
 {
-    QStringList marks(playerColumns().size(), QStringLiteral("?"));
+    QStringList marks(kTableColumns, QStringLiteral("?"));
     return QStringLiteral("INSERT INTO PlayerInfo(%1) VALUES (%2)")
         .arg(quotedColumns(), marks.join(QStringLiteral(", ")));
 }
 
-// Writes players straight through SQLite on the connection's own handle, inside the
-// transaction open on it. Each row's texts are encoded once into one reused buffer and
-// bound from there, so that writing a hundred thousand players makes no copy per value:
-// the general binding of the connection converts and copies every value twice.
+// Writes players (the player table's columns of each row) straight through SQLite on the
+// connection's own handle, inside the transaction open on it. Each row's texts are encoded once
+// into one reused buffer and bound from there, so that writing a hundred thousand players makes no
+// copy per value: the general binding of the connection converts and copies every value twice.
 class PlayerInserter final
 {
 public:
@@ -94,19 +125,21 @@ public:
         m_statement.reset(raw);
     }
 
-    void insert(const QVariantList &row)
+    // Writes one player and returns its id.
+    qint64 insert(const QVariantList &row)
     {
         sqlite3_stmt *statement = m_statement.get();
         // Room for every text at its longest (three bytes of UTF-8 per UTF-16 unit).
         qsizetype room = 0;
-        for (const QVariant &value : row) {
+        for (int i = 0; i < kTableColumns; ++i) {
+            const QVariant &value = row.at(i);
             if (value.typeId() == QMetaType::QString)
                 room += 3 * static_cast<const QString *>(value.constData())->size();
         }
         if (m_buffer.size() < room)
             m_buffer.resize(room);
         char *out = m_buffer.data();
-        for (int i = 0; i < int(row.size()); ++i) {
+        for (int i = 0; i < kTableColumns; ++i) {
             const QVariant &value = row.at(i);
             int rc;
             if (value.isNull()) {
@@ -125,6 +158,7 @@ public:
         if (sqlite3_step(statement) != SQLITE_DONE)
             fail();
         sqlite3_reset(statement);
+        return sqlite3_last_insert_rowid(m_db);
     }
 
 private:
@@ -159,43 +193,65 @@ void appendQuoted(QByteArray &out, QByteArrayView text)
 
 ImportPreview previewImport(Data::DbConnection &players, const PlayerTable &table, int firstRows)
 {
-    const QSet<PlayerKey> stored = storedKeys(players);
+    const QList<RowFate> fates = fatesOf(storedKeys(players), table);
     ImportPreview preview;
-    for (const QVariantList &row : table.rows) {
-        if (stored.contains(keyOf(row))) {
+    for (qsizetype i = 0; i < table.rows.size(); ++i) {
+        switch (fates.at(i)) {
+        case RowFate::Stored:
             ++preview.alreadyStored;
             continue;
+        case RowFate::New:
+            ++preview.newPlayers;
+            break;
+        case RowFate::Repeat:
+            ++preview.repeats;
+            break;
         }
-        ++preview.newPlayers;
-        if (preview.firstRows.size() < firstRows)
-            preview.firstRows.append(row);
+        if (preview.firstRows.size() < firstRows) {
+            preview.firstRows.append(table.rows.at(i));
+            preview.firstRowRepeats.append(fates.at(i) == RowFate::Repeat);
+        }
     }
     return preview;
 }
 
 ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
-                       const ImportProgress &progress)
+                       const ImportProgress &progress, Repeats repeats)
 {
     Data::Transaction transaction(players);
-    const QSet<PlayerKey> stored = storedKeys(players);
+    const QList<RowFate> fates = fatesOf(storedKeys(players), table);
     QList<qsizetype> fresh;
     fresh.reserve(table.rows.size());
+    ImportResult result;
+    result.nameless = table.namelessRows;
     for (qsizetype i = 0; i < table.rows.size(); ++i) {
-        if (!stored.contains(keyOf(table.rows.at(i))))
+        if (fates.at(i) == RowFate::Stored)
+            ++result.skipped;
+        else if (fates.at(i) == RowFate::Repeat && repeats == Repeats::Skip)
+            ++result.repeatsSkipped;
+        else
             fresh.append(i);
     }
-    ImportResult result;
-    result.skipped = table.rows.size() - fresh.size();
     const qsizetype total = fresh.size();
     if (progress && !progress(0, total)) {
         result.canceled = true;
         return result;
     }
+    // A country stored under the id of a player deleted since would pass to the new player
+    // given that id.
+    if (Data::PlayerCountryStore::exists(players))
+        Data::PlayerCountryStore::removeOrphans(players);
+    QList<QVariantList> countries;
     PlayerInserter inserter(players);
     for (qsizetype done = 0; done < total;) {
         const qsizetype end = std::min(total, done + kChunk);
-        for (qsizetype i = done; i < end; ++i)
-            inserter.insert(table.rows.at(fresh.at(i)));
+        for (qsizetype i = done; i < end; ++i) {
+            const QVariantList &row = table.rows.at(fresh.at(i));
+            const qint64 id = inserter.insert(row);
+            const QVariant &country = row.at(kCountry);
+            if (!country.isNull() && !country.toString().isEmpty())
+                countries.append({id, country});
+        }
         done = end;
         if (progress && !progress(done, total)) {
             // The transaction rolls back as it goes out of scope.
@@ -203,6 +259,7 @@ ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
             return result;
         }
     }
+    Data::PlayerCountryStore::writeCountries(players, countries);
     transaction.commit();
     result.imported = total;
     return result;
@@ -225,6 +282,7 @@ qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file)
         buffer.clear();
     };
     const QStringList &columns = playerColumns();
+    const bool countries = Data::PlayerCountryStore::exists(players);
     for (qsizetype c = 0; c < columns.size(); ++c) {
         if (c > 0)
             buffer.append(',');
@@ -233,27 +291,29 @@ qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file)
     buffer.append("\r\n");
 
     qsizetype count = 0;
-    players.readRows(
-        QStringLiteral("SELECT %1 FROM PlayerInfo ORDER BY rowid").arg(quotedColumns()),
-        [&](const Data::RowView &row) {
-            for (int c = 0; c < int(columns.size()); ++c) {
-                if (c > 0)
-                    buffer.append(',');
-                if (row.isNumber(c)) {
-                    buffer.append(row.text(c).toUtf8());
-                    continue;
-                }
-                // SQLite hands out no text at all for NULL: the field stays
-                // empty and unquoted.
-                const QByteArrayView text = row.utf8(c);
-                if (text.data())
-                    appendQuoted(buffer, text);
-            }
-            buffer.append("\r\n");
-            ++count;
-            if (buffer.size() >= 256 * 1024)
-                flush();
-        });
+    players.readRows(QStringLiteral("SELECT %1, %2 FROM PlayerInfo ORDER BY rowid")
+                         .arg(quotedColumns(), countries ? Data::PlayerCountryStore::countryOf(
+                                                               QStringLiteral("PlayerInfo.rowid"))
+                                                         : QStringLiteral("NULL")),
+                     [&](const Data::RowView &row) {
+                         for (int c = 0; c < int(columns.size()); ++c) {
+                             if (c > 0)
+                                 buffer.append(',');
+                             if (row.isNumber(c)) {
+                                 buffer.append(row.text(c).toUtf8());
+                                 continue;
+                             }
+                             // SQLite hands out no text at all for NULL: the field stays
+                             // empty and unquoted.
+                             const QByteArrayView text = row.utf8(c);
+                             if (text.data())
+                                 appendQuoted(buffer, text);
+                         }
+                         buffer.append("\r\n");
+                         ++count;
+                         if (buffer.size() >= 256 * 1024)
+                             flush();
+                     });
     flush();
     if (!output.commit())
         throw failed();
@@ -265,10 +325,26 @@ QString playerCount(qsizetype count)
     return count == 1 ? QStringLiteral("1 player") : QStringLiteral("%1 players").arg(count);
 }
 
+QString rowCount(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(count);
+}
+
 QString importSummary(const ImportResult &result)
 {
-    return QStringLiteral("Imported %1; skipped %2 already stored.")
-        .arg(playerCount(result.imported), playerCount(result.skipped));
+    QStringList skipped{QStringLiteral("%1 already stored").arg(playerCount(result.skipped))};
+    if (result.repeatsSkipped > 0)
+        skipped.append((result.repeatsSkipped == 1
+                            ? QStringLiteral("1 row that repeats")
+                            : QStringLiteral("%1 rows that repeat").arg(result.repeatsSkipped)) +
+                       QStringLiteral(" an earlier row of the file"));
+    if (result.nameless > 0)
+        skipped.append(QStringLiteral("%1 without a name").arg(rowCount(result.nameless)));
+    const QString last = skipped.takeLast();
+    const QString listed =
+        skipped.isEmpty() ? last
+                          : skipped.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+    return QStringLiteral("Imported %1; skipped %2.").arg(playerCount(result.imported), listed);
 }
 
 QString exportSummary(qsizetype count, const QString &file)

@@ -1,6 +1,7 @@
 // "Import players…" and "Export players…" as the organiser reaches them in the player
-// editor: the context menu and its shortcuts, the preview with OK and Cancel, the records
-// read anew after an import, a bad file's message, and the export.
+// editor: the context menu and its shortcuts, the preview with OK and Cancel, the rows
+// without a name and the repeated rows it shows, the records read anew after an import, a
+// bad file's message, and the export.
 
 #include "support/testsupport.h"
 
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -55,20 +57,36 @@ struct Preview
     QString summary;
     int rows = -1;
     bool okEnabled = false;
+    // The headings of the rows shown.
+    QStringList headings;
+    // "Import the repeated rows too": shown, and ticked as the preview opened.
+    bool repeatsShown = false;
+    bool repeatsTicked = false;
 };
 
-// Answers the preview dialog as soon as it is open: reads it and presses button.
-void answerPreview(Preview *seen, const QString &button)
+// Answers the preview dialog as soon as it is open: reads it, ticks "Import the repeated
+// rows too" if asked and presses button.
+void answerPreview(Preview *seen, const QString &button, bool tickRepeats = false)
 {
-    QTimer::singleShot(10, qApp, [seen, button] {
+    QTimer::singleShot(10, qApp, [seen, button, tickRepeats] {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         if (!dialog || dialog->objectName() != QStringLiteral("ImportPreview")) {
-            answerPreview(seen, button);
+            answerPreview(seen, button, tickRepeats);
             return;
         }
         seen->shown = true;
         seen->summary = dialog->findChild<QLabel *>(QStringLiteral("Summary"))->text();
-        seen->rows = dialog->findChild<QTableView *>(QStringLiteral("Rows"))->model()->rowCount();
+        const QAbstractItemModel *rows =
+            dialog->findChild<QTableView *>(QStringLiteral("Rows"))->model();
+        seen->rows = rows->rowCount();
+        for (int row = 0; row < rows->rowCount(); ++row)
+            seen->headings.append(rows->headerData(row, Qt::Vertical).toString());
+        auto *repeats = dialog->findChild<QCheckBox *>(QStringLiteral("ImportRepeats"));
+        seen->repeatsShown = repeats->isVisibleTo(dialog);
+        seen->repeatsTicked = repeats->isChecked();
+        // A click on the box itself, at the left end of the control.
+        if (tickRepeats)
+            QTest::mouseClick(repeats, Qt::LeftButton, {}, QPoint(6, repeats->height() / 2));
         auto *ok = dialog->findChild<QPushButton *>(QStringLiteral("Ok"));
         seen->okEnabled = ok->isEnabled();
         QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
@@ -118,6 +136,8 @@ private Q_SLOTS:
     void editorOffersBothCommands();
     void previewAnswerDecidesTheImport_data();
     void previewAnswerDecidesTheImport();
+    void previewCountsNamelessAndRepeatedRows_data();
+    void previewCountsNamelessAndRepeatedRows();
     void badFileIsShownAndEditorStaysUsable();
     void exportShortcutWritesTheFile();
 };
@@ -190,6 +210,7 @@ void TestPlayerFileActions::previewAnswerDecidesTheImport()
     QVERIFY2(seen.summary.startsWith(mdb + QLatin1Char('\n') + summary), qPrintable(seen.summary));
     QCOMPARE(seen.rows, previewRows);
     QVERIFY(seen.okEnabled);
+    QVERIFY(!seen.repeatsShown);
     QCOMPARE(log.texts(), messages);
     QCOMPARE(log.ends(), 0);
     // The records are read anew only after an import.
@@ -197,6 +218,70 @@ void TestPlayerFileActions::previewAnswerDecidesTheImport()
     QCOMPARE(editor->Adodc1()->recordCount(), stored);
     QCOMPARE(install.rows(kPlayers, QStringLiteral("SELECT count(*) FROM PlayerInfo")),
              QList<QVariantList>{{stored}});
+    editor->close();
+}
+
+void TestPlayerFileActions::previewCountsNamelessAndRepeatedRows_data()
+{
+    QTest::addColumn<bool>("tickRepeats");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("stored");
+    QTest::newRow("repeats left unticked: the first of each only")
+        << false
+        << "Imported 2 players; skipped 0 players already stored, 2 rows that repeat an earlier "
+           "row of the file and 1 row without a name."
+        << QStringList{"Ada", "Alan"};
+    QTest::newRow("repeats ticked: every row with a name")
+        << true << "Imported 4 players; skipped 0 players already stored and 1 row without a name."
+        << QStringList{"Ada", "Ada", "Alan", "Ada"};
+}
+
+void TestPlayerFileActions::previewCountsNamelessAndRepeatedRows()
+{
+    QFETCH(bool, tickRepeats);
+    QFETCH(QString, message);
+    QFETCH(QStringList, stored);
+    TempInstall install;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("players.csv"));
+    {
+        QFile csv(file);
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("First Name,Last Name,Email\n"
+                  "Ada,Lovelace,ada@example.org\n"
+                  "Ada, Lovelace,ada@example.org\n"
+                  " , ,someone@example.org\n"
+                  "Alan,Turing,\n"
+                  "Ada,Lovelace,ada@example.org\n");
+    }
+    const ChooserGuard chooser(file);
+    MessageLog log;
+    auto *editor = new PlayerInfo;
+    editor->show();
+
+    Preview seen;
+    answerPreview(&seen, QStringLiteral("Ok"), tickRepeats);
+    action(editor, "ImportPlayers")->trigger();
+
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.summary,
+             file + QStringLiteral("\n2 players new, to be imported.\n0 players already stored "
+                                   "(same first name, last name and e-mail), to be skipped.\n2 "
+                                   "rows repeat an earlier row of the file (same first name, last "
+                                   "name and e-mail), marked \"(repeat)\" below: imported only if "
+                                   "\"Import the repeated rows too\" is ticked.\n1 row without a "
+                                   "name is skipped.\nThe new players as they will be stored:"));
+    QCOMPARE(seen.headings, (QStringList{"1", "2 (repeat)", "3", "4 (repeat)"}));
+    QVERIFY(seen.repeatsShown);
+    QVERIFY(!seen.repeatsTicked);
+    QVERIFY(seen.okEnabled);
+    QCOMPARE(log.texts(), QStringList{message});
+    QCOMPARE(editor->Adodc1()->recordCount(), stored.size());
+    QStringList names;
+    for (const QVariantList &row : install.rows(
+             kPlayers, QStringLiteral("SELECT \"First Name\" FROM PlayerInfo ORDER BY ID")))
+        names.append(row.at(0).toString());
+    QCOMPARE(names, stored);
     editor->close();
 }
 
@@ -244,7 +329,7 @@ void TestPlayerFileActions::exportShortcutWritesTheFile()
              QStringList{QStringLiteral("Exported 1 player to %1.").arg(file)});
     QFile written(file);
     QVERIFY(written.open(QIODevice::ReadOnly));
-    QVERIFY(written.readAll().endsWith("\r\n\"Grace\",\"Hopper\",,,,,,,,,,,,,0\r\n"));
+    QVERIFY(written.readAll().endsWith("\r\n\"Grace\",\"Hopper\",,,,,,,,,,,,,0,\r\n"));
     QCOMPARE(first->text(), QStringLiteral("Grace"));
     editor->close();
 }

@@ -1,8 +1,9 @@
 // Importing players from the old Access file and from CSV, and exporting them, through
 // the real readers, the import and the export over a temporary install: every column of
 // the legacy rows, CSV's quoting, byte-order mark, separators and line breaks, each kind of
-// bad file, the duplicate test, a cancelled import, the round trip of an export, and the
-// two commands of the command line.
+// bad file, the duplicate test, rows without a name and rows that repeat an earlier row,
+// the players' countries, a cancelled import, the round trip of an export, and the two
+// commands of the command line.
 
 #include "support/childprocess.h"
 #include "support/testsupport.h"
@@ -20,6 +21,8 @@
 #include <QTest>
 #include <QTextStream>
 
+Q_DECLARE_METATYPE(Zuvi::Players::Repeats)
+
 using namespace Zuvi;
 using Zuvi::Test::runZuvi;
 using Zuvi::Test::TempInstall;
@@ -30,11 +33,13 @@ namespace {
 const QString kPlayers = Data::playersDatabase();
 const QVariant kNull;
 
+// Every stored player as a file row: the player table's columns, then the country.
 QString selectAll()
 {
     return QStringLiteral("SELECT \"First Name\", \"Last Name\", Email, Phone, Address, City, "
                           "State, Zip, Webpage, Username1, Username2, Username3, Birthday, "
-                          "Password, \"Allow Email\" FROM PlayerInfo ORDER BY ID");
+                          "Password, \"Allow Email\", (SELECT Country FROM ZuviPlayerCountry "
+                          "WHERE PlayerId = PlayerInfo.ID) FROM PlayerInfo ORDER BY ID");
 }
 
 QVariant text(const char *utf8)
@@ -42,8 +47,8 @@ QVariant text(const char *utf8)
     return QString::fromUtf8(utf8);
 }
 
-// A player of fifteen values: the names, then column positions with their values; every
-// other column NULL and "Allow Email" as given.
+// A player as a file row: the names, then column positions with their values; every other
+// column NULL and "Allow Email" as given.
 QVariantList player(const QVariant &first, const QVariant &last,
                     const QList<std::pair<int, QVariant>> &others = {},
                     const QVariant &allowEmail = 0LL)
@@ -178,6 +183,9 @@ private Q_SLOTS:
     void badFileIsRefusedAndNothingWritten_data();
     void badFileIsRefusedAndNothingWritten();
     void duplicatesAreSkipped();
+    void namelessRowsAndRepeatsAreCounted_data();
+    void namelessRowsAndRepeatsAreCounted();
+    void countriesAreExportedAndImported();
     void playerStoredAfterPreviewIsSkipped();
     void cancelWritesNothing_data();
     void cancelWritesNothing();
@@ -286,8 +294,9 @@ void TestPlayerImport::csvReadsAsStored_data()
         << QList<QVariantList>{player(text("  Ada "), text(" Lovelace\t"))} << QStringList() << 0;
     QTest::newRow("header in any case; unknown columns listed and ignored")
         << QByteArray("first name, LAST NAME ,Country,email,Notes\nAda,Lovelace,UK,a@b,x\n")
-        << QList<QVariantList>{player(text("Ada"), text("Lovelace"), {{kEmail, text("a@b")}})}
-        << QStringList{QStringLiteral("Country"), QStringLiteral("Notes")} << 0;
+        << QList<QVariantList>{player(text("Ada"), text("Lovelace"),
+                                      {{kEmail, text("a@b")}, {kCountry, text("UK")}})}
+        << QStringList{QStringLiteral("Notes")} << 0;
     QTest::newRow("Allow Email as yes/no words and numbers; empty stays NULL")
         << QByteArray("Last Name,Allow Email\nA,yes\nB,No\nC,TRUE\nD,0\nE,-1\nF,\n")
         << QList<QVariantList>{player(kNull, text("A"), {}, 1LL),
@@ -298,13 +307,13 @@ void TestPlayerImport::csvReadsAsStored_data()
                                player(kNull, text("F"), {}, kNull)}
         << QStringList() << 0;
     QTest::newRow("every column, in another order")
-        << QByteArray("Allow Email,Password,Birthday,Username3,Username2,Username1,Webpage,Zip,"
-                      "State,City,Address,Phone,Email,Last Name,First Name\n"
-                      "1,pw,1980-12-10,u3,u2,u1,w,z,s,c,a,p,e,l,f\n")
+        << QByteArray("Country,Allow Email,Password,Birthday,Username3,Username2,Username1,"
+                      "Webpage,Zip,State,City,Address,Phone,Email,Last Name,First Name\n"
+                      "co,1,pw,1980-12-10,u3,u2,u1,w,z,s,c,a,p,e,l,f\n")
         << QList<QVariantList>{QVariantList{text("f"), text("l"), text("e"), text("p"), text("a"),
                                             text("c"), text("s"), text("z"), text("w"), text("u1"),
                                             text("u2"), text("u3"), text("1980-12-10"), text("pw"),
-                                            1LL}}
+                                            1LL, text("co")}}
         << QStringList() << 0;
     QTest::newRow("empty lines and rows of empty fields left out")
         << QByteArray("First Name,Last Name\n\nAda,Lovelace\n,,\n\"\",\n")
@@ -436,7 +445,9 @@ void TestPlayerImport::duplicatesAreSkipped()
     QCOMPARE(import(mdb).imported, 4);
 
     // Same first name, last name and e-mail, compared exactly: only the first two rows are
-    // stored already; case, blanks, another e-mail and empty text for NULL all differ.
+    // stored already; case, blanks, another e-mail and empty text for NULL all differ. (The
+    // rows that differ by blanks and by empty text repeat a row of the file: they are
+    // imported here as the organiser may choose.)
     const QString csv = writeFile(dir, QStringLiteral("players.csv"),
                                   "First Name,Last Name,Email,City\n"
                                   "Ada,Lovelace,ada@example.org,Paris\n"
@@ -448,12 +459,13 @@ void TestPlayerImport::duplicatesAreSkipped()
     const Players::PlayerTable table = Players::readPlayerFile(csv);
     Data::DbConnection connection(kPlayers);
     const Players::ImportPreview preview = Players::previewImport(connection, table);
-    QCOMPARE(preview.newPlayers, 4);
+    QCOMPARE(preview.newPlayers + preview.repeats, 4);
     QCOMPARE(preview.alreadyStored, 2);
     QCOMPARE(preview.firstRows.size(), 4);
     QCOMPARE(preview.firstRows.first().at(0).toString(), QStringLiteral("ada"));
 
-    const Players::ImportResult result = Players::runImport(connection, table);
+    const Players::ImportResult result =
+        Players::runImport(connection, table, {}, Players::Repeats::Import);
     QCOMPARE(result.imported, 4);
     QCOMPARE(result.skipped, 2);
     QCOMPARE(storedCount(), 8);
@@ -467,10 +479,121 @@ void TestPlayerImport::duplicatesAreSkipped()
              0);
 
     // A second run finds every one of them stored.
-    const Players::ImportResult again = Players::runImport(connection, table);
+    const Players::ImportResult again =
+        Players::runImport(connection, table, {}, Players::Repeats::Import);
     QCOMPARE(again.imported, 0);
     QCOMPARE(again.skipped, 6);
     QCOMPARE(storedCount(), 8);
+}
+
+void TestPlayerImport::namelessRowsAndRepeatsAreCounted_data()
+{
+    QTest::addColumn<Players::Repeats>("repeats");
+    QTest::addColumn<QStringList>("stored"); // "Last, First <e-mail>" in the order written
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("repeats not chosen: only the first of each is written")
+        << Players::Repeats::Skip
+        << QStringList{"Lovelace, Ada <ada@example.org>", "Turing, Alan <NULL>",
+                       "Hopper, Grace <g@navy.mil>"}
+        << "Imported 3 players; skipped 1 player already stored, 3 rows that repeat an earlier "
+           "row of the file and 2 rows without a name.";
+    QTest::newRow("repeats chosen: written as they stand")
+        << Players::Repeats::Import
+        << QStringList{"Lovelace, Ada <ada@example.org>",      "Turing, Alan <NULL>",
+                       " Lovelace ,  Ada  <ada@example.org >", "Turing, Alan <>",
+                       "Hopper, Grace <g@navy.mil>",           "Lovelace, Ada <ada@example.org>"}
+        << "Imported 6 players; skipped 1 player already stored and 2 rows without a name.";
+}
+
+void TestPlayerImport::namelessRowsAndRepeatsAreCounted()
+{
+    QFETCH(Players::Repeats, repeats);
+    QFETCH(QStringList, stored);
+    QFETCH(QString, summary);
+    TempInstall install;
+    install.exec(kPlayers,
+                 QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", \"Last Name\", Email) "
+                                "VALUES ('Edsger', 'Dijkstra', 'ewd@example.nl')"));
+    QTemporaryDir dir;
+    // Blanks around the names and the e-mail, and empty text for NULL, make a repeat; case
+    // does not. A row with blanks for both names, or an e-mail alone, has no name.
+    const QString csv = writeFile(dir, QStringLiteral("players.csv"),
+                                  "First Name,Last Name,Email,City\n"
+                                  "Ada,Lovelace,ada@example.org,London\n"
+                                  "Alan,Turing,,\n"
+                                  "   ,\t,lost@example.org,Nowhere\n"
+                                  " Ada , Lovelace ,ada@example.org ,Paris\n"
+                                  "Alan,Turing,\"\",\n"
+                                  ",,,Somewhere\n"
+                                  "Grace,Hopper,g@navy.mil,\n"
+                                  "Edsger,Dijkstra,ewd@example.nl,\n"
+                                  "Ada,Lovelace,ada@example.org,London\n");
+    const Players::PlayerTable table = Players::readPlayerFile(csv);
+    QCOMPARE(table.namelessRows, 2);
+    QCOMPARE(table.blankRows, 0);
+    QCOMPARE(table.rows.size(), 7);
+
+    Data::DbConnection connection(kPlayers);
+    const Players::ImportPreview preview = Players::previewImport(connection, table);
+    QCOMPARE(preview.newPlayers, 3);
+    QCOMPARE(preview.alreadyStored, 1);
+    QCOMPARE(preview.repeats, 3);
+    QCOMPARE(preview.firstRowRepeats, (QList<bool>{false, false, true, true, false, true}));
+
+    const Players::ImportResult result = Players::runImport(connection, table, {}, repeats);
+    QCOMPARE(Players::importSummary(result), summary);
+    QStringList names;
+    const auto rows = install.rows(
+        kPlayers, QStringLiteral("SELECT \"Last Name\" || ', ' || \"First Name\" || ' <' || "
+                                 "coalesce(Email, 'NULL') || '>' FROM PlayerInfo ORDER BY ID"));
+    for (const QVariantList &row : rows)
+        names.append(row.at(0).toString());
+    QCOMPARE(names, QStringList{"Dijkstra, Edsger <ewd@example.nl>"} + stored);
+}
+
+void TestPlayerImport::countriesAreExportedAndImported()
+{
+    TempInstall install;
+    install.addPlayers({{QStringLiteral("Ada"), QStringLiteral("Lovelace")},
+                        {QStringLiteral("Alan"), QStringLiteral("Turing")},
+                        {QStringLiteral("Zoë"), QStringLiteral("Ångström")}});
+    install.exec(kPlayers,
+                 QStringLiteral("INSERT INTO ZuviPlayerCountry(PlayerId, Country) VALUES (1, ?), "
+                                "(3, ?)"),
+                 {QStringLiteral("England"), QStringLiteral("Sverige, \"Norden\"")});
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("export.csv"));
+    {
+        Data::DbConnection connection(kPlayers);
+        QCOMPARE(Players::exportPlayersCsv(connection, file), 3);
+    }
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = written.readAll().split('\n');
+    QVERIFY(lines.at(0).endsWith(",\"Allow Email\",\"Country\"\r"));
+    QVERIFY(lines.at(1).endsWith(",0,\"England\"\r"));
+    QVERIFY(lines.at(2).endsWith(",0,\r"));
+    QVERIFY(lines.at(3).endsWith(",0,\"Sverige, \"\"Norden\"\"\"\r"));
+
+    // Into another install, each player arrives with its country; a country left behind
+    // by a player deleted there does not pass to the new player given its id.
+    TempInstall other;
+    other.addPlayers({{QStringLiteral("Old"), QStringLiteral("Player")}});
+    other.exec(kPlayers, QStringLiteral("INSERT INTO ZuviPlayerCountry VALUES (1, 'Atlantis'), "
+                                        "(2, 'Lemuria')"));
+    other.exec(kPlayers, QStringLiteral("DELETE FROM PlayerInfo"));
+    const Players::PlayerTable table = Players::readPlayerFile(file);
+    Data::DbConnection connection(kPlayers);
+    QCOMPARE(Players::runImport(connection, table).imported, 3);
+    QCOMPARE(
+        other.rows(kPlayers, QStringLiteral("SELECT ID, \"First Name\", coalesce((SELECT "
+                                            "Country FROM ZuviPlayerCountry WHERE PlayerId "
+                                            "= ID), '(none)') FROM PlayerInfo ORDER BY ID")),
+        (QList<QVariantList>{{1, QStringLiteral("Ada"), QStringLiteral("England")},
+                             {2, QStringLiteral("Alan"), QStringLiteral("(none)")},
+                             {3, QStringLiteral("Zoë"), QStringLiteral("Sverige, \"Norden\"")}}));
+    QCOMPARE(other.rows(kPlayers, QStringLiteral("SELECT count(*) FROM ZuviPlayerCountry")),
+             QList<QVariantList>{{2}});
 }
 
 void TestPlayerImport::playerStoredAfterPreviewIsSkipped()
@@ -559,7 +682,7 @@ void TestPlayerImport::exportReadsBackExactly()
     QVERIFY(bytes.startsWith("\"First Name\",\"Last Name\",\"Email\",\"Phone\",\"Address\","
                              "\"City\",\"State\",\"Zip\",\"Webpage\",\"Username1\","
                              "\"Username2\",\"Username3\",\"Birthday\",\"Password\","
-                             "\"Allow Email\"\r\n\"Ada\",\"Lovelace\","));
+                             "\"Allow Email\",\"Country\"\r\n\"Ada\",\"Lovelace\","));
     QVERIFY(bytes.endsWith(",,,,,,,,\r\n"));
 
     // Read back, the export is every stored player, every value exact...
@@ -626,10 +749,25 @@ void TestPlayerImport::commandLineImportsAndExports()
     // Columns the table does not have are named.
     out.clear();
     const QString extra =
-        writeFile(dir, QStringLiteral("extra.csv"), "Last Name,Country\nHopper,USA\n");
+        writeFile(dir, QStringLiteral("extra.csv"), "Last Name,Notes\nHopper,USA\n");
     QCOMPARE(Players::importPlayersCommand(extra, outStream, errStream), 0);
     QCOMPARE(out, QStringLiteral("Imported 1 player; skipped 0 players already stored.\n"
-                                 "Columns not imported: Country.\n"));
+                                 "Columns not imported: Notes.\n"));
+
+    // Rows without a name and rows that repeat an earlier row are skipped and counted.
+    out.clear();
+    const QString mixed = writeFile(dir, QStringLiteral("mixed.csv"),
+                                    "First Name,Last Name,Email\n"
+                                    "Grace,Hopper,g@navy.mil\n"
+                                    " ,,nobody@example.org\n"
+                                    "Grace , Hopper,g@navy.mil \n"
+                                    "Alan,Turing,\n"
+                                    "Alan,Turing,\"\"\n");
+    QCOMPARE(Players::importPlayersCommand(mixed, outStream, errStream), 0);
+    QCOMPARE(out, QStringLiteral("Imported 2 players; skipped 0 players already stored, 2 rows "
+                                 "that repeat an earlier row of the file and 1 row without a "
+                                 "name.\n"));
+    QCOMPARE(err, QString());
 }
 
 void TestPlayerImport::commandLineReportsBadFile()

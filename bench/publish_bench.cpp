@@ -112,7 +112,7 @@ bool benchPublish(const QString &dataFolder)
             progress.blockSignals(false);
             QElapsedTimer timer;
             timer.start();
-            Q_EMIT progress.pairingChanged();
+            Q_EMIT progress.pairingChanged({});
             Q_EMIT progress.gamesChanged();
             QCoreApplication::processEvents();
             return double(timer.nsecsElapsed()) / 1e6;

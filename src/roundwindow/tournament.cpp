@@ -57,7 +57,7 @@ Tournament::Tournament(TournamentProgress *progress, bool resumed)
     connectHandlers();
     // Every caption fits its box whichever sans-serif face the system has.
     Ui::fitTexts(this);
-    showPairing();
+    showPairing({});
     if (resumed) {
         const Round::RoundClock &clock = m_progress->clock();
         m_fullTime->setText(
@@ -233,7 +233,8 @@ void Tournament::connectHandlers()
     connect(m_undo, &QAction::triggered, this, guarded([this] { undoLastGame(); }));
     connect(m_recordedGames, &QAction::triggered, this, guarded([this] { showRecordedGames(); }));
     connect(m_pairAgain, &QAction::triggered, this, guarded([this] { pairAgain(); }));
-    connect(m_progress, &TournamentProgress::pairingChanged, this, [this] { showPairing(); });
+    connect(m_progress, &TournamentProgress::pairingChanged, this,
+            [this](const Progress::PairingChange &change) { showPairing(change); });
     connect(m_progress, &TournamentProgress::clockChanged, this,
             [this](const QString &caption) { m_fullTime->setText(caption); });
     connect(m_player1Win, &QComboBox::activated, this,
@@ -251,23 +252,46 @@ bool Tournament::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void Tournament::showPairing()
+void Tournament::showPairing(const Progress::PairingChange &change)
 {
     if (m_roundEnded)
         return;
-    QStringList left;
-    QStringList right;
+    // Removing the selected game would select a neighbour on the way and fill the panel
+    // with it: the selection handler stays out of every change of the lists.
+    const QSignalBlocker blockSelection(m_matchList1->selectionModel());
     const QList<Progress::Seat> &seats = m_progress->seats();
     const QList<int> &open = m_progress->openSeats();
+    using Kind = Progress::PairingChange::Kind;
+    switch (change.kind) {
+    case Kind::Recorded:
+        m_list1Model->removeText(change.row);
+        m_list2Model->removeText(change.row);
+        return;
+    case Kind::Reopened:
+        if (change.row >= 0 && change.row < open.size()) {
+            const Progress::Seat &seat = seats.at(open.at(change.row));
+            m_list1Model->insertText(change.row, seat.player1);
+            m_list2Model->insertText(change.row, seat.player2);
+            return;
+        }
+        break;
+    case Kind::Swapped:
+        for (int row : {change.row, change.otherRow}) {
+            if (row >= 0 && row < open.size())
+                m_list2Model->setText(row, seats.at(open.at(row)).player2);
+        }
+        return;
+    case Kind::Whole:
+        break;
+    }
+    QStringList left;
+    QStringList right;
     left.reserve(open.size());
     right.reserve(open.size());
     for (int seat : open) {
         left.append(seats.at(seat).player1);
         right.append(seats.at(seat).player2);
     }
-    // Removing the selected game would select a neighbour on the way and fill the panel
-    // with it: the selection handler stays out of the refill.
-    const QSignalBlocker blocker(m_matchList1->selectionModel());
     m_list1Model->setTexts(left);
     m_list2Model->setTexts(right);
 }

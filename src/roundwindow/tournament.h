@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tournament/progresstypes.h"
+
 #include <QWidget>
 
 class QAction;
@@ -64,7 +66,7 @@ private:
     void buildActions();
     void connectHandlers();
 
-    void showPairing();
+    void showPairing(const Progress::PairingChange &change);
     void showGame(int row);
 
     void moveUp();

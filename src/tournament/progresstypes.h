@@ -57,6 +57,21 @@ struct MissedGame
     QString player2; ///< "Bye" for a bye
 };
 
+/// What changed in the open round's lists (row i of both lists is the i-th open seat), so
+/// that a view changes only that.
+struct PairingChange
+{
+    enum class Kind {
+        Whole,    ///< a new pairing, the end of the round, a resume: show it all again
+        Recorded, ///< the game at row left the lists
+        Reopened, ///< a game came back at row
+        Swapped,  ///< the opponents at row and otherRow changed places
+    };
+    Kind kind = Kind::Whole;
+    int row = -1;
+    int otherRow = -1;
+};
+
 /// One row of the standings, in standings order.
 struct StandingsRow
 {

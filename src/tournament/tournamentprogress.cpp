@@ -146,7 +146,7 @@ void TournamentProgress::resume()
     rebuildOpenSeats();
     Q_EMIT roundChanged();
     Q_EMIT entrantsChanged();
-    Q_EMIT pairingChanged();
+    Q_EMIT pairingChanged({});
     Q_EMIT gamesChanged();
 }
 
@@ -300,7 +300,7 @@ void TournamentProgress::startRound(const QString &roundsText)
     if (firstStart || pair)
         Q_EMIT entrantsChanged();
     if (pair)
-        Q_EMIT pairingChanged();
+        Q_EMIT pairingChanged({});
 }
 
 void TournamentProgress::pairRound(State &next, bool redraw) const
@@ -377,7 +377,7 @@ void TournamentProgress::swapOpponents(int row, int otherRow)
     m_store->swapSeats(seatA, a, seatB, b);
     m_state.seats[seatA] = a;
     m_state.seats[seatB] = b;
-    Q_EMIT pairingChanged();
+    Q_EMIT pairingChanged({Progress::PairingChange::Kind::Swapped, row, otherRow});
 }
 
 void TournamentProgress::recordGame(int row, const QString &result1, double power1, double power2)
@@ -404,7 +404,7 @@ void TournamentProgress::recordGame(int row, const QString &result1, double powe
     m_state.seats[seatIndex] = seat;
     m_state.games.append(game);
     m_openSeats.removeAt(row);
-    Q_EMIT pairingChanged();
+    Q_EMIT pairingChanged({Progress::PairingChange::Kind::Recorded, row});
     Q_EMIT gamesChanged();
 }
 
@@ -431,9 +431,10 @@ std::optional<int> TournamentProgress::reopenGame(qint64 gameId)
     m_state.seats[game.seat] = seat;
     m_state.games.removeAt(at);
     rebuildOpenSeats();
-    Q_EMIT pairingChanged();
+    const int row = int(m_openSeats.indexOf(game.seat));
+    Q_EMIT pairingChanged({Progress::PairingChange::Kind::Reopened, row});
     Q_EMIT gamesChanged();
-    return int(m_openSeats.indexOf(game.seat));
+    return row;
 }
 
 void TournamentProgress::amendGame(qint64 gameId, const QString &result1, double power1,
@@ -547,7 +548,7 @@ void TournamentProgress::endRound()
         next, missed, [this](const auto &rows) { return entrantsFromStandings(rows, true); });
     takeClosedRound(std::move(next));
     Q_EMIT entrantsChanged();
-    Q_EMIT pairingChanged();
+    Q_EMIT pairingChanged({});
     Q_EMIT roundChanged();
 }
 
@@ -558,7 +559,7 @@ void TournamentProgress::abandonRound()
     State next = withRoundClosed();
     m_store->leaveRound(next, false);
     takeClosedRound(std::move(next));
-    Q_EMIT pairingChanged();
+    Q_EMIT pairingChanged({});
 }
 
 TournamentProgress::RepairRefusal TournamentProgress::repairRound()
@@ -574,7 +575,7 @@ TournamentProgress::RepairRefusal TournamentProgress::repairRound()
     m_clock.restore(m_state.clockLeftSeconds, false);
     rebuildOpenSeats();
     Q_EMIT entrantsChanged();
-    Q_EMIT pairingChanged();
+    Q_EMIT pairingChanged({});
     return RepairRefusal::None;
 }
 

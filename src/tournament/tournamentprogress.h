@@ -164,8 +164,8 @@ public:
 Q_SIGNALS:
     /// The entrant lists changed (add, remove, drop, draw, end of round, resume).
     void entrantsChanged();
-    /// The open round's pairing or its recorded games changed.
-    void pairingChanged();
+    /// The open round's pairing changed, as change says.
+    void pairingChanged(const Zuvi::Progress::PairingChange &change);
     /// A game was recorded, undone or amended.
     void gamesChanged();
     /// The round counter changed (end of round, resume).

@@ -69,4 +69,32 @@ void TextListModel::resetTexts(const QStringList &texts, const QList<bool> &grey
     endResetModel();
 }
 
+void TextListModel::insertText(int row, const QString &text)
+{
+    if (row < 0 || row > m_texts.size())
+        return;
+    beginInsertRows(QModelIndex(), row, row);
+    m_texts.insert(row, text);
+    m_greyed.insert(row, false);
+    endInsertRows();
+}
+
+void TextListModel::removeText(int row)
+{
+    if (row < 0 || row >= m_texts.size())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_texts.removeAt(row);
+    m_greyed.removeAt(row);
+    endRemoveRows();
+}
+
+void TextListModel::setText(int row, const QString &text)
+{
+    if (row < 0 || row >= m_texts.size() || m_texts.at(row) == text)
+        return;
+    m_texts[row] = text;
+    Q_EMIT dataChanged(index(row), index(row));
+}
+
 } // namespace Zuvi::Ui

@@ -26,6 +26,12 @@ public:
     void setTexts(const QStringList &texts, const QList<bool> &greyed = {});
     /// Replaces every row in one reset: nothing stays selected.
     void resetTexts(const QStringList &texts, const QList<bool> &greyed = {});
+    /// One row inserted before row (at the end for the row count), not greyed.
+    void insertText(int row, const QString &text);
+    /// One row taken out.
+    void removeText(int row);
+    /// The text of one row changed in place; the selection stays.
+    void setText(int row, const QString &text);
 
 private:
     QStringList m_texts;

@@ -79,6 +79,7 @@ private Q_SLOTS:
     void byeScoresForPlayer1Only();
     void upAndDownSwapOpponentsOnly();
     void recordUndoAndReopenAreExactInverses();
+    void pairingChangesSayWhichRows();
     void endRoundKeepsGamesNotRecordedForLate();
     void amendChangesTheStandingsByTheDifference();
     void resumeTakesOverWhatIsStored();
@@ -214,6 +215,30 @@ void TestTournamentProgress::recordUndoAndReopenAreExactInverses()
     QCOMPARE(standingsOf(f.store), before);
     QVERIFY(f.store.stored.games.isEmpty());
     QCOMPARE(f.model.undoLastGame(), std::optional<int>());
+}
+
+void TestTournamentProgress::pairingChangesSayWhichRows()
+{
+    using Change = Progress::PairingChange;
+    Fixture f(kFive);
+    QSignalSpy spy(&f.model, &TournamentProgress::pairingChanged);
+    const auto last = [&] { return spy.takeLast().at(0).value<Change>(); };
+    f.model.startRound(QStringLiteral("3"));
+    QCOMPARE(last().kind, Change::Kind::Whole);
+    f.model.swapOpponents(1, 2);
+    Change change = last();
+    QCOMPARE(change.kind, Change::Kind::Swapped);
+    QCOMPARE(change.row, 1);
+    QCOMPARE(change.otherRow, 2);
+    f.model.recordGame(1, QStringLiteral("Full Win"), 1, 1);
+    change = last();
+    QCOMPARE(change.kind, Change::Kind::Recorded);
+    QCOMPARE(change.row, 1);
+    QVERIFY(f.model.undoLastGame());
+    change = last();
+    QCOMPARE(change.kind, Change::Kind::Reopened);
+    QCOMPARE(change.row, 1);
+    QVERIFY(spy.isEmpty());
 }
 
 void TestTournamentProgress::endRoundKeepsGamesNotRecordedForLate()

@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QVariant>
 
 namespace Zuvi {
@@ -452,10 +453,15 @@ void Throne::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // A round resumed at start-up opened before this window was shown: it goes beside it
-    // and stays in front.
+    // and stays in front, active, so that the keyboard (Ctrl+Z among it) reaches it
+    // without a click. Once this window is up, the round window takes the activation back.
     if (Tournament *round = tournament()) {
         placeBeside(round);
         round->raise();
+        QTimer::singleShot(0, round, [round] {
+            round->raise();
+            round->activateWindow();
+        });
     }
 }
 

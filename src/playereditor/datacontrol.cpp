@@ -117,6 +117,16 @@ void DataControl::bind(QWidget *box, const QString &column)
     m_bindings.append({box, column});
 }
 
+void DataControl::setCompanion(const RecordTableModel::Companion &companion)
+{
+    m_companion = companion;
+}
+
+void DataControl::setWriteCheck(WriteCheck check)
+{
+    m_check = std::move(check);
+}
+
 void DataControl::open(const QString &databaseName, const QString &tableName)
 {
     m_databaseName = databaseName;
@@ -178,7 +188,70 @@ void DataControl::addNew()
 void DataControl::updateBatch()
 {
     requireOpen();
-    writeCurrent();
+    writeCurrent(Write::Asked);
+}
+
+void DataControl::leaveRecord()
+{
+    if (m_model)
+        writeCurrent();
+}
+
+bool DataControl::isNewRecord() const
+{
+    return hasCurrent() && m_inserted && m_model->isInsert(m_row);
+}
+
+QVariant DataControl::storedValue(const QString &column) const
+{
+    if (!hasCurrent() || isNewRecord())
+        return QVariant();
+    const int index = m_model->fieldIndex(column);
+    return index < 0 ? QVariant() : m_model->storedValue(m_row, index);
+}
+
+bool DataControl::moveToId(qint64 id)
+{
+    requireOpen();
+    if (m_model->rowOfRowid(id) < 0)
+        return false;
+    try {
+        writeCurrent();
+        // Writing may have read the table anew: the record is looked up again.
+        const int row = m_model->rowOfRowid(id);
+        if (row < 0) {
+            Q_EMIT moveComplete();
+            return false;
+        }
+        setCurrent(row);
+    } catch (...) {
+        Q_EMIT moveComplete();
+        throw;
+    }
+    Q_EMIT moveComplete();
+    return true;
+}
+
+bool DataControl::findNext(const QStringList &columns, const QString &text)
+{
+    requireOpen();
+    try {
+        writeCurrent();
+        // After a delete the record after the deleted one stands at the current row and
+        // is the first to look at.
+        const int after = m_deleted ? m_row - 1 : m_row;
+        const int row = m_model->nextRowContaining(after, columns, text);
+        if (row < 0) {
+            Q_EMIT moveComplete();
+            return false;
+        }
+        setCurrent(row);
+    } catch (...) {
+        Q_EMIT moveComplete();
+        throw;
+    }
+    Q_EMIT moveComplete();
+    return true;
 }
 
 void DataControl::deleteCurrent()
@@ -316,6 +389,8 @@ void DataControl::reopen()
                          .arg(connection->database().driver()->escapeIdentifier(
                              m_tableName, QSqlDriver::TableName)));
     auto model = std::make_unique<RecordTableModel>(*connection, m_tableName);
+    if (m_companion)
+        model->setCompanion(*m_companion);
     model->select();
     // The first record is read before the control counts as open.
     model->load(0);
@@ -344,7 +419,7 @@ void DataControl::selectAll()
     m_model->select();
 }
 
-void DataControl::writeCurrent()
+void DataControl::writeCurrent(Write why)
 {
     if (!m_model)
         return;
@@ -354,6 +429,16 @@ void DataControl::writeCurrent()
         return;
     const int row = m_row;
     const bool inserted = m_inserted;
+    if (why == Write::Leaving && m_model->isUntouchedInsert()) {
+        // Nothing was typed into the new record: it only leaves the model. The position
+        // stays past the last record, so that a move goes where it would have gone.
+        m_model->revertAll();
+        m_inserted = false;
+        setCurrent(row);
+        return;
+    }
+    if (QSqlRecord *values = m_model->pendingValues(); values && m_check)
+        m_check(*values);
     // On failure the change stays in the model and in the boxes; nothing moves.
     m_model->submitChanges();
     // Writing re-reads the table: find the record that was current again.

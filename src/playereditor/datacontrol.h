@@ -1,11 +1,15 @@
 #pragma once
 
+#include "playereditor/recordtablemodel.h"
+
 #include <QList>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QAbstractItemDelegate;
 class QDataWidgetMapper;
@@ -18,8 +22,6 @@ class DbConnection;
 
 namespace Zuvi {
 
-class RecordTableModel;
-
 /// A data control: a navigation bar over one whole table that keeps a current record
 /// and shows it in the boxes bound to it by column name. It holds its own connection to
 /// the database for as long as it lives. A changed or added record is written when
@@ -30,6 +32,10 @@ class RecordTableModel;
 /// when the control refuses (no table open, no current record, a record changed elsewhere),
 /// each with a description; the control's own work (opening the table, moving with its
 /// buttons) shows the description in the message box instead and leaves the window usable.
+///
+/// A new record into which nothing was typed is dropped, not written, when the user moves
+/// away from it (a move, a further new record, a refresh, the window closing); only
+/// updateBatch() asks for it to be written.
 class DataControl final : public QWidget
 {
     Q_OBJECT
@@ -42,6 +48,15 @@ public:
     /// Binds a box to a column: a line edit shows and edits the column's text, a check
     /// box or other button its yes/no value as the checked state. Bind before open().
     void bind(QWidget *box, const QString &column);
+    /// Adds a column kept in a table of its own beside the table (see RecordTableModel);
+    /// boxes bind to it by its name. Set before open().
+    void setCompanion(const RecordTableModel::Companion &companion);
+    /// A check run before a record is written, on the values to be written (every column
+    /// of the table, those typed since the record was read marked generated). It refuses
+    /// the record by throwing RecordRefusal, and may replace a typed value by the form in
+    /// which it is stored.
+    using WriteCheck = std::function<void(QSqlRecord &values)>;
+    void setWriteCheck(WriteCheck check);
 
     /// Opens the table of a database and makes its first record current. A failure is
     /// shown in the message box; the control then stays closed and empty, and
@@ -74,6 +89,23 @@ public:
     /// Reads the whole table anew (opening it if it is not open) and makes the first
     /// record current, after writing a pending change.
     void refresh();
+    /// Writes the pending change as a move away from the record does (a new record into
+    /// which nothing was typed is dropped). Nothing happens while the table is not open.
+    void leaveRecord();
+
+    /// True when the current record is a new one that has not been written yet.
+    bool isNewRecord() const;
+    /// A column of the current record as it is stored, before any change typed into it;
+    /// NULL for a new record or without a current record.
+    QVariant storedValue(const QString &column) const;
+    /// Makes the record with a row identity (rowid) current, after writing a pending
+    /// change; returns false, and stays where it is, when the table has no such record.
+    bool moveToId(qint64 id);
+    /// Makes the next record current whose text in one of the columns contains a text,
+    /// case ignored, after writing a pending change: the search runs on from the current
+    /// record to the last and then from the first. Returns false, and stays where it is,
+    /// when no record matches.
+    bool findNext(const QStringList &columns, const QString &text);
 
 Q_SIGNALS:
     /// Emitted after every change of the current record, also after a move that failed.
@@ -81,6 +113,8 @@ Q_SIGNALS:
 
 private:
     enum class Button { First, Previous, Next, Last };
+    // Why a pending change is written: the user asked for it, or is moving away.
+    enum class Write { Asked, Leaving };
 
     struct Binding
     {
@@ -92,7 +126,7 @@ private:
     void reopen();
     void requireOpen() const;
     void selectAll();
-    void writeCurrent();
+    void writeCurrent(Write why = Write::Leaving);
     void setCurrent(int row, bool deleted = false);
     void showCurrent();
     void report(const QString &description);
@@ -106,6 +140,8 @@ private:
     QString m_databaseName;
     QString m_tableName;
     QList<Binding> m_bindings;
+    std::optional<RecordTableModel::Companion> m_companion;
+    WriteCheck m_check;
     // The current row of the model; -1 before the first row, rowCount() past the last.
     int m_row = -1;
     // The current record was deleted: the row index already names the record after it.

@@ -3,7 +3,10 @@
 #include "app/errorpath.h"
 #include "data/dberror.h"
 #include "data/installfolder.h"
+#include "data/playercountrystore.h"
+#include "playereditor/birthday.h"
 #include "playereditor/datacontrol.h"
+#include "playereditor/findplayerdialog.h"
 #include "playereditor/recordrefusal.h"
 #include "players/playerfileactions.h"
 #include "ui/fonts.h"
@@ -11,6 +14,7 @@
 #include "ui/messagebox.h"
 #include "ui/twips.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,6 +23,7 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QSqlRecord>
 
 #include <limits>
 
@@ -90,9 +95,21 @@ PlayerInfo::PlayerInfo() : QWidget(nullptr)
     resize(Ui::twips(9180), Ui::twips(5880));
     m_card.load(QStringLiteral(":/card.png"));
     buildControls();
+    // The country is kept in a table of its own, keyed by the player's id.
+    m_adodc1->setCompanion({QStringLiteral("Country"), Data::PlayerCountryStore::tableName(),
+                            Data::PlayerCountryStore::keyColumn(),
+                            Data::PlayerCountryStore::valueColumn()});
+    m_adodc1->setWriteCheck([](QSqlRecord &values) { checkRecord(values); });
     m_adodc1->open(Data::playersDatabase(), QStringLiteral("PlayerInfo"));
-    // Import and export of player files on the card's context menu, with their shortcuts.
-    // After an import the records are read anew and the lists of stored players refilled.
+    // Finding a player, and import and export of player files, on the card's context menu
+    // with their shortcuts. After an import the records are read anew and the lists of
+    // stored players refilled.
+    m_findAction = new QAction(QStringLiteral("&Find…"), this);
+    m_findAction->setObjectName(QStringLiteral("FindPlayer"));
+    m_findAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_findAction->setShortcutContext(Qt::WindowShortcut);
+    connect(m_findAction, &QAction::triggered, this, guarded([this] { openFind(); }));
+    addAction(m_findAction);
     addActions(Players::createPlayerFileActions(this, [this] {
         runCommand([this] { m_adodc1->refresh(); });
         Q_EMIT playersChanged();
@@ -153,8 +170,9 @@ void PlayerInfo::buildControls()
     };
     for (const Bound &bound : first)
         addBound(bound);
-    // Country is bound to no column: what is typed there stays when the record changes.
+    // Country is kept beside the record, in a table of its own.
     m_country = cardBox("Country", 5100, 1920, 2535);
+    m_adodc1->bind(m_country, QStringLiteral("Country"));
     tabOrder.append(m_country);
     QLineEdit *password = nullptr;
     for (const Bound &bound : rest)
@@ -243,9 +261,83 @@ void PlayerInfo::cmdUpdate()
     runCommand([this] { m_adodc1->updateBatch(); });
 }
 
+void PlayerInfo::showPlayer(qint64 playerId)
+{
+    runCommand([this, playerId] {
+        if (m_adodc1->isOpen())
+            m_adodc1->moveToId(playerId);
+    });
+}
+
+void PlayerInfo::checkRecord(QSqlRecord &values)
+{
+    const auto blank = [&values](const QString &column) {
+        return values.value(column).toString().trimmed().isEmpty();
+    };
+    const QString first = QStringLiteral("First Name");
+    const QString last = QStringLiteral("Last Name");
+    if (values.contains(first) && values.contains(last) && blank(first) && blank(last))
+        throw RecordRefusal(QStringLiteral("Please enter a first or a last name."));
+    // Only a birthday typed since the record was read is checked: a stored value that is no
+    // date stays as it is.
+    const int birthday = values.indexOf(QStringLiteral("Birthday"));
+    if (birthday >= 0 && values.isGenerated(birthday)) {
+        const QLocale locale = QLocale::system();
+        const std::optional<QString> date =
+            storedBirthday(values.value(birthday).toString(), locale, QDate::currentDate());
+        if (!date)
+            throw RecordRefusal(birthdayRefusal(locale));
+        values.setValue(birthday, *date);
+    }
+}
+
+QString PlayerInfo::deleteQuestion() const
+{
+    const QString last = m_adodc1->storedValue(QStringLiteral("Last Name")).toString();
+    const QString first = m_adodc1->storedValue(QStringLiteral("First Name")).toString();
+    if (last.trimmed().isEmpty() && first.trimmed().isEmpty())
+        return QStringLiteral("Delete this record from the stored players? This cannot be "
+                              "undone.");
+    // The display name the stored players' list shows: last name, first name.
+    return QStringLiteral("Delete %1, %2 from the stored players? This cannot be undone.")
+        .arg(last, first);
+}
+
+void PlayerInfo::openFind()
+{
+    if (!m_find) {
+        m_find = new FindPlayerDialog(this);
+        connect(m_find, &FindPlayerDialog::findNext, this, guarded([this] { findNext(); }));
+    }
+    m_find->show();
+    m_find->raise();
+    m_find->activateWindow();
+}
+
+void PlayerInfo::findNext()
+{
+    if (!m_find)
+        return;
+    const QString text = m_find->text().trimmed();
+    if (text.isEmpty())
+        return;
+    runCommand([this, &text] {
+        const bool found = m_adodc1->findNext(
+            {QStringLiteral("First Name"), QStringLiteral("Last Name"), QStringLiteral("Email")},
+            text);
+        if (!found)
+            Ui::message(this, QStringLiteral("No stored player matches \"%1\".").arg(text));
+    });
+}
+
 void PlayerInfo::cmdDelete()
 {
     runCommand([this] {
+        // A stored record goes for good: the organiser says so first. A new record not yet
+        // written only leaves the window.
+        if (m_adodc1->absolutePosition() > 0 && !m_adodc1->isNewRecord() &&
+            !Ui::ask(this, deleteQuestion(), Ui::DefaultAnswer::No))
+            return;
         m_adodc1->deleteCurrent();
         m_adodc1->moveNext();
         if (m_adodc1->isEof())
@@ -263,8 +355,7 @@ void PlayerInfo::closeEvent(QCloseEvent *event)
     bool written = false;
     App::runGuarded([&] {
         try {
-            if (m_adodc1->isOpen())
-                m_adodc1->updateBatch();
+            m_adodc1->leaveRecord();
             written = true;
         } catch (const Data::DbError &error) {
             Ui::message(this, error.description());

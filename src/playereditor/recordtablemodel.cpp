@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <algorithm>
+
 namespace Zuvi {
 
 RecordTableModel::RecordTableModel(Data::DbConnection &connection, const QString &tableName)
@@ -31,6 +33,116 @@ RecordTableModel::RecordTableModel(Data::DbConnection &connection, const QString
         probe.prepare(QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(m_rowidName, escapedTable()));
 }
 
+void RecordTableModel::setCompanion(const Companion &companion)
+{
+    if (!m_byRowid || m_fields.contains(companion.column))
+        return;
+    const QSqlRecord side = m_db.record(companion.table);
+    if (!side.contains(companion.key) || !side.contains(companion.value))
+        return;
+    beginResetModel();
+    m_companion = companion;
+    m_hasCompanion = true;
+    m_readPrepared = false;
+    m_loadedRow = -1;
+    endResetModel();
+}
+
+int RecordTableModel::fieldIndex(const QString &name) const
+{
+    const int index = m_fields.indexOf(name);
+    if (index < 0 && m_hasCompanion && name == m_companion.column)
+        return companionColumn();
+    return index;
+}
+
+bool RecordTableModel::isUntouchedInsert() const
+{
+    if (m_op != Op::Insert || m_companionSet)
+        return false;
+    for (int i = 0; i < m_edit.count(); ++i) {
+        if (m_edit.isGenerated(i))
+            return false;
+    }
+    return true;
+}
+
+QSqlRecord *RecordTableModel::pendingValues()
+{
+    return m_op == Op::Insert || m_op == Op::Update ? &m_edit : nullptr;
+}
+
+QVariant RecordTableModel::storedValue(int row, int column) const
+{
+    if (m_op != Op::None && row == m_editRow)
+        return column == companionColumn() ? m_companionBase : m_base.value(column);
+    load(row);
+    if (row != m_loadedRow)
+        return QVariant();
+    return column == companionColumn() ? m_loadedCompanion : m_loaded.value(column);
+}
+
+int RecordTableModel::rowOfRowid(qint64 rowid) const
+{
+    if (!m_byRowid)
+        return -1;
+    // The rowids are read in ascending order.
+    const auto found = std::lower_bound(m_ids.cbegin(), m_ids.cend(), rowid);
+    return found != m_ids.cend() && *found == rowid ? int(found - m_ids.cbegin()) : -1;
+}
+
+int RecordTableModel::nextRowContaining(int after, const QStringList &columns,
+                                        const QString &text) const
+{
+    QList<int> positions;
+    for (const QString &column : columns) {
+        const int position = m_fields.indexOf(column);
+        if (position >= 0)
+            positions.append(position);
+    }
+    if (positions.isEmpty() || text.isEmpty())
+        return -1;
+    int first = -1;
+    int next = -1;
+    const auto consider = [&](int row) {
+        if (row < 0)
+            return;
+        if (first < 0)
+            first = row;
+        if (next < 0 && row > after)
+            next = row;
+    };
+    if (m_byRowid) {
+        // One pass over the table in the order of its rowids, which is the order of the rows.
+        QStringList names;
+        for (const int position : std::as_const(positions))
+            names.append(m_db.driver()->escapeIdentifier(m_fields.fieldName(position),
+                                                         QSqlDriver::FieldName));
+        m_connection.readRows(
+            QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
+                .arg(m_rowidName, names.join(QStringLiteral(", ")), escapedTable()),
+            [&](const Data::RowView &row) {
+                for (int i = 1; i <= int(names.size()); ++i) {
+                    if (row.text(i).contains(text, Qt::CaseInsensitive)) {
+                        consider(rowOfRowid(row.value(0).toLongLong()));
+                        return;
+                    }
+                }
+            });
+    } else {
+        for (int row = 0; row < int(m_records.size()); ++row) {
+            for (const int position : std::as_const(positions)) {
+                if (m_records.at(row).value(position).toString().contains(text,
+                                                                          Qt::CaseInsensitive)) {
+                    consider(row);
+                    break;
+                }
+            }
+        }
+    }
+    return next >= 0 ? next : first;
+}
+
 int RecordTableModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : storedCount() + (m_op == Op::Insert ? 1 : 0);
@@ -38,7 +150,7 @@ int RecordTableModel::rowCount(const QModelIndex &parent) const
 
 int RecordTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_fields.count());
+    return parent.isValid() ? 0 : int(m_fields.count()) + (m_hasCompanion ? 1 : 0);
 }
 
 Qt::ItemFlags RecordTableModel::flags(const QModelIndex &index) const
@@ -53,8 +165,9 @@ QVariant RecordTableModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
     const int row = index.row();
+    const bool companion = m_hasCompanion && index.column() == companionColumn();
     if (m_op != Op::None && row == m_editRow)
-        return m_edit.value(index.column());
+        return companion ? m_companionEdit : m_edit.value(index.column());
     if (row != m_loadedRow) {
         try {
             load(row);
@@ -62,7 +175,9 @@ QVariant RecordTableModel::data(const QModelIndex &index, int role) const
             return QVariant();
         }
     }
-    return row == m_loadedRow ? m_loaded.value(index.column()) : QVariant();
+    if (row != m_loadedRow)
+        return QVariant();
+    return companion ? m_loadedCompanion : m_loaded.value(index.column());
 }
 
 bool RecordTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -80,8 +195,13 @@ bool RecordTableModel::setData(const QModelIndex &index, const QVariant &value, 
             return false;
         startEdit(Op::Update, row);
     }
-    m_edit.setValue(index.column(), value);
-    m_edit.setGenerated(index.column(), true);
+    if (m_hasCompanion && index.column() == companionColumn()) {
+        m_companionEdit = value;
+        m_companionSet = true;
+    } else {
+        m_edit.setValue(index.column(), value);
+        m_edit.setGenerated(index.column(), true);
+    }
     Q_EMIT dataChanged(index, index);
     return true;
 }
@@ -99,6 +219,9 @@ void RecordTableModel::appendRecord()
     m_edit.clearValues();
     for (int i = 0; i < m_edit.count(); ++i)
         m_edit.setGenerated(i, false);
+    m_companionBase = QVariant();
+    m_companionEdit = QVariant();
+    m_companionSet = false;
     endInsertRows();
 }
 
@@ -126,6 +249,7 @@ void RecordTableModel::revertAll()
         return;
     }
     m_loaded = m_base;
+    m_loadedCompanion = m_companionBase;
     m_loadedFound = m_baseFound;
     m_loadedRow = row;
     clearEdit();
@@ -169,6 +293,7 @@ void RecordTableModel::load(int row) const
         return;
     QSqlRecord values = m_fields;
     values.clearValues();
+    QVariant companion;
     bool found = true;
     if (m_byRowid) {
         if (!m_readPrepared) {
@@ -187,6 +312,8 @@ void RecordTableModel::load(int row) const
         }
         for (int i = 0; found && i < values.count(); ++i)
             values.setValue(i, m_read.value(i));
+        if (found && m_hasCompanion)
+            companion = m_read.value(values.count());
         // No statement stays open between the user's actions: the connection holds no
         // read lock.
         m_read.finish();
@@ -194,6 +321,7 @@ void RecordTableModel::load(int row) const
         values = m_records.at(row);
     }
     m_loaded = values;
+    m_loadedCompanion = companion;
     m_loadedFound = found;
     m_loadedRow = row;
 }
@@ -204,12 +332,12 @@ void RecordTableModel::submitChanges()
     case Op::None:
         return;
     case Op::Insert:
-        writeOneRow([this] { insertIntoTable(); },
-                    QStringLiteral("The new record was not written."), true);
+        writeOneRow([this] { return insertIntoTable(); },
+                    QStringLiteral("The new record was not written."));
         break;
     case Op::Update:
-        writeOneRow([this] { writeToRowAsRead(QSqlDriver::UpdateStatement, m_edit); },
-                    QStringLiteral("The record was not written"), false);
+        writeOneRow([this] { return writeToRowAsRead(QSqlDriver::UpdateStatement, m_edit); },
+                    QStringLiteral("The record was not written"));
         if (m_byRowid && m_key.count() > 0) {
             const int row = m_editRow;
             clearEdit();
@@ -220,8 +348,8 @@ void RecordTableModel::submitChanges()
         }
         break;
     case Op::Delete:
-        writeOneRow([this] { writeToRowAsRead(QSqlDriver::DeleteStatement, QSqlRecord()); },
-                    QStringLiteral("The record was not deleted"), false);
+        writeOneRow([this] { return writeToRowAsRead(QSqlDriver::DeleteStatement, QSqlRecord()); },
+                    QStringLiteral("The record was not deleted"));
         break;
     }
     select();
@@ -254,8 +382,18 @@ QString RecordTableModel::columnList() const
 
 QString RecordTableModel::readStatement() const
 {
+    QString columns = columnList();
+    // The companion's value, found by the record's rowid.
+    if (m_hasCompanion) {
+        QSqlDriver *driver = m_db.driver();
+        columns += QStringLiteral(", (SELECT %1 FROM %2 WHERE %3 = %4.%5)")
+                       .arg(driver->escapeIdentifier(m_companion.value, QSqlDriver::FieldName),
+                            driver->escapeIdentifier(m_companion.table, QSqlDriver::TableName),
+                            driver->escapeIdentifier(m_companion.key, QSqlDriver::FieldName),
+                            escapedTable(), m_rowidName);
+    }
     return QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-        .arg(columnList(), escapedTable(), m_rowidName);
+        .arg(columns, escapedTable(), m_rowidName);
 }
 
 void RecordTableModel::readIdentities()
@@ -270,10 +408,12 @@ void RecordTableModel::readIdentities()
             complete = complete && !id.isNull();
             ids.append(id.toLongLong());
         });
-    if (complete)
+    if (complete) {
         m_ids = std::move(ids);
-    else
+    } else {
         m_byRowid = false;
+        m_hasCompanion = false;
+    }
 }
 
 void RecordTableModel::readRecords()
@@ -301,6 +441,9 @@ void RecordTableModel::startEdit(Op op, int row)
     m_edit = m_loaded;
     for (int i = 0; i < m_edit.count(); ++i)
         m_edit.setGenerated(i, false);
+    m_companionBase = m_loadedCompanion;
+    m_companionEdit = m_loadedCompanion;
+    m_companionSet = false;
 }
 
 void RecordTableModel::clearEdit()
@@ -310,6 +453,9 @@ void RecordTableModel::clearEdit()
     m_edit = QSqlRecord();
     m_base = QSqlRecord();
     m_baseFound = false;
+    m_companionBase = QVariant();
+    m_companionEdit = QVariant();
+    m_companionSet = false;
 }
 
 /// The values that find the row being written: its key as read, or all its values.
@@ -323,8 +469,9 @@ QSqlRecord RecordTableModel::whereValues() const
 
 // Runs one write with the values set (those marked generated), then the values that find
 // the row; a NULL among those is matched by the statement's IS NULL and bound not at all.
-void RecordTableModel::execWrite(const QString &statement, const QSqlRecord &values,
-                                 const QSqlRecord &where)
+// Returns the number of rows it changed.
+qint64 RecordTableModel::execWrite(const QString &statement, const QSqlRecord &values,
+                                   const QSqlRecord &where)
 {
     QVariantList bound;
     for (int i = 0; i < values.count(); ++i) {
@@ -335,61 +482,90 @@ void RecordTableModel::execWrite(const QString &statement, const QSqlRecord &val
         if (where.isGenerated(i) && !where.isNull(i))
             bound.append(where.value(i));
     }
-    QSqlQuery query = m_connection.prepare(statement);
-    m_connection.exec(query, bound);
+    {
+        QSqlQuery query = m_connection.prepare(statement);
+        m_connection.exec(query, bound);
+    }
+    QSqlQuery count = m_connection.exec(QStringLiteral("SELECT changes(), last_insert_rowid()"));
+    if (!m_connection.next(count))
+        Data::DbConnection::raise(count.lastError());
+    m_lastInsertRowid = count.value(1).toLongLong();
+    return count.value(0).toLongLong();
 }
 
-void RecordTableModel::insertIntoTable()
+qint64 RecordTableModel::insertIntoTable()
 {
     QSqlDriver *driver = m_db.driver();
     const QString statement =
         driver->sqlStatement(QSqlDriver::InsertStatement, m_tableName, m_edit, true);
-    // A new record left as it came (nothing typed) is written with the table's defaults.
+    // A new record with nothing typed into its columns is written with the table's defaults.
     if (statement.isEmpty())
-        execWrite(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(escapedTable()), QSqlRecord(),
-                  QSqlRecord());
-    else
-        execWrite(statement, m_edit, QSqlRecord());
+        return execWrite(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(escapedTable()),
+                         QSqlRecord(), QSqlRecord());
+    return execWrite(statement, m_edit, QSqlRecord());
 }
 
 // Updates or deletes the row as it was read, found by its key (or by all its values in a
-// table without one). A record gone before it was read is not looked for.
-void RecordTableModel::writeToRowAsRead(QSqlDriver::StatementType type, const QSqlRecord &values)
+// table without one); returns the number of rows found. A record gone before it was read
+// is not looked for. A change of the companion column alone writes nothing to the table:
+// the row is only looked for.
+qint64 RecordTableModel::writeToRowAsRead(QSqlDriver::StatementType type, const QSqlRecord &values)
 {
     if (!m_baseFound)
-        return;
+        return 0;
     QSqlDriver *driver = m_db.driver();
     const QSqlRecord where = whereValues();
-    const QString statement = driver->sqlStatement(type, m_tableName, values, true);
+    QString statement = driver->sqlStatement(type, m_tableName, values, true);
     const QString condition =
         driver->sqlStatement(QSqlDriver::WhereStatement, m_tableName, where, true);
+    if (statement.isEmpty() && type == QSqlDriver::UpdateStatement && m_companionSet &&
+        !condition.isEmpty()) {
+        QVariantList bound;
+        for (int i = 0; i < where.count(); ++i) {
+            if (where.isGenerated(i) && !where.isNull(i))
+                bound.append(where.value(i));
+        }
+        QSqlQuery found = m_connection.exec(
+            QStringLiteral("SELECT count(*) FROM %1 %2").arg(escapedTable(), condition), bound);
+        return m_connection.next(found) ? found.value(0).toLongLong() : 0;
+    }
     if (statement.isEmpty() || condition.isEmpty())
         throw RecordRefusal(QStringLiteral("No Fields to update"));
-    execWrite(statement + QLatin1Char(' ') + condition, values, where);
+    return execWrite(statement + QLatin1Char(' ') + condition, values, where);
 }
 
-// One statement in a transaction of its own, kept only when it changed exactly one row.
-void RecordTableModel::writeOneRow(const std::function<void()> &statement, const QString &what,
-                                   bool insert)
+// Writes the companion column of the record just inserted, updated or deleted, inside the
+// record's transaction. A new record's id may have been a deleted record's: whatever is
+// stored under it goes first.
+void RecordTableModel::writeCompanion()
+{
+    if (!m_hasCompanion || (m_op == Op::Update && !m_companionSet))
+        return;
+    const qint64 id = m_op == Op::Insert ? m_lastInsertRowid : m_ids.at(m_editRow);
+    QSqlDriver *driver = m_db.driver();
+    const QString table = driver->escapeIdentifier(m_companion.table, QSqlDriver::TableName);
+    const QString key = driver->escapeIdentifier(m_companion.key, QSqlDriver::FieldName);
+    m_connection.exec(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, key), {id});
+    if (m_op == Op::Delete || m_companionEdit.isNull() || m_companionEdit.toString().isEmpty())
+        return;
+    m_connection.exec(
+        QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
+            .arg(table, key, driver->escapeIdentifier(m_companion.value, QSqlDriver::FieldName)),
+        {id, m_companionEdit.toString()});
+}
+
+// One statement in a transaction of its own, kept only when it changed exactly one row;
+// the companion column is written in the same transaction.
+void RecordTableModel::writeOneRow(const std::function<qint64()> &statement, const QString &what)
 {
     Data::Transaction transaction(m_connection);
-    statement();
-    qint64 changed = 0;
-    {
-        QSqlQuery count =
-            m_connection.exec(QStringLiteral("SELECT changes(), last_insert_rowid()"));
-        if (!m_connection.next(count))
-            Data::DbConnection::raise(count.lastError());
-        // A row that was not there to be read has changed nothing.
-        changed = m_op == Op::Insert || m_baseFound ? count.value(0).toLongLong() : 0;
-        if (insert)
-            m_lastInsertRowid = count.value(1).toLongLong();
-    }
+    const qint64 changed = statement();
     if (changed == 0)
         throw RecordRefusal(
             what + QStringLiteral(": it was changed or deleted elsewhere since it was read."));
     if (changed > 1)
         throw RecordRefusal(what + QStringLiteral(": it matches several rows of the table."));
+    writeCompanion();
     transaction.commit();
 }
 

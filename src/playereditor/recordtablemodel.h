@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -34,14 +35,51 @@ namespace Zuvi {
 /// Not a QSqlTableModel: that model keeps the values of every row it has read and counts
 /// a write that found no row of the table, or several, as done.
 ///
+/// A record may have one further column kept in a table of its own beside the table, one
+/// row per record keyed by the record's rowid (setCompanion()): it is read with the record,
+/// written in the same transaction as the record's other values and deleted with it.
+///
 /// Failures of the database throw Data::DbError; the model's refusals throw RecordRefusal.
 class RecordTableModel final : public QAbstractTableModel
 {
 public:
     RecordTableModel(Data::DbConnection &connection, const QString &tableName);
 
-    int fieldIndex(const QString &name) const { return m_fields.indexOf(name); }
+    /// A column kept in a table of its own: the name it goes by (the boxes bind to it),
+    /// and the side table with its key column (a record's rowid) and its value column.
+    struct Companion
+    {
+        QString column;
+        QString table;
+        QString key;
+        QString value;
+    };
+    /// Adds the companion column after the table's own columns; call before select(). It
+    /// is left out where the side table is missing, where the table has a column of that
+    /// name already, or where the table's rows have no rowids. An empty or NULL value is
+    /// stored as no row.
+    void setCompanion(const Companion &companion);
+
+    int fieldIndex(const QString &name) const;
     bool isDirty() const { return m_op != Op::None; }
+    /// The pending change is a new record into which nothing was typed.
+    bool isUntouchedInsert() const;
+    /// The pending change is a new record (not yet written).
+    bool isInsert(int row) const { return m_op == Op::Insert && row == m_editRow; }
+    /// The values the pending insert or update writes: every column of the table, those
+    /// typed marked generated. A check before the write may refuse them (by throwing) or
+    /// replace a typed value by the form in which it is stored. Null when no insert or
+    /// update is pending.
+    QSqlRecord *pendingValues();
+    /// A value of a record as it was read, before any change typed into it (NULL for a
+    /// new record). Throws DbError when the record cannot be read.
+    QVariant storedValue(int row, int column) const;
+    /// The row of the record with a rowid, or -1 (also for a table read without rowids).
+    int rowOfRowid(qint64 rowid) const;
+    /// The first stored row after a row (wrapping round to the first row, and ending with
+    /// the row itself) with text containing a text in one of the columns, case ignored; -1
+    /// when none has. Throws DbError.
+    int nextRowContaining(int after, const QStringList &columns, const QString &text) const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -87,10 +125,12 @@ private:
     void clearEdit();
     QSqlRecord whereValues() const;
 
-    void execWrite(const QString &statement, const QSqlRecord &values, const QSqlRecord &where);
-    void insertIntoTable();
-    void writeToRowAsRead(QSqlDriver::StatementType type, const QSqlRecord &values);
-    void writeOneRow(const std::function<void()> &statement, const QString &what, bool insert);
+    int companionColumn() const { return int(m_fields.count()); }
+    qint64 execWrite(const QString &statement, const QSqlRecord &values, const QSqlRecord &where);
+    qint64 insertIntoTable();
+    qint64 writeToRowAsRead(QSqlDriver::StatementType type, const QSqlRecord &values);
+    void writeOneRow(const std::function<qint64()> &statement, const QString &what);
+    void writeCompanion();
 
     Data::DbConnection &m_connection;
     QSqlDatabase m_db;
@@ -99,6 +139,8 @@ private:
     QSqlIndex m_key;
     QString m_rowidName;
     bool m_byRowid = false;
+    Companion m_companion;
+    bool m_hasCompanion = false;
 
     // The rowid of every row, in order (or, for a table without rowids, every row).
     QList<qint64> m_ids;
@@ -110,6 +152,7 @@ private:
     mutable bool m_readPrepared = false;
     mutable int m_loadedRow = -1;
     mutable QSqlRecord m_loaded;
+    mutable QVariant m_loadedCompanion;
     mutable bool m_loadedFound = false;
 
     // The pending change: its row, the values as read (which find the row in the table)
@@ -119,6 +162,9 @@ private:
     QSqlRecord m_base;
     bool m_baseFound = false;
     QSqlRecord m_edit;
+    QVariant m_companionBase;
+    QVariant m_companionEdit;
+    bool m_companionSet = false;
     qint64 m_lastInsertRowid = 0;
 };
 

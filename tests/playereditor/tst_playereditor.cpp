@@ -1,12 +1,15 @@
 // The player editor driven as a user drives it, over a temporary player database: the
 // card layout, browsing with the navigation bar and its caption, the five commands and
-// the closing step, and the failures each of them reports.
+// the closing step, the failures each of them reports, the records it refuses (no name, a
+// birthday that is no date), the question before a delete, the country kept with its
+// record, "Find…" and opening at a given player.
 
 #include "support/testsupport.h"
 #include "support/windowdrivers.h"
 
 #include "data/installfolder.h"
 #include "data/schema.h"
+#include "playereditor/birthday.h"
 #include "playereditor/datacontrol.h"
 #include "playereditor/playerinfo.h"
 #include "registration/throne.h"
@@ -14,6 +17,7 @@
 #include "ui/listutil.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -49,6 +53,20 @@ const QString kNotDeleted = QStringLiteral(
     "The record was not deleted: it was changed or deleted elsewhere since it was read.");
 const QString kSeveral =
     QStringLiteral("The record was not written: it matches several rows of the table.");
+const QString kNoName = QStringLiteral("Please enter a first or a last name.");
+
+QString deleteQuestion(const QString &name)
+{
+    return QStringLiteral("Delete %1 from the stored players? This cannot be undone.").arg(name);
+}
+
+/// The countries kept beside the player table, as (player id, country) rows.
+QList<QVariantList> countries(const TempInstall &install)
+{
+    return install.rows(QStringLiteral("players"),
+                        QStringLiteral("SELECT PlayerId, Country FROM ZuviPlayerCountry ORDER BY "
+                                       "PlayerId"));
+}
 
 using Setup = std::function<void(const TempInstall &)>;
 
@@ -117,6 +135,8 @@ struct Fixture
         if (setup)
             setup(install);
         storedBefore = snapshot(install);
+        // A question (Delete asks first) is answered Yes unless a test says otherwise.
+        log.setAnswer(true);
         throne = std::make_unique<Throne>(new TournamentProgress);
         if (beforeOpening)
             beforeOpening(*this);
@@ -181,7 +201,7 @@ private Q_SLOTS:
     void captionFollowsTheCurrentRecord();
     void emptyTableHasNoCurrentRecord();
     void browsingLeavesNullsAndNumbersAlone();
-    void countryKeepsItsTextAndStoresNothing();
+    void countryIsKeptWithItsRecord();
     void addTypeUpdateWritesOneRowListedOnClose();
     void secondAddWritesTheFirstRecord_data();
     void secondAddWritesTheFirstRecord();
@@ -205,6 +225,18 @@ private Q_SLOTS:
     void checkBoxCarriesAllowEmail();
     void awkwardTextIsStoredAsTyped_data();
     void awkwardTextIsStoredAsTyped();
+    void recordWithoutNameIsNotWritten_data();
+    void recordWithoutNameIsNotWritten();
+    void deleteAnsweredNoChangesNothing();
+    void birthdayTakesOnlyADate_data();
+    void birthdayTakesOnlyADate();
+    void birthdayTypedIsStoredAsADate_data();
+    void birthdayTypedIsStoredAsADate();
+    void storedBirthdayThatIsNoDateIsLeftAlone();
+    void findMovesToTheNextMatch_data();
+    void findMovesToTheNextMatch();
+    void showPlayerOpensAtThatRecord_data();
+    void showPlayerOpensAtThatRecord();
 };
 
 void TestPlayerEditor::windowHasTheCardLayout()
@@ -392,7 +424,7 @@ void TestPlayerEditor::emptyTableHasNoCurrentRecord()
         QCOMPARE(f.text(name), QString());
     // Nothing typed can go astray: the bound boxes take no typing without a record.
     QVERIFY(f.box("FirstName")->isReadOnly());
-    QVERIFY(!f.box("Country")->isReadOnly());
+    QVERIFY(f.box("Country")->isReadOnly());
     QVERIFY(!f.editor->findChild<QCheckBox *>(QStringLiteral("Check1"))->isEnabled());
     QCOMPARE(f.log.texts(), QStringList());
 }
@@ -421,25 +453,61 @@ void TestPlayerEditor::browsingLeavesNullsAndNumbersAlone()
     QCOMPARE(snapshot(f.install), f.storedBefore);
 }
 
-void TestPlayerEditor::countryKeepsItsTextAndStoresNothing()
+void TestPlayerEditor::countryIsKeptWithItsRecord()
 {
-    Fixture f(players({{"Ann", "Smith"}, {"Bob", "Jones"}}));
+    Fixture f(players({{"Ann", "Smith"}, {"Bob", "Jones"}, {"Cat", "Brown"}}));
+    // Typed on the first record and written by moving on: the next record shows its own.
     f.type("Country", QStringLiteral("Westeros"));
     f.press("MoveNext");
-    QCOMPARE(f.caption(), QStringLiteral("Record: 2"));
-    QCOMPARE(f.text("Country"), QStringLiteral("Westeros"));
+    QCOMPARE(f.text("Country"), QString());
+    f.type("Country", QStringLiteral("Ессос, \"O'Far\""));
     f.press("cmdUpdate");
-    f.press("cmdRefresh");
+    f.press("MoveLast");
+    QCOMPARE(f.text("Country"), QString());
+    f.press("MoveFirst");
     QCOMPARE(f.text("Country"), QStringLiteral("Westeros"));
-    QCOMPARE(snapshot(f.install), f.storedBefore);
+    // A new record keeps its country too.
+    f.press("cmdAdd");
+    QCOMPARE(f.text("Country"), QString());
+    f.type("FirstName", QStringLiteral("Dan"));
+    f.type("Country", QStringLiteral("Dorne"));
+    f.press("cmdUpdate");
     QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(countries(f.install), (QList<QVariantList>{{1, QStringLiteral("Westeros")},
+                                                        {2, QStringLiteral("Ессос, \"O'Far\"")},
+                                                        {4, QStringLiteral("Dorne")}}));
+    // The player table keeps its shape and its rows.
+    QCOMPARE(snapshot(f.install).mid(0, 3), f.storedBefore);
 
-    // A new opening starts afresh.
+    // After a restart each record shows its own country again.
     f.press("cmdClose");
     QTRY_VERIFY(!f.throne->playerEditor());
+    f.throne = std::make_unique<Throne>(new TournamentProgress);
     f.editor = openEditor(*f.throne);
     QVERIFY(f.editor);
+    QCOMPARE(f.text("Country"), QStringLiteral("Westeros"));
+    f.press("MoveNext");
+    QCOMPARE(f.text("Country"), QStringLiteral("Ессос, \"O'Far\""));
+    f.press("MoveLast");
+    QCOMPARE(f.text("Country"), QStringLiteral("Dorne"));
+
+    // Emptied, the country is gone; deleted, the record takes its country with it.
+    f.type("Country", QString());
+    f.press("MoveFirst");
+    f.press("cmdDelete");
+    QCOMPARE(f.text("FirstName"), QStringLiteral("Bob"));
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(countries(f.install), (QList<QVariantList>{{2, QStringLiteral("Ессос, \"O'Far\"")}}));
+
+    // A new record given the id of a deleted one does not take over its country.
+    f.install.exec(kPlayers, QStringLiteral("INSERT INTO ZuviPlayerCountry VALUES (5, 'Old')"));
+    f.press("cmdAdd");
+    f.type("LastName", QStringLiteral("Eve"));
+    f.press("cmdUpdate");
+    QCOMPARE(f.install.rows(kPlayers, QStringLiteral("SELECT max(ID) FROM PlayerInfo")),
+             QList<QVariantList>{{5}});
     QCOMPARE(f.text("Country"), QString());
+    QCOMPARE(countries(f.install), (QList<QVariantList>{{2, QStringLiteral("Ессос, \"O'Far\"")}}));
 }
 
 void TestPlayerEditor::addTypeUpdateWritesOneRowListedOnClose()
@@ -476,7 +544,8 @@ void TestPlayerEditor::secondAddWritesTheFirstRecord_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("expectedNames");
     QTest::newRow("typed into") << "Bob" << QStringList{"Ann", "Bob"};
-    QTest::newRow("left as it came") << "" << QStringList{"Ann", "<null>"};
+    // Nothing typed, nothing to keep: the empty record is dropped, not written.
+    QTest::newRow("left as it came: dropped") << "" << QStringList{"Ann"};
 }
 
 void TestPlayerEditor::secondAddWritesTheFirstRecord()
@@ -491,13 +560,14 @@ void TestPlayerEditor::secondAddWritesTheFirstRecord()
     QCOMPARE(f.log.texts(), QStringList());
     QCOMPARE(firstNames(f.install), expectedNames);
     // The table's default applies to what was not set.
-    QCOMPARE(f.install.rows(kPlayers, QStringLiteral("SELECT \"Allow Email\" FROM PlayerInfo "
-                                                     "WHERE rowid = 2")),
-             (QList<QVariantList>{{0}}));
-    QCOMPARE(f.caption(), QStringLiteral("Record: 3"));
+    QCOMPARE(f.install.rows(kPlayers, QStringLiteral("SELECT \"Allow Email\" FROM PlayerInfo")),
+             QList<QVariantList>(expectedNames.size(), {0}));
+    QCOMPARE(f.caption(), QStringLiteral("Record: %1").arg(expectedNames.size() + 1));
     QCOMPARE(f.text("FirstName"), QString());
     f.press("MovePrevious");
-    QCOMPARE(f.text("FirstName"), typed);
+    QCOMPARE(f.text("FirstName"), expectedNames.last());
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(firstNames(f.install), expectedNames);
 }
 
 void TestPlayerEditor::deleteMovesOn_data()
@@ -508,26 +578,32 @@ void TestPlayerEditor::deleteMovesOn_data()
     QTest::addColumn<QString>("expectedFirst");
     QTest::addColumn<QStringList>("remaining");
     QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QStringList>("questions");
     const QStringList three{"Ann", "Bob", "Cat"};
-    QTest::newRow("first of three") << three << QStringList() << "Record: 1"
-                                    << "Bob" << QStringList{"Bob", "Cat"} << QStringList();
+    const auto asked = [](const char *first) {
+        return QStringList{deleteQuestion(QStringLiteral("Last, ") + QLatin1String(first))};
+    };
+    QTest::newRow("first of three")
+        << three << QStringList() << "Record: 1"
+        << "Bob" << QStringList{"Bob", "Cat"} << QStringList() << asked("Ann");
     QTest::newRow("middle makes the next current")
         << three << QStringList{"MoveNext"} << "Record: 2"
-        << "Cat" << QStringList{"Ann", "Cat"} << QStringList();
+        << "Cat" << QStringList{"Ann", "Cat"} << QStringList() << asked("Bob");
     QTest::newRow("last makes the new last current")
         << three << QStringList{"MoveLast"} << "Record: 2"
-        << "Bob" << QStringList{"Ann", "Bob"} << QStringList();
+        << "Bob" << QStringList{"Ann", "Bob"} << QStringList() << asked("Cat");
     QTest::newRow("only record: deleted, then the move fails")
         << QStringList{"Ann"} << QStringList() << "Record: -1"
-        << "" << QStringList() << QStringList{kNoRecords};
-    QTest::newRow("empty table") << QStringList() << QStringList() << "Record: -1"
-                                 << "" << QStringList() << QStringList{kNoCurrent};
-    QTest::newRow("new record never written")
+        << "" << QStringList() << QStringList{kNoRecords} << asked("Ann");
+    QTest::newRow("empty table: nothing to ask about")
+        << QStringList() << QStringList() << "Record: -1"
+        << "" << QStringList() << QStringList{kNoCurrent} << QStringList();
+    QTest::newRow("new record never written: dropped without a question")
         << QStringList{"Ann"} << QStringList{"cmdAdd"} << "Record: 1"
-        << "Ann" << QStringList{"Ann"} << QStringList();
-    QTest::newRow("changed record: the change goes with it")
+        << "Ann" << QStringList{"Ann"} << QStringList() << QStringList();
+    QTest::newRow("changed record: asked by its stored name, the change goes with it")
         << three << QStringList{"MoveNext", "type"} << "Record: 2"
-        << "Cat" << QStringList{"Ann", "Cat"} << QStringList();
+        << "Cat" << QStringList{"Ann", "Cat"} << QStringList() << asked("Bob");
 }
 
 void TestPlayerEditor::deleteMovesOn()
@@ -538,6 +614,7 @@ void TestPlayerEditor::deleteMovesOn()
     QFETCH(QString, expectedFirst);
     QFETCH(QStringList, remaining);
     QFETCH(QStringList, messages);
+    QFETCH(QStringList, questions);
     Fixture f([&players](const TempInstall &install) {
         for (const QString &player : players)
             addPlayer(install, player, QStringLiteral("Last"));
@@ -549,6 +626,7 @@ void TestPlayerEditor::deleteMovesOn()
             f.press(step);
     }
     f.press("cmdDelete");
+    QCOMPARE(f.log.questions(), questions);
     QCOMPARE(f.log.texts(), messages);
     QCOMPARE(f.caption(), expectedCaption);
     QCOMPARE(f.text("FirstName"), expectedFirst);
@@ -934,6 +1012,314 @@ void TestPlayerEditor::awkwardTextIsStoredAsTyped()
         f.install.rows(kPlayers, QStringLiteral("SELECT \"Last Name\", Password FROM PlayerInfo")),
         (QList<QVariantList>{{typed, typed}}));
     QCOMPARE(listTexts(f.throne->StoredPlayers()), QStringList{typed + QStringLiteral(", Ann")});
+}
+
+void TestPlayerEditor::recordWithoutNameIsNotWritten_data()
+{
+    QTest::addColumn<bool>("added");
+    QTest::addColumn<QString>("blank"); // typed into both name boxes
+    QTest::addColumn<QString>("action");
+    const std::pair<const char *, QString> blanks[] = {
+        {"empty", QString()},
+        {"blanks", QStringLiteral("   ")},
+        {"no-break spaces", QStringLiteral("\u00A0\u00A0")},
+    };
+    for (const bool added : {false, true}) {
+        for (const auto &[blankName, blank] : blanks) {
+            for (const char *action :
+                 {"cmdUpdate", "MoveNext", "cmdAdd", "cmdRefresh", "cmdClose", "close box"}) {
+                const QString name = QStringLiteral("%1, names %2, %3")
+                                         .arg(added ? "new record" : "stored record",
+                                              QLatin1String(blankName), QLatin1String(action));
+                QTest::newRow(qPrintable(name)) << added << blank << QString::fromLatin1(action);
+            }
+        }
+    }
+}
+
+void TestPlayerEditor::recordWithoutNameIsNotWritten()
+{
+    QFETCH(bool, added);
+    QFETCH(QString, blank);
+    QFETCH(QString, action);
+    Fixture f(players({{"Ann", "Smith"}, {"Bob", "Jones"}}));
+    const QString position = added ? QStringLiteral("Record: 3") : QStringLiteral("Record: 1");
+    if (added)
+        f.press("cmdAdd");
+    f.type("Email", QStringLiteral("nobody@example.org"));
+    f.type("FirstName", blank);
+    f.type("LastName", blank);
+
+    if (action == QStringLiteral("close box"))
+        QVERIFY(!f.closeBox());
+    else
+        f.press(action);
+    QCOMPARE(f.log.texts(), QStringList{kNoName});
+    // Nothing is written; the record stays on screen as typed, to be completed.
+    QCOMPARE(snapshot(f.install), f.storedBefore);
+    QVERIFY(f.throne->playerEditor() == f.editor);
+    QCOMPARE(f.caption(), position);
+    QCOMPARE(f.text("Email"), QStringLiteral("nobody@example.org"));
+    QCOMPARE(f.text("FirstName"), blank);
+
+    // A last name alone is a name: the record is written.
+    f.log.clear();
+    f.type("LastName", QStringLiteral("Nobody"));
+    f.press("cmdUpdate");
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(
+        f.install.rows(kPlayers, QStringLiteral("SELECT \"Last Name\", Email FROM PlayerInfo "
+                                                "WHERE Email IS NOT NULL")),
+        (QList<QVariantList>{{QStringLiteral("Nobody"), QStringLiteral("nobody@example.org")}}));
+}
+
+void TestPlayerEditor::deleteAnsweredNoChangesNothing()
+{
+    Fixture f(players({{"Ada", "Lovelace"}, {"Alan", "Turing"}}));
+    f.log.setAnswer(false);
+    f.type("City", QStringLiteral("London"));
+    f.press("cmdDelete");
+    QCOMPARE(f.log.questions(), QStringList{deleteQuestion(QStringLiteral("Lovelace, Ada"))});
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(snapshot(f.install), f.storedBefore);
+    QCOMPARE(f.caption(), QStringLiteral("Record: 1"));
+    // The change typed before stays, to be written as usual.
+    QCOMPARE(f.text("City"), QStringLiteral("London"));
+    f.press("cmdUpdate");
+    QCOMPARE(f.install.rows(kPlayers, QStringLiteral("SELECT City FROM PlayerInfo ORDER BY ID")),
+             (QList<QVariantList>{{QStringLiteral("London")},
+                                  {QVariant(QMetaType(QMetaType::QString))}}));
+}
+
+void TestPlayerEditor::birthdayTakesOnlyADate_data()
+{
+    // The rule itself, over fixed locales and a fixed day.
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");                        // null: refused
+    const QLocale us(QLocale::English, QLocale::UnitedStates);  // M/d/yy
+    const QLocale de(QLocale::German, QLocale::Germany);        // dd.MM.yy
+    const QLocale gb(QLocale::English, QLocale::UnitedKingdom); // dd/MM/yyyy
+    const QLocale c(QLocale::C);                                // d MMM yyyy
+    QTest::newRow("US short form") << us << "3/7/85"
+                                   << "1985-03-07";
+    QTest::newRow("US short form, four-digit year") << us << "3/7/1985"
+                                                    << "1985-03-07";
+    QTest::newRow("two digits: this century when not after today") << us << "12/31/05"
+                                                                   << "2005-12-31";
+    QTest::newRow("two digits: last century when this one is after today") << us << "6/2/24"
+                                                                           << "1924-06-02";
+    QTest::newRow("German short form") << de << "07.03.85"
+                                       << "1985-03-07";
+    QTest::newRow("German, single digits") << de << "7.3.1985"
+                                           << "1985-03-07";
+    QTest::newRow("British short form") << gb << "07/03/1985"
+                                        << "1985-03-07";
+    QTest::newRow("British, two-digit year") << gb << "7/3/85"
+                                             << "1985-03-07";
+    QTest::newRow("C locale short form") << c << "7 Mar 1985"
+                                         << "1985-03-07";
+    QTest::newRow("ISO") << us << "1985-03-07"
+                         << "1985-03-07";
+    QTest::newRow("ISO, single digits") << de << "1985-3-7"
+                                        << "1985-03-07";
+    QTest::newRow("blanks around") << us << "  1985-03-07 "
+                                   << "1985-03-07";
+    QTest::newRow("empty: no birthday") << us << ""
+                                        << "";
+    QTest::newRow("blanks: no birthday") << us << "   "
+                                         << "";
+    QTest::newRow("30 February, ISO") << us << "1985-02-30" << QString();
+    QTest::newRow("30 February, short form") << us << "2/30/85" << QString();
+    QTest::newRow("29 February of a leap year") << us << "2000-02-29"
+                                                << "2000-02-29";
+    QTest::newRow("29 February of another year") << us << "2001-02-29" << QString();
+    QTest::newRow("month 13") << gb << "01/13/1985" << QString();
+    QTest::newRow("day and month the other way") << us << "31/12/85" << QString();
+    QTest::newRow("another locale's form") << us << "07.03.85" << QString();
+    QTest::newRow("words") << us << "next Tuesday" << QString();
+    QTest::newRow("a number") << us << "1985" << QString();
+    QTest::newRow("ISO with more after it") << us << "1985-03-07T10:00" << QString();
+    QTest::newRow("ISO, year of five digits") << us << "19850-03-07" << QString();
+    QTest::newRow("statement-like") << us << "1985-03-07'); DROP TABLE PlayerInfo; --" << QString();
+}
+
+void TestPlayerEditor::birthdayTakesOnlyADate()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    const std::optional<QString> result = storedBirthday(typed, locale, QDate(2023, 6, 1));
+    QCOMPARE(result.has_value(), !stored.isNull());
+    if (result)
+        QCOMPARE(*result, stored);
+}
+
+void TestPlayerEditor::birthdayTypedIsStoredAsADate_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored"); // null: refused, nothing written
+    const QLocale system = QLocale::system();
+    QTest::newRow("the system's short form")
+        << system.toString(QDate(1985, 3, 7), QLocale::ShortFormat) << "1985-03-07";
+    QTest::newRow("ISO") << "1985-03-07"
+                         << "1985-03-07";
+    QTest::newRow("emptied: no birthday") << ""
+                                          << "";
+    QTest::newRow("nonsense") << "the day after tomorrow" << QString();
+    QTest::newRow("30 February") << "1985-02-30" << QString();
+}
+
+void TestPlayerEditor::birthdayTypedIsStoredAsADate()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    Fixture f([](const TempInstall &install) {
+        install.exec(kPlayers,
+                     QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", Birthday) VALUES "
+                                    "('Ann', '1970-01-01'), ('Bob', NULL)"));
+    });
+    f.type("Birthday", typed);
+    f.type("City", QStringLiteral("Oslo"));
+    f.press("MoveNext");
+    if (stored.isNull()) {
+        QCOMPARE(f.log.texts(), QStringList{birthdayRefusal(QLocale::system())});
+        QCOMPARE(snapshot(f.install), f.storedBefore);
+        QCOMPARE(f.caption(), QStringLiteral("Record: 1"));
+        QCOMPARE(f.text("Birthday"), typed);
+        return;
+    }
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(f.install.rows(kPlayers, QStringLiteral("SELECT Birthday, City FROM PlayerInfo "
+                                                     "WHERE ID = 1")),
+             (QList<QVariantList>{{stored, QStringLiteral("Oslo")}}));
+    f.press("MovePrevious");
+    QCOMPARE(f.text("Birthday"), stored);
+}
+
+void TestPlayerEditor::storedBirthdayThatIsNoDateIsLeftAlone()
+{
+    Fixture f([](const TempInstall &install) {
+        install.exec(kPlayers, QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", Birthday) "
+                                              "VALUES ('Ann', 'spring of ''61')"));
+    });
+    QCOMPARE(f.text("Birthday"), QStringLiteral("spring of '61"));
+    f.type("City", QStringLiteral("Oslo"));
+    f.press("cmdUpdate");
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(f.install.rows(kPlayers, QStringLiteral("SELECT Birthday, City FROM PlayerInfo")),
+             (QList<QVariantList>{{QStringLiteral("spring of '61"), QStringLiteral("Oslo")}}));
+}
+
+void TestPlayerEditor::findMovesToTheNextMatch_data()
+{
+    QTest::addColumn<QStringList>("before"); // navigation buttons pressed first
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("captions"); // after each "Find Next"
+    QTest::addColumn<QStringList>("messages");
+    const QString none = QStringLiteral("No stored player matches \"%1\".");
+    QTest::newRow("last name, case ignored")
+        << QStringList() << "TURING" << QStringList{"Record: 3"} << QStringList();
+    QTest::newRow("part of an e-mail")
+        << QStringList() << "navy" << QStringList{"Record: 4"} << QStringList();
+    QTest::newRow("not ASCII, case ignored")
+        << QStringList() << "ångström" << QStringList{"Record: 5"} << QStringList();
+    QTest::newRow("next from the current record, round to the first; Å is no a")
+        << QStringList{"MoveNext"} << "a"
+        << QStringList{"Record: 3", "Record: 4", "Record: 1", "Record: 2"} << QStringList();
+    QTest::newRow("the only match is the current record")
+        << QStringList{"MoveLast"} << "Zoë" << QStringList{"Record: 5"} << QStringList();
+    QTest::newRow("blanks around are dropped")
+        << QStringList() << "  Hopper " << QStringList{"Record: 4"} << QStringList();
+    QTest::newRow("no match: the record stays")
+        << QStringList{"MoveNext"} << "Knuth" << QStringList{"Record: 2"}
+        << QStringList{none.arg(QStringLiteral("Knuth"))};
+    QTest::newRow("no match for a statement-like text")
+        << QStringList() << "%' OR '1'='1" << QStringList{"Record: 1"}
+        << QStringList{none.arg(QStringLiteral("%' OR '1'='1"))};
+}
+
+void TestPlayerEditor::findMovesToTheNextMatch()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QString, text);
+    QFETCH(QStringList, captions);
+    QFETCH(QStringList, messages);
+    Fixture f([](const TempInstall &install) {
+        install.exec(kPlayers,
+                     QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", \"Last Name\", Email) "
+                                    "VALUES ('Ada', 'Lovelace', 'ada@example.org'), ('Edsger', "
+                                    "'Dijkstra', NULL), ('Alan', 'Turing', 'alan@example.org'), "
+                                    "('Grace', 'Hopper', 'grace@navy.mil'), ('Zoë', 'Ångström', "
+                                    "NULL)"));
+    });
+    for (const QString &button : before)
+        f.press(button);
+
+    // "Find…" is on the card's context menu with its shortcut.
+    QAction *find = f.editor->findAction();
+    QVERIFY(f.editor->actions().contains(find));
+    QCOMPARE(f.editor->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QCOMPARE(find->text(), QStringLiteral("&Find…"));
+    QCOMPARE(find->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+    find->trigger();
+    auto *dialog = f.editor->findChild<QDialog *>(QStringLiteral("FindPlayerDialog"));
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    auto *next = control<QPushButton>(*dialog, "FindNext");
+    QVERIFY(!next->isEnabled());
+    setText(control<QLineEdit>(*dialog, "FindText"), text);
+    QStringList seen;
+    for (qsizetype i = 0; i < captions.size(); ++i) {
+        QTest::mouseClick(next, Qt::LeftButton);
+        seen.append(f.caption());
+    }
+    QCOMPARE(seen, captions);
+    QCOMPARE(f.log.texts(), messages);
+}
+
+void TestPlayerEditor::showPlayerOpensAtThatRecord_data()
+{
+    QTest::addColumn<qint64>("playerId");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("first");
+    QTest::newRow("a stored player") << qint64(3) << "Record: 2"
+                                     << "Cat";
+    QTest::newRow("the last one") << qint64(4) << "Record: 3"
+                                  << "Dan";
+    QTest::newRow("an id no player has: the record stays") << qint64(2) << "Record: 1"
+                                                           << "Ann";
+    QTest::newRow("a negative id") << qint64(-1) << "Record: 1"
+                                   << "Ann";
+}
+
+void TestPlayerEditor::showPlayerOpensAtThatRecord()
+{
+    QFETCH(qint64, playerId);
+    QFETCH(QString, caption);
+    QFETCH(QString, first);
+    Fixture f([](const TempInstall &install) {
+        install.addPlayers({{"Ann", "Smith"}, {"Bob", "Jones"}, {"Cat", "Brown"}, {"Dan", "Lee"}});
+        install.exec(kPlayers, QStringLiteral("DELETE FROM PlayerInfo WHERE ID = 2"));
+    });
+    // A change typed into the record shown is written before the move.
+    f.type("City", QStringLiteral("Leeds"));
+    f.editor->showPlayer(playerId);
+    QCOMPARE(f.log.texts(), QStringList());
+    QCOMPARE(f.caption(), caption);
+    QCOMPARE(f.text("FirstName"), first);
+    if (first != QStringLiteral("Ann"))
+        QCOMPARE(
+            f.install.rows(kPlayers, QStringLiteral("SELECT City FROM PlayerInfo WHERE ID = 1")),
+            QList<QVariantList>{{QStringLiteral("Leeds")}});
+
+    // A record that cannot be written keeps the editor where it is, with the message.
+    f.press("MoveFirst");
+    f.type("FirstName", QString());
+    f.type("LastName", QString());
+    f.editor->showPlayer(4);
+    QCOMPARE(f.log.texts(), QStringList{kNoName});
+    QCOMPARE(f.caption(), QStringLiteral("Record: 1"));
 }
 
 QTEST_MAIN(TestPlayerEditor)

@@ -6,6 +6,7 @@
 #include "support/roundfixture.h"
 
 #include "data/installfolder.h"
+#include "playereditor/birthday.h"
 #include "playereditor/playerinfo.h"
 #include "registration/displayname.h"
 #include "registration/throne.h"
@@ -37,7 +38,8 @@ const QString kPleasePower = QStringLiteral("Please enter each player's power as
 const QString kPleaseMinutes =
     QStringLiteral("Please enter the time limit as a number of minutes from 0 to 32767");
 
-// The fifteen boxes of the player editor; all but Country are bound to the column beside.
+// The fifteen boxes of the player editor, bound to the column beside; Country is kept in a
+// table of its own.
 struct EditorBox
 {
     const char *name;
@@ -316,11 +318,21 @@ void TestBadInput::editorBoxesKeepWhatWasTyped()
     PlayerInfo *editor = openEditor(*fixture.throne);
     QVERIFY(editor);
 
+    // A record needs a first or a last name: where the text is blanks or nothing, the last
+    // name is "Adams". The birthday box takes only a date and is tried on its own below.
+    const bool blank = text.trimmed().isEmpty();
+    const auto typedInto = [&](const EditorBox &box) {
+        return blank && qstrcmp(box.name, "LastName") == 0 ? QStringLiteral("Adams") : text;
+    };
+    const auto isBirthday = [](const EditorBox &box) { return qstrcmp(box.name, "Birthday") == 0; };
+
     // The text in every box of the record shown, written by "Update"; then in every box of
     // a new record, written by "Update" as well.
     const auto typeEverywhere = [&] {
-        for (const EditorBox &box : kEditorBoxes)
-            tryInput(editorBox(*editor, box.name), text);
+        for (const EditorBox &box : kEditorBoxes) {
+            if (!isBirthday(box))
+                tryInput(editorBox(*editor, box.name), typedInto(box));
+        }
     };
     typeEverywhere();
     click(*editor, "cmdUpdate");
@@ -330,33 +342,59 @@ void TestBadInput::editorBoxesKeepWhatWasTyped()
     QCOMPARE(fixture.log.texts(), QStringList());
 
     QStringList columns;
+    QStringList expected;
     for (const EditorBox &box : kEditorBoxes) {
-        if (box.column)
+        if (box.column && !isBirthday(box)) {
             columns.append(QStringLiteral("hex(\"%1\")").arg(QLatin1String(box.column)));
+            expected.append(hexOf(typedInto(box)));
+        }
     }
-    const QString written = hexOf(text);
-    const QString everyColumn =
-        QStringList(QList<QString>(columns.size(), written)).join(QLatin1Char('/'));
-    QCOMPARE(storedBytes(fixture.install, kPlayers,
-                         QStringLiteral("SELECT %1 FROM PlayerInfo ORDER BY ID")
-                             .arg(columns.join(QStringLiteral(" || '/' || ")))),
+    // The country is kept beside the player table; an empty one is no row.
+    columns.append(QStringLiteral("coalesce((SELECT hex(Country) FROM ZuviPlayerCountry WHERE "
+                                  "PlayerId = ID), 'none')"));
+    expected.append(text.isEmpty() ? QStringLiteral("none") : hexOf(text));
+    const QString everyColumn = expected.join(QLatin1Char('/'));
+    const QString select = QStringLiteral("SELECT %1 FROM PlayerInfo ORDER BY ID")
+                               .arg(columns.join(QStringLiteral(" || '/' || ")));
+    QCOMPARE(storedBytes(fixture.install, kPlayers, select),
              (QStringList{everyColumn, everyColumn}));
 
-    // Read again, the boxes show it exactly; Country, bound to nothing, keeps its text.
+    // The birthday box refuses the text, writing nothing, unless it is blanks or nothing:
+    // then the record has no birthday.
+    tryInput(editorBox(*editor, "Birthday"), text);
+    click(*editor, "cmdUpdate");
+    QCOMPARE(fixture.log.texts(),
+             blank ? QStringList() : QStringList{birthdayRefusal(QLocale::system())});
+    QCOMPARE(storedBytes(fixture.install, kPlayers, select),
+             (QStringList{everyColumn, everyColumn}));
+    QCOMPARE(storedBytes(fixture.install, kPlayers,
+                         QStringLiteral("SELECT coalesce(Birthday, 'NULL') FROM PlayerInfo ORDER "
+                                        "BY ID")),
+             (QStringList{QStringLiteral("NULL"),
+                          blank && !text.isEmpty() ? QString() : QStringLiteral("NULL")}));
+    fixture.log.clear();
+    setText(editorBox(*editor, "Birthday"), QStringLiteral("1985-03-07"));
+    click(*editor, "cmdUpdate");
+    QCOMPARE(fixture.log.texts(), QStringList());
+
+    // Read again, the boxes show it exactly.
     click(*editor, "cmdRefresh");
     for (const EditorBox &box : kEditorBoxes)
-        QCOMPARE(editorBox(*editor, box.name)->text(), text);
+        QCOMPARE(editorBox(*editor, box.name)->text(),
+                 isBirthday(box) ? QString() : typedInto(box));
 
     // Closing reloads the stored players by display name; a new editor reads the record
-    // afresh, with Country empty.
+    // afresh.
+    const QString last = blank ? QStringLiteral("Adams") : text;
     click(*editor, "cmdClose");
     QTRY_VERIFY(!fixture.throne->playerEditor());
     QCOMPARE(listTexts(fixture.throne->StoredPlayers()),
-             QStringList(QList<QString>(2, displayName(text, text))));
+             QStringList(QList<QString>(2, displayName(last, text))));
     editor = openEditor(*fixture.throne);
     QVERIFY(editor);
     for (const EditorBox &box : kEditorBoxes)
-        QCOMPARE(editorBox(*editor, box.name)->text(), box.column ? text : QString());
+        QCOMPARE(editorBox(*editor, box.name)->text(),
+                 isBirthday(box) ? QString() : typedInto(box));
     QCOMPARE(fixture.log.texts(), QStringList());
 }
 

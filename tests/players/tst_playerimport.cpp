@@ -9,7 +9,9 @@
 #include "support/testsupport.h"
 
 #include "data/dbconnection.h"
+#include "data/dberror.h"
 #include "data/installfolder.h"
+#include "data/schema.h"
 #include "players/accessreader.h"
 #include "players/playercommands.h"
 #include "players/playerfile.h"
@@ -20,6 +22,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(Zuvi::Players::Repeats)
 
@@ -186,6 +190,8 @@ private Q_SLOTS:
     void namelessRowsAndRepeatsAreCounted_data();
     void namelessRowsAndRepeatsAreCounted();
     void countriesAreExportedAndImported();
+    void countryTableIsAddedAtStartUp_data();
+    void countryTableIsAddedAtStartUp();
     void playerStoredAfterPreviewIsSkipped();
     void cancelWritesNothing_data();
     void cancelWritesNothing();
@@ -594,6 +600,54 @@ void TestPlayerImport::countriesAreExportedAndImported()
                              {3, QStringLiteral("Zoë"), QStringLiteral("Sverige, \"Norden\"")}}));
     QCOMPARE(other.rows(kPlayers, QStringLiteral("SELECT count(*) FROM ZuviPlayerCountry")),
              QList<QVariantList>{{2}});
+}
+
+void TestPlayerImport::countryTableIsAddedAtStartUp_data()
+{
+    QTest::addColumn<bool>("hasTable");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<int>("error"); // 0: none
+    QTest::newRow("a file from before: the table is added") << false << false << 0;
+    QTest::newRow("a read-only file that has it is only read") << true << true << 0;
+    QTest::newRow("a read-only file without it is reported and left alone") << false << true << 8;
+}
+
+void TestPlayerImport::countryTableIsAddedAtStartUp()
+{
+    QFETCH(bool, hasTable);
+    QFETCH(bool, readOnly);
+    QFETCH(int, error);
+    TempInstall install;
+    install.addPlayers({{QStringLiteral("Ada"), QStringLiteral("Lovelace")}});
+    if (!hasTable)
+        install.exec(kPlayers, QStringLiteral("DROP TABLE ZuviPlayerCountry"));
+    const QString path = install.file(kPlayers);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    if (readOnly && ::geteuid() == 0)
+        QSKIP("root writes any file whatever its mode");
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+
+    int code = 0;
+    try {
+        Data::ensureDatabases();
+    } catch (const Data::DbError &failure) {
+        code = failure.code();
+    }
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(code, error);
+    const auto tables = install.rows(
+        kPlayers,
+        QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'ZuviPlayerCountry'"));
+    QCOMPARE(tables.size(), hasTable || error == 0 ? 1 : 0);
+    QCOMPARE(storedCount(), 1);
+    if (readOnly) {
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+    }
 }
 
 void TestPlayerImport::playerStoredAfterPreviewIsSkipped()

@@ -489,6 +489,10 @@ void Throne::openPlayerEditor()
         m_playerEditor = new PlayerInfo;
         connect(m_playerEditor, &PlayerInfo::playersChanged, this, [this] { FillNames(); });
     }
+    // The editor opens at the player selected in the stored players' list.
+    const int row = Ui::selectedRow(m_storedPlayers);
+    if (row >= 0 && row < m_storedIds.size() && m_storedIds.at(row) != 0)
+        m_playerEditor->showPlayer(m_storedIds.at(row));
     m_playerEditor->show();
     m_playerEditor->raise();
     m_playerEditor->activateWindow();

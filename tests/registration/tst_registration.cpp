@@ -40,6 +40,7 @@ private Q_SLOTS:
     void houseTextIsTakenAsTyped();
     void duplicateTestIsExactAndIgnoresHouse();
     void sameNamedStoredPlayersEnterUnderNamesOfTheirOwn();
+    void playerEditorOpensAtTheSelectedPlayer();
     void removeKeepsListsSideBySideAndSelectsNothing();
     void removeWithNothingSelectedIsRefused();
     void manyStoredPlayersLoad();
@@ -223,6 +224,30 @@ void TestRegistration::sameNamedStoredPlayersEnterUnderNamesOfTheirOwn()
         registerEntrant(*f.throne, row, QStringLiteral("Stark"));
     QCOMPARE(f.log.texts(), QStringList(5, kAlready));
     QCOMPARE(f.count(QStringLiteral("TournyInfo")), 4);
+}
+
+void TestRegistration::playerEditorOpensAtTheSelectedPlayer()
+{
+    TempInstall install;
+    install.addPlayers({{QStringLiteral("Ann"), QStringLiteral("Smith")},
+                        {QStringLiteral("Bob"), QStringLiteral("Baker")},
+                        {QStringLiteral("Cat"), QStringLiteral("Clark")}});
+    MessageLog log;
+    Throne throne(new TournamentProgress);
+    const auto firstName = [&] {
+        return control<QLineEdit>(*throne.playerEditor(), "FirstName")->text();
+    };
+    // Nothing selected: the first record, as before.
+    QVERIFY(openEditor(throne));
+    QCOMPARE(firstName(), QStringLiteral("Ann"));
+    // The player selected in the list, also when the editor is open already.
+    clickRow(throne.StoredPlayers(), 2);
+    QVERIFY(openEditor(throne));
+    QCOMPARE(firstName(), QStringLiteral("Cat"));
+    clickRow(throne.StoredPlayers(), 1);
+    QVERIFY(openEditor(throne));
+    QCOMPARE(firstName(), QStringLiteral("Bob"));
+    QCOMPARE(log.texts(), QStringList());
 }
 
 void TestRegistration::removeKeepsListsSideBySideAndSelectsNothing()

@@ -124,6 +124,8 @@ bool renderPlayerInfo(Throne &throne, const QDir &out)
                            "Username1 = 'annsmith', Username2 = 'ann_s', Username3 = 'smithy', "
                            "Birthday = '04/11/1990', Password = 'secret' WHERE rowid = 1"));
     }
+    // The editor opens at the player selected in the registration window: the first.
+    Ui::selectRow(throne.StoredPlayers(), 0);
     throne.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     PlayerInfo *editor = throne.playerEditor();
     if (!editor)

@@ -277,8 +277,17 @@ struct ProgressRows
                                    "NameShown, Dropped) VALUES (?, ?, ?, ?, ?, ?)")),
           insertSeat(db.prepare(
               "INSERT INTO ZuviSeat (Seat, Player1, Player2, Recorded) VALUES (?, ?, ?, ?)")),
-          insertState(db.prepare("INSERT OR REPLACE INTO ZuviState (Key, Value) VALUES (?, ?)"))
+          insertState(db.prepare("INSERT OR REPLACE INTO ZuviState (Key, Value) VALUES (?, ?)")),
+          insertMissed(db.prepare("INSERT OR REPLACE INTO ZuviMissedGame (Round, Pairing, Seat, "
+                                  "Player1, Player2) VALUES (8, 1, ?, ?, ?)"))
     {
+        // The games an End Round left unrecorded, else those of the open round.
+        missed = db.rows("SELECT Seat, Player1, Player2 FROM ZuviMissedGame WHERE Pairing = "
+                         "(SELECT max(Pairing) FROM ZuviMissedGame) ORDER BY Seat");
+        if (missed.isEmpty()) {
+            for (const QVariantList &seat : std::as_const(seats))
+                missed.append({seat.at(0), seat.at(1), seat.at(2)});
+        }
     }
     void writeEntrants(Lite &db) const
     {
@@ -291,13 +300,17 @@ struct ProgressRows
         db.insertRows(insertSeat, seats);
     }
     void writeState(Lite &db) const { db.insertRows(insertState, state); }
+    /// The games of a round ended before any was recorded, kept to be recorded late.
+    void writeMissed(Lite &db) const { db.insertRows(insertMissed, missed); }
 
     QList<QVariantList> entrants;
     QList<QVariantList> seats;
     QList<QVariantList> state;
+    QList<QVariantList> missed;
     sqlite3_stmt *insertEntrant;
     sqlite3_stmt *insertSeat;
     sqlite3_stmt *insertState;
+    sqlite3_stmt *insertMissed;
 };
 
 // The copy of the file that every "End Round" keeps, made the same way (SQLite's online
@@ -703,13 +716,14 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
             click(throne.tournament(), "EndTourny");
             settle();
         });
-    // The standings read, the entrants rewritten from them, the pairing emptied, the
-    // counters stored, and the copy of the file kept.
+    // The round's games, none recorded, kept; the standings read, the entrants rewritten
+    // from them, the pairing emptied, the counters stored, and the copy of the file kept.
     {
         const ProgressRows progress(standingsDb);
         QTemporaryDir floorFolder;
         endRow.floor = measure(endRow.reps, {}, [&] {
             standingsDb.exec("BEGIN IMMEDIATE");
+            progress.writeMissed(standingsDb);
             standingsDb.readAll(standings);
             progress.writeEntrants(standingsDb);
             progress.writeSeats(standingsDb);
@@ -949,7 +963,11 @@ int main(int argc, char *argv[])
     });
     QApplication app(argc, argv);
     Ui::setMessageHandler([](const QString &text) { g_messages.append(text); });
-    Ui::setQuestionHandler([](const QString &) { return g_resume; });
+    // The resume question is answered as each step needs; ending a round with games not
+    // recorded is confirmed, as the organiser does who ends it so.
+    Ui::setQuestionHandler([](const QString &text) {
+        return text.contains(QStringLiteral(" not recorded: ")) || g_resume;
+    });
     App::setEndHook([] { ++g_ends; });
     // "zuvi-bench publish" times the room's documents and the big screen alone.
     if (argc > 1 && qstrcmp(argv[1], "publish") == 0)

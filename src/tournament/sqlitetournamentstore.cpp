@@ -245,6 +245,16 @@ void replaceFinished(DbConnection &connection, const Progress::State &next, bool
     writeScalars(connection, next);
 }
 
+/// Pairs next in the caller's transaction, with the standings as it has them, and stores
+/// the seats and, where the pairing changed them, the entrants.
+void pairAndWrite(DbConnection &connection, Progress::State &next,
+                  const TournamentStore::Pairer &pair)
+{
+    if (pair(next, [&connection] { return readStandings(connection); }))
+        writeEntrants(connection, next.entrants);
+    writeSeats(connection, next.seats);
+}
+
 } // namespace
 
 Progress::State SqliteTournamentStore::read()
@@ -297,8 +307,8 @@ void SqliteTournamentStore::setOptions(const Progress::State &next, bool fresh)
     transaction.commit();
 }
 
-void SqliteTournamentStore::startRound(const Progress::State &next, bool firstStart, bool paired,
-                                       bool fresh)
+void SqliteTournamentStore::startRound(Progress::State &next, bool firstStart, bool fresh,
+                                       const Pairer &pair)
 {
     DbConnection connection(Data::tournyDatabase());
     Transaction transaction(connection);
@@ -316,10 +326,8 @@ void SqliteTournamentStore::startRound(const Progress::State &next, bool firstSt
         connection.exec(QStringLiteral("DELETE FROM ZuviGame"));
         connection.exec(QStringLiteral("DELETE FROM ZuviMissedGame"));
     }
-    if (paired) {
-        writeEntrants(connection, next.entrants);
-        writeSeats(connection, next.seats);
-    }
+    if (pair)
+        pairAndWrite(connection, next, pair);
     writeScalars(connection, next);
     transaction.commit();
 }
@@ -409,13 +417,14 @@ QList<Progress::Entrant> SqliteTournamentStore::endRound(const Progress::State &
     return entrants;
 }
 
-void SqliteTournamentStore::leaveRound(const Progress::State &next, bool paired)
+void SqliteTournamentStore::leaveRound(Progress::State &next, const Pairer &pair)
 {
     DbConnection connection(Data::tournyDatabase());
     Transaction transaction(connection);
-    if (paired)
-        writeEntrants(connection, next.entrants);
-    writeSeats(connection, next.seats);
+    if (pair)
+        pairAndWrite(connection, next, pair);
+    else
+        writeSeats(connection, next.seats);
     writeScalars(connection, next);
     transaction.commit();
 }

@@ -26,7 +26,8 @@ public:
                     bool intoStandings, bool fresh) override;
     void changeEntrants(const QList<Progress::Entrant> &entrants) override;
     void setOptions(const Progress::State &next, bool fresh) override;
-    void startRound(const Progress::State &next, bool firstStart, bool paired, bool fresh) override;
+    void startRound(Progress::State &next, bool firstStart, bool fresh,
+                    const Pairer &pair) override;
     void swapSeats(int seatA, const Progress::Seat &a, int seatB, const Progress::Seat &b) override;
     qint64 recordGame(const Progress::Game &game, const Progress::Seat &seat,
                       const QList<StandingsChange> &changes) override;
@@ -42,7 +43,7 @@ public:
     QList<Progress::Entrant> endRound(const Progress::State &next,
                                       const QList<Progress::MissedGame> &missed,
                                       const EntrantsOf &entrantsOf) override;
-    void leaveRound(const Progress::State &next, bool paired) override;
+    void leaveRound(Progress::State &next, const Pairer &pair) override;
     void saveClock(const Progress::State &next) override;
 };
 

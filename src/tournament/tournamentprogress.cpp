@@ -287,9 +287,14 @@ void TournamentProgress::startRound(const QString &roundsText)
         next.games.clear();
         next.missed.clear();
     }
-    if (pair)
-        pairRound(next, false);
-    m_store->startRound(next, firstStart, pair, m_staleStored);
+    // The pairing reads the standings inside the store's transaction that stores it.
+    TournamentStore::Pairer pairer;
+    if (pair) {
+        pairer = [this](State &state, const TournamentStore::StandingsReader &standings) {
+            return pairRound(state, false, standings);
+        };
+    }
+    m_store->startRound(next, firstStart, m_staleStored, pairer);
 
     m_staleStored = false;
     m_state = std::move(next);
@@ -303,10 +308,12 @@ void TournamentProgress::startRound(const QString &roundsText)
         Q_EMIT pairingChanged({});
 }
 
-void TournamentProgress::pairRound(State &next, bool redraw) const
+bool TournamentProgress::pairRound(State &next, bool redraw,
+                                   const TournamentStore::StandingsReader &standings) const
 {
     Round::Pairing pairing;
-    if (next.randomFirst == 0 || redraw) {
+    const bool draw = next.randomFirst == 0 || redraw;
+    if (draw) {
         // The flag is raised before anything is drawn.
         if (next.randomFirst == 0)
             next.randomFirst = qint16(next.randomFirst + 1);
@@ -330,7 +337,7 @@ void TournamentProgress::pairRound(State &next, bool redraw) const
         pairing = Round::drawFirstRound(names, random);
     } else {
         // The standings as stored (a first start always draws).
-        const QList<Progress::StandingsRow> stored = m_store->standings();
+        const QList<Progress::StandingsRow> stored = standings();
         QList<Round::StandingsRow> rows;
         rows.reserve(stored.size());
         for (const Progress::StandingsRow &row : stored)
@@ -363,6 +370,7 @@ void TournamentProgress::pairRound(State &next, bool redraw) const
     Round::RoundClock clock = m_clock;
     clock.resetSeconds();
     next.clockLeftSeconds = clock.remainingSeconds();
+    return draw;
 }
 
 void TournamentProgress::swapOpponents(int row, int otherRow)
@@ -557,7 +565,7 @@ void TournamentProgress::abandonRound()
     if (!m_state.roundOpen)
         return;
     State next = withRoundClosed();
-    m_store->leaveRound(next, false);
+    m_store->leaveRound(next, {});
     takeClosedRound(std::move(next));
     Q_EMIT pairingChanged({});
 }
@@ -569,8 +577,11 @@ TournamentProgress::RepairRefusal TournamentProgress::repairRound()
     if (!openRoundGames().isEmpty())
         return RepairRefusal::GamesRecorded;
     State next = withRoundClosed();
-    pairRound(next, next.roundcounter == 1);
-    m_store->leaveRound(next, true);
+    const bool redraw = next.roundcounter == 1;
+    m_store->leaveRound(
+        next, [this, redraw](State &state, const TournamentStore::StandingsReader &standings) {
+            return pairRound(state, redraw, standings);
+        });
     m_state = std::move(next);
     m_clock.restore(m_state.clockLeftSeconds, false);
     rebuildOpenSeats();

@@ -2,6 +2,7 @@
 
 #include "round/roundclock.h"
 #include "tournament/progresstypes.h"
+#include "tournament/tournamentstore.h"
 
 #include <QObject>
 
@@ -10,8 +11,6 @@
 #include <optional>
 
 namespace Zuvi {
-
-class TournamentStore;
 
 /// The tournament in progress, without widgets: the entrants, the number of rounds, the
 /// round counter, the first-round flag, the open round's pairing, every recorded game and
@@ -185,8 +184,10 @@ private:
     QList<Progress::Entrant> entrantsFromStandings(const QList<Progress::StandingsRow> &rows,
                                                    bool showAllNames) const;
     /// Pairs the round of next: the draw first (redraw: the first round drawn again), the
-    /// standings after.
-    void pairRound(Progress::State &next, bool redraw) const;
+    /// standings (read through standings) after. Returns true for a draw, which changes
+    /// the entrants.
+    bool pairRound(Progress::State &next, bool redraw,
+                   const TournamentStore::StandingsReader &standings) const;
     /// The state with the open round closed: no seats, the clock stopped at its time left.
     Progress::State withRoundClosed() const;
     /// Takes over a state whose round is closed and brings the clock to its time left.

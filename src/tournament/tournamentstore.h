@@ -31,6 +31,12 @@ public:
     /// are stored with them.
     using EntrantsOf =
         std::function<QList<Progress::Entrant>(const QList<Progress::StandingsRow> &)>;
+    /// The standings as the transaction has them, read only when called.
+    using StandingsReader = std::function<QList<Progress::StandingsRow>()>;
+    /// Pairs the round of the state given (its seats, counters and, for a draw, its
+    /// entrants), reading the standings only where it needs them, inside the store's
+    /// transaction. Returns true when it changed the entrants (a draw).
+    using Pairer = std::function<bool(Progress::State &next, const StandingsReader &standings)>;
 
     // ---- Reading ---------------------------------------------------------------------
 
@@ -55,10 +61,11 @@ public:
     /// The options and the number of rounds of next.
     virtual void setOptions(const Progress::State &next, bool fresh) = 0;
     /// The start of a round: at the first start (`firstStart`) the standings are emptied
-    /// and filled with next's entrants and the games of an earlier tournament go; where
-    /// next pairs a round (`paired`) its entrants and seats are stored; then its counters.
-    virtual void startRound(const Progress::State &next, bool firstStart, bool paired,
-                            bool fresh) = 0;
+    /// and filled with next's entrants and the games of an earlier tournament go; where a
+    /// pairer is given it pairs next in the same transaction and its seats (and changed
+    /// entrants) are stored; then next's counters.
+    virtual void startRound(Progress::State &next, bool firstStart, bool fresh,
+                            const Pairer &pair) = 0;
     /// Two seats of the open round after Up or Down.
     virtual void swapSeats(int seatA, const Progress::Seat &a, int seatB,
                            const Progress::Seat &b) = 0;
@@ -86,9 +93,9 @@ public:
     virtual QList<Progress::Entrant> endRound(const Progress::State &next,
                                               const QList<Progress::MissedGame> &missed,
                                               const EntrantsOf &entrantsOf) = 0;
-    /// The open round left without ending it (no seats), or paired anew (`paired`: next's
-    /// entrants and seats), with next's counters.
-    virtual void leaveRound(const Progress::State &next, bool paired) = 0;
+    /// The open round left without ending it (no seats), or, with a pairer, paired anew in
+    /// the same transaction; then next's counters.
+    virtual void leaveRound(Progress::State &next, const Pairer &pair) = 0;
     /// The clock's state of next (started, or run out).
     virtual void saveClock(const Progress::State &next) = 0;
 };

@@ -73,7 +73,7 @@ public:
         copyScalars(next);
     }
 
-    void startRound(const Progress::State &next, bool firstStart, bool paired, bool fresh) override
+    void startRound(Progress::State &next, bool firstStart, bool fresh, const Pairer &pair) override
     {
         begin();
         replaceFinished(next, fresh);
@@ -84,10 +84,8 @@ public:
             stored.games.clear();
             stored.missed.clear();
         }
-        if (paired) {
-            stored.entrants = next.entrants;
-            stored.seats = next.seats;
-        }
+        if (pair)
+            pairAndWrite(next, pair);
         copyScalars(next);
     }
 
@@ -162,11 +160,11 @@ public:
         return stored.entrants;
     }
 
-    void leaveRound(const Progress::State &next, bool paired) override
+    void leaveRound(Progress::State &next, const Pairer &pair) override
     {
         begin();
-        if (paired)
-            stored.entrants = next.entrants;
+        if (pair)
+            pairAndWrite(next, pair);
         stored.seats = next.seats;
         copyScalars(next);
     }
@@ -199,6 +197,13 @@ private:
                 }
             }
         }
+    }
+
+    void pairAndWrite(Progress::State &next, const Pairer &pair)
+    {
+        if (pair(next, [this] { return standings(); }))
+            stored.entrants = next.entrants;
+        stored.seats = next.seats;
     }
 
     void replaceFinished(const Progress::State &next, bool fresh)

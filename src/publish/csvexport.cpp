@@ -71,7 +71,7 @@ std::optional<QList<QStringList>> csvRows(DocumentKind kind, const Snapshot &sna
                      QStringLiteral("player2"), QStringLiteral("result1"),
                      QStringLiteral("points1"), QStringLiteral("points2"), QStringLiteral("power1"),
                      QStringLiteral("power2")});
-        for (const Progress::Game &game : snapshot.games) {
+        for (const Progress::Game &game : gamesInTableOrder(snapshot.games)) {
             const bool bye = game.player2 == byeText();
             rows.append({QString::number(game.round), QString::number(game.seat + 1), game.player1,
                          game.player2, game.result1, QString::number(game.points1),

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -86,6 +87,9 @@ std::optional<QString> nothingToShow(DocumentKind kind, const Snapshot &snapshot
     case DocumentKind::MatchSlips:
         if (!snapshot.roundOpen || snapshot.pairings.isEmpty())
             return tr("There is no pairing: no round is being played.");
+        // The bye's game is played at no table: it has no slip.
+        if (kind == DocumentKind::MatchSlips && slipTables(snapshot.pairings).isEmpty())
+            return tr("There is no match slip: the only game is against the bye.");
         return std::nullopt;
     case DocumentKind::Standings:
         if (!snapshot.started || snapshot.standings.isEmpty())
@@ -130,9 +134,9 @@ TableDocument tableDocument(DocumentKind kind, const Snapshot &snapshot)
     case DocumentKind::PairingsByTable:
     case DocumentKind::MatchSlips:
         doc.subtitle = roundOf(snapshot);
-        doc.columns = {{tr("Table"), 0.55, true}, {tr("Player 1"), 2.2}, {tr("House"), 1.3},
-                       {tr("Score"), 0.75, true}, {tr("Player 2"), 2.2}, {tr("House"), 1.3},
-                       {tr("Score"), 0.75, true}};
+        doc.columns = {{tr("Table"), 0, true, true}, {tr("Player 1"), 2.2}, {tr("House"), 1.3},
+                       {tr("Score"), 0, true, true}, {tr("Player 2"), 2.2}, {tr("House"), 1.3},
+                       {tr("Score"), 0, true, true}};
         for (const PairingRow &row : snapshot.pairings)
             doc.rows.append({QString::number(row.table), row.player1, row.house1, row.score1,
                              row.player2, row.house2, row.score2});
@@ -141,8 +145,8 @@ TableDocument tableDocument(DocumentKind kind, const Snapshot &snapshot)
         doc.subtitle = roundOf(snapshot);
         doc.columns = {{tr("Name"), 2.6},
                        {tr("House"), 1.2},
-                       {tr("Score"), 0.8, true},
-                       {tr("Table"), 0.6, true},
+                       {tr("Score"), 0, true, true},
+                       {tr("Table"), 0, true, true},
                        {tr("Opponent"), 2.6}};
         for (const NameRow &row : pairingsByName(snapshot.pairings))
             doc.rows.append(
@@ -156,18 +160,24 @@ TableDocument tableDocument(DocumentKind kind, const Snapshot &snapshot)
                     : tr("After round %1").arg(snapshot.round);
         if (snapshot.roundOpen)
             doc.subtitle = tr("Round %1 in play: games recorded so far count").arg(snapshot.round);
-        doc.columns = {{tr("Rank"), 0.6, true},  {tr("Name"), 2.8},        {tr("House"), 1.4},
-                       {tr("Score"), 0.7, true}, {tr("Power"), 0.9, true}, {QString(), 0.9}};
+        {
+            const QStringList headings = standingsHeadings();
+            doc.columns = {{headings.at(0), 0, true, true}, {headings.at(1), 2.8},
+                           {headings.at(2), 1.4},           {headings.at(3), 0, true, true},
+                           {headings.at(4), 0, true, true}, {QString(), 0, false, true}};
+        }
         for (const RankedRow &row : snapshot.standings)
             doc.rows.append({QString::number(row.rank), row.name, row.house, numberText(row.score),
                              numberText(row.power), row.dropped ? tr("dropped") : QString()});
         break;
     case DocumentKind::Games:
-        doc.columns = {
-            {tr("Round"), 0.6, true}, {tr("Table"), 0.6, true},  {tr("Player 1"), 2.0},
-            {tr("Result"), 1.3},      {tr("Points"), 0.6, true}, {tr("Power"), 0.7, true},
-            {tr("Player 2"), 2.0},    {tr("Points"), 0.6, true}, {tr("Power"), 0.7, true}};
-        for (const Progress::Game &game : snapshot.games) {
+        doc.columns = {{tr("Round"), 0, true, true},  {tr("Table"), 0, true, true},
+                       {tr("Player 1"), 2.0},         {tr("Result"), 0, false, true},
+                       {tr("Points"), 0, true, true}, {tr("Power"), 0, true, true},
+                       {tr("Player 2"), 2.0},         {tr("Points"), 0, true, true},
+                       {tr("Power"), 0, true, true}};
+        // In round and table order, whatever order they were recorded (or amended) in.
+        for (const Progress::Game &game : gamesInTableOrder(snapshot.games)) {
             const bool bye = game.player2 == byeText();
             doc.rows.append({QString::number(game.round), QString::number(game.seat + 1),
                              game.player1, game.result1, pointsText(game, false),
@@ -177,6 +187,79 @@ TableDocument tableDocument(DocumentKind kind, const Snapshot &snapshot)
         break;
     }
     return doc;
+}
+
+QStringList standingsHeadings()
+{
+    return {tr("Rank"), tr("Name"), tr("House"), tr("Score"), tr("Power")};
+}
+
+QList<qreal> columnWidths(const TableDocument &table, qreal width, const QFont &textFont,
+                          const QFont &headingFont, qreal pad)
+{
+    const QFontMetricsF text(textFont);
+    const QFontMetricsF heading(headingFont);
+    const qsizetype count = table.columns.size();
+    QList<qreal> widths(count, 0);
+    QList<qreal> headingWidths(count, 0);
+    qreal fitted = 0;
+    qreal shares = 0;
+    qreal sharedHeadings = 0;
+    for (qsizetype c = 0; c < count; ++c) {
+        const TableColumn &column = table.columns.at(c);
+        headingWidths[c] = std::ceil(heading.horizontalAdvance(column.header)) + 2 * pad;
+        if (!column.fitted) {
+            shares += column.share;
+            sharedHeadings += headingWidths.at(c);
+            continue;
+        }
+        // Numbers and results repeat: each distinct text is measured once.
+        QSet<QString> seen;
+        qreal widest = 0;
+        for (const QStringList &row : table.rows) {
+            const QString value = row.value(c);
+            if (!seen.contains(value)) {
+                seen.insert(value);
+                widest = std::max(widest, text.horizontalAdvance(value));
+            }
+        }
+        widths[c] = std::max(headingWidths.at(c), std::min(std::ceil(widest) + 2 * pad, width / 4));
+        fitted += widths.at(c);
+    }
+
+    // The rest by shares; a column whose share is narrower than its heading takes the
+    // heading's width, and the others share what is left.
+    qreal rest = width - fitted;
+    if (rest < sharedHeadings) {
+        // Not even the headings fit: every column gives up the same part of its width.
+        const qreal total = fitted + sharedHeadings;
+        for (qsizetype c = 0; c < count; ++c) {
+            if (!table.columns.at(c).fitted)
+                widths[c] = headingWidths.at(c);
+            widths[c] *= total > 0 ? width / total : 0;
+        }
+        return widths;
+    }
+    QList<bool> settled(count, false);
+    for (bool again = true; again;) {
+        again = false;
+        for (qsizetype c = 0; c < count; ++c) {
+            const TableColumn &column = table.columns.at(c);
+            if (column.fitted || settled.at(c))
+                continue;
+            const qreal share = shares > 0 ? rest * column.share / shares : 0;
+            if (share < headingWidths.at(c)) {
+                widths[c] = headingWidths.at(c);
+                settled[c] = true;
+                rest -= widths.at(c);
+                shares -= column.share;
+                again = true;
+                break;
+            }
+            widths[c] = share;
+        }
+    }
+    return widths;
 }
 
 // ---- Layout -----------------------------------------------------------------------------
@@ -199,7 +282,9 @@ struct DocumentPainter::Metrics
 DocumentPainter::DocumentPainter(DocumentKind kind, const Snapshot &snapshot)
     : m_kind(kind), m_snapshot(snapshot)
 {
-    if (kind != DocumentKind::MatchSlips)
+    if (kind == DocumentKind::MatchSlips)
+        m_slips = slipTables(snapshot.pairings);
+    else
         m_table = tableDocument(kind, snapshot);
 }
 
@@ -218,7 +303,7 @@ DocumentPainter::Metrics DocumentPainter::metrics(QSizeF page, int dpi) const
                    m.rowHeight * 1.2;
     m.footHeight = QFontMetricsF(m.small).height() * 1.8;
     if (m_kind == DocumentKind::MatchSlips) {
-        m.pages = std::max<int>(1, int(slipSheets(int(m_snapshot.pairings.size())).size()));
+        m.pages = std::max<int>(1, int(slipSheets(int(m_slips.size())).size()));
         return m;
     }
     const qreal body = page.height() - m.headHeight - m.footHeight - kMarginPoints;
@@ -231,6 +316,16 @@ DocumentPainter::Metrics DocumentPainter::metrics(QSizeF page, int dpi) const
 int DocumentPainter::pageCount(QSizeF page, int dpi) const
 {
     return metrics(page, dpi).pages;
+}
+
+const QList<qreal> &DocumentPainter::widths(qreal pageWidth, const Metrics &m) const
+{
+    const std::pair<qreal, int> key(pageWidth, m.dpi);
+    if (m_widthsFor != key) {
+        m_widths = columnWidths(m_table, pageWidth, m.text, m.bold, 3 * m.dpi / 72.0);
+        m_widthsFor = key;
+    }
+    return m_widths;
 }
 
 void DocumentPainter::paintPage(QPainter &painter, const QRectF &page, int dpi, int index) const
@@ -267,18 +362,13 @@ void DocumentPainter::paintTablePage(QPainter &painter, const QRectF &page, cons
                      tr("Page %1 of %2").arg(index + 1).arg(m.pages));
     y += smallHeight;
 
-    // Column positions from their shares of the width.
-    qreal shares = 0;
-    for (const TableColumn &column : m_table.columns)
-        shares += column.share;
+    const qreal pad = 3 * unit;
     QList<QRectF> cells;
     qreal x = page.left();
-    for (const TableColumn &column : m_table.columns) {
-        const qreal width = page.width() * column.share / shares;
+    for (const qreal width : widths(page.width(), m)) {
         cells.append(QRectF(x, 0, width, m.rowHeight));
         x += width;
     }
-    const qreal pad = 3 * unit;
     auto drawRow = [&](const QStringList &texts, qreal top, const QFont &font) {
         painter.setFont(font);
         const QFontMetricsF metrics(font);
@@ -316,8 +406,8 @@ void DocumentPainter::paintTablePage(QPainter &painter, const QRectF &page, cons
 void DocumentPainter::paintSlipsPage(QPainter &painter, const QRectF &page, const Metrics &m,
                                      int index) const
 {
-    const QList<std::array<int, kSlipsPerSheet>> sheets =
-        slipSheets(int(m_snapshot.pairings.size()));
+    // The slips are numbered in table order without the bye's table; each shows its table.
+    const QList<std::array<int, kSlipsPerSheet>> sheets = slipSheets(int(m_slips.size()));
     if (index < 0 || index >= sheets.size())
         return;
     const qreal unit = m.dpi / 72.0;
@@ -330,10 +420,9 @@ void DocumentPainter::paintSlipsPage(QPainter &painter, const QRectF &page, cons
             painter.setPen(cut);
             painter.drawLine(area.topLeft(), area.topRight());
         }
-        const int table = sheets.at(index)[place];
-        if (table > 0)
-            paintSlip(painter, area.adjusted(0, 8 * unit, 0, -8 * unit), m,
-                      m_snapshot.pairings.at(table - 1));
+        const int slip = sheets.at(index)[place];
+        if (slip > 0)
+            paintSlip(painter, area.adjusted(0, 8 * unit, 0, -8 * unit), m, m_slips.at(slip - 1));
     }
 }
 

@@ -8,7 +8,9 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
+class QFont;
 class QPagedPaintDevice;
 class QPainter;
 
@@ -41,8 +43,10 @@ QString documentTitle(DocumentKind kind, const Snapshot &snapshot);
 struct TableColumn
 {
     QString header;
-    qreal share = 1; ///< its part of the page's width, relative to the other columns
+    qreal share = 1; ///< its part of the width left by the fitted columns, relative to the others
     bool alignRight = false;
+    /// As wide as its heading and its widest value (numbers, results), instead of a share.
+    bool fitted = false;
 };
 
 /// A document made of one table: what the pairings, the standings and the games print as.
@@ -56,6 +60,17 @@ struct TableDocument
 
 /// The table of a tabular document (every kind but the match slips).
 TableDocument tableDocument(DocumentKind kind, const Snapshot &snapshot);
+
+/// The headings of the standings' columns as the printed standings carry them ("Rank",
+/// "Name", "House", "Score", "Power"), for every list of standings the room is shown.
+QStringList standingsHeadings();
+
+/// The widths of the table's columns on a page width wide: each fitted column as wide as
+/// its heading (in headingFont) and its widest value (in textFont) with pad on either side,
+/// at most a quarter of the page; the other columns share the rest by their shares, each at
+/// least as wide as its heading. Only a page too narrow for every heading shrinks them all.
+QList<qreal> columnWidths(const TableDocument &table, qreal width, const QFont &textFont,
+                          const QFont &headingFont, qreal pad);
 
 /// Lays a document out on pages of one size and paints them. The layout depends on the
 /// painter's device only through its resolution, so that the printed, the PDF and the
@@ -78,9 +93,16 @@ private:
     void paintSlip(QPainter &painter, const QRectF &area, const Metrics &m,
                    const PairingRow &row) const;
 
+    /// The column widths for a page width and resolution, measured once per document.
+    const QList<qreal> &widths(qreal pageWidth, const Metrics &m) const;
+
     DocumentKind m_kind;
     Snapshot m_snapshot;
     TableDocument m_table;
+    /// The tables that get a slip: every table but the bye's, in table order.
+    QList<PairingRow> m_slips;
+    mutable QList<qreal> m_widths;
+    mutable std::pair<qreal, int> m_widthsFor{-1, 0};
 };
 
 /// Paints every page of the document onto a printer or PDF writer (new pages as needed).

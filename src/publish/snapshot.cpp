@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 namespace Zuvi::Publish {
 
@@ -103,18 +104,38 @@ QList<NameRow> pairingsByName(const QList<PairingRow> &pairings, const QLocale &
     return sorted;
 }
 
-QList<std::array<int, kSlipsPerSheet>> slipSheets(int tables)
+QList<Progress::Game> gamesInTableOrder(QList<Progress::Game> games)
+{
+    std::stable_sort(games.begin(), games.end(),
+                     [](const Progress::Game &a, const Progress::Game &b) {
+                         return std::pair(a.round, a.seat) < std::pair(b.round, b.seat);
+                     });
+    return games;
+}
+
+QList<PairingRow> slipTables(const QList<PairingRow> &pairings)
+{
+    QList<PairingRow> slips;
+    slips.reserve(pairings.size());
+    for (const PairingRow &row : pairings) {
+        if (!row.bye())
+            slips.append(row);
+    }
+    return slips;
+}
+
+QList<std::array<int, kSlipsPerSheet>> slipSheets(int slips)
 {
     QList<std::array<int, kSlipsPerSheet>> sheets;
-    if (tables <= 0)
+    if (slips <= 0)
         return sheets;
-    const int count = (tables + kSlipsPerSheet - 1) / kSlipsPerSheet;
+    const int count = (slips + kSlipsPerSheet - 1) / kSlipsPerSheet;
     sheets.reserve(count);
     for (int sheet = 0; sheet < count; ++sheet) {
         std::array<int, kSlipsPerSheet> places{};
         for (int place = 0; place < kSlipsPerSheet; ++place) {
-            const int table = place * count + sheet + 1;
-            places[place] = table <= tables ? table : 0;
+            const int slip = place * count + sheet + 1;
+            places[place] = slip <= slips ? slip : 0;
         }
         sheets.append(places);
     }

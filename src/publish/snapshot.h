@@ -88,14 +88,22 @@ QList<RankedRow> rankStandings(const QList<Progress::StandingsRow> &standings);
 /// The C locale (no language set) sorts as English does.
 QList<NameRow> pairingsByName(const QList<PairingRow> &pairings, const QLocale &locale = QLocale());
 
+/// The games in round order and, within a round, in table order, whatever order they were
+/// recorded in; games of the same round and table keep their recorded order.
+QList<Progress::Game> gamesInTableOrder(QList<Progress::Game> games);
+
+/// The tables that get a match slip: every table of the pairing but the bye's, which has no
+/// game to write down, in table order.
+QList<PairingRow> slipTables(const QList<PairingRow> &pairings);
+
 /// The number of slips on one sheet: a sheet is cut into this many strips.
 inline constexpr int kSlipsPerSheet = 4;
 
-/// The tables printed on each sheet of match slips, top to bottom (0 for an empty place),
-/// so that cutting the pile of sheets into its four stacks and laying the stacks one on
-/// another (top stack first) gives the slips in table order: the slip at place k of sheet p
-/// is table k * sheets + p + 1.
-QList<std::array<int, kSlipsPerSheet>> slipSheets(int tables);
+/// The slips printed on each sheet of match slips, top to bottom, as 1-based places in the
+/// list of slips (0 for an empty place), so that cutting the pile of sheets into its four
+/// stacks and laying the stacks one on another (top stack first) gives the slips in table
+/// order: the slip at place k of sheet p is slip k * sheets + p + 1.
+QList<std::array<int, kSlipsPerSheet>> slipSheets(int slips);
 
 /// A score or power as the documents show it: a whole number without decimals, otherwise
 /// the decimal digits as the standings show them.

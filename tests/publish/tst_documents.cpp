@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -125,6 +126,10 @@ private Q_SLOTS:
     void standingsShowSharedRanksAndTheFinal();
     void slipsPrintInStacksOfFour_data();
     void slipsPrintInStacksOfFour();
+    void noSlipForTheBye_data();
+    void noSlipForTheBye();
+    void gamesInRoundAndTableOrderWithWholeHeadings_data();
+    void gamesInRoundAndTableOrderWithWholeHeadings();
     void longListsGoOnMorePages();
     void csvReadsBackFieldForField_data();
     void csvReadsBackFieldForField();
@@ -251,6 +256,11 @@ void TestDocuments::slipsPrintInStacksOfFour()
     QFETCH(QList<QList<int>>, pages);
     Snapshot snapshot = sampleSnapshot(std::max(tables, 3));
     snapshot.pairings.resize(tables);
+    // Every table a game: the bye's table has no slip (noSlipForTheBye).
+    for (PairingRow &row : snapshot.pairings) {
+        if (row.bye())
+            row.player2 = QStringLiteral("Stannis, Baratheon");
+    }
     const QString path = m_dir.filePath(QStringLiteral("slips%1.pdf").arg(tables));
     QVERIFY(!writePdf(DocumentKind::MatchSlips, snapshot, path));
     QStringList texts = pdfText(path).split(QLatin1Char('\f'));
@@ -271,8 +281,115 @@ void TestDocuments::slipsPrintInStacksOfFour()
          {"Round 2 of 3", "O'Neil, Bran", "Full Win", "Modified Win", "True Draw", "Modified Loss",
           "Full Loss", "Power of player 1:", "Power of player 2:", "Initials of player 1:"})
         QVERIFY2(first.contains(QString::fromUtf8(expected)), expected);
-    if (tables >= 3)
-        QVERIFY(pdfText(path).contains(QRegularExpression(QStringLiteral(R"(Snow, Jon\s+Bye)"))));
+}
+
+void TestDocuments::noSlipForTheBye_data()
+{
+    QTest::addColumn<int>("tables");
+    QTest::addColumn<QList<QList<int>>>("pages"); // the tables on each sheet of slips
+
+    // Five entrants: tables 1 and 2 play, Snow, Jon has the bye at table 3.
+    QTest::newRow("5 entrants") << 3 << QList<QList<int>>{{1, 2}};
+    // Eleven entrants: five games and the bye at table 3; the stacks skip the bye's table.
+    QTest::newRow("11 entrants") << 6 << QList<QList<int>>{{1, 4, 6}, {2, 5}};
+}
+
+void TestDocuments::noSlipForTheBye()
+{
+    QFETCH(int, tables);
+    QFETCH(QList<QList<int>>, pages);
+    const Snapshot snapshot = sampleSnapshot(tables);
+    QVERIFY(snapshot.pairings.at(2).bye());
+    const QString path = m_dir.filePath(QStringLiteral("bye-slips%1.pdf").arg(tables));
+    QVERIFY(!writePdf(DocumentKind::MatchSlips, snapshot, path));
+    const QString text = pdfText(path);
+    QVERIFY2(!text.contains(QStringLiteral("Bye")), qPrintable(text));
+    QVERIFY2(!text.contains(QStringLiteral("Snow, Jon")), qPrintable(text));
+    QList<QList<int>> got;
+    const QRegularExpression table(QStringLiteral(R"(Table (\d+))"));
+    for (const QString &page : text.split(QLatin1Char('\f'), Qt::SkipEmptyParts)) {
+        QList<int> onPage;
+        for (auto it = table.globalMatch(page); it.hasNext();)
+            onPage.append(it.next().captured(1).toInt());
+        if (!onPage.isEmpty() || !page.trimmed().isEmpty())
+            got.append(onPage);
+    }
+    QCOMPARE(got, pages);
+
+    // The pairings still show the bye's game.
+    const QString pairings = m_dir.filePath(QStringLiteral("bye-pairings%1.pdf").arg(tables));
+    QVERIFY(!writePdf(DocumentKind::PairingsByTable, snapshot, pairings));
+    QVERIFY(pdfText(pairings).contains(
+        QRegularExpression(QStringLiteral(R"(^\s*3\s+Snow, Jon\s+Targaryen\s+1\(2\)\s+Bye\s*$)"),
+                           QRegularExpression::MultilineOption)));
+
+    // A round of one entrant has no game to write down: no slips, and the reason.
+    Snapshot alone = snapshot;
+    alone.pairings = {snapshot.pairings.at(2)};
+    QCOMPARE(nothingToShow(DocumentKind::MatchSlips, alone),
+             std::optional<QString>(
+                 QStringLiteral("There is no match slip: the only game is against the bye.")));
+    QVERIFY(!nothingToShow(DocumentKind::PairingsByTable, alone));
+}
+
+void TestDocuments::gamesInRoundAndTableOrderWithWholeHeadings_data()
+{
+    QTest::addColumn<bool>("printer");
+    QTest::newRow("PDF") << false;
+    QTest::newRow("printer") << true;
+}
+
+void TestDocuments::gamesInRoundAndTableOrderWithWholeHeadings()
+{
+    QFETCH(bool, printer);
+    // Recorded in another order than round and table: a late game of round 1 after round 2's,
+    // round 2's tables backwards, and a power wider than its heading.
+    Snapshot snapshot = sampleSnapshot();
+    snapshot.games = {
+        {1, 2, 1, 1, QStringLiteral("Müller, Zoë"), QStringLiteral("Snow, Jon"),
+         QStringLiteral("True Draw"), 2, 12345.25, 7},
+        {2, 1, 1, 0, QStringLiteral("O'Neil, Bran"), QStringLiteral("Snow, Jon"),
+         QStringLiteral("Full Win"), 3, 14, 2},
+        {3, 2, 1, 2, QStringLiteral("Żółć, Łukasz"), QStringLiteral("Bye"),
+         QStringLiteral("Full Win"), 3, 9, 0},
+        {4, 1, 1, 2, QStringLiteral("d'Artagnan, Ève"), QStringLiteral("Bye"),
+         QStringLiteral("Modified Win"), 2, 5, 0},
+    };
+    const QString path = m_dir.filePath(QStringLiteral("games-%1.pdf").arg(printer));
+    if (printer) {
+        // What Print does, onto a printer that writes a file.
+        QPrinter device(QPrinter::HighResolution);
+        device.setOutputFormat(QPrinter::PdfFormat);
+        device.setOutputFileName(path);
+        device.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        QVERIFY(paintDocument(DocumentKind::Games, snapshot, device));
+    } else {
+        QVERIFY(!writePdf(DocumentKind::Games, snapshot, path));
+    }
+    const QString text = pdfText(path);
+    // Every heading whole, and no value cut short.
+    QVERIFY2(QRegularExpression(
+                 QStringLiteral(R"(^\s*Round\s+Table\s+Player 1\s+Result\s+Points\s+Power\s+)"
+                                R"(Player 2\s+Points\s+Power\s*$)"),
+                 QRegularExpression::MultilineOption)
+                 .match(text)
+                 .hasMatch(),
+             qPrintable(text));
+    QVERIFY2(!text.contains(QChar(0x2026)), qPrintable(text));
+    // Round 1 table 1, round 1 table 3, round 2 table 2, round 2 table 3.
+    const QStringList rows = {
+        R"(^\s*1\s+1\s+O'Neil, Bran\s+Full Win\s+3\s+14\s+Snow, Jon\s+0\s+2\s*$)",
+        R"(^\s*1\s+3\s+d'Artagnan, Ève\s+Modified Win\s+2\s+5\s+Bye\s*$)",
+        R"(^\s*2\s+2\s+Müller, Zoë\s+True Draw\s+2\s+12345\.25\s+Snow, Jon\s+1\s+7\s*$)",
+        R"(^\s*2\s+3\s+Żółć, Łukasz\s+Full Win\s+3\s+9\s+Bye\s*$)"};
+    qsizetype last = -1;
+    for (const QString &row : rows) {
+        const qsizetype at =
+            text.indexOf(QRegularExpression(row, QRegularExpression::MultilineOption));
+        QVERIFY2(at > last,
+                 qPrintable(QStringLiteral("%1 missing or out of order in:\n%2").arg(row, text)));
+        last = at;
+    }
 }
 
 void TestDocuments::longListsGoOnMorePages()

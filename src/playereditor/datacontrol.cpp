@@ -12,6 +12,7 @@
 #include <QDataWidgetMapper>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -102,6 +103,23 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent)
     for (const auto &[button, which] : buttons)
         connect(button, &QToolButton::clicked, this,
                 App::guarded([this, which = which] { navigate(which); }));
+
+    // The same moves from the keyboard; each goes through its button, which is disabled
+    // where the move makes no sense.
+    const std::pair<QToolButton *, QKeySequence> keys[] = {
+        {m_first, QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+        {m_previous, QKeySequence(Qt::Key_PageUp)},
+        {m_next, QKeySequence(Qt::Key_PageDown)},
+        {m_last, QKeySequence(Qt::CTRL | Qt::Key_PageDown)}};
+    for (const auto &[button, key] : keys) {
+        button->setAccessibleName(button->toolTip());
+        auto *action = new QAction(button->toolTip(), this);
+        action->setObjectName(button->objectName() + QStringLiteral("Action"));
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, button, &QToolButton::click);
+        m_navigation.append(action);
+    }
 }
 
 DataControl::~DataControl()

@@ -13,6 +13,7 @@
 
 class QAbstractItemDelegate;
 class QDataWidgetMapper;
+class QAction;
 class QLabel;
 class QToolButton;
 
@@ -107,6 +108,11 @@ public:
     /// when no record matches.
     bool findNext(const QStringList &columns, const QString &text);
 
+    /// "First record", "Previous record", "Next record" and "Last record" with their keys
+    /// (Ctrl+Page Up, Page Up, Page Down, Ctrl+Page Down), for the window's context menu:
+    /// the arrow buttons take no focus, and these reach them from the keyboard.
+    QList<QAction *> navigationActions() const { return m_navigation; }
+
 Q_SIGNALS:
     /// Emitted after every change of the current record, also after a move that failed.
     void moveComplete();
@@ -149,6 +155,7 @@ private:
     // The last row of the model is a new record that has not been written yet.
     bool m_inserted = false;
 
+    QList<QAction *> m_navigation;
     QToolButton *m_first = nullptr;
     QToolButton *m_previous = nullptr;
     QToolButton *m_next = nullptr;

@@ -1,5 +1,7 @@
 #include "playereditor/findplayerdialog.h"
 
+#include "ui/accessibility.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +23,7 @@ FindPlayerDialog::FindPlayerDialog(QWidget *parent) : QDialog(parent)
 
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("FindText"));
-    label->setBuddy(m_text);
+    Ui::speakAs(m_text, label, QStringLiteral("Find a first name, last name or e-mail"));
     layout->addWidget(m_text);
 
     auto *buttons = new QHBoxLayout;

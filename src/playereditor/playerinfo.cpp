@@ -9,6 +9,7 @@
 #include "playereditor/findplayerdialog.h"
 #include "playereditor/recordrefusal.h"
 #include "players/playerfileactions.h"
+#include "ui/accessibility.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
 #include "ui/messagebox.h"
@@ -26,6 +27,7 @@
 #include <QSqlRecord>
 
 #include <limits>
+#include <string_view>
 
 namespace Zuvi {
 
@@ -110,6 +112,7 @@ PlayerInfo::PlayerInfo() : QWidget(nullptr)
     m_findAction->setShortcutContext(Qt::WindowShortcut);
     connect(m_findAction, &QAction::triggered, this, guarded([this] { openFind(); }));
     addAction(m_findAction);
+    addActions(m_adodc1->navigationActions());
     addActions(Players::createPlayerFileActions(this, [this] {
         runCommand([this] { m_adodc1->refresh(); });
         Q_EMIT playersChanged();
@@ -220,6 +223,34 @@ void PlayerInfo::buildControls()
 
     auto *label2 = place(new QLabel(instructions(), this), "Label2", 7920, 0, 1215, 5895);
     Ui::styleLabel(label2, false);
+
+    // What a screen reader says for each box: the card shows the captions in its picture.
+    const std::pair<const char *, QString> spoken[] = {
+        {"FirstName", QStringLiteral("First name")},
+        {"LastName", QStringLiteral("Last name")},
+        {"Email", QStringLiteral("E-mail")},
+        {"PhoneNumber", QStringLiteral("Phone number")},
+        {"StreetAddress", QStringLiteral("Street address")},
+        {"City", QStringLiteral("City")},
+        {"State", QStringLiteral("State")},
+        {"Zip", QStringLiteral("Zip code")},
+        {"Country", QStringLiteral("Country")},
+        {"Webpage", QStringLiteral("Web page")},
+        {"Username1", QStringLiteral("Username 1")},
+        {"Username2", QStringLiteral("Username 2")},
+        {"Username3", QStringLiteral("Username 3")},
+        {"Birthday", QStringLiteral("Birthday")},
+        {"Password", QStringLiteral("Password")},
+        {"Check1", QStringLiteral("Allow e-mail")},
+        {"Adodc1", QStringLiteral("Player records")},
+    };
+    for (const auto &[name, text] : spoken) {
+        if (auto *control = findChild<QWidget *>(QLatin1String(name)))
+            Ui::speakAs(control, text,
+                        name == std::string_view("Adodc1") ? label2->text() : QString());
+    }
+    // Return on a button clicks it, as the space bar does.
+    Ui::returnClicksButtons(this);
 
     Ui::setTabChain(tabOrder);
     tabOrder.first()->setFocus();

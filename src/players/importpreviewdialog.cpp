@@ -1,5 +1,7 @@
 #include "players/importpreviewdialog.h"
 
+#include "ui/accessibility.h"
+
 #include <QAbstractTableModel>
 #include <QCheckBox>
 #include <QColor>
@@ -117,6 +119,8 @@ ImportPreviewDialog::ImportPreviewDialog(const QString &file, const PlayerTable 
     rows->setSelectionMode(QAbstractItemView::NoSelection);
     rows->verticalHeader()->setDefaultSectionSize(rows->fontMetrics().height() + 6);
     rows->setVisible(!preview.firstRows.isEmpty());
+    // What a screen reader says for the rows: the summary above explains them.
+    Ui::speakAs(rows, QStringLiteral("First rows of the file"), text->text());
     layout->addWidget(rows, 1);
 
     m_importRepeats = new QCheckBox(QStringLiteral("Import the repeated rows too"), this);

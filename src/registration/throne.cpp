@@ -7,11 +7,13 @@
 #include "data/statements.h"
 #include "playereditor/playerinfo.h"
 #include "players/playerfileactions.h"
+#include "publish/bigscreenowner.h"
 #include "publish/publishactions.h"
 #include "registration/displayname.h"
 #include "roundwindow/recordedgames.h"
 #include "roundwindow/tournament.h"
 #include "tournament/tournamentprogress.h"
+#include "ui/accessibility.h"
 #include "ui/apptitle.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
@@ -167,6 +169,11 @@ void Throne::buildControls()
     for (QListView *list : {m_storedPlayers, m_tournyPlayers, m_playerHouses, m_playerScores})
         Ui::setUpListBox(list);
 
+    m_namesModel->setGreyedNote(QStringLiteral("dropped"));
+    m_housesModel->setGreyedNote(QStringLiteral("dropped"));
+    m_scoresModel->setGreyedNote(QStringLiteral("dropped"));
+    nameControls(label2, label3, roundsLbl, tournyLabel, houseLabel, label1, label4);
+
     // Labels never take the focus; the controls follow their tab indices.
     Ui::setTabChain({m_storedPlayers, m_command1, m_addTourny, m_tournyPlayers, m_removeTourny,
                      m_house, m_playerHouses, m_startButton, m_playerScores, m_rounds});
@@ -176,6 +183,38 @@ void Throne::buildControls()
     connect(m_removeTourny, &QPushButton::clicked, this, guarded([this] { removeEntrant(); }));
     connect(m_startButton, &QPushButton::clicked, this, guarded([this] { start(); }));
     connect(m_command1, &QPushButton::clicked, this, guarded([this] { openPlayerEditor(); }));
+}
+
+void Throne::nameControls(QLabel *label2, QLabel *label3, QLabel *roundsLbl, QLabel *tournyLabel,
+                          QLabel *houseLabel, QLabel *label1, QLabel *label4)
+{
+    // What a screen reader says for each control; the captions beside them are their
+    // buddies, and the help texts their descriptions.
+    Ui::speakAs(m_storedPlayers, m_playerLabel, QStringLiteral("Stored players"), QLatin1Char('S'));
+    Ui::speakAs(m_command1, QStringLiteral("Edit Player Database"), label2->text());
+    Ui::speakAs(m_house, QStringLiteral("House of the tournament player"), label3->text());
+    Ui::speakAs(m_addTourny, QStringLiteral("Add To Tournament"), label3->text());
+    Ui::speakAs(m_removeTourny, QStringLiteral("Remove From Tournament"), label3->text());
+    Ui::speakAs(m_rounds, roundsLbl, QStringLiteral("Number of rounds"), QLatin1Char('N'),
+                label4->text());
+    Ui::speakAs(m_tournyPlayers, tournyLabel, QStringLiteral("Tournament players"),
+                QLatin1Char('T'));
+    Ui::speakAs(m_playerHouses, houseLabel, QStringLiteral("Houses of the tournament players"),
+                QLatin1Char('H'));
+    Ui::speakAs(m_playerScores, label1, QStringLiteral("Scores of the tournament players"),
+                QLatin1Char('c'));
+    // The start button's caption names the round it starts; readers speak that caption.
+    m_startButton->setAccessibleDescription(label4->text());
+
+    // The keyboard does what the mouse does: Return on the stored players or in the house
+    // adds the selected player, Return in the number of rounds starts, Return on a button
+    // clicks it, and the Menu key or Shift+F10 opens a list's context menu.
+    Ui::onReturn(m_storedPlayers, [this] { m_addTourny->click(); });
+    Ui::onReturn(m_house->lineEdit(), [this] { m_addTourny->click(); });
+    Ui::onReturn(m_rounds, [this] { m_startButton->click(); });
+    Ui::returnClicksButtons(this);
+    for (QListView *list : {m_storedPlayers, m_tournyPlayers, m_playerHouses, m_playerScores})
+        Ui::keyboardContextMenu(list);
 }
 
 void Throne::buildActions()
@@ -257,9 +296,11 @@ void Throne::load()
     m_scoresModel->resetTexts({});
     // A tournament stored unfinished is offered for resuming; declined, its progress goes
     // and the window starts empty at round 1.
+    bool resumed = false;
     if (const std::optional<TournamentProgress::StoredTournament> stored =
             m_progress->loadStored()) {
-        if (Ui::ask(this, resumeQuestion(*stored))) {
+        resumed = Ui::ask(this, resumeQuestion(*stored));
+        if (resumed) {
             m_progress->resume();
             if (m_progress->roundOpen())
                 openRoundWindow(true);
@@ -267,6 +308,8 @@ void Throne::load()
             m_progress->discard();
         }
     }
+    // The big screen comes back beside this window with a resumed tournament it was open for.
+    Publish::restoreBigScreen(m_progress, this, resumed);
 }
 
 void Throne::showEntrants()
@@ -302,6 +345,15 @@ void Throne::showRound()
     const qint16 round = m_progress->roundcounter();
     m_startButton->setText(round > 1 ? QStringLiteral("Start Round %1").arg(round)
                                      : QStringLiteral("Start Tournament"));
+    // A round that has just ended leaves the keyboard here, on the start of the next one.
+    if (m_tournament && !m_progress->roundOpen()) {
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && !tournament()) {
+                activateWindow();
+                m_startButton->setFocus();
+            }
+        });
+    }
 }
 
 void Throne::paintEvent(QPaintEvent *)

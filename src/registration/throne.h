@@ -90,6 +90,8 @@ protected:
 
 private:
     void buildControls();
+    void nameControls(QLabel *label2, QLabel *label3, QLabel *roundsLbl, QLabel *tournyLabel,
+                      QLabel *houseLabel, QLabel *label1, QLabel *label4);
     void buildActions();
     void load();
     void showEntrants();

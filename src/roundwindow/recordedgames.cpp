@@ -5,6 +5,7 @@
 #include "round/pairing.h"
 #include "round/scoring.h"
 #include "tournament/tournamentprogress.h"
+#include "ui/accessibility.h"
 #include "ui/apptitle.h"
 #include "ui/messagebox.h"
 
@@ -140,6 +141,14 @@ RecordedGamesDialog::RecordedGamesDialog(TournamentProgress *progress, QWidget *
     buttons->addWidget(m_amend);
     buttons->addStretch();
     buttons->addWidget(close);
+
+    // What a screen reader says for each control.
+    Ui::speakAs(m_table, QStringLiteral("Recorded games"),
+                QStringLiteral("Select a game to reopen it or to amend its result and powers."));
+    Ui::speakAs(m_result, QStringLiteral("Player 1's result"));
+    Ui::speakAs(m_power1, QStringLiteral("Player 1's power"));
+    Ui::speakAs(m_power2, QStringLiteral("Player 2's power"));
+    Ui::keyboardContextMenu(m_table);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_table);

@@ -7,6 +7,7 @@
 #include "round/roundclock.h"
 #include "round/scoring.h"
 #include "tournament/tournamentprogress.h"
+#include "ui/accessibility.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
 #include "ui/listutil.h"
@@ -24,6 +25,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace Zuvi {
 
@@ -87,17 +90,21 @@ void Tournament::buildControls()
     buildGamePanel();
     buildClock();
 
-    label(QStringLiteral("The table on the left is matched up against the table on the right.  "
-                         "You can move a player in the list on the right up or down to change "
-                         "their matchups by clicking on the name and then clicking on the Up or "
-                         "the Down button. "),
-          this, "Label1", 60, 4620, 4515, 855);
-    label(QStringLiteral("Once a game is finished, click on the name of the player on the left.  "
-                         "Game Information will appear above. Click the drop down box to select "
-                         "whether player 1 won or lost, and then input both players' final "
-                         "power.  Once a game is done, click Game Over.  Once all games are "
-                         "done, click End Round."),
-          this, "Label2", 5220, 4620, 3915, 1215);
+    QLabel *listsHelp = label(
+        QStringLiteral("The table on the left is matched up against the table on the right.  "
+                       "You can move a player in the list on the right up or down to change "
+                       "their matchups by clicking on the name and then clicking on the Up or "
+                       "the Down button. "),
+        this, "Label1", 60, 4620, 4515, 855);
+    QLabel *gameHelp = label(
+        QStringLiteral("Once a game is finished, click on the name of the player on the left.  "
+                       "Game Information will appear above. Click the drop down box to select "
+                       "whether player 1 won or lost, and then input both players' final "
+                       "power.  Once a game is done, click Game Over.  Once all games are "
+                       "done, click End Round."),
+        this, "Label2", 5220, 4620, 3915, 1215);
+    m_announcer = new Ui::Announcer(this);
+    nameControls(listsHelp->text(), gameHelp->text());
 
     // Labels never take the focus; the controls follow their tab indices.
     Ui::setTabChain({m_matchList1, m_matchList2, m_moveUp, m_moveDown, m_player1Win, m_player2Power,
@@ -105,6 +112,49 @@ void Tournament::buildControls()
     // The left list is first in the tab order: it takes the focus when the window becomes
     // active, which shows the game panel.
     m_matchList1->setFocus();
+}
+
+void Tournament::nameControls(const QString &listsHelp, const QString &gameHelp)
+{
+    // What a screen reader says for each control; the captions beside them are their
+    // buddies, and the help texts below their descriptions.
+    const auto caption = [this](const char *name) {
+        return findChild<QLabel *>(QLatin1String(name));
+    };
+    Ui::speakAs(m_matchList1, QStringLiteral("Player 1 of each game"), listsHelp);
+    Ui::speakAs(m_matchList2, QStringLiteral("Player 2 of each game"), listsHelp);
+    Ui::speakAs(m_moveUp, QStringLiteral("Move player 2 up"), listsHelp);
+    Ui::speakAs(m_moveDown, QStringLiteral("Move player 2 down"), listsHelp);
+    Ui::speakAs(m_player1Win, caption("Label6"), QStringLiteral("Player 1's result"), QChar(),
+                gameHelp);
+    Ui::speakAs(m_player2Win, caption("Label7"), QStringLiteral("Player 2's result"));
+    Ui::speakAs(m_player1Power, caption("Label4"), QStringLiteral("Player 1's power"), QChar(),
+                gameHelp);
+    Ui::speakAs(m_player2Power, caption("Label5"), QStringLiteral("Player 2's power"), QChar(),
+                gameHelp);
+    Ui::speakAs(m_gameDone, QStringLiteral("Game Over"), gameHelp);
+    Ui::speakAs(m_endTourny, QStringLiteral("End Round"), gameHelp);
+    Ui::speakAs(m_minutes, caption("TimeLimit"), QStringLiteral("Time limit in minutes"));
+    Ui::speakAs(m_startTimer, QStringLiteral("Start Timer"));
+    // The clock is read as the time it shows; what that time is comes as its description.
+    m_fullTime->setAccessibleDescription(QStringLiteral("Time remaining"));
+
+    // The keyboard does what the mouse does: Return on the left list goes to the game's
+    // result, Return in the result and player 1's power goes on to the next box, Return in
+    // player 2's power is "Game Over", Return in the minutes starts the clock, Return on a
+    // button clicks it, and the Menu key or Shift+F10 opens a list's context menu.
+    Ui::onReturn(m_matchList1, [this] {
+        if (Ui::selectedRow(m_matchList1) >= 0)
+            m_player1Win->setFocus(Qt::TabFocusReason);
+    });
+    Ui::onReturn(m_player1Win->lineEdit(),
+                 [this] { m_player1Power->setFocus(Qt::TabFocusReason); });
+    Ui::onReturn(m_player1Power, [this] { m_player2Power->setFocus(Qt::TabFocusReason); });
+    Ui::onReturn(m_player2Power, [this] { m_gameDone->click(); });
+    Ui::onReturn(m_minutes, [this] { m_startTimer->click(); });
+    Ui::returnClicksButtons(this);
+    Ui::keyboardContextMenu(m_matchList1);
+    Ui::keyboardContextMenu(m_matchList2);
 }
 
 void Tournament::buildGamePanel()
@@ -316,12 +366,19 @@ void Tournament::swapOpponents(int row, int otherRow)
 {
     // The texts change places; the entries and the selection stay where they are.
     m_progress->swapOpponents(row, otherRow);
+    const QStringList &left = m_list1Model->texts();
+    const QStringList &right = m_list2Model->texts();
+    if (row < left.size() && otherRow < left.size() && row < right.size() &&
+        otherRow < right.size()) {
+        m_announcer->announce(
+            QStringLiteral("Pairing changed: %1 plays %2; %3 plays %4.")
+                .arg(left.at(row), right.at(row), left.at(otherRow), right.at(otherRow)));
+    }
 
     // The panel's player 2 follows whoever now faces the selected game.
     if (m_gameFrame->isHidden())
         return;
     const int game = Ui::selectedRow(m_matchList1);
-    const QStringList &right = m_list2Model->texts();
     m_player2->setText(game >= 0 && game < right.size() ? right.at(game) : QString());
 }
 
@@ -387,11 +444,32 @@ void Tournament::recordGame()
         return;
     }
     // The game, both players' rows and its seat are stored together; the game then
-    // leaves both lists, the panel keeps showing it, and nothing stays selected so that
-    // a second "Game Over" cannot record it again.
+    // leaves both lists, and a second "Game Over" can never record it again: the next game
+    // is selected with an empty panel, or, with none left, the panel keeps showing the
+    // recorded game with nothing selected.
     m_progress->recordGame(game, result, powers->first, powers->second);
-    Ui::clearSelection(m_matchList1);
+    const QString recorded =
+        m_player2->text() == Round::bye()
+            ? QStringLiteral("%1 recorded: %2, %3, power %4, against the bye.")
+                  .arg(m_gameNumber->text(), m_player1->text(), result,
+                       Round::powerText(powers->first))
+            : QStringLiteral("%1 recorded: %2, %3, power %4; %5, %6, power %7.")
+                  .arg(m_gameNumber->text(), m_player1->text(), result,
+                       Round::powerText(powers->first), m_player2->text(),
+                       Round::player2Result(result).value_or(QString()),
+                       Round::powerText(powers->second));
     Ui::clearSelection(m_matchList2);
+    // The keyboard goes on to the next game; once every game is recorded, to "End Round".
+    const int left = Ui::rowCount(m_matchList1);
+    Ui::clearSelection(m_matchList1);
+    if (left > 0) {
+        Ui::selectRow(m_matchList1, std::min(game, left - 1));
+        m_matchList1->setFocus(Qt::OtherFocusReason);
+        m_announcer->announce(recorded + QStringLiteral(" Next: %1.").arg(m_gameNumber->text()));
+    } else {
+        m_endTourny->setFocus(Qt::OtherFocusReason);
+        m_announcer->announce(recorded + QStringLiteral(" Every game is recorded."));
+    }
 }
 
 void Tournament::undoLastGame()
@@ -421,6 +499,11 @@ void Tournament::reopen(int row, const QString &result1, double power1, double p
     m_player1Power->setText(Round::powerText(power1));
     m_player2Power->setText(m_player2->text() == Round::bye() ? QString()
                                                               : Round::powerText(power2));
+    if (isActiveWindow())
+        m_matchList1->setFocus(Qt::OtherFocusReason);
+    m_announcer->announce(
+        QStringLiteral("%1 reopened: %2 against %3, %4.")
+            .arg(m_gameNumber->text(), m_player1->text(), m_player2->text(), result1));
 }
 
 void Tournament::showRecordedGames()
@@ -498,6 +581,8 @@ void Tournament::pairAgain()
     m_player2Win->clear();
     m_player1Power->clear();
     m_player2Power->clear();
+    m_matchList1->setFocus(Qt::OtherFocusReason);
+    m_announcer->announce(QStringLiteral("The round is paired again."));
 }
 
 void Tournament::startClock()

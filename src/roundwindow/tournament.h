@@ -18,8 +18,9 @@ namespace Zuvi {
 class TournamentProgress;
 
 namespace Ui {
+class Announcer;
 class TextListModel;
-}
+} // namespace Ui
 
 /// The round window: one round of the tournament. It shows the open round's pairing in
 /// two facing lists (entry i of MatchList1 plays entry i of MatchList2), the games not yet
@@ -61,6 +62,7 @@ protected:
 
 private:
     void buildControls();
+    void nameControls(const QString &listsHelp, const QString &gameHelp);
     void buildGamePanel();
     void buildClock();
     void buildActions();
@@ -114,6 +116,9 @@ private:
     QLineEdit *m_minutes = nullptr;
     QPushButton *m_startTimer = nullptr;
     QTimer *m_timer1 = nullptr;
+
+    /// Says a recorded game, a reopened one and a change of the pairing to screen readers.
+    Ui::Announcer *m_announcer = nullptr;
 
     QAction *m_undo = nullptr;
     QAction *m_recordedGames = nullptr;

@@ -23,8 +23,13 @@ QVariant TextListModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (role == Qt::DisplayRole)
         return m_texts.at(index.row());
-    if (role == Qt::ForegroundRole && index.row() < m_greyed.size() && m_greyed.at(index.row()))
+    const bool greyed = index.row() < m_greyed.size() && m_greyed.at(index.row());
+    if (role == Qt::ForegroundRole && greyed)
         return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+    if (role == Qt::AccessibleTextRole && greyed && !m_greyedNote.isEmpty())
+        return QStringLiteral("%1 (%2)").arg(m_texts.at(index.row()), m_greyedNote);
+    if (role == Qt::AccessibleDescriptionRole && greyed)
+        return m_greyedNote;
     return QVariant();
 }
 

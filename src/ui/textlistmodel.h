@@ -32,10 +32,14 @@ public:
     void removeText(int row);
     /// The text of one row changed in place; the selection stays.
     void setText(int row, const QString &text);
+    /// What a greyed row means, for screen readers: they read "text (note)" where the
+    /// screen shows the text greyed, so that colour is not the only sign.
+    void setGreyedNote(const QString &note) { m_greyedNote = note; }
 
 private:
     QStringList m_texts;
     QList<bool> m_greyed;
+    QString m_greyedNote;
 };
 
 } // namespace Zuvi::Ui

@@ -189,13 +189,13 @@ void TestCorrection::undo_data()
         << QStringList();
     QTest::newRow("undo, then another result")
         << QStringList{"rec|0|Full Win|5|3", "undo", "rec|0|Full Loss|1|8"} << QStringList{c, e}
-        << QStringList{d, bye} << -1 << QStringList()
+        << QStringList{d, bye} << 0 << QStringList()
         << QStringList{standing(kA, 0, 1), standing(kB, 3, 8), standing(kC, 0, 0),
                        standing(kD, 0, 0), standing(kE, 0, 0)}
         << QStringList();
     QTest::newRow("undo, then Game Over as shown")
         << QStringList{"rec|0|Full Win|5|3", "undo", "done"} << QStringList{c, e}
-        << QStringList{d, bye} << -1 << QStringList()
+        << QStringList{d, bye} << 0 << QStringList()
         << QStringList{standing(kA, 3, 5), standing(kB, 0, 3), standing(kC, 0, 0),
                        standing(kD, 0, 0), standing(kE, 0, 0)}
         << QStringList();

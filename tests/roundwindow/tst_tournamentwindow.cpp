@@ -407,14 +407,16 @@ void TestTournamentWindow::movesKeepPanelPlayer2OnSelectedGame()
     QCOMPARE(player1->text(), QStringLiteral("Player, 3"));
     QCOMPARE(Ui::selectedRow(round->MatchList1()), 1);
 
-    // Once the game is recorded nothing is selected on the left: a move empties player 2.
+    // Once the game is recorded the next game is selected on the left: a move gives it its
+    // new opponent.
     recordGame(*round, 1, QStringLiteral("Full Win"), QStringLiteral("5"), QStringLiteral("4"));
     QCOMPARE(fixture.log.texts(), QStringList());
     QCOMPARE(listTexts(round->MatchList2()), (QStringList{"Player, 4", "Player, 6", "Bye"}));
+    QCOMPARE(Ui::selectedRow(round->MatchList1()), 1);
     clickRow(round->MatchList2(), 1);
     click(*round, "MoveUp");
-    QCOMPARE(player2->text(), QString());
-    QCOMPARE(player1->text(), QStringLiteral("Player, 3"));
+    QCOMPARE(player2->text(), QStringLiteral("Player, 4"));
+    QCOMPARE(player1->text(), QStringLiteral("Player, 5"));
 }
 
 void TestTournamentWindow::startTimerTakesTheMinutes_data()

@@ -1,0 +1,1 @@
+zuvi_gui_test(tst_accessibility accessibility/tst_accessibility.cpp)

@@ -182,12 +182,17 @@ void BigScreen::showSnapshot(const Snapshot &snapshot)
     m_snapshot = snapshot;
     m_showing =
         snapshot.roundOpen && !snapshot.pairings.isEmpty() ? Showing::Pairings : Showing::Standings;
+    const bool headings = !columnHeadings().isEmpty();
     m_rows = rowsFor(m_snapshot);
     m_seatNames.clear();
     m_seatNames.reserve(m_snapshot.pairings.size());
     for (const PairingRow &row : std::as_const(m_snapshot.pairings))
         m_seatNames.append({row.player1, row.player2});
-    restartPaging();
+    // The column headings take a row of the list where they come or go.
+    if (headings != !columnHeadings().isEmpty())
+        relayout();
+    else
+        restartPaging();
     update();
 }
 
@@ -221,16 +226,24 @@ void BigScreen::showClock(const QString &caption)
     update(QRect(0, 0, width(), geometryFor(size()).list.top()));
 }
 
+QRect BigScreen::rowsArea(const Geometry &g) const
+{
+    if (columnHeadings().isEmpty())
+        return g.list;
+    return g.list.adjusted(0, g.rowHeight, 0, 0);
+}
+
 QRect BigScreen::rowRect(int indexOnPage) const
 {
     const Geometry g = geometryFor(size());
+    const QRect rows = rowsArea(g);
     const int columnGap = g.margin * 2;
     const int columnWidth =
-        (g.list.width() - (m_layout.columns - 1) * columnGap) / std::max(1, m_layout.columns);
+        (rows.width() - (m_layout.columns - 1) * columnGap) / std::max(1, m_layout.columns);
     const int column = indexOnPage / m_layout.rowsPerColumn;
     const int line = indexOnPage % m_layout.rowsPerColumn;
-    return QRect(g.list.left() + column * (columnWidth + columnGap),
-                 g.list.top() + line * g.rowHeight, columnWidth, g.rowHeight);
+    return QRect(rows.left() + column * (columnWidth + columnGap), rows.top() + line * g.rowHeight,
+                 columnWidth, g.rowHeight);
 }
 
 QString BigScreen::heading() const
@@ -240,6 +253,13 @@ QString BigScreen::heading() const
     if (!m_snapshot.started)
         return tr("Registration");
     return documentTitle(DocumentKind::Standings, m_snapshot);
+}
+
+QStringList BigScreen::columnHeadings() const
+{
+    if (m_showing == Showing::Pairings || m_rows.isEmpty())
+        return {};
+    return standingsHeadings();
 }
 
 QString BigScreen::roundText() const
@@ -292,7 +312,8 @@ void BigScreen::turnPage()
 void BigScreen::relayout()
 {
     const Geometry g = geometryFor(size());
-    m_layout = pageLayout(g.list.width(), g.list.height(), g.rowHeight, g.rowHeight * 15, 3);
+    const QRect rows = rowsArea(g);
+    m_layout = pageLayout(rows.width(), rows.height(), g.rowHeight, g.rowHeight * 15, 3);
     restartPaging();
 }
 
@@ -368,9 +389,10 @@ void BigScreen::paintList(QPainter &painter, const QRect &exposed, const Geometr
     const QFont nameFont = pixelFont(g.rowHeight * 58 / 100, true);
     const QFontMetrics rowMetrics(rowFont);
     const QFontMetrics nameMetrics(nameFont);
+    const QRect rows = rowsArea(g);
     const int columnGap = g.margin * 2;
     const int columnWidth =
-        (g.list.width() - (m_layout.columns - 1) * columnGap) / std::max(1, m_layout.columns);
+        (rows.width() - (m_layout.columns - 1) * columnGap) / std::max(1, m_layout.columns);
     const int first = m_page * m_layout.rowsPerPage();
     const int nameCell = m_showing == Showing::Pairings ? 0 : 1;
     // "Table 12" on every row, or the numbers alone where the widest does not fit.
@@ -379,12 +401,47 @@ void BigScreen::paintList(QPainter &painter, const QRect &exposed, const Geometr
         m_showing == Showing::Pairings &&
         rowMetrics.horizontalAdvance(tr("Table %1").arg(m_snapshot.pairings.size())) <=
             int(columnWidth * shares.value(1)) - 2 * pad;
+    // The column headings over every column of the page that has rows, as the printed
+    // standings head theirs.
+    const QStringList headings = columnHeadings();
+    const int shown = std::min<int>(m_layout.rowsPerPage(), int(m_rows.size()) - first);
+    const int columnsShown = (shown + m_layout.rowsPerColumn - 1) / m_layout.rowsPerColumn;
+    // One size for every heading, small enough for the narrowest cell to hold its heading.
+    QFont headingFont = rowFont;
+    for (qsizetype c = 0; c < headings.size() && c < shares.size(); ++c) {
+        const int cellWidth = int(columnWidth * shares.at(c)) - 2 * pad;
+        const QFont fitted = fittedFont(headings.at(c), headingFont.pixelSize(), cellWidth, false);
+        if (fitted.pixelSize() < headingFont.pixelSize())
+            headingFont = fitted;
+    }
+    const QFontMetrics headingMetrics(headingFont);
+    for (int column = 0; column < columnsShown && !headings.isEmpty(); ++column) {
+        const QRect headingRow(g.list.left() + column * (columnWidth + columnGap), g.list.top(),
+                               columnWidth, g.rowHeight);
+        if (!exposed.intersects(headingRow))
+            continue;
+        painter.setFont(headingFont);
+        painter.setPen(kDim);
+        int x = headingRow.left();
+        for (qsizetype c = 0; c < headings.size() && c < shares.size(); ++c) {
+            const int cellWidth = int(columnWidth * shares.at(c));
+            const QRect cell(x + pad, headingRow.top(), cellWidth - 2 * pad, headingRow.height());
+            x += cellWidth;
+            const Qt::Alignment align =
+                (c == 0 || c >= 3 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+            painter.drawText(
+                cell, align,
+                headingMetrics.elidedText(headings.at(c), Qt::ElideRight, cell.width()));
+        }
+        painter.drawLine(headingRow.left(), headingRow.bottom(), headingRow.right(),
+                         headingRow.bottom());
+    }
     for (int i = 0; i < m_layout.rowsPerPage() && first + i < m_rows.size(); ++i) {
         const Row &row = m_rows.at(first + i);
         const int column = i / m_layout.rowsPerColumn;
         const int line = i % m_layout.rowsPerColumn;
-        const QRect rowRect(g.list.left() + column * (columnWidth + columnGap),
-                            g.list.top() + line * g.rowHeight, columnWidth, g.rowHeight);
+        const QRect rowRect(rows.left() + column * (columnWidth + columnGap),
+                            rows.top() + line * g.rowHeight, columnWidth, g.rowHeight);
         if (!exposed.intersects(rowRect))
             continue;
         if (line % 2 == 1)
@@ -461,9 +518,24 @@ void BigScreen::changeEvent(QEvent *event)
         m_organiser->activateWindow();
 }
 
-void BigScreen::present()
+QList<QWidget *> BigScreen::organiserWindows()
 {
-    keepOrganiserWindow();
+    QList<QWidget *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = widget->windowType();
+        if (widget->isVisible() && !widget->isMinimized() && !qobject_cast<BigScreen *>(widget) &&
+            (type == Qt::Window || type == Qt::Dialog))
+            windows.append(widget);
+    }
+    return windows;
+}
+
+void BigScreen::present(QWidget *beside)
+{
+    if (beside && beside != this)
+        m_organiser = beside;
+    else
+        keepOrganiserWindow();
     QScreen *primary = QGuiApplication::primaryScreen();
     QScreen *other = nullptr;
     for (QScreen *screen : QGuiApplication::screens()) {
@@ -480,6 +552,28 @@ void BigScreen::present()
         setGeometry(other->geometry());
         showFullScreen();
     } else if (!isVisible()) {
+        // One screen for all: beside the organiser's windows, not over them. A frame is
+        // taken to be as wide as the organiser's window has it.
+        QScreen *screen = m_organiser ? m_organiser->screen() : primary;
+        QMargins frame;
+        QList<QRect> organiser;
+        for (QWidget *window : organiserWindows()) {
+            if (window->screen() != screen)
+                continue;
+            organiser.append(window->frameGeometry());
+            if (window == m_organiser) {
+                const QRect outer = window->frameGeometry();
+                const QRect inner = window->geometry();
+                frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                                 outer.right() - inner.right(), outer.bottom() - inner.bottom());
+            }
+        }
+        if (screen) {
+            const QSize grow(frame.left() + frame.right(), frame.top() + frame.bottom());
+            const QRect place = placeBeside(screen->availableGeometry(), organiser, size() + grow,
+                                            minimumSize() + grow);
+            setGeometry(place.marginsRemoved(frame));
+        }
         showNormal();
     }
     raise();

@@ -31,8 +31,12 @@ public:
     Q_DISABLE_COPY_MOVE(BigScreen)
 
     /// Full screen on a screen other than the organiser's when there is one; otherwise a
-    /// normal window beside the organiser's.
-    void present();
+    /// normal window beside the organiser's windows (beside: the window that opened it, the
+    /// active one when not given), covering none of them where the screen has room.
+    void present(QWidget *beside = nullptr);
+    /// The organiser's windows shown now: every visible window of the application but the
+    /// big screens, its menus and its tips.
+    static QList<QWidget *> organiserWindows();
     /// Full screen or back to a normal window.
     void toggleFullScreen();
 
@@ -45,6 +49,9 @@ public:
     enum class Showing { Pairings, Standings };
     Showing showing() const { return m_showing; }
     QString heading() const;
+    /// The headings over the list's columns: the standings' as printed; none over the
+    /// pairings, whose heading says what the columns hold.
+    QStringList columnHeadings() const;
     QString roundText() const;
     QString clockCaption() const { return m_clockCaption; }
     ClockTone clockTone() const { return m_watch.tone(); }
@@ -79,6 +86,8 @@ private:
 
     struct Geometry;
     static Geometry geometryFor(const QSize &size);
+    /// The part of the list area the rows take: below the column headings where there are.
+    QRect rowsArea(const Geometry &g) const;
     /// The place of a row of the page shown.
     QRect rowRect(int indexOnPage) const;
     void paintBand(QPainter &painter, const QRect &band, const Geometry &g) const;

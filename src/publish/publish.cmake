@@ -12,6 +12,7 @@ target_sources(zuvi_lib PRIVATE
     publish/documents.cpp
     publish/csvexport.cpp
     publish/bigscreen.cpp
+    publish/bigscreenowner.cpp
     publish/exportcommand.cpp
     publish/publishactions.cpp
 )

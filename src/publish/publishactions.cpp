@@ -2,6 +2,7 @@
 
 #include "app/errorpath.h"
 #include "publish/bigscreen.h"
+#include "publish/bigscreenowner.h"
 #include "publish/csvexport.h"
 #include "tournament/tournamentprogress.h"
 #include "ui/apptitle.h"
@@ -16,7 +17,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -31,48 +31,6 @@ namespace {
 QString tr(const char *text)
 {
     return QCoreApplication::translate("Zuvi::Publish::Actions", text);
-}
-
-/// Holds the one big screen of a tournament; a child of the tournament, so that the screen
-/// closes when the tournament object goes.
-class BigScreenOwner final : public QObject
-{
-public:
-    explicit BigScreenOwner(TournamentProgress *progress) : QObject(progress), m_progress(progress)
-    {
-        setObjectName(QStringLiteral("PublishBigScreenOwner"));
-    }
-    ~BigScreenOwner() override { delete m_screen.data(); }
-    Q_DISABLE_COPY_MOVE(BigScreenOwner)
-
-    BigScreen *screen() const { return m_screen; }
-
-    /// F11: opens the screen, or toggles its full screen once it is open.
-    void showOrToggle()
-    {
-        if (m_screen && m_screen->isVisible()) {
-            m_screen->toggleFullScreen();
-            return;
-        }
-        if (!m_screen) {
-            m_screen = new BigScreen(m_progress);
-            m_screen->setAttribute(Qt::WA_DeleteOnClose);
-        }
-        m_screen->present();
-    }
-
-private:
-    TournamentProgress *m_progress;
-    QPointer<BigScreen> m_screen;
-};
-
-BigScreenOwner *ownerOf(const TournamentProgress *progress, bool create)
-{
-    auto *owner = progress->findChild<BigScreenOwner *>(QStringLiteral("PublishBigScreenOwner"),
-                                                        Qt::FindDirectChildrenOnly);
-    if (!owner && create)
-        owner = new BigScreenOwner(const_cast<TournamentProgress *>(progress));
-    return owner;
 }
 
 PublishDialogs &installedDialogs()
@@ -261,7 +219,7 @@ std::optional<QString> exportDocument(DocumentKind kind, const Snapshot &snapsho
 
 BigScreen *bigScreenOf(const TournamentProgress *progress)
 {
-    const BigScreenOwner *owner = progress ? ownerOf(progress, false) : nullptr;
+    const BigScreenOwner *owner = progress ? BigScreenOwner::of(progress, false) : nullptr;
     return owner ? owner->screen() : nullptr;
 }
 
@@ -287,8 +245,9 @@ QList<QAction *> createPublishActions(QWidget *parent, TournamentProgress *progr
     auto *screen = new QAction(tr("Show on second screen"), parent);
     screen->setObjectName(QStringLiteral("BigScreenAction"));
     screen->setShortcut(QKeySequence(Qt::Key_F11));
-    QObject::connect(screen, &QAction::triggered, parent,
-                     App::guarded([progress] { ownerOf(progress, true)->showOrToggle(); }));
+    QObject::connect(screen, &QAction::triggered, parent, App::guarded([parent, progress] {
+                         BigScreenOwner::of(progress, true)->showOrToggle(parent);
+                     }));
 
     const QList<QAction *> actions = {print, exportAction, screen};
     for (QAction *action : actions) {

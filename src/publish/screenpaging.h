@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QList>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <optional>
@@ -30,6 +33,15 @@ int nextPage(int current, int pages);
 /// The page to keep showing when the list changes to pages pages: the same page while it
 /// still exists, else the first.
 int keptPage(int current, int pages);
+
+/// Where the big screen's frame goes on a screen it shares with the organiser's windows
+/// (their frames in organiser), within available (the screen's area without its panels):
+/// beside them, in the largest free strip to their right, below, to their left or above
+/// (in that order where two are as large), at the preferred size or as much of it as the
+/// strip holds, and never smaller than minimum. Where no strip holds the minimum, the
+/// minimum size in the corner of the screen that covers the least of them.
+QRect placeBeside(const QRect &available, const QList<QRect> &organiser, const QSize &preferred,
+                  const QSize &minimum);
 
 /// Seconds between two pages.
 inline constexpr int kPageSeconds = 15;

@@ -8,3 +8,5 @@ zuvi_gui_test(tst_publishactions publish/tst_publishactions.cpp)
 zuvi_gui_test(tst_exportcommand publish/tst_exportcommand.cpp)
 target_compile_definitions(tst_exportcommand PRIVATE ZUVI_BINARY="$<TARGET_FILE:zuvi>")
 add_dependencies(tst_exportcommand zuvi)
+# The big screen beside the organiser's windows and brought back by a resume.
+zuvi_gui_test(tst_bigscreenwindows publish/tst_bigscreenwindows.cpp)

@@ -3,6 +3,8 @@
 // colours, pages that follow the screen's size; and it never takes the keyboard focus.
 
 #include "publish/bigscreen.h"
+#include "publish/documents.h"
+#include "publish/publishactions.h"
 #include "support/testsupport.h"
 #include "tournament/tournamentprogress.h"
 
@@ -89,6 +91,8 @@ void TestBigScreen::showsPairingsByNameAndFollowsEveryChange()
     QCOMPARE(firstCells(rows), QStringList({"d'Artagnan, Ève", "Müller, Zoë", "O'Neil, Bran",
                                             "Snow, Jon", "Żółć, Łukasz"}));
     QCOMPARE(rows.filter(QStringLiteral(" | Bye")).size(), 1);
+    // The pairings' heading says what their columns hold.
+    QCOMPARE(screen.columnHeadings(), QStringList());
     QVERIFY(!screen.pageRowsRecorded().contains(true));
 
     // Game Over for the first row: both players of that table are marked, at once.
@@ -125,6 +129,15 @@ void TestBigScreen::showsStandingsBetweenRoundsAndFinal()
     QCOMPARE(screen.showing(), BigScreen::Showing::Standings);
     QCOMPARE(screen.heading(), QStringLiteral("Final standings"));
     QCOMPARE(screen.roundText(), QStringLiteral("Tournament over"));
+    // The final standings carry the printed standings' column headings over their columns.
+    QStringList printed;
+    for (const TableColumn &column :
+         tableDocument(DocumentKind::Standings, takeSnapshot(progress)).columns) {
+        if (!column.header.isEmpty())
+            printed.append(column.header);
+    }
+    QCOMPARE(printed, QStringList({"Rank", "Name", "House", "Score", "Power"}));
+    QCOMPARE(screen.columnHeadings(), printed);
     const QStringList rows = screen.rowTexts();
     QCOMPARE(rows.size(), 4);
     QVERIFY2(rows.at(0).startsWith(QStringLiteral("1 | ")), qPrintable(rows.join('\n')));

@@ -1,4 +1,5 @@
-// The big screen's rules: how many rows a page holds, how pages turn, and the clock's colour.
+// The big screen's rules: how many rows a page holds, how pages turn, the clock's colour, and
+// where the screen goes beside the organiser's windows.
 
 #include "publish/screenpaging.h"
 
@@ -23,6 +24,8 @@ private Q_SLOTS:
     void clockWatchFollowsTheCaptions();
     void captionSecondsReadsTheClock_data();
     void captionSecondsReadsTheClock();
+    void placedBesideTheOrganisersWindows_data();
+    void placedBesideTheOrganisersWindows();
 };
 
 void TestScreenPaging::layoutFollowsTheScreenSize_data()
@@ -166,6 +169,60 @@ void TestScreenPaging::captionSecondsReadsTheClock()
     QFETCH(int, seconds);
     const std::optional<int> got = captionSeconds(caption);
     QCOMPARE(got.value_or(-1), seconds);
+}
+
+void TestScreenPaging::placedBesideTheOrganisersWindows_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QList<QRect>>("organiser");
+    QTest::addColumn<QRect>("expected"); // null: only where it may go is checked
+    QTest::addColumn<bool>("room");
+
+    const QRect laptop(0, 0, 1366, 740); // without the panel
+    const QRect registration(0, 0, 612, 420);
+    const QRect round(612, 0, 700, 500);
+    QTest::newRow("right of the registration window, level with it")
+        << laptop << QList<QRect>{registration} << QRect(612, 0, 754, 720) << true;
+    QTest::newRow("below the registration and round windows, the larger strip")
+        << laptop << QList<QRect>{registration, round} << QRect(0, 500, 1280, 240) << true;
+    QTest::newRow("left of windows on the right")
+        << laptop << QList<QRect>{QRect(866, 100, 500, 400)} << QRect(0, 20, 866, 720) << true;
+    QTest::newRow("above windows at the bottom")
+        << QRect(0, 0, 800, 600) << QList<QRect>{QRect(0, 300, 800, 300)} << QRect(0, 0, 800, 300)
+        << true;
+    QTest::newRow("a panel at the top: never under it")
+        << QRect(0, 32, 1920, 1048) << QList<QRect>{QRect(10, 40, 612, 420)}
+        << QRect(622, 40, 1280, 720) << true;
+    QTest::newRow("no window: the preferred size in the corner")
+        << laptop << QList<QRect>{} << QRect(0, 0, 1280, 720) << true;
+    QTest::newRow("offscreen 800x600, registration window at the top left")
+        << QRect(0, 0, 800, 600) << QList<QRect>{QRect(0, 0, 608, 389)} << QRect(0, 389, 800, 211)
+        << true;
+    QTest::newRow("no strip holds the smallest screen: the corner covering least")
+        << QRect(0, 0, 800, 600) << QList<QRect>{QRect(100, 100, 600, 400), QRect(0, 0, 90, 90)}
+        << QRect(480, 400, 320, 200) << false;
+    QTest::newRow("windows cover the whole screen")
+        << QRect(0, 0, 800, 600) << QList<QRect>{QRect(-10, -10, 900, 700)} << QRect() << false;
+}
+
+void TestScreenPaging::placedBesideTheOrganisersWindows()
+{
+    QFETCH(QRect, available);
+    QFETCH(QList<QRect>, organiser);
+    QFETCH(QRect, expected);
+    QFETCH(bool, room);
+    const QSize minimum(320, 200);
+    const QRect place = placeBeside(available, organiser, QSize(1280, 720), minimum);
+    if (!expected.isNull())
+        QCOMPARE(place, expected);
+    QVERIFY2(available.contains(place), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                       .arg(place.x())
+                                                       .arg(place.y())
+                                                       .arg(place.width())
+                                                       .arg(place.height())));
+    QVERIFY(place.width() >= minimum.width() && place.height() >= minimum.height());
+    for (const QRect &window : organiser)
+        QVERIFY(!room || !place.intersects(window));
 }
 
 QTEST_APPLESS_MAIN(TestScreenPaging)

@@ -5,6 +5,7 @@
 
 #include "publish/bigscreen.h"
 #include "publish/documents.h"
+#include "round/scoring.h"
 
 #include <QApplication>
 #include <QDir>
@@ -58,6 +59,25 @@ Snapshot sampleRound(bool final)
     for (qsizetype i = 0; i + 1 < names.size() - 1; i += 2)
         state.seats.append({names.at(i), names.at(i + 1), i < 14});
     state.seats.append({names.at(names.size() - 2), QStringLiteral("Bye"), false});
+    // The games of the first two rounds, the second round's recorded first and one game of
+    // the first recorded late; the document lists them by round and table all the same.
+    const QStringList results = {"Full Win", "Modified Win", "True Draw", "Modified Loss"};
+    qint64 id = 0;
+    for (const int round : {2, 1}) {
+        for (int table = 0; table < 20; ++table) {
+            if (round == 1 && table == 4)
+                continue;
+            const QString player1 = names.at((table * 2 + round) % names.size());
+            const QString player2 = table == 19 ? QStringLiteral("Bye")
+                                                : names.at((table * 2 + round + 1) % names.size());
+            const QString result = results.at((table + round) % results.size());
+            state.games.append({++id, round, 1, table, player1, player2, result,
+                                Round::player1Points(result), double(10 + table),
+                                table == 19 ? 0.0 : double(30 - table) + 0.5});
+        }
+    }
+    state.games.append(
+        {++id, 1, 1, 4, names.at(9), names.at(10), QStringLiteral("Full Loss"), 0, 2, 12345.5});
     std::sort(standings.begin(), standings.end(), [](const auto &a, const auto &b) {
         if (a.score != b.score)
             return a.score > b.score;
@@ -113,6 +133,9 @@ bool renderPublishScreens(const QDir &out)
          ok;
     ok = savePicture(renderPage(DocumentKind::Standings, final, 0, 100), out,
                      QStringLiteral("Print-final-standings.png")) &&
+         ok;
+    ok = savePicture(renderPage(DocumentKind::Games, final, 0, 100), out,
+                     QStringLiteral("Print-recorded-games.png")) &&
          ok;
     return ok;
 }

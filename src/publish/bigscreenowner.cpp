@@ -1,0 +1,162 @@
+#include "publish/bigscreenowner.h"
+
+#include "app/errorpath.h"
+#include "data/dbconnection.h"
+#include "data/installfolder.h"
+#include "publish/bigscreen.h"
+#include "tournament/tournamentprogress.h"
+
+#include <QEvent>
+#include <QSqlQuery>
+#include <QTimer>
+#include <QVariant>
+#include <QWidget>
+
+namespace Zuvi::Publish {
+
+namespace {
+
+/// The key of the flag among the tournament's stored values. Those values go when the
+/// stored progress is dropped or replaced by a new tournament's, and the flag with them.
+QString flagKey()
+{
+    return QStringLiteral("bigScreenOpen");
+}
+
+/// Opens the big screen once the window it goes beside is shown (and placed), so that it
+/// can find its place beside the organiser's windows.
+class OpenWhenShown final : public QObject
+{
+public:
+    OpenWhenShown(TournamentProgress *progress, QWidget *window)
+        : QObject(window), m_progress(progress), m_window(window)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Show) {
+            // After the window's own handling of its showing, which places the windows it
+            // brings along (a resumed round window among them).
+            QTimer::singleShot(0, m_window,
+                               App::guarded([progress = m_progress, window = m_window] {
+                                   if (progress && window)
+                                       BigScreenOwner::of(progress, true)->open(window);
+                               }));
+            m_window->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPointer<TournamentProgress> m_progress;
+    QPointer<QWidget> m_window;
+};
+
+} // namespace
+
+BigScreenOwner::BigScreenOwner(TournamentProgress *progress)
+    : QObject(progress), m_progress(progress)
+{
+    setObjectName(QStringLiteral("PublishBigScreenOwner"));
+}
+
+BigScreenOwner::~BigScreenOwner()
+{
+    // Zuvi stopping (or the tournament object going): the screen goes without a close, and
+    // what is stored stays as it was, to be brought back by a resume.
+    delete m_screen.data();
+}
+
+BigScreenOwner *BigScreenOwner::of(const TournamentProgress *progress, bool create)
+{
+    auto *owner = progress->findChild<BigScreenOwner *>(QStringLiteral("PublishBigScreenOwner"),
+                                                        Qt::FindDirectChildrenOnly);
+    if (!owner && create)
+        owner = new BigScreenOwner(const_cast<TournamentProgress *>(progress));
+    return owner;
+}
+
+BigScreen *BigScreenOwner::screen() const
+{
+    return m_screen;
+}
+
+void BigScreenOwner::showOrToggle(QWidget *beside)
+{
+    if (m_screen && m_screen->isVisible()) {
+        m_screen->toggleFullScreen();
+        return;
+    }
+    open(beside);
+}
+
+void BigScreenOwner::open(QWidget *beside)
+{
+    if (m_screen && m_screen->isVisible())
+        return;
+    if (!m_screen) {
+        m_screen = new BigScreen(m_progress);
+        m_screen->setAttribute(Qt::WA_DeleteOnClose);
+        m_screen->installEventFilter(this);
+    }
+    storeOpen(true);
+    // A finished tournament's record is replaced, stored values and all, by the next
+    // tournament's first step: the flag is stored again after that step.
+    if (!m_progress->state().started && m_progress->entrants().isEmpty()) {
+        auto connection = std::make_shared<QMetaObject::Connection>();
+        *connection =
+            connect(m_progress, &TournamentProgress::entrantsChanged, this, [this, connection] {
+                disconnect(*connection);
+                if (m_screen && m_screen->isVisible())
+                    App::runGuarded([] { storeOpen(true); });
+            });
+    }
+    m_screen->present(beside);
+}
+
+bool BigScreenOwner::eventFilter(QObject *watched, QEvent *event)
+{
+    // Closed by the organiser while other windows of Zuvi stay open: not to be brought
+    // back. Closed as the last window, Zuvi stops with the screen open.
+    if (watched == m_screen && event->type() == QEvent::Close &&
+        !BigScreen::organiserWindows().isEmpty())
+        App::runGuarded([] { storeOpen(false); });
+    return false;
+}
+
+bool BigScreenOwner::storedOpen()
+{
+    Data::DbConnection connection(Data::tournyDatabase());
+    QSqlQuery query =
+        connection.exec(QStringLiteral("SELECT Value FROM ZuviState WHERE Key = ?"), {flagKey()});
+    return connection.next(query) && query.value(0).toInt() == 1;
+}
+
+void BigScreenOwner::storeOpen(bool open)
+{
+    Data::DbConnection connection(Data::tournyDatabase());
+    Data::Transaction transaction(connection);
+    connection.exec(QStringLiteral("INSERT OR REPLACE INTO ZuviState (Key, Value) VALUES (?, ?)"),
+                    {flagKey(), int(open)});
+    transaction.commit();
+}
+
+void restoreBigScreen(TournamentProgress *progress, QWidget *window, bool resumed)
+{
+    if (!BigScreenOwner::storedOpen())
+        return;
+    if (!resumed) {
+        BigScreenOwner::storeOpen(false);
+        return;
+    }
+    if (window->isVisible())
+        BigScreenOwner::of(progress, true)->open(window);
+    else
+        new OpenWhenShown(progress, window);
+}
+
+} // namespace Zuvi::Publish

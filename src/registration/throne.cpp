@@ -209,8 +209,13 @@ void Throne::nameControls(QLabel *label2, QLabel *label3, QLabel *roundsLbl, QLa
     // The keyboard does what the mouse does: Return on the stored players or in the house
     // adds the selected player, Return in the number of rounds starts, Return on a button
     // clicks it, and the Menu key or Shift+F10 opens a list's context menu.
-    Ui::onReturn(m_storedPlayers, [this] { m_addTourny->click(); });
-    Ui::onReturn(m_house->lineEdit(), [this] { m_addTourny->click(); });
+    Ui::onReturn(m_storedPlayers, [this] {
+        // The row under the keyboard's cursor is the one Return adds.
+        if (Ui::selectedRow(m_storedPlayers) < 0)
+            Ui::selectRow(m_storedPlayers, m_storedPlayers->currentIndex().row());
+        m_addTourny->click();
+    });
+    Ui::onReturn(m_house, [this] { m_addTourny->click(); });
     Ui::onReturn(m_rounds, [this] { m_startButton->click(); });
     Ui::returnClicksButtons(this);
     for (QListView *list : {m_storedPlayers, m_tournyPlayers, m_playerHouses, m_playerScores})

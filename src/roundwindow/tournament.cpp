@@ -144,11 +144,13 @@ void Tournament::nameControls(const QString &listsHelp, const QString &gameHelp)
     // player 2's power is "Game Over", Return in the minutes starts the clock, Return on a
     // button clicks it, and the Menu key or Shift+F10 opens a list's context menu.
     Ui::onReturn(m_matchList1, [this] {
+        // The game under the keyboard's cursor is the one Return opens.
+        if (Ui::selectedRow(m_matchList1) < 0)
+            Ui::selectRow(m_matchList1, m_matchList1->currentIndex().row());
         if (Ui::selectedRow(m_matchList1) >= 0)
             m_player1Win->setFocus(Qt::TabFocusReason);
     });
-    Ui::onReturn(m_player1Win->lineEdit(),
-                 [this] { m_player1Power->setFocus(Qt::TabFocusReason); });
+    Ui::onReturn(m_player1Win, [this] { m_player1Power->setFocus(Qt::TabFocusReason); });
     Ui::onReturn(m_player1Power, [this] { m_player2Power->setFocus(Qt::TabFocusReason); });
     Ui::onReturn(m_player2Power, [this] { m_gameDone->click(); });
     Ui::onReturn(m_minutes, [this] { m_startTimer->click(); });

@@ -127,6 +127,9 @@ void speakAs(QWidget *control, QLabel *caption, const QString &name, QChar mnemo
 
 void onReturn(QWidget *control, std::function<void()> action)
 {
+    // An editable box has the focus itself or in its text field, as it was reached.
+    if (auto *box = qobject_cast<QComboBox *>(control); box && box->lineEdit())
+        KeyboardFilter::of(box->lineEdit())->returnAction = action;
     KeyboardFilter::of(control)->returnAction = std::move(action);
 }
 

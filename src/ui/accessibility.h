@@ -20,7 +20,8 @@ void speakAs(QWidget *control, const QString &name, const QString &description =
 void speakAs(QWidget *control, QLabel *caption, const QString &name, QChar mnemonic = QChar(),
              const QString &description = QString());
 
-/// Return or Enter on the control runs action in place of what the key did before.
+/// Return or Enter on the control (an editable box: also in its text field) runs action in
+/// place of what the key did before.
 void onReturn(QWidget *control, std::function<void()> action);
 
 /// Return or Enter on each push button of the window clicks it, as the space bar does.

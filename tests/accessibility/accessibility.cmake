@@ -1,1 +1,2 @@
 zuvi_gui_test(tst_accessibility accessibility/tst_accessibility.cpp)
+zuvi_gui_test(tst_keyboardtournament accessibility/tst_keyboardtournament.cpp)

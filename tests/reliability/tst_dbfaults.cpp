@@ -55,6 +55,7 @@ enum class Op {
     Amend,
     RecordLate,
     PairAgain,
+    BigScreen,
     Upgrade,
     EditorLoad,
     CmdAdd,
@@ -107,6 +108,7 @@ bool writes(Op op)
     case Op::Amend:
     case Op::RecordLate:
     case Op::PairAgain:
+    case Op::BigScreen:
     case Op::Upgrade:
     case Op::CmdAdd:
     case Op::CmdUpdate:
@@ -162,8 +164,9 @@ Expected expected(Fault fault, Op op, FullDisk fullDisk)
     case Fault::TableMissing:
         // Start-up reads and makes only the progress tables; a standings table gone is met
         // by the first step that uses it, as it is without anything to resume.
-        // The first round drawn again does not read the standings.
-        if (op == Op::Resume || op == Op::Upgrade || op == Op::PairAgain)
+        // The first round drawn again does not read the standings, nor does the big screen
+        // before the start.
+        if (op == Op::Resume || op == Op::Upgrade || op == Op::PairAgain || op == Op::BigScreen)
             return {};
         if (isEditorOp(op) && op != Op::Closing)
             return failure(1, QStringLiteral("no such table: PlayerInfo"));
@@ -466,6 +469,8 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
     }
 
     registerEntrants(throne, kEntrants);
+    if (op == Op::BigScreen)
+        return;
     if (op == Op::StartTournament) {
         setText(throne.Rounds(), QStringLiteral("3"));
         return;
@@ -542,6 +547,10 @@ void perform(Windows &windows, Op op)
         return;
     case Op::PairAgain:
         windows.throne->tournament()->pairAgainAction()->trigger();
+        return;
+    case Op::BigScreen:
+        // F11 on the registration window: the big screen opens and the file keeps that it is.
+        windows.throne->findChild<QAction *>(QStringLiteral("BigScreenAction"))->trigger();
         return;
     case Op::StartTournament:
     case Op::LaterRoundLoad:
@@ -695,6 +704,8 @@ const char *opName(Op op)
         return "record late";
     case Op::PairAgain:
         return "pair again";
+    case Op::BigScreen:
+        return "big screen opens";
     case Op::Upgrade:
         return "upgrade";
     case Op::EditorLoad:

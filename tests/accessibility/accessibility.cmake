@@ -1,2 +1,3 @@
 zuvi_gui_test(tst_accessibility accessibility/tst_accessibility.cpp)
 zuvi_gui_test(tst_keyboardtournament accessibility/tst_keyboardtournament.cpp)
+zuvi_gui_test(tst_contrast accessibility/tst_contrast.cpp)

@@ -3,22 +3,15 @@
 // what a step changed announced, context menus opened from the keyboard and the captions'
 // letters taking the focus to their controls.
 
+#include "support/allwindows.h"
 #include "support/keyboard.h"
-#include "support/roundfixture.h"
-
-#include "playereditor/findplayerdialog.h"
-#include "players/importpreviewdialog.h"
-#include "roundwindow/recordedgames.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
-#include <QPointer>
 #include <QTest>
-
-#include <memory>
 
 using namespace Zuvi;
 using namespace Zuvi::Test;
@@ -35,55 +28,6 @@ void recordUpdate(QAccessibleEvent *event)
     if (QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(event->object()))
         g_alerts.append(iface->text(QAccessible::Name));
 }
-
-/// Every window of the application, open at once over one started round.
-struct Windows
-{
-    Windows() : fixture({kA, kB, kC, kD, kE})
-    {
-        fixture.throne->show();
-        round = fixture.startRound();
-        if (!round)
-            return;
-        editor = openEditor(*fixture.throne);
-        if (editor) {
-            editor->findChild<QAction *>(QStringLiteral("FindPlayer"))->trigger();
-            find = editor->findChild<FindPlayerDialog *>();
-        }
-        recorded = std::make_unique<RecordedGamesDialog>(fixture.throne->progress(), round);
-        recorded->show();
-        Players::PlayerTable table;
-        table.rows = {{QStringLiteral("Ann"), QStringLiteral("Adams")}};
-        Players::ImportPreview preview;
-        preview.newPlayers = 1;
-        preview.repeats = 1;
-        preview.firstRows = table.rows;
-        preview.firstRowRepeats = {false};
-        import = std::make_unique<Players::ImportPreviewDialog>(QStringLiteral("players.csv"),
-                                                                table, preview);
-        import->show();
-    }
-
-    bool complete() const { return round && editor && find; }
-
-    QWidget *window(const QString &name) const
-    {
-        const QList<QWidget *> all{fixture.throne.get(), round,       editor, find,
-                                   recorded.get(),       import.get()};
-        for (QWidget *window : all) {
-            if (window && window->objectName() == name)
-                return window;
-        }
-        return nullptr;
-    }
-
-    RoundFixture fixture;
-    Tournament *round = nullptr;
-    QPointer<PlayerInfo> editor;
-    QPointer<FindPlayerDialog> find;
-    std::unique_ptr<RecordedGamesDialog> recorded;
-    std::unique_ptr<Players::ImportPreviewDialog> import;
-};
 
 /// The controls of a window's accessibility tree that take the focus but have no name, by
 /// objectName (the tree is walked from the window's interface down through its children).
@@ -211,7 +155,7 @@ void TestAccessibility::controlsSpeakTheirNames()
     QFETCH(QString, name);
     QFETCH(QString, caption);
 
-    Windows windows;
+    AllWindows windows;
     QVERIFY(windows.complete());
     // The start button says the round it starts: the first round is under way.
     windows.fixture.throne->progress()->endRound();
@@ -240,15 +184,14 @@ void TestAccessibility::controlsSpeakTheirNames()
 void TestAccessibility::everyFocusableControlHasAName_data()
 {
     QTest::addColumn<QString>("window");
-    for (const char *window : {"throne", "Tournament", "PlayerInfo", "FindPlayerDialog",
-                               "RecordedGamesDialog", "ImportPreview"})
-        QTest::newRow(window) << QString::fromLatin1(window);
+    for (const QString &window : allWindowNames())
+        QTest::newRow(qPrintable(window)) << window;
 }
 
 void TestAccessibility::everyFocusableControlHasAName()
 {
     QFETCH(QString, window);
-    Windows windows;
+    AllWindows windows;
     QVERIFY(windows.complete());
     QWidget *top = windows.window(window);
     QVERIFY2(top, qPrintable(window));

@@ -92,6 +92,7 @@ BigScreen::BigScreen(TournamentProgress *progress, QWidget *parent)
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(320, 200);
+    setAccessibleName(QStringLiteral("Big screen"));
     resize(1280, 720);
 
     m_pageTimer.setInterval(kPageSeconds * 1000);
@@ -219,10 +220,26 @@ QList<BigScreen::Row> BigScreen::rowsFor(const Snapshot &snapshot) const
     return rows;
 }
 
+QString BigScreen::clockWord() const
+{
+    switch (m_watch.tone()) {
+    case ClockTone::Amber:
+        return QStringLiteral("5 minutes left");
+    case ClockTone::Red:
+        return QStringLiteral("Time");
+    case ClockTone::Normal:
+        break;
+    }
+    return QString();
+}
+
 void BigScreen::showClock(const QString &caption)
 {
     m_clockCaption = caption;
     m_watch.feed(caption);
+    // Readers of the window hear the clock and its word.
+    const QString word = clockWord();
+    setAccessibleDescription(word.isEmpty() ? caption : caption + QStringLiteral(", ") + word);
     update(QRect(0, 0, width(), geometryFor(size()).list.top()));
 }
 
@@ -367,6 +384,14 @@ void BigScreen::paintBand(QPainter &painter, const QRect &band, const Geometry &
         painter.setFont(
             fittedFont(m_clockCaption, g.bandHeight * 85 / 100, clockArea.width(), true));
         painter.drawText(clockArea, Qt::AlignRight | Qt::AlignVCenter, m_clockCaption);
+        // The word in the clock's colour, under the round, where the band has room.
+        const QString word = clockWord();
+        if (!word.isEmpty()) {
+            const QRect wordArea(roundArea.left(), band.top() + band.height() * 75 / 100,
+                                 roundArea.width(), band.height() * 25 / 100);
+            painter.setFont(fittedFont(word, wordArea.height() * 85 / 100, wordArea.width(), true));
+            painter.drawText(wordArea, Qt::AlignLeft | Qt::AlignVCenter, word);
+        }
     }
 
     // The heading, with the page when the list turns pages.

@@ -54,6 +54,9 @@ public:
     QStringList columnHeadings() const;
     QString roundText() const;
     QString clockCaption() const { return m_clockCaption; }
+    /// The word beside the clock, so that its colour is not the only sign: "5 minutes left"
+    /// in the last five minutes, "Time" once the count has run out, else nothing.
+    QString clockWord() const;
     ClockTone clockTone() const { return m_watch.tone(); }
     int page() const { return m_page; }
     int pages() const;

@@ -5,6 +5,7 @@
 #include "publish/bigscreenowner.h"
 #include "publish/csvexport.h"
 #include "tournament/tournamentprogress.h"
+#include "ui/accessibility.h"
 #include "ui/apptitle.h"
 #include "ui/messagebox.h"
 
@@ -48,10 +49,12 @@ std::optional<DocumentChoice> runDocumentDialog(QWidget *parent, const Snapshot 
     dialog.setObjectName(QStringLiteral("PublishDocumentDialog"));
     dialog.setWindowTitle(Ui::appTitle());
     auto *layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(
-        forExport ? tr("Export which document?") : tr("Print which document?"), &dialog));
+    auto *caption =
+        new QLabel(forExport ? tr("Export which document?") : tr("Print which document?"), &dialog);
+    layout->addWidget(caption);
     auto *list = new QListWidget(&dialog);
     list->setObjectName(QStringLiteral("Documents"));
+    Ui::speakAs(list, caption, tr("Documents"), QChar(), caption->text());
     list->setUniformItemSizes(true);
     const QList<DocumentKind> kinds = allDocuments();
     int firstUsable = -1;
@@ -60,6 +63,8 @@ std::optional<DocumentChoice> runDocumentDialog(QWidget *parent, const Snapshot 
         if (const std::optional<QString> nothing = nothingToShow(kinds.at(i), snapshot)) {
             item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
             item->setToolTip(*nothing);
+            // Readers hear why, as the greyed row shows it.
+            item->setData(Qt::AccessibleDescriptionRole, *nothing);
         } else if (firstUsable < 0) {
             firstUsable = int(i);
         }

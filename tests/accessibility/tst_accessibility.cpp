@@ -6,10 +6,14 @@
 #include "support/allwindows.h"
 #include "support/keyboard.h"
 
+#include "publish/bigscreen.h"
+#include "publish/publishactions.h"
+
 #include <QAccessible>
 #include <QAccessibleTableInterface>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QTest>
 
@@ -71,6 +75,9 @@ private Q_SLOTS:
     void contextMenusOpenFromTheKeyboard();
     void captionLettersTakeTheFocusToTheirControls_data();
     void captionLettersTakeTheFocusToTheirControls();
+    void documentChoiceSpeaks();
+    void bigScreenClockSaysAWordBesideItsColour_data();
+    void bigScreenClockSaysAWordBesideItsColour();
 };
 
 void TestAccessibility::initTestCase()
@@ -397,6 +404,63 @@ void TestAccessibility::captionLettersTakeTheFocusToTheirControls()
     fixture.throne->findChild<QWidget *>(QStringLiteral("Command1"))->setFocus();
     QVERIFY(press(Qt::Key(key), Qt::AltModifier));
     QCOMPARE(focusedControl(), fixture.throne->findChild<QWidget *>(control));
+}
+
+void TestAccessibility::documentChoiceSpeaks()
+{
+    RoundFixture fixture({kA, kB, kC});
+    fixture.throne->show();
+    QVERIFY(fixture.startRound());
+    Publish::setPublishDialogs({});
+    bool checked = false;
+    whenDialogOpens("PublishDocumentDialog", [&checked](QDialog &dialog) {
+        auto *list = dialog.findChild<QListWidget *>(QStringLiteral("Documents"));
+        QVERIFY(list);
+        QCOMPARE(QAccessible::queryAccessibleInterface(list)->text(QAccessible::Name),
+                 QStringLiteral("Documents"));
+        QCOMPARE(list->accessibleDescription(), QStringLiteral("Print which document?"));
+        bool buddy = false;
+        for (QLabel *label : dialog.findChildren<QLabel *>())
+            buddy = buddy || label->buddy() == list;
+        QVERIFY(buddy);
+        // A greyed document, with nothing in it yet, says why.
+        for (int row = 0; row < list->count(); ++row) {
+            QListWidgetItem *item = list->item(row);
+            if (!(item->flags() & Qt::ItemIsEnabled))
+                QCOMPARE(item->data(Qt::AccessibleDescriptionRole).toString(), item->toolTip());
+        }
+        checked = true;
+    });
+    fixture.throne->findChild<QAction *>(QStringLiteral("PrintAction"))->trigger();
+    QVERIFY(checked);
+}
+
+void TestAccessibility::bigScreenClockSaysAWordBesideItsColour_data()
+{
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QString>("word");
+
+    QTest::newRow("six minutes left") << QStringList{"00:06:01", "00:06:00"} << QString();
+    QTest::newRow("five minutes left")
+        << QStringList{"00:05:01", "00:05:00"} << QStringLiteral("5 minutes left");
+    QTest::newRow("one second left")
+        << QStringList{"00:00:02", "00:00:01"} << QStringLiteral("5 minutes left");
+    QTest::newRow("run out") << QStringList{"00:00:01", "00:00:00"} << QStringLiteral("Time");
+}
+
+void TestAccessibility::bigScreenClockSaysAWordBesideItsColour()
+{
+    QFETCH(QStringList, captions);
+    QFETCH(QString, word);
+
+    Publish::BigScreen screen;
+    for (const QString &caption : std::as_const(captions))
+        screen.showClock(caption);
+    QCOMPARE(screen.clockWord(), word);
+    QCOMPARE(QAccessible::queryAccessibleInterface(&screen)->text(QAccessible::Name),
+             QStringLiteral("Big screen"));
+    QCOMPARE(screen.accessibleDescription(),
+             word.isEmpty() ? captions.last() : captions.last() + QStringLiteral(", ") + word);
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -27,13 +27,14 @@ int main(int argc, char *argv[])
     // No application display name: Qt would append it to every window title.
     QApplication::setWindowIcon(Zuvi::App::applicationIcon());
 
-    // The store, the tournament model over it, then the windows that show the model.
+    // The store, the tournament model over it, then the windows that show the model. The
+    // registration window takes the model over (it goes with the window); the store
+    // outlives both.
     Zuvi::SqliteTournamentStore store;
-    Zuvi::TournamentProgress progress(&store);
     std::unique_ptr<Zuvi::Throne> throne;
     Zuvi::App::runGuarded([&] {
         Zuvi::Data::ensureDatabases();
-        throne = std::make_unique<Zuvi::Throne>(&progress);
+        throne = std::make_unique<Zuvi::Throne>(new Zuvi::TournamentProgress(&store));
     });
     if (Zuvi::App::isEnding() || !throne)
         return 1;

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -86,7 +87,7 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
-            return static_cast<const QLabel *>(widget())->text();
+            return static_cast<const Announcer *>(widget())->text();
         return QAccessibleWidget::text(t);
     }
 };
@@ -150,7 +151,7 @@ void keyboardContextMenu(QWidget *control)
     KeyboardFilter::of(control)->contextMenu = true;
 }
 
-Announcer::Announcer(QWidget *window) : QLabel(window)
+Announcer::Announcer(QWidget *window) : QWidget(window)
 {
     static const bool installed = [] {
         QAccessible::installFactory(announcerFactory);
@@ -158,7 +159,6 @@ Announcer::Announcer(QWidget *window) : QLabel(window)
     }();
     Q_UNUSED(installed);
     setObjectName(QStringLiteral("Announcement"));
-    setTextFormat(Qt::PlainText);
     // Shown, so that readers take it for part of the window, but without a pixel on screen.
     setGeometry(0, 0, 0, 0);
     setFocusPolicy(Qt::NoFocus);
@@ -166,7 +166,7 @@ Announcer::Announcer(QWidget *window) : QLabel(window)
 
 void Announcer::announce(const QString &text)
 {
-    setText(text);
+    m_text = text;
     QAccessibleEvent changed(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&changed);
     QAccessibleEvent alert(this, QAccessible::Alert);

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QLabel>
 #include <QString>
+#include <QWidget>
 
 #include <functional>
 
-class QAbstractButton;
-class QWidget;
+class QLabel;
 
 namespace Zuvi::Ui {
 
@@ -35,7 +34,7 @@ void keyboardContextMenu(QWidget *control);
 /// that shows no message box (a game recorded, a game reopened, a pairing changed). It
 /// takes no room on screen; its accessible role is a status bar whose name is the last
 /// announcement, and each announcement raises a name change and an alert for readers.
-class Announcer final : public QLabel
+class Announcer final : public QWidget
 {
     Q_OBJECT
 
@@ -45,6 +44,11 @@ public:
 
     /// Says text to assistive technology.
     void announce(const QString &text);
+    /// The last announcement.
+    const QString &text() const { return m_text; }
+
+private:
+    QString m_text;
 };
 
 } // namespace Zuvi::Ui

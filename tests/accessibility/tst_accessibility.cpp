@@ -13,6 +13,7 @@
 #include <QAccessibleTableInterface>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QTest>
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void contextMenusOpenFromTheKeyboard();
     void captionLettersTakeTheFocusToTheirControls_data();
     void captionLettersTakeTheFocusToTheirControls();
+    void recordsMoveFromTheKeyboard();
     void documentChoiceSpeaks();
     void bigScreenClockSaysAWordBesideItsColour_data();
     void bigScreenClockSaysAWordBesideItsColour();
@@ -404,6 +406,47 @@ void TestAccessibility::captionLettersTakeTheFocusToTheirControls()
     fixture.throne->findChild<QWidget *>(QStringLiteral("Command1"))->setFocus();
     QVERIFY(press(Qt::Key(key), Qt::AltModifier));
     QCOMPARE(focusedControl(), fixture.throne->findChild<QWidget *>(control));
+}
+
+void TestAccessibility::recordsMoveFromTheKeyboard()
+{
+    RoundFixture fixture({kA, kB, kC}, 0);
+    fixture.throne->show();
+    PlayerInfo *editor = openEditor(*fixture.throne);
+    QVERIFY(editor);
+    QVERIFY(QTest::qWaitForWindowActive(editor));
+    auto *first = editor->findChild<QLineEdit *>(QStringLiteral("FirstName"));
+    auto *position = editor->findChild<QLabel *>(QStringLiteral("Caption"));
+    QVERIFY(first && position);
+    QCOMPARE(focusedControl(), first);
+
+    // The arrow buttons take no focus; Page Up and Page Down move between the records from
+    // whichever box has the focus, with Ctrl to the first and the last.
+    const struct
+    {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char *record;
+        const char *name;
+    } steps[] = {
+        {Qt::Key_PageDown, Qt::NoModifier, "Record: 2", "Bob"},
+        {Qt::Key_PageDown, Qt::ControlModifier, "Record: 3", "Cat"},
+        {Qt::Key_PageDown, Qt::NoModifier, "Record: 3", "Cat"},
+        {Qt::Key_PageUp, Qt::NoModifier, "Record: 2", "Bob"},
+        {Qt::Key_PageUp, Qt::ControlModifier, "Record: 1", "Ann"},
+    };
+    for (const auto &step : steps) {
+        QVERIFY(press(step.key, step.modifiers));
+        QCOMPARE(position->text(), QString::fromLatin1(step.record));
+        QCOMPARE(first->text(), QString::fromLatin1(step.name));
+    }
+    QCOMPARE(fixture.log.texts(), QStringList());
+    // The moves are on the card's context menu too.
+    QStringList entries;
+    for (QAction *action : editor->actions())
+        entries.append(action->text());
+    for (const char *entry : {"First record", "Previous record", "Next record", "Last record"})
+        QVERIFY2(entries.contains(QLatin1String(entry)), entry);
 }
 
 void TestAccessibility::documentChoiceSpeaks()

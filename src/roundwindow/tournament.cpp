@@ -449,17 +449,20 @@ void Tournament::recordGame()
     // leaves both lists, and a second "Game Over" can never record it again: the next game
     // is selected with an empty panel, or, with none left, the panel keeps showing the
     // recorded game with nothing selected.
+    // What readers are told, from the seat as it stands before the game leaves the lists.
+    QString recorded;
+    if (const QList<int> &open = m_progress->openSeats(); game < open.size()) {
+        const Progress::Seat &seat = m_progress->seats().at(open.at(game));
+        const QString table = QString::number(open.at(game) + 1);
+        recorded = seat.player2 == Round::bye()
+                       ? QStringLiteral("Game #%1 recorded: %2, %3, power %4, against the bye.")
+                             .arg(table, seat.player1, result, Round::powerText(powers->first))
+                       : QStringLiteral("Game #%1 recorded: %2, %3, power %4; %5, %6, power %7.")
+                             .arg(table, seat.player1, result, Round::powerText(powers->first),
+                                  seat.player2, Round::player2Result(result).value_or(QString()),
+                                  Round::powerText(powers->second));
+    }
     m_progress->recordGame(game, result, powers->first, powers->second);
-    const QString recorded =
-        m_player2->text() == Round::bye()
-            ? QStringLiteral("%1 recorded: %2, %3, power %4, against the bye.")
-                  .arg(m_gameNumber->text(), m_player1->text(), result,
-                       Round::powerText(powers->first))
-            : QStringLiteral("%1 recorded: %2, %3, power %4; %5, %6, power %7.")
-                  .arg(m_gameNumber->text(), m_player1->text(), result,
-                       Round::powerText(powers->first), m_player2->text(),
-                       Round::player2Result(result).value_or(QString()),
-                       Round::powerText(powers->second));
     Ui::clearSelection(m_matchList2);
     // The keyboard goes on to the next game; once every game is recorded, to "End Round".
     const int left = Ui::rowCount(m_matchList1);

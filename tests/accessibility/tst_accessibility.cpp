@@ -12,6 +12,7 @@
 #include <QAccessible>
 #include <QAccessibleTableInterface>
 #include <QComboBox>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -69,6 +70,7 @@ private Q_SLOTS:
     void controlsSpeakTheirNames();
     void everyFocusableControlHasAName_data();
     void everyFocusableControlHasAName();
+    void theWalkFindsAnUnnamedControl();
     void droppedEntrantsAreSaidDropped();
     void stepsAreAnnounced_data();
     void stepsAreAnnounced();
@@ -205,6 +207,23 @@ void TestAccessibility::everyFocusableControlHasAName()
     QWidget *top = windows.window(window);
     QVERIFY2(top, qPrintable(window));
     QCOMPARE(unnamedFocusable(QAccessible::queryAccessibleInterface(top)), QStringList());
+}
+
+void TestAccessibility::theWalkFindsAnUnnamedControl()
+{
+    // A box without name or caption is found inside a frame; a named one and a label are not.
+    QWidget window;
+    auto *frame = new QFrame(&window);
+    auto *unnamed = new QLineEdit(frame);
+    unnamed->setObjectName(QStringLiteral("Unnamed"));
+    auto *named = new QLineEdit(frame);
+    named->setObjectName(QStringLiteral("Named"));
+    named->setAccessibleName(QStringLiteral("Named box"));
+    new QLabel(QStringLiteral("Caption"), &window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(unnamedFocusable(QAccessible::queryAccessibleInterface(&window)),
+             QStringList{QStringLiteral("Unnamed")});
 }
 
 void TestAccessibility::droppedEntrantsAreSaidDropped()

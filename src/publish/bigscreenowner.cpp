@@ -1,27 +1,16 @@
 #include "publish/bigscreenowner.h"
 
 #include "app/errorpath.h"
-#include "data/dbconnection.h"
-#include "data/installfolder.h"
 #include "publish/bigscreen.h"
 #include "tournament/tournamentprogress.h"
 
 #include <QEvent>
-#include <QSqlQuery>
 #include <QTimer>
-#include <QVariant>
 #include <QWidget>
 
 namespace Zuvi::Publish {
 
 namespace {
-
-/// The key of the flag among the tournament's stored values. Those values go when the
-/// stored progress is dropped or replaced by a new tournament's, and the flag with them.
-QString flagKey()
-{
-    return QStringLiteral("bigScreenOpen");
-}
 
 /// Opens the big screen once the window it goes beside is shown (and placed), so that it
 /// can find its place beside the organiser's windows.
@@ -103,18 +92,7 @@ void BigScreenOwner::open(QWidget *beside)
         m_screen->setAttribute(Qt::WA_DeleteOnClose);
         m_screen->installEventFilter(this);
     }
-    storeOpen(true);
-    // A finished tournament's record is replaced, stored values and all, by the next
-    // tournament's first step: the flag is stored again after that step.
-    if (!m_progress->state().started && m_progress->entrants().isEmpty()) {
-        auto connection = std::make_shared<QMetaObject::Connection>();
-        *connection =
-            connect(m_progress, &TournamentProgress::entrantsChanged, this, [this, connection] {
-                disconnect(*connection);
-                if (m_screen && m_screen->isVisible())
-                    App::runGuarded([] { storeOpen(true); });
-            });
-    }
+    m_progress->setBigScreenOpen(true);
     m_screen->present(beside);
 }
 
@@ -124,35 +102,16 @@ bool BigScreenOwner::eventFilter(QObject *watched, QEvent *event)
     // back. Closed as the last window, Zuvi stops with the screen open.
     if (watched == m_screen && event->type() == QEvent::Close &&
         !BigScreen::organiserWindows().isEmpty())
-        App::runGuarded([] { storeOpen(false); });
+        App::runGuarded([this] { m_progress->setBigScreenOpen(false); });
     return false;
-}
-
-bool BigScreenOwner::storedOpen()
-{
-    Data::DbConnection connection(Data::tournyDatabase());
-    QSqlQuery query =
-        connection.exec(QStringLiteral("SELECT Value FROM ZuviState WHERE Key = ?"), {flagKey()});
-    return connection.next(query) && query.value(0).toInt() == 1;
-}
-
-void BigScreenOwner::storeOpen(bool open)
-{
-    Data::DbConnection connection(Data::tournyDatabase());
-    Data::Transaction transaction(connection);
-    connection.exec(QStringLiteral("INSERT OR REPLACE INTO ZuviState (Key, Value) VALUES (?, ?)"),
-                    {flagKey(), int(open)});
-    transaction.commit();
 }
 
 void restoreBigScreen(TournamentProgress *progress, QWidget *window, bool resumed)
 {
-    if (!BigScreenOwner::storedOpen())
+    // Only a resumed tournament brings its big screen back: one discarded has lost the
+    // flag with its progress, and a new tournament's first step replaces a finished one's.
+    if (!resumed || !progress->bigScreenOpen())
         return;
-    if (!resumed) {
-        BigScreenOwner::storeOpen(false);
-        return;
-    }
     if (window->isVisible())
         BigScreenOwner::of(progress, true)->open(window);
     else

@@ -33,13 +33,6 @@ public:
     /// Opens the screen beside the window given, where it is not open yet.
     void open(QWidget *beside);
 
-    /// Whether the stored progress says the big screen was open (reads Tourny.db; may
-    /// throw DbError).
-    static bool storedOpen();
-    /// Stores whether the big screen is open, in a transaction of its own (may throw
-    /// DbError).
-    static void storeOpen(bool open);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

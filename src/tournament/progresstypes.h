@@ -99,6 +99,7 @@ struct State
     qint64 clockEndMs = 0;       ///< when a running clock reaches 0 (ms since the epoch)
     qint64 clockLeftSeconds = 0; ///< time left on a stopped clock
     bool avoidRematches = false;
+    bool bigScreenOpen = false; ///< the big screen was open: a resume opens it again
 };
 
 } // namespace Zuvi::Progress

@@ -43,6 +43,7 @@ Progress::State readState(DbConnection &connection)
     state.clockEndMs = scalar(values, "clockEnd").toLongLong();
     state.clockLeftSeconds = scalar(values, "clockLeft").toLongLong();
     state.avoidRematches = scalar(values, "avoidRematches").toBool();
+    state.bigScreenOpen = scalar(values, "bigScreenOpen").toBool();
 
     connection.readRows(QStringLiteral("SELECT Name, House, ScoreText, NameShown, Dropped FROM "
                                        "ZuviEntrant ORDER BY Position"),
@@ -111,6 +112,7 @@ void writeScalars(DbConnection &connection, const Progress::State &state)
             {QStringLiteral("clockEnd"), state.clockEndMs},
             {QStringLiteral("clockLeft"), state.clockLeftSeconds},
             {QStringLiteral("avoidRematches"), int(state.avoidRematches)},
+            {QStringLiteral("bigScreenOpen"), int(state.bigScreenOpen)},
         });
 }
 

@@ -262,6 +262,20 @@ void TournamentProgress::setAvoidRematches(bool on)
     m_state.avoidRematches = on;
 }
 
+void TournamentProgress::setBigScreenOpen(bool open)
+{
+    if (m_state.bigScreenOpen == open)
+        return;
+    // Before a new tournament's first step the stored record is still a finished
+    // tournament's: the flag is stored with the state that step writes.
+    if (!m_staleStored) {
+        State next = m_state;
+        next.bigScreenOpen = open;
+        m_store->setOptions(next, false);
+    }
+    m_state.bigScreenOpen = open;
+}
+
 // ---- Rounds ----------------------------------------------------------------------------
 
 TournamentProgress::StartRefusal TournamentProgress::checkStart(const QString &roundsText) const

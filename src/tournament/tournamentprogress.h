@@ -104,6 +104,10 @@ public:
     /// The entrant shown at row of the entrant list, or -1.
     int entrantOfRow(int row) const;
     void setAvoidRematches(bool on);
+    /// Whether the big screen is open, kept with the tournament so that a resume opens it
+    /// again.
+    bool bigScreenOpen() const { return m_state.bigScreenOpen; }
+    void setBigScreenOpen(bool open);
 
     // ---- Rounds -----------------------------------------------------------------------
 

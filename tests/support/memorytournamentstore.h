@@ -227,6 +227,7 @@ private:
         stored.clockEndMs = next.clockEndMs;
         stored.clockLeftSeconds = next.clockLeftSeconds;
         stored.avoidRematches = next.avoidRematches;
+        stored.bigScreenOpen = next.bigScreenOpen;
     }
 
     qint64 m_lastId = 0;

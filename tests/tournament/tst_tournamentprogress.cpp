@@ -83,7 +83,7 @@ private Q_SLOTS:
     void endRoundKeepsGamesNotRecordedForLate();
     void amendChangesTheStandingsByTheDifference();
     void resumeTakesOverWhatIsStored();
-    void avoidRematchesIsStoredAndResumed();
+    void optionsAreStoredAndResumed();
     void pairAgainIsRefusedWhileAGameIsRecorded();
     void failedStoreChangesNothing_data();
     void failedStoreChangesNothing();
@@ -312,15 +312,18 @@ void TestTournamentProgress::resumeTakesOverWhatIsStored()
     QCOMPARE(registration->entrants, 2);
 }
 
-void TestTournamentProgress::avoidRematchesIsStoredAndResumed()
+void TestTournamentProgress::optionsAreStoredAndResumed()
 {
     Fixture f(kFour);
     f.model.setAvoidRematches(true);
+    f.model.setBigScreenOpen(true);
     QVERIFY(f.store.stored.avoidRematches);
+    QVERIFY(f.store.stored.bigScreenOpen);
     TournamentProgress again(&f.store);
     QVERIFY(again.loadStored());
     again.resume();
     QVERIFY(again.avoidRematches());
+    QVERIFY(again.bigScreenOpen());
     // Setting it as it stands writes nothing.
     const int changes = f.store.changes;
     f.model.setAvoidRematches(true);

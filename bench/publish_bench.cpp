@@ -4,7 +4,7 @@
 
 #include "benchsupport.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
 #include "publish/bigscreen.h"
@@ -59,7 +59,7 @@ bool benchPublish(const QString &dataFolder)
     constexpr int kEntrants = 5000;
     bool met = true;
 
-    App::runGuarded([&] {
+    Core::runGuarded([&] {
         Data::ensureDatabases();
         Data::upgradeTournyDatabase();
         // Registered as the registration window would leave them; the first round is drawn.
@@ -143,5 +143,5 @@ bool benchPublish(const QString &dataFolder)
         met = met && screenMet;
     });
     qputenv("XDG_DATA_HOME", previous);
-    return met && !App::isEnding();
+    return met && !Core::isEnding();
 }

@@ -8,7 +8,7 @@
 #include "players_bench.h"
 #include "publish_bench.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
@@ -446,7 +446,7 @@ void setEntrants(Throne &throne, const QStringList &names)
 {
     delete throne.tournament();
     settle();
-    App::runGuarded([&] {
+    Core::runGuarded([&] {
         Bench::storeRegistration(names, kHouses, QStringLiteral("1000"));
         throne.progress()->loadStored();
         throne.progress()->resume();
@@ -678,7 +678,7 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
         settle();
         // The closed window leaves its round open in the model: it is abandoned, so that
         // the start pairs round 8 from the standings.
-        App::runGuarded([&] { throne.progress()->abandonRound(); });
+        Core::runGuarded([&] { throne.progress()->abandonRound(); });
         throne.progress()->setCounters(8, 1);
         throne.Rounds()->setText(QStringLiteral("9"));
     };
@@ -825,7 +825,7 @@ void progressActions(std::unique_ptr<Throne> &throne, const QStringList &entrant
             settle();
         },
         [&] {
-            App::runGuarded([&] {
+            Core::runGuarded([&] {
                 throne = std::make_unique<Throne>(new TournamentProgress);
                 throne->show();
                 settle();
@@ -968,7 +968,7 @@ int main(int argc, char *argv[])
     Ui::setQuestionHandler([](const QString &text) {
         return text.contains(QStringLiteral(" not recorded: ")) || g_resume;
     });
-    App::setEndHook([] { ++g_ends; });
+    Core::setEndHook([] { ++g_ends; });
     // "zuvi-bench publish" times the room's documents and the big screen alone.
     if (argc > 1 && qstrcmp(argv[1], "publish") == 0)
         return benchPublish(dataDir.path()) ? 0 : 1;
@@ -981,14 +981,14 @@ int main(int argc, char *argv[])
 
     // Both installs: a national event's 100,000 stored players, a club's 50.
     QList<Player> players = makePlayers(kStored, 1);
-    App::runGuarded([] { Data::ensureDatabases(); });
+    Core::runGuarded([] { Data::ensureDatabases(); });
     storePlayers(players);
     // Only the entrants stay in memory: the peak is the application's, not the generator's.
     players.resize(kEntrants);
     players.squeeze();
     useFolder(club);
     const QList<Player> clubPlayers = makePlayers(kClubStored, 2);
-    App::runGuarded([] { Data::ensureDatabases(); });
+    Core::runGuarded([] { Data::ensureDatabases(); });
     storePlayers(clubPlayers);
     useFolder(national);
 
@@ -1009,7 +1009,7 @@ int main(int argc, char *argv[])
             settle();
         },
         [&] {
-            App::runGuarded([&] {
+            Core::runGuarded([&] {
                 throne = std::make_unique<Throne>(new TournamentProgress);
                 throne->show();
                 settle();

@@ -1,6 +1,6 @@
 #include "app/cmdline.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/dberror.h"
 #include "players/playercommands.h"
 #include "publish/exportcommand.h"
@@ -146,11 +146,11 @@ int runAction(const CommandLineAction &action, const QCommandLineParser &parser)
     try {
         return action.run(parser);
     } catch (const Data::DbError &error) {
-        printError(name + QStringLiteral(": ") + fatalText(error.code(), error.description()) +
-                   QLatin1Char('\n'));
+        printError(name + QStringLiteral(": ") +
+                   Core::fatalText(error.code(), error.description()) + QLatin1Char('\n'));
     } catch (const std::bad_alloc &) {
-        printError(name + QStringLiteral(": ") + fatalText(7, QStringLiteral("out of memory")) +
-                   QLatin1Char('\n'));
+        printError(name + QStringLiteral(": ") +
+                   Core::fatalText(7, QStringLiteral("out of memory")) + QLatin1Char('\n'));
     } catch (const std::exception &error) {
         printError(name + QStringLiteral(": ") + QString::fromLocal8Bit(error.what()) +
                    QLatin1Char('\n'));

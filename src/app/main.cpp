@@ -1,5 +1,5 @@
 #include "app/cmdline.h"
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "app/identity.h"
 #include "data/schema.h"
 #include "registration/throne.h"
@@ -32,13 +32,13 @@ int main(int argc, char *argv[])
     // outlives both.
     Zuvi::SqliteTournamentStore store;
     std::unique_ptr<Zuvi::Throne> throne;
-    Zuvi::App::runGuarded([&] {
+    Zuvi::Core::runGuarded([&] {
         Zuvi::Data::ensureDatabases();
         throne = std::make_unique<Zuvi::Throne>(new Zuvi::TournamentProgress(&store));
     });
-    if (Zuvi::App::isEnding() || !throne)
+    if (Zuvi::Core::isEnding() || !throne)
         return 1;
     throne->show();
     const int status = QApplication::exec();
-    return Zuvi::App::isEnding() ? 1 : status;
+    return Zuvi::Core::isEnding() ? 1 : status;
 }

@@ -1,6 +1,6 @@
 #include "playereditor/datacontrol.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/dberror.h"
 #include "playereditor/boxdelegate.h"
@@ -102,7 +102,7 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent)
                                                         {m_last, Button::Last}};
     for (const auto &[button, which] : buttons)
         connect(button, &QToolButton::clicked, this,
-                App::guarded([this, which = which] { navigate(which); }));
+                Core::guarded([this, which = which] { navigate(which); }));
 
     // The same moves from the keyboard; each goes through its button, which is disabled
     // where the move makes no sense.

@@ -1,6 +1,6 @@
 #include "playereditor/playerinfo.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/dberror.h"
 #include "data/installfolder.h"
 #include "data/playercountrystore.h"
@@ -31,7 +31,7 @@
 
 namespace Zuvi {
 
-using App::guarded;
+using Core::guarded;
 using Ui::place;
 
 namespace {
@@ -384,7 +384,7 @@ void PlayerInfo::cmdRefresh()
 void PlayerInfo::closeEvent(QCloseEvent *event)
 {
     bool written = false;
-    App::runGuarded([&] {
+    Core::runGuarded([&] {
         try {
             m_adodc1->leaveRecord();
             written = true;
@@ -394,13 +394,13 @@ void PlayerInfo::closeEvent(QCloseEvent *event)
             Ui::message(this, error.description());
         }
     });
-    if (!written && !App::isEnding()) {
+    if (!written && !Core::isEnding()) {
         event->ignore();
         return;
     }
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
-    App::runGuarded([this] { Q_EMIT playersChanged(); });
+    Core::runGuarded([this] { Q_EMIT playersChanged(); });
     event->accept();
 }
 

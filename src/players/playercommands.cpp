@@ -1,6 +1,6 @@
 #include "players/playercommands.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
@@ -28,7 +28,7 @@ int runCommand(const QString &doing, QTextStream &err, const std::function<void(
         return 0;
     } catch (const std::exception &error) {
         // A file that cannot be read says "FILE: cause" as its text.
-        cause = App::failureText(error);
+        cause = Core::failureText(error);
     }
     err << QStringLiteral("zuvi: %1: %2").arg(doing, cause) << Qt::endl;
     return 1;

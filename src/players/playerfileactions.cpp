@@ -1,6 +1,6 @@
 #include "players/playerfileactions.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
 #include "players/importpreviewdialog.h"
@@ -138,7 +138,7 @@ QList<QAction *> createPlayerFileActions(QWidget *parent, std::function<void()> 
     import->setShortcutContext(Qt::WindowShortcut);
     QPointer<QWidget> owner(parent);
     QObject::connect(import, &QAction::triggered, parent,
-                     App::guarded([owner, afterImport = std::move(afterImport)] {
+                     Core::guarded([owner, afterImport = std::move(afterImport)] {
                          importPlayers(owner, afterImport);
                      }));
 
@@ -147,7 +147,7 @@ QList<QAction *> createPlayerFileActions(QWidget *parent, std::function<void()> 
     exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X));
     exportAction->setShortcutContext(Qt::WindowShortcut);
     QObject::connect(exportAction, &QAction::triggered, parent,
-                     App::guarded([owner] { exportPlayers(owner); }));
+                     Core::guarded([owner] { exportPlayers(owner); }));
     return {import, exportAction};
 }
 

@@ -1,6 +1,6 @@
 #include "publish/bigscreen.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "publish/documents.h"
 #include "round/roundclock.h"
 #include "tournament/tournamentprogress.h"
@@ -108,17 +108,17 @@ void BigScreen::follow()
 {
     TournamentProgress *progress = m_progress;
     connect(progress, &TournamentProgress::entrantsChanged, this,
-            [this] { App::runGuarded([this] { refresh(); }); });
+            [this] { Core::runGuarded([this] { refresh(); }); });
     connect(progress, &TournamentProgress::roundChanged, this, [this] {
         // A new round's window starts its clock from nothing.
         m_watch.reset();
         m_clockCaption = QStringLiteral("00:00:00");
-        App::runGuarded([this] { refresh(); });
+        Core::runGuarded([this] { refresh(); });
     });
     connect(progress, &TournamentProgress::pairingChanged, this,
-            [this] { App::runGuarded([this] { refreshRecorded(); }); });
+            [this] { Core::runGuarded([this] { refreshRecorded(); }); });
     connect(progress, &TournamentProgress::gamesChanged, this,
-            [this] { App::runGuarded([this] { refreshRecorded(); }); });
+            [this] { Core::runGuarded([this] { refreshRecorded(); }); });
     connect(progress, &TournamentProgress::clockChanged, this, &BigScreen::showClock);
 
     const Round::RoundClock &clock = progress->clock();
@@ -126,7 +126,7 @@ void BigScreen::follow()
         m_clockCaption =
             Round::RoundClock::caption(clock.hours(), clock.minutes(), clock.seconds());
     m_watch.feed(m_clockCaption);
-    App::runGuarded([this] { refresh(); });
+    Core::runGuarded([this] { refresh(); });
 }
 
 void BigScreen::refresh()

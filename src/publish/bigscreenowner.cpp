@@ -1,6 +1,6 @@
 #include "publish/bigscreenowner.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "publish/bigscreen.h"
 #include "tournament/tournamentprogress.h"
 
@@ -30,7 +30,7 @@ protected:
             // After the window's own handling of its showing, which places the windows it
             // brings along (a resumed round window among them).
             QTimer::singleShot(0, m_window,
-                               App::guarded([progress = m_progress, window = m_window] {
+                               Core::guarded([progress = m_progress, window = m_window] {
                                    if (progress && window)
                                        BigScreenOwner::of(progress, true)->open(window);
                                }));
@@ -102,7 +102,7 @@ bool BigScreenOwner::eventFilter(QObject *watched, QEvent *event)
     // back. Closed as the last window, Zuvi stops with the screen open.
     if (watched == m_screen && event->type() == QEvent::Close &&
         !BigScreen::organiserWindows().isEmpty())
-        App::runGuarded([this] { m_progress->setBigScreenOpen(false); });
+        Core::runGuarded([this] { m_progress->setBigScreenOpen(false); });
     return false;
 }
 

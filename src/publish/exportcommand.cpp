@@ -1,6 +1,6 @@
 #include "publish/exportcommand.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/schema.h"
 #include "publish/publishactions.h"
 #include "tournament/tournamentprogress.h"
@@ -80,7 +80,7 @@ int exportCommand(const QString &document, const QStringList &files, QTextStream
         }
         cause = *error;
     } catch (const std::exception &error) {
-        cause = App::failureText(error);
+        cause = Core::failureText(error);
     }
     err << QStringLiteral("zuvi: %1 not exported: %2").arg(documentName(*kind), cause) << Qt::endl;
     return 1;

@@ -1,6 +1,6 @@
 #include "publish/publishactions.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "publish/bigscreen.h"
 #include "publish/bigscreenowner.h"
 #include "publish/csvexport.h"
@@ -239,18 +239,18 @@ QList<QAction *> createPublishActions(QWidget *parent, TournamentProgress *progr
     print->setObjectName(QStringLiteral("PrintAction"));
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     QObject::connect(print, &QAction::triggered, parent,
-                     App::guarded([parent, progress] { printCommand(parent, progress); }));
+                     Core::guarded([parent, progress] { printCommand(parent, progress); }));
 
     auto *exportAction = new QAction(tr("Export…"), parent);
     exportAction->setObjectName(QStringLiteral("ExportAction"));
     exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     QObject::connect(exportAction, &QAction::triggered, parent,
-                     App::guarded([parent, progress] { exportCommand(parent, progress); }));
+                     Core::guarded([parent, progress] { exportCommand(parent, progress); }));
 
     auto *screen = new QAction(tr("Show on second screen"), parent);
     screen->setObjectName(QStringLiteral("BigScreenAction"));
     screen->setShortcut(QKeySequence(Qt::Key_F11));
-    QObject::connect(screen, &QAction::triggered, parent, App::guarded([parent, progress] {
+    QObject::connect(screen, &QAction::triggered, parent, Core::guarded([parent, progress] {
                          BigScreenOwner::of(progress, true)->showOrToggle(parent);
                      }));
 

@@ -1,6 +1,6 @@
 #include "registration/throne.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/dberror.h"
 #include "data/installfolder.h"
@@ -36,7 +36,7 @@
 
 namespace Zuvi {
 
-using App::guarded;
+using Core::guarded;
 using Ui::place;
 
 Throne::Throne(TournamentProgress *progress, QWidget *parent)
@@ -239,11 +239,11 @@ void Throne::buildActions()
     addContextActions(Publish::createPublishActions(this, m_progress));
     // Importing refills the stored players at once.
     addStoredPlayersActions(Players::createPlayerFileActions(
-        this, [this] { App::runGuarded([this] { FillNames(); }); }));
+        this, [this] { Core::runGuarded([this] { FillNames(); }); }));
 
     connect(m_reinstate, &QAction::triggered, this, guarded([this] { reinstate(); }));
     connect(m_avoidRematches, &QAction::toggled, this, [this](bool on) {
-        App::runGuarded([this, on] { m_progress->setAvoidRematches(on); });
+        Core::runGuarded([this, on] { m_progress->setAvoidRematches(on); });
     });
     connect(m_recordedGames, &QAction::triggered, this, guarded([this] { showRecordedGames(); }));
     connect(m_progress, &TournamentProgress::entrantsChanged, this, [this] { showEntrants(); });

@@ -1,6 +1,6 @@
 #include "roundwindow/recordedgames.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "round/numbertext.h"
 #include "round/pairing.h"
 #include "round/scoring.h"
@@ -156,8 +156,8 @@ RecordedGamesDialog::RecordedGamesDialog(TournamentProgress *progress, QWidget *
     layout->addLayout(buttons);
 
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_reopen, &QPushButton::clicked, this, App::guarded([this] { reopen(); }));
-    connect(m_amend, &QPushButton::clicked, this, App::guarded([this] { amend(); }));
+    connect(m_reopen, &QPushButton::clicked, this, Core::guarded([this] { reopen(); }));
+    connect(m_amend, &QPushButton::clicked, this, Core::guarded([this] { amend(); }));
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { selectGame(); });
     connect(m_progress, &TournamentProgress::gamesChanged, this, [this] { refresh(); });

@@ -1,6 +1,6 @@
 #include "roundwindow/tournament.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "round/numbertext.h"
 #include "round/pairing.h"
 #include "roundwindow/recordedgames.h"
@@ -30,7 +30,7 @@
 
 namespace Zuvi {
 
-using App::guarded;
+using Core::guarded;
 using Ui::place;
 
 namespace {
@@ -290,7 +290,7 @@ void Tournament::connectHandlers()
     connect(m_progress, &TournamentProgress::clockChanged, this,
             [this](const QString &caption) { m_fullTime->setText(caption); });
     connect(m_player1Win, &QComboBox::activated, this,
-            [this](int index) { App::runGuarded([this, index] { chooseResult(index); }); });
+            [this](int index) { Core::runGuarded([this, index] { chooseResult(index); }); });
     connect(m_gameDone, &QPushButton::clicked, this, guarded([this] { recordGame(); }));
     connect(m_endTourny, &QPushButton::clicked, this, guarded([this] { endRound(); }));
     connect(m_startTimer, &QPushButton::clicked, this, guarded([this] { startClock(); }));

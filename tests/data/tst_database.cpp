@@ -2,7 +2,7 @@
 
 #include "support/testsupport.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/dberror.h"
 #include "data/installfolder.h"
@@ -105,10 +105,10 @@ void TestDatabase::damagedFileTakesTheErrorPath()
 
     Data::ensureDatabases();
     MessageLog log;
-    App::runGuarded([] { Throne throne(new TournamentProgress); });
+    Core::runGuarded([] { Throne throne(new TournamentProgress); });
     QCOMPARE(log.texts(), QStringList{expected});
     QCOMPARE(log.ends(), 1);
-    QVERIFY(App::isEnding());
+    QVERIFY(Core::isEnding());
 
     // The damaged file is neither replaced nor repaired.
     QFile after(path);

@@ -5,7 +5,7 @@
 
 #include "support/roundfixture.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
 #include "registration/throne.h"
@@ -414,7 +414,7 @@ void TestResume::oldFileGainsTheProgressTables()
         QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'TournyInfo'");
     const QList<QVariantList> schemaBefore = install.rows(kTourny, schema);
 
-    App::runGuarded([] { Data::ensureDatabases(); });
+    Core::runGuarded([] { Data::ensureDatabases(); });
 
     QCOMPARE(log.texts(), QStringList());
     QCOMPARE(log.ends(), 0);
@@ -443,7 +443,7 @@ void TestResume::oldFileGainsTheProgressTables()
 
     // A second start-up finds the tables and leaves the file as it is.
     const QList<QVariantList> everything = install.rows(kTourny, kStandingsRows);
-    App::runGuarded([] { Data::ensureDatabases(); });
+    Core::runGuarded([] { Data::ensureDatabases(); });
     QCOMPARE(log.texts(), QStringList());
     QCOMPARE(install.rows(kTourny, kStandingsRows), everything);
 }
@@ -482,7 +482,7 @@ void TestResume::fileThatCannotBeUpgradedIsLeftAsItWas()
             QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
         }
 
-        App::runGuarded([] { Data::ensureDatabases(); });
+        Core::runGuarded([] { Data::ensureDatabases(); });
 
         if (locked) {
             QVERIFY(QSqlQuery(other).exec(QStringLiteral("ROLLBACK")));

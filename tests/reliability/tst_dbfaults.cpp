@@ -5,7 +5,7 @@
 #include "support/windowdrivers.h"
 #include "support/testsupport.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
@@ -525,11 +525,12 @@ void perform(Windows &windows, Op op)
     switch (op) {
     case Op::StartUp:
     case Op::Resume:
-        App::runGuarded([&] { windows.throne = std::make_unique<Throne>(new TournamentProgress); });
+        Core::runGuarded(
+            [&] { windows.throne = std::make_unique<Throne>(new TournamentProgress); });
         return;
     case Op::Upgrade:
         // Start-up's upgrade of the file, then the window, as main() runs them.
-        App::runGuarded([&] {
+        Core::runGuarded([&] {
             Data::upgradeTournyDatabase();
             windows.throne = std::make_unique<Throne>(new TournamentProgress);
         });
@@ -829,7 +830,7 @@ void TestDbFaults::faults()
 
         switch (want.seen) {
         case Seen::Fatal:
-            QCOMPARE(log.texts(), QStringList{App::fatalText(want.code, want.description)});
+            QCOMPARE(log.texts(), QStringList{Core::fatalText(want.code, want.description)});
             QCOMPARE(log.ends(), 1);
             break;
         case Seen::Shown:

@@ -1,6 +1,6 @@
 #include "support/testsupport.h"
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
@@ -80,22 +80,22 @@ MessageLog::MessageLog()
         m_questions.append(text);
         return m_answer;
     });
-    App::setEndHook([this] { ++m_ends; });
+    Core::setEndHook([this] { ++m_ends; });
 }
 
 MessageLog::~MessageLog()
 {
     Ui::setMessageHandler({});
     Ui::setQuestionHandler({});
-    App::setEndHook({});
-    App::resetEnding();
+    Core::setEndHook({});
+    Core::resetEnding();
 }
 
 void MessageLog::clear()
 {
     m_texts.clear();
     m_ends = 0;
-    App::resetEnding();
+    Core::resetEnding();
 }
 
 QStringList listTexts(const QAbstractItemView *list)

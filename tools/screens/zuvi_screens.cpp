@@ -2,7 +2,7 @@
 // into OUTDIR/<objectName>.png for a visual check of the layouts. It works on a temporary
 // installation folder of its own and never touches the user's data.
 
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
@@ -154,7 +154,7 @@ int main(int argc, char *argv[])
     }
     Ui::setMessageHandler([&err](const QString &text) { err << "message: " << text << "\n"; });
     bool ok = true;
-    App::runGuarded([&] {
+    Core::runGuarded([&] {
         Data::ensureDatabases();
         ok = renderFirstStart(out) && ok;
         fillSamplePlayers();
@@ -164,5 +164,5 @@ int main(int argc, char *argv[])
         ok = renderPlayerInfo(throne, out) && ok;
         ok = renderPublishScreens(out) && ok;
     });
-    return ok && !App::isEnding() ? 0 : 1;
+    return ok && !Core::isEnding() ? 0 : 1;
 }

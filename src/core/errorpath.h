@@ -6,7 +6,7 @@
 #include <functional>
 #include <utility>
 
-namespace Zuvi::App {
+namespace Zuvi::Core {
 
 /// Runs one event handler under the application's single error path. A database failure
 /// (or any other exception) stops the handler, is reported as "Error N: description" in
@@ -42,4 +42,4 @@ EndHook setEndHook(EndHook hook);
 /// Clears the ending state (tests that provoke several fatal errors in one process).
 void resetEnding();
 
-} // namespace Zuvi::App
+} // namespace Zuvi::Core

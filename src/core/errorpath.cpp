@@ -1,4 +1,4 @@
-#include "app/errorpath.h"
+#include "core/errorpath.h"
 
 #include "data/dberror.h"
 #include "ui/messagebox.h"
@@ -9,7 +9,7 @@
 #include <exception>
 #include <new>
 
-namespace Zuvi::App {
+namespace Zuvi::Core {
 
 namespace {
 bool s_ending = false;
@@ -86,4 +86,4 @@ void resetEnding()
     s_ending = false;
 }
 
-} // namespace Zuvi::App
+} // namespace Zuvi::Core

@@ -1,5 +1,6 @@
 #include "ui/textlistmodel.h"
 
+#include <QBrush>
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -17,6 +18,19 @@ int TextListModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_texts.size());
 }
 
+QColor TextListModel::greyedText()
+{
+    // Between the text and the list's background, nearer the text: lighter than the other
+    // rows, yet 4.5:1 or more against the background (the disabled colour of most styles
+    // is far below that).
+    const QPalette palette = QGuiApplication::palette();
+    const QColor text = palette.color(QPalette::Active, QPalette::Text);
+    const QColor base = palette.color(QPalette::Active, QPalette::Base);
+    const auto mix = [](int a, int b) { return (a * 55 + b * 45) / 100; };
+    return QColor(mix(text.red(), base.red()), mix(text.green(), base.green()),
+                  mix(text.blue(), base.blue()));
+}
+
 QVariant TextListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_texts.size())
@@ -25,7 +39,7 @@ QVariant TextListModel::data(const QModelIndex &index, int role) const
         return m_texts.at(index.row());
     const bool greyed = index.row() < m_greyed.size() && m_greyed.at(index.row());
     if (role == Qt::ForegroundRole && greyed)
-        return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+        return QBrush(greyedText());
     if (role == Qt::AccessibleTextRole && greyed && !m_greyedNote.isEmpty())
         return QStringLiteral("%1 (%2)").arg(m_texts.at(index.row()), m_greyedNote);
     if (role == Qt::AccessibleDescriptionRole && greyed)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QColor>
 #include <QList>
 #include <QStringList>
 
@@ -17,6 +18,10 @@ class TextListModel final : public QAbstractListModel
 public:
     explicit TextListModel(QObject *parent = nullptr);
     Q_DISABLE_COPY_MOVE(TextListModel)
+
+    /// The colour of a greyed row's text (a dropped entrant): set apart from the other rows
+    /// and still readable on the list's background.
+    static QColor greyedText();
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

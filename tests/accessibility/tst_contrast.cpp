@@ -4,6 +4,10 @@
 
 #include "support/allwindows.h"
 
+#include "ui/textlistmodel.h"
+
+#include <QBrush>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QTest>
@@ -99,6 +103,7 @@ class TestContrast final : public QObject
 private Q_SLOTS:
     void captionsStandOutFromTheirBackground_data();
     void captionsStandOutFromTheirBackground();
+    void droppedEntrantsAreGreyedReadably();
     void theMeasureFindsLowContrast_data();
     void theMeasureFindsLowContrast();
 };
@@ -120,6 +125,24 @@ void TestContrast::captionsStandOutFromTheirBackground()
     QVERIFY(QTest::qWaitForWindowExposed(top));
     const QStringList low = lowContrastCaptions(top);
     QVERIFY2(low.isEmpty(), qPrintable(low.join(QStringLiteral("; "))));
+}
+
+void TestContrast::droppedEntrantsAreGreyedReadably()
+{
+    // A greyed row (a dropped entrant) stands apart from the others and is still read as
+    // text: 4.5:1 or more against the list's background.
+    Ui::TextListModel model;
+    model.setTexts({QStringLiteral("Adams, Ann"), QStringLiteral("Baker, Bob")}, {false, true});
+    const QPalette palette = QGuiApplication::palette();
+    const QRgb base = palette.color(QPalette::Base).rgb();
+    const QVariant plain = model.data(model.index(0), Qt::ForegroundRole);
+    const QRgb text =
+        plain.isValid() ? plain.value<QBrush>().color().rgb() : palette.color(QPalette::Text).rgb();
+    const QRgb greyed =
+        model.data(model.index(1), Qt::ForegroundRole).value<QBrush>().color().rgb();
+    QVERIFY(greyed != text);
+    QVERIFY2(contrast(greyed, base) >= 4.5,
+             qPrintable(QStringLiteral("%1:1").arg(contrast(greyed, base), 0, 'f', 2)));
 }
 
 void TestContrast::theMeasureFindsLowContrast_data()

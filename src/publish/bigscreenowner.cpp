@@ -99,8 +99,10 @@ void BigScreenOwner::open(QWidget *beside)
 bool BigScreenOwner::eventFilter(QObject *watched, QEvent *event)
 {
     // Closed by the organiser while other windows of Zuvi stay open: not to be brought
-    // back. Closed as the last window, Zuvi stops with the screen open.
-    if (watched == m_screen && event->type() == QEvent::Close &&
+    // back. Closed as the last window, Zuvi stops with the screen open. The event's type is
+    // looked at first: while the screen is being destroyed it is no longer a BigScreen,
+    // and its pointer must not be taken as one.
+    if (event->type() == QEvent::Close && watched == m_screen &&
         !BigScreen::organiserWindows().isEmpty())
         Core::runGuarded([this] { m_progress->setBigScreenOpen(false); });
     return false;

@@ -27,6 +27,17 @@ using Progress::State;
 
 namespace {
 
+/// A game played at a seat of a pairing, with player 1's result and both powers (a bye has
+/// no power): what "Game Over", a game recorded late and an amend record.
+Game gameWithResult(Game game, const QString &result1, double power1, double power2)
+{
+    game.result1 = result1;
+    game.points1 = Round::player1Points(result1);
+    game.power1 = power1;
+    game.power2 = game.player2 == Round::bye() ? 0 : power2;
+    return game;
+}
+
 /// The standings changes of a game: player 1's points and power, and player 2's unless
 /// the game is against the bye; sign -1 takes them back.
 QList<TournamentStore::StandingsChange> changesOf(const Game &game, int sign)
@@ -408,18 +419,13 @@ void TournamentProgress::recordGame(int row, const QString &result1, double powe
     if (seatIndex < 0)
         return;
     Seat seat = m_state.seats.at(seatIndex);
-    const bool againstBye = seat.player2 == Round::bye();
     Game game;
     game.round = m_state.roundcounter;
     game.pairing = m_state.pairingNumber;
     game.seat = seatIndex;
     game.player1 = seat.player1;
     game.player2 = seat.player2;
-    game.result1 = result1;
-    game.points1 = Round::player1Points(result1);
-    game.power1 = power1;
-    // A bye has no power.
-    game.power2 = againstBye ? 0 : power2;
+    game = gameWithResult(std::move(game), result1, power1, power2);
     seat.recorded = true;
     // Both players' rows, the game and its seat change together or not at all.
     game.id = m_store->recordGame(game, seat, changesOf(game, 1));
@@ -466,16 +472,11 @@ void TournamentProgress::amendGame(qint64 gameId, const QString &result1, double
     if (at < 0)
         return;
     const Game old = m_state.games.at(at);
-    Game game = old;
-    const bool againstBye = game.player2 == Round::bye();
-    game.result1 = result1;
-    game.points1 = Round::player1Points(result1);
-    game.power1 = power1;
-    game.power2 = againstBye ? 0 : power2;
+    const Game game = gameWithResult(old, result1, power1, power2);
 
     QList<TournamentStore::StandingsChange> changes{
         {game.player1, game.points1 - old.points1, game.power1 - old.power1}};
-    if (!againstBye)
+    if (game.player2 != Round::bye())
         changes.append({game.player2, old.points1 - game.points1, game.power2 - old.power2});
     QList<Entrant> entrants = m_store->amendGame(
         game, changes, [this](const auto &rows) { return entrantsFromStandings(rows, false); });
@@ -497,17 +498,13 @@ void TournamentProgress::recordMissedGame(const Progress::MissedGame &missed,
     if (at < 0)
         return;
     const Progress::MissedGame kept = m_state.missed.at(at);
-    const bool againstBye = kept.player2 == Round::bye();
     Game game;
     game.round = kept.round;
     game.pairing = kept.pairing;
     game.seat = kept.seat;
     game.player1 = kept.player1;
     game.player2 = kept.player2;
-    game.result1 = result1;
-    game.points1 = Round::player1Points(result1);
-    game.power1 = power1;
-    game.power2 = againstBye ? 0 : power2;
+    game = gameWithResult(std::move(game), result1, power1, power2);
 
     // Both players' rows, the game, the missing game's row and the lists' scores change
     // together or not at all.

@@ -233,43 +233,37 @@ bool DataControl::moveToId(qint64 id)
     requireOpen();
     if (m_model->rowOfRowid(id) < 0)
         return false;
-    try {
-        writeCurrent();
-        // Writing may have read the table anew: the record is looked up again.
-        const int row = m_model->rowOfRowid(id);
-        if (row < 0) {
-            Q_EMIT moveComplete();
-            return false;
-        }
-        setCurrent(row);
-    } catch (...) {
-        Q_EMIT moveComplete();
-        throw;
-    }
-    Q_EMIT moveComplete();
-    return true;
+    // Writing may have read the table anew: the record is looked up again.
+    return writeThenMove([this, id] { return m_model->rowOfRowid(id); });
 }
 
 bool DataControl::findNext(const QStringList &columns, const QString &text)
 {
     requireOpen();
-    try {
-        writeCurrent();
+    return writeThenMove([this, &columns, &text] {
         // After a delete the record after the deleted one stands at the current row and
         // is the first to look at.
         const int after = m_deleted ? m_row - 1 : m_row;
-        const int row = m_model->nextRowContaining(after, columns, text);
-        if (row < 0) {
-            Q_EMIT moveComplete();
-            return false;
+        return m_model->nextRowContaining(after, columns, text);
+    });
+}
+
+bool DataControl::writeThenMove(const std::function<int()> &rowAfterWrite)
+{
+    bool moved = false;
+    try {
+        writeCurrent();
+        const int row = rowAfterWrite();
+        if (row >= 0) {
+            setCurrent(row);
+            moved = true;
         }
-        setCurrent(row);
     } catch (...) {
         Q_EMIT moveComplete();
         throw;
     }
     Q_EMIT moveComplete();
-    return true;
+    return moved;
 }
 
 void DataControl::deleteCurrent()

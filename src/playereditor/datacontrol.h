@@ -118,6 +118,11 @@ Q_SIGNALS:
     void moveComplete();
 
 private:
+    /// Writes the pending change, then moves to the row rowAfterWrite() gives (looked up
+    /// after the write, which may read the table anew), or stays where a negative row
+    /// says there is none; moveComplete() follows either way. True when it moved.
+    bool writeThenMove(const std::function<int()> &rowAfterWrite);
+
     enum class Button { First, Previous, Next, Last };
     // Why a pending change is written: the user asked for it, or is moving away.
     enum class Write { Asked, Leaving };

@@ -4,6 +4,7 @@
 #include "round/numbertext.h"
 #include "round/pairing.h"
 #include "round/scoring.h"
+#include "roundwindow/gameentry.h"
 #include "tournament/tournamentprogress.h"
 #include "ui/accessibility.h"
 #include "ui/apptitle.h"
@@ -238,24 +239,18 @@ void RecordedGamesDialog::amend()
     const Progress::Game game = *selected;
     // The result and the amounts are checked as "Game Over" checks them; a refusal changes
     // nothing.
-    const QString result = m_result->currentText();
-    if (!Round::player2Result(result)) {
-        Ui::message(this, QStringLiteral("Please choose player 1's result"));
+    const std::optional<GameEntry> entry =
+        readGameEntry(this, m_result->currentText(), m_power1->text(), m_power2->text(),
+                      game.player2 == Round::bye());
+    if (!entry)
         return;
-    }
-    const auto powers =
-        Round::parseGamePowers(m_power1->text(), m_power2->text(), game.player2 == Round::bye());
-    if (!powers) {
-        Ui::message(this, QStringLiteral("Please enter each player's power as a number"));
-        return;
-    }
     if (game.id == 0) {
         m_progress->recordMissedGame(
-            {game.round, game.pairing, game.seat, game.player1, game.player2}, result,
-            powers->first, powers->second);
+            {game.round, game.pairing, game.seat, game.player1, game.player2}, entry->result1,
+            entry->power1, entry->power2);
         return;
     }
-    m_progress->amendGame(game.id, result, powers->first, powers->second);
+    m_progress->amendGame(game.id, entry->result1, entry->power1, entry->power2);
 }
 
 } // namespace Zuvi

@@ -3,6 +3,7 @@
 #include "core/errorpath.h"
 #include "round/numbertext.h"
 #include "round/pairing.h"
+#include "roundwindow/gameentry.h"
 #include "roundwindow/recordedgames.h"
 #include "round/roundclock.h"
 #include "round/scoring.h"
@@ -407,6 +408,11 @@ void Tournament::showGame(int game)
     m_player2->setText(game < right.size() ? right.at(game) : QString());
     // A newly selected game starts with an empty result and empty powers: what the last
     // game left in the panel must never be recorded for this one.
+    clearResults();
+}
+
+void Tournament::clearResults()
+{
     m_player1Win->setCurrentIndex(-1);
     m_player1Win->setEditText(QString());
     m_player2Win->clear();
@@ -431,20 +437,13 @@ void Tournament::recordGame()
         Ui::message(this, QStringLiteral("Please select a game"));
         return;
     }
-    // Only one of the five results scores: an empty or mistyped result is refused rather
-    // than counted as a loss.
-    const QString result = m_player1Win->currentText();
-    if (!Round::player2Result(result)) {
-        Ui::message(this, QStringLiteral("Please choose player 1's result"));
+    // Only one of the five results scores; a bye has no power, whatever its box holds.
+    const std::optional<GameEntry> entry =
+        readGameEntry(this, m_player1Win->currentText(), m_player1Power->text(),
+                      m_player2Power->text(), m_player2->text() == Round::bye());
+    if (!entry)
         return;
-    }
-    // A bye has no power: whatever its box holds is not read.
-    const auto powers = Round::parseGamePowers(m_player1Power->text(), m_player2Power->text(),
-                                               m_player2->text() == Round::bye());
-    if (!powers) {
-        Ui::message(this, QStringLiteral("Please enter each player's power as a number"));
-        return;
-    }
+    const QString &result = entry->result1;
     // The game, both players' rows and its seat are stored together; the game then
     // leaves both lists, and a second "Game Over" can never record it again: the next game
     // is selected with an empty panel, or, with none left, the panel keeps showing the
@@ -456,13 +455,13 @@ void Tournament::recordGame()
         const QString table = QString::number(open.at(game) + 1);
         recorded = seat.player2 == Round::bye()
                        ? QStringLiteral("Game #%1 recorded: %2, %3, power %4, against the bye.")
-                             .arg(table, seat.player1, result, Round::powerText(powers->first))
+                             .arg(table, seat.player1, result, Round::powerText(entry->power1))
                        : QStringLiteral("Game #%1 recorded: %2, %3, power %4; %5, %6, power %7.")
-                             .arg(table, seat.player1, result, Round::powerText(powers->first),
+                             .arg(table, seat.player1, result, Round::powerText(entry->power1),
                                   seat.player2, Round::player2Result(result).value_or(QString()),
-                                  Round::powerText(powers->second));
+                                  Round::powerText(entry->power2));
     }
-    m_progress->recordGame(game, result, powers->first, powers->second);
+    m_progress->recordGame(game, result, entry->power1, entry->power2);
     Ui::clearSelection(m_matchList2);
     // The keyboard goes on to the next game; once every game is recorded, to "End Round".
     const int left = Ui::rowCount(m_matchList1);
@@ -581,11 +580,7 @@ void Tournament::pairAgain()
     m_gameNumber->clear();
     m_player1->clear();
     m_player2->clear();
-    m_player1Win->setCurrentIndex(-1);
-    m_player1Win->setEditText(QString());
-    m_player2Win->clear();
-    m_player1Power->clear();
-    m_player2Power->clear();
+    clearResults();
     m_matchList1->setFocus(Qt::OtherFocusReason);
     m_announcer->announce(QStringLiteral("The round is paired again."));
 }

@@ -70,6 +70,8 @@ private:
 
     void showPairing(const Progress::PairingChange &change);
     void showGame(int row);
+    /// Empties both results and both powers of the panel.
+    void clearResults();
 
     void moveUp();
     void moveDown();

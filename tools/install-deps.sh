@@ -7,6 +7,9 @@ packages=(cmake g++ make clang-format qt6-base-dev libqt6sql6-sqlite libsqlite3-
           libcsv-dev poppler-utils)
 # Importing players: mdbtools' library reads the old Access files, libcsv reads and writes CSV.
 packages+=(mdbtools-dev libcsv-dev)
+# Several stations on one tournament: Qt's PostgreSQL driver, and the server itself, which
+# the tests start as a private cluster of their own.
+packages+=(libqt6sql6-psql postgresql)
 if [[ "${ZUVI_FUZZ:-1}" == 1 ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi

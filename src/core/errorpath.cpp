@@ -47,6 +47,8 @@ QString fatalText(int code, const QString &description)
 
 QString failureText(const std::exception &error)
 {
+    if (const auto *interruption = dynamic_cast<const Interruption *>(&error))
+        return interruption->description();
     if (const auto *failure = dynamic_cast<const Failure *>(&error))
         return fatalText(failure->code(), failure->description());
     if (dynamic_cast<const std::bad_alloc *>(&error))
@@ -60,6 +62,9 @@ void runGuarded(const std::function<void()> &handler)
         return;
     try {
         handler();
+    } catch (const Interruption &interruption) {
+        // The step changed nothing and the organiser carries on: only the reason is shown.
+        Ui::message(nullptr, interruption.description());
     } catch (const Failure &error) {
         fail(fatalText(error.code(), error.description()));
     } catch (const std::bad_alloc &) {

@@ -10,7 +10,9 @@ namespace Zuvi::Core {
 
 /// Runs one event handler under the application's single error path. A database failure
 /// (or any other exception) stops the handler, is reported as "Error N: description" in
-/// the message box and then ends the application with a non-zero exit status. Once the
+/// the message box and then ends the application with a non-zero exit status. An
+/// Interruption (a shared server's refusal or loss, after which nothing was written) is
+/// shown as its description and the application carries on. Once the
 /// application is ending, no further handler runs. Exceptions never escape into Qt.
 void runGuarded(const std::function<void()> &handler);
 

@@ -29,6 +29,15 @@ private:
     QByteArray m_what;
 };
 
+/// A failure after which the organiser carries on: the step changed nothing and the
+/// message says why (a shared server that could not be reached, another station that
+/// acted first). The error path shows it without ending the application.
+class Interruption : public Failure
+{
+public:
+    using Failure::Failure;
+};
+
 } // namespace Zuvi
 
 namespace Zuvi::Data {

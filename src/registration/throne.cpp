@@ -304,7 +304,9 @@ void Throne::load()
     bool resumed = false;
     if (const std::optional<TournamentProgress::StoredTournament> stored =
             m_progress->loadStored()) {
-        resumed = Ui::ask(this, resumeQuestion(*stored));
+        // A tournament shared with other stations is theirs too: it is taken over as it
+        // stands, never discarded from here.
+        resumed = m_progress->isShared() || Ui::ask(this, resumeQuestion(*stored));
         if (resumed) {
             m_progress->resume();
             if (m_progress->roundOpen())
@@ -350,6 +352,11 @@ void Throne::showRound()
     const qint16 round = m_progress->roundcounter();
     m_startButton->setText(round > 1 ? QStringLiteral("Start Round %1").arg(round)
                                      : QStringLiteral("Start Tournament"));
+    // A round started at another station opens its window here too.
+    if (m_progress->isShared() && m_progress->roundOpen() && !tournament()) {
+        openRoundWindow(true);
+        return;
+    }
     // A round that has just ended leaves the keyboard here, on the start of the next one.
     if (m_tournament && !m_progress->roundOpen()) {
         QTimer::singleShot(0, this, [this] {

@@ -288,6 +288,15 @@ void Tournament::connectHandlers()
     connect(m_pairAgain, &QAction::triggered, this, guarded([this] { pairAgain(); }));
     connect(m_progress, &TournamentProgress::pairingChanged, this,
             [this](const Progress::PairingChange &change) { showPairing(change); });
+    connect(m_progress, &TournamentProgress::roundChanged, this, [this] {
+        // A round ended at another station: this window goes as after its own End Round.
+        if (m_progress->isShared() && !m_progress->roundOpen() && !m_roundEnded) {
+            m_roundEnded = true;
+            m_timer1->stop();
+            hide();
+            deleteLater();
+        }
+    });
     connect(m_progress, &TournamentProgress::clockChanged, this,
             [this](const QString &caption) { m_fullTime->setText(caption); });
     connect(m_player1Win, &QComboBox::activated, this,

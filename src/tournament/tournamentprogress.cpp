@@ -1,5 +1,6 @@
 #include "tournament/tournamentprogress.h"
 
+#include "core/errorpath.h"
 #include "data/dberror.h"
 #include "round/firstdraw.h"
 #include "round/numbertext.h"
@@ -71,9 +72,13 @@ TournamentProgress::TournamentProgress(QObject *parent)
 TournamentProgress::TournamentProgress(TournamentStore *store, QObject *parent)
     : QObject(parent), m_store(store)
 {
+    m_store->setChangeHandler([this] { Core::runGuarded([this] { reload(); }); });
 }
 
-TournamentProgress::~TournamentProgress() = default;
+TournamentProgress::~TournamentProgress()
+{
+    m_store->setChangeHandler({});
+}
 
 std::optional<qint16> TournamentProgress::rounds() const
 {
@@ -159,6 +164,96 @@ void TournamentProgress::resume()
     Q_EMIT entrantsChanged();
     Q_EMIT pairingChanged({});
     Q_EMIT gamesChanged();
+}
+
+namespace {
+
+bool sameEntrants(const QList<Entrant> &a, const QList<Entrant> &b)
+{
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(), [](const Entrant &x, const Entrant &y) {
+            return x.name == y.name && x.house == y.house && x.scoreText == y.scoreText &&
+                   x.nameShown == y.nameShown && x.dropped == y.dropped && x.playerId == y.playerId;
+        });
+}
+
+bool samePlayers(const QList<Seat> &a, const QList<Seat> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Seat &x, const Seat &y) {
+        return x.player1 == y.player1 && x.player2 == y.player2;
+    });
+}
+
+bool sameRecords(const State &a, const State &b)
+{
+    const auto sameGame = [](const Game &x, const Game &y) {
+        return x.id == y.id && x.result1 == y.result1 && x.power1 == y.power1 &&
+               x.power2 == y.power2;
+    };
+    const auto sameMissed = [](const Progress::MissedGame &x, const Progress::MissedGame &y) {
+        return x.round == y.round && x.pairing == y.pairing && x.seat == y.seat;
+    };
+    return std::equal(a.games.begin(), a.games.end(), b.games.begin(), b.games.end(), sameGame) &&
+           std::equal(a.missed.begin(), a.missed.end(), b.missed.begin(), b.missed.end(),
+                      sameMissed);
+}
+
+} // namespace
+
+void TournamentProgress::reload()
+{
+    // Before the start-up has taken over what is stored there is nothing shown to follow.
+    if (m_stored)
+        return;
+    State previous = std::exchange(m_state, m_store->read());
+    // A finished tournament's record stays shown; the next tournament's first step
+    // replaces it, as after a start-up.
+    m_staleStored = isOver(m_state);
+    if (m_state.clockRunning != previous.clockRunning ||
+        m_state.clockEndMs != previous.clockEndMs ||
+        m_state.clockLeftSeconds != previous.clockLeftSeconds) {
+        if (m_state.clockRunning)
+            m_clock.restore((m_state.clockEndMs - nowMs() + 999) / 1000, true);
+        else
+            m_clock.restore(m_state.clockLeftSeconds, false);
+    }
+
+    const bool samePairing = previous.roundOpen && m_state.roundOpen &&
+                             previous.roundcounter == m_state.roundcounter &&
+                             previous.pairingNumber == m_state.pairingNumber &&
+                             samePlayers(previous.seats, m_state.seats);
+    if (samePairing) {
+        // Games recorded elsewhere leave the lists row by row, from the bottom, then the
+        // games taken back come in, from the top: each signal's row is valid when it is
+        // sent.
+        for (int row = int(m_openSeats.size()) - 1; row >= 0; --row) {
+            if (m_state.seats.at(m_openSeats.at(row)).recorded) {
+                m_openSeats.removeAt(row);
+                Q_EMIT pairingChanged({Progress::PairingChange::Kind::Recorded, row});
+            }
+        }
+        for (int seat = 0; seat < m_state.seats.size(); ++seat) {
+            if (m_state.seats.at(seat).recorded || m_openSeats.contains(seat))
+                continue;
+            const int row = int(std::lower_bound(m_openSeats.begin(), m_openSeats.end(), seat) -
+                                m_openSeats.begin());
+            m_openSeats.insert(row, seat);
+            Q_EMIT pairingChanged({Progress::PairingChange::Kind::Reopened, row});
+        }
+    } else if (previous.roundOpen || m_state.roundOpen) {
+        rebuildOpenSeats();
+        Q_EMIT pairingChanged({});
+    } else {
+        rebuildOpenSeats();
+    }
+    if (previous.roundcounter != m_state.roundcounter || previous.roundOpen != m_state.roundOpen ||
+        previous.roundsText != m_state.roundsText ||
+        previous.avoidRematches != m_state.avoidRematches || previous.started != m_state.started)
+        Q_EMIT roundChanged();
+    if (!sameEntrants(previous.entrants, m_state.entrants))
+        Q_EMIT entrantsChanged();
+    if (!sameRecords(previous, m_state))
+        Q_EMIT gamesChanged();
 }
 
 void TournamentProgress::discard()

@@ -81,6 +81,14 @@ public:
     void resume();
     /// Drops the stored progress (the standings table stays as it is).
     void discard();
+    /// True where other stations share the stored tournament: a start-up takes over what
+    /// is stored without asking, and the model follows the other stations' changes.
+    bool isShared() const { return m_store->isShared(); }
+    /// Reads the tournament again as stored (another station changed it, or refused a
+    /// change of this one) and announces what changed. Where only games of the open
+    /// pairing were recorded or taken back, the rows change one by one, so that the
+    /// lists keep their selection.
+    void reload();
 
     // ---- Registration ---------------------------------------------------------------
 

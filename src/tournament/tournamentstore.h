@@ -98,6 +98,15 @@ public:
     virtual void leaveRound(Progress::State &next, const Pairer &pair) = 0;
     /// The clock's state of next (started, or run out).
     virtual void saveClock(const Progress::State &next) = 0;
+
+    // ---- Several stations ------------------------------------------------------------
+
+    /// True where other stations share the stored tournament (a server).
+    virtual bool isShared() const { return false; }
+    /// handler runs (from the event loop) when the stored tournament changed other than
+    /// through this store: another station's change, or a change of this station that was
+    /// refused because another station acted first.
+    virtual void setChangeHandler(std::function<void()> handler) { (void)handler; }
 };
 
 } // namespace Zuvi

@@ -1,2 +1,21 @@
 # The tournament model on its own, over a store kept in memory.
 zuvi_gui_test(tst_tournamentprogress tournament/tst_tournamentprogress.cpp)
+
+# The tournament on a shared PostgreSQL server: a private cluster is started for these
+# tests and stopped after them, also when they fail. Without a server they fail.
+set(ZUVI_TEST_SERVER_ENV ${CMAKE_BINARY_DIR}/test-server.env)
+add_test(NAME test_server_start
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tools/test-postgres.sh start ${ZUVI_TEST_SERVER_ENV})
+add_test(NAME test_server_stop
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tools/test-postgres.sh stop ${ZUVI_TEST_SERVER_ENV})
+set_tests_properties(test_server_start PROPERTIES FIXTURES_SETUP test_server)
+set_tests_properties(test_server_stop PROPERTIES FIXTURES_CLEANUP test_server)
+
+function(zuvi_server_test name source)
+    zuvi_gui_test(${name} ${source})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED test_server
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZUVI_TEST_SERVER_ENV=${ZUVI_TEST_SERVER_ENV}"
+        RESOURCE_LOCK test_server)
+endfunction()
+
+zuvi_server_test(tst_serverstore tournament/tst_serverstore.cpp)

@@ -1,0 +1,473 @@
+// The tournament on a shared server: the same tournament as on one computer, results that
+// reach the other stations at once and in place, conflicts between stations refused with
+// their message and counted once, and faults of the server that write nothing and leave
+// the station usable again.
+
+#include "support/memorytournamentstore.h"
+#include "support/testserver.h"
+#include "support/testsupport.h"
+
+#include "core/errorpath.h"
+#include "data/serverlink.h"
+#include "tournament/servertournamentstore.h"
+#include "tournament/tournamentprogress.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Zuvi;
+using namespace Zuvi::Test;
+
+namespace {
+
+/// One station: its own connection, its store and its model.
+struct Station
+{
+    Station(const Data::ServerAddress &address, const QString &name)
+        : link(address, name), store(link), model(&store)
+    {
+        model.setRandomSource([] { return 0.0; });
+    }
+    /// Takes over what the server holds, as a start-up does.
+    void join()
+    {
+        if (model.loadStored())
+            model.resume();
+    }
+
+    Data::ServerLink link;
+    ServerTournamentStore store;
+    TournamentProgress model;
+};
+
+void enter(TournamentProgress &model, const QStringList &names)
+{
+    for (const QString &name : names)
+        model.addEntrant(name, QStringLiteral("Stark"));
+}
+
+QStringList standingsOf(TournamentStore &store)
+{
+    QStringList rows;
+    for (const Progress::StandingsRow &row : store.standings())
+        rows.append(QStringLiteral("%1 %2 %3")
+                        .arg(row.name)
+                        .arg(row.score)
+                        .arg(QString::number(row.power, 'g', 17)));
+    return rows;
+}
+
+/// Every game with its result and powers to the last digit.
+QStringList gamesOf(const TournamentProgress &model)
+{
+    QStringList rows;
+    for (const Progress::Game &g : model.games())
+        rows.append(
+            QStringLiteral("%1/%2/%3 %4-%5 %6 %7 %8 %9")
+                .arg(g.round)
+                .arg(g.pairing)
+                .arg(g.seat)
+                .arg(g.player1, g.player2, g.result1)
+                .arg(g.points1)
+                .arg(QString::number(g.power1, 'g', 17), QString::number(g.power2, 'g', 17)));
+    return rows;
+}
+
+QStringList entrantsOf(const TournamentProgress &model)
+{
+    QStringList rows;
+    for (const Progress::Entrant &e : model.entrants())
+        rows.append(QStringLiteral("%1|%2|%3|%4|%5")
+                        .arg(e.name, e.house, e.scoreText)
+                        .arg(e.nameShown)
+                        .arg(e.dropped));
+    return rows;
+}
+
+QStringList openGames(const TournamentProgress &model)
+{
+    QStringList games;
+    for (int seat : model.openSeats())
+        games.append(model.seats().at(seat).player1 + QLatin1Char('-') +
+                     model.seats().at(seat).player2);
+    return games;
+}
+
+/// A tournament with every kind of change: late entry, drop, a bye, Up/Down, record, undo,
+/// amend, a game recorded late, three rounds.
+void playTournament(TournamentProgress &model)
+{
+    for (const QString &name : {QStringLiteral("O'Brien, Seán"), QStringLiteral("Ünal, Ayşe"),
+                                QStringLiteral("Cohen, \"Dov\""), QStringLiteral("Dunn, Dan")})
+        model.addEntrant(name, QStringLiteral("Stark"));
+    model.startRound(QStringLiteral("3"));
+    model.swapOpponents(0, 1);
+    model.recordGame(0, QStringLiteral("Full Win"), 5.25, 2);
+    model.recordGame(0, QStringLiteral("Partial Win"), 3, 1e-3);
+    QVERIFY(model.undoLastGame());
+    model.recordGame(0, QStringLiteral("Draw"), 0, 0);
+    model.endRound();
+    model.addEntrant(QStringLiteral("Late, Lee"), QStringLiteral("Greyjoy"));
+    model.startRound(QStringLiteral("3"));
+    model.recordGame(0, QStringLiteral("Loss"), 0.1, 4.7);
+    model.endRound(); // two games not recorded, one of them a bye
+    const Progress::MissedGame missed = model.missedGames().first();
+    model.recordMissedGame(missed, QStringLiteral("Full Win"), 7, 0);
+    model.amendGame(model.games().first().id, QStringLiteral("Partial Loss"), 2, 3);
+    model.removeEntrant(1);
+    model.startRound(QStringLiteral("3"));
+    while (!model.openSeats().isEmpty())
+        model.recordGame(0, QStringLiteral("Full Win"), 1, 0);
+    model.endRound();
+}
+
+} // namespace
+
+class TestServerStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void storesWhatTheFileStores();
+    void aResultShowsAtTheOtherStationInPlace();
+    void theSameTableIsRecordedOnce();
+    void pairingIsOneStationsActAtATime();
+    void aStationBehindTheOthersIsRefused();
+    void faultsWriteNothingAndTheStationGoesOn_data();
+    void faultsWriteNothingAndTheStationGoesOn();
+    void aServerThatCannotBeReachedSaysWhy_data();
+    void aServerThatCannotBeReachedSaysWhy();
+    void tablesGoBesideOthersOnce();
+
+private:
+    std::optional<TestServer> m_server;
+    std::unique_ptr<MessageLog> m_messages;
+};
+
+void TestServerStore::init()
+{
+    QString problem;
+    m_server = TestServer::find(&problem);
+    if (!m_server)
+        QFAIL(qPrintable(problem));
+    m_server->reset();
+    m_messages = std::make_unique<MessageLog>();
+}
+
+void TestServerStore::cleanup()
+{
+    m_messages.reset();
+    Core::resetEnding();
+}
+
+void TestServerStore::storesWhatTheFileStores()
+{
+    MemoryTournamentStore memory;
+    TournamentProgress local(&memory);
+    local.setRandomSource([] { return 0.0; });
+    playTournament(local);
+
+    Station station(m_server->address, QStringLiteral("Desk 1"));
+    playTournament(station.model);
+    QCOMPARE(standingsOf(station.store), standingsOf(memory));
+    QCOMPARE(entrantsOf(station.model), entrantsOf(local));
+    QCOMPARE(station.model.games().size(), local.games().size());
+    QCOMPARE(station.model.roundcounter(), local.roundcounter());
+
+    QCOMPARE(gamesOf(station.model), gamesOf(local));
+    QCOMPARE(station.model.missedGames().size(), local.missedGames().size());
+
+    // A station that joins later reads the same tournament.
+    Station other(m_server->address, QStringLiteral("Desk 2"));
+    QVERIFY(!other.model.loadStored()); // a finished tournament is not offered
+    other.model.resume();
+    QCOMPARE(gamesOf(other.model), gamesOf(local));
+    QCOMPARE(entrantsOf(other.model), entrantsOf(local));
+}
+
+void TestServerStore::aResultShowsAtTheOtherStationInPlace()
+{
+    Station desk1(m_server->address, QStringLiteral("Desk 1"));
+    Station desk2(m_server->address, QStringLiteral("Desk 2"));
+    enter(desk1.model, {"A", "B", "C", "D", "E", "F"});
+    desk1.model.startRound(QStringLiteral("2"));
+    desk2.join();
+    QCOMPARE(openGames(desk2.model), openGames(desk1.model));
+
+    QSignalSpy pairing(&desk2.model, &TournamentProgress::pairingChanged);
+    desk1.model.recordGame(1, QStringLiteral("Full Win"), 4, 1);
+    QTRY_COMPARE(desk2.model.openSeats().size(), 2);
+    QCOMPARE(openGames(desk2.model), openGames(desk1.model));
+    QCOMPARE(desk2.model.games().size(), 1);
+    // One row left the lists: the other rows (and a selection on them) stay.
+    QCOMPARE(pairing.count(), 1);
+    const auto change = pairing.first().first().value<Progress::PairingChange>();
+    QCOMPARE(change.kind, Progress::PairingChange::Kind::Recorded);
+    QCOMPARE(change.row, 1);
+
+    // An undo comes back in place too.
+    pairing.clear();
+    QVERIFY(desk1.model.undoLastGame());
+    QTRY_COMPARE(desk2.model.openSeats().size(), 3);
+    QCOMPARE(pairing.count(), 1);
+    QCOMPARE(pairing.first().first().value<Progress::PairingChange>().kind,
+             Progress::PairingChange::Kind::Reopened);
+
+    // The end of the round and the next pairing reach the other station as well.
+    desk1.model.recordGame(0, QStringLiteral("Full Win"), 4, 1);
+    desk1.model.endRound();
+    QTRY_VERIFY(!desk2.model.roundOpen());
+    QCOMPARE(desk2.model.roundcounter(), qint16(2));
+    QCOMPARE(entrantsOf(desk2.model), entrantsOf(desk1.model));
+}
+
+void TestServerStore::theSameTableIsRecordedOnce()
+{
+    Station desk1(m_server->address, QStringLiteral("Desk 1"));
+    Station desk2(m_server->address, QStringLiteral("Desk 2"));
+    enter(desk1.model, {"A", "B", "C", "D"});
+    desk1.model.startRound(QStringLiteral("2"));
+    desk2.join();
+
+    // Both desks record table 1 before either hears of the other.
+    desk1.model.recordGame(0, QStringLiteral("Full Win"), 6, 2);
+    try {
+        desk2.model.recordGame(0, QStringLiteral("Loss"), 1, 9);
+        QFAIL("the second record of table 1 was accepted");
+    } catch (const Data::ServerConflict &conflict) {
+        QCOMPARE(conflict.description(),
+                 QStringLiteral("Table 1 was recorded at another station a moment ago."));
+    }
+    // Counted once, with the first desk's result; the second desk then shows it.
+    QCOMPARE(standingsOf(desk1.store).first(), QStringLiteral("A 3 6"));
+    QTRY_COMPARE(desk2.model.games().size(), 1);
+    QCOMPARE(desk2.model.games().first().result1, QStringLiteral("Full Win"));
+    QCOMPARE(openGames(desk2.model), QStringList{QStringLiteral("C-D")});
+    // Through a window's handler the refusal is a message, and the station goes on.
+    Core::runGuarded([&] { desk1.model.recordGame(0, QStringLiteral("Draw"), 0, 0); });
+    Core::runGuarded([&] { desk2.model.recordGame(0, QStringLiteral("Draw"), 0, 0); });
+    QCOMPARE(m_messages->last(),
+             QStringLiteral("Table 2 was recorded at another station a moment ago."));
+    QCOMPARE(m_messages->ends(), 0);
+    QVERIFY(!Core::isEnding());
+}
+
+void TestServerStore::pairingIsOneStationsActAtATime()
+{
+    Station desk1(m_server->address, QStringLiteral("Desk 1"));
+    enter(desk1.model, {"A", "B", "C", "D"});
+    desk1.model.startRound(QStringLiteral("3"));
+    desk1.model.recordGame(0, QStringLiteral("Full Win"), 1, 0);
+    desk1.model.recordGame(0, QStringLiteral("Full Win"), 1, 0);
+    desk1.model.endRound();
+
+    // Another station is pairing: it holds the pairing's lock for its transaction.
+    Data::ServerLink other(m_server->address, QStringLiteral("Desk 2"));
+    Data::ServerTransaction pairing(other);
+    other.exec(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {qint64(0x5A5550)});
+    try {
+        desk1.model.startRound(QStringLiteral("3"));
+        QFAIL("a second station paired at the same time");
+    } catch (const Data::ServerConflict &conflict) {
+        QCOMPARE(conflict.description(),
+                 QStringLiteral("Round 2 is being paired at another station."));
+    }
+    QVERIFY(!desk1.model.roundOpen());
+    QVERIFY(desk1.model.seats().isEmpty());
+    pairing.commit();
+    desk1.model.startRound(QStringLiteral("3"));
+    QVERIFY(desk1.model.roundOpen());
+}
+
+void TestServerStore::aStationBehindTheOthersIsRefused()
+{
+    Station desk1(m_server->address, QStringLiteral("Desk 1"));
+    Station desk2(m_server->address, QStringLiteral("Desk 2"));
+    enter(desk1.model, {"A", "B", "C", "D"});
+    desk2.join();
+    desk1.model.startRound(QStringLiteral("2"));
+    // Desk 2 has not heard of the start yet and starts too: refused, nothing paired twice.
+    const QList<Progress::Seat> seats = desk1.model.seats();
+    try {
+        desk2.model.startRound(QStringLiteral("2"));
+        QFAIL("a station behind the others paired");
+    } catch (const Data::ServerConflict &conflict) {
+        QVERIFY2(conflict.description().contains(QStringLiteral("another station")),
+                 qPrintable(conflict.description()));
+    }
+    Station check(m_server->address, QStringLiteral("check"));
+    check.join();
+    QCOMPARE(check.model.seats().size(), seats.size());
+    QCOMPARE(check.model.state().pairingNumber, desk1.model.state().pairingNumber);
+    // Read again, desk 2 shows the round desk 1 paired and records in it.
+    QTRY_VERIFY(desk2.model.roundOpen());
+    QCOMPARE(openGames(desk2.model), openGames(desk1.model));
+    desk2.model.recordGame(0, QStringLiteral("Full Win"), 1, 0);
+    QTRY_COMPARE(desk1.model.openSeats().size(), 1);
+}
+
+void TestServerStore::faultsWriteNothingAndTheStationGoesOn_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("connection killed") << "kill"
+                                       << "was lost";
+    QTest::newRow("statement timeout") << "timeout"
+                                       << "statement timeout";
+    QTest::newRow("permission denied") << "permission"
+                                       << "permission denied";
+    QTest::newRow("server stopped") << "stop"
+                                    << "was lost";
+}
+
+void TestServerStore::faultsWriteNothingAndTheStationGoesOn()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
+    Data::ServerLink admin(m_server->address, QStringLiteral("admin"));
+    Data::ServerAddress address = m_server->address;
+    if (fault == QLatin1String("permission")) {
+        // A role that may read the tournament but not change it.
+        admin.exec(QStringLiteral("DROP ROLE IF EXISTS zuvi_reader"));
+        admin.exec(QStringLiteral("CREATE ROLE zuvi_reader LOGIN PASSWORD 'reader'"));
+    }
+    Station desk1(m_server->address, QStringLiteral("Desk 1"));
+    enter(desk1.model, {"A", "B", "C", "D"});
+    desk1.model.startRound(QStringLiteral("2"));
+    const QStringList before = standingsOf(desk1.store);
+
+    std::unique_ptr<Station> desk;
+    if (fault == QLatin1String("permission")) {
+        admin.exec(QStringLiteral("GRANT USAGE ON SCHEMA public TO zuvi_reader"));
+        admin.exec(QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO zuvi_reader"));
+        address.user = QStringLiteral("zuvi_reader");
+        address.password = QStringLiteral("reader");
+    }
+    desk = std::make_unique<Station>(address, QStringLiteral("Desk 2"));
+    desk->join();
+
+    std::unique_ptr<Data::ServerTransaction> blocking;
+    QProcess control;
+    const auto serverControl = [&](const QStringList &arguments) {
+        QStringList command{m_server->bin + QStringLiteral("/pg_ctl"), QStringLiteral("-D"),
+                            m_server->folder + QStringLiteral("/data"), QStringLiteral("-w")};
+        command += arguments;
+        if (geteuid() == 0)
+            command = QStringList{QStringLiteral("-u"), QStringLiteral("postgres"),
+                                  QStringLiteral("--")} +
+                      command;
+        control.start(geteuid() == 0 ? QStringLiteral("runuser") : command.takeFirst(), command);
+        QVERIFY(control.waitForFinished(60000));
+        QCOMPARE(control.exitCode(), 0);
+    };
+    if (fault == QLatin1String("kill")) {
+        admin.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                                  "application_name = ?"),
+                   {QStringLiteral("Zuvi: Desk 2")});
+    } else if (fault == QLatin1String("timeout")) {
+        blocking = std::make_unique<Data::ServerTransaction>(admin);
+        admin.exec(QStringLiteral("LOCK TABLE TournyInfo IN ACCESS EXCLUSIVE MODE"));
+        desk->link.exec(QStringLiteral("SET statement_timeout = 300"));
+    } else if (fault == QLatin1String("stop")) {
+        serverControl({QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("stop")});
+    }
+
+    try {
+        desk->model.recordGame(0, QStringLiteral("Full Win"), 5, 0);
+        QFAIL("the step went through");
+    } catch (const Data::ServerError &error) {
+        QVERIFY2(error.description().contains(message, Qt::CaseInsensitive),
+                 qPrintable(error.description()));
+        QVERIFY(!error.description().contains(m_server->address.password));
+    }
+    // Nothing changed in the station's memory.
+    QCOMPARE(desk->model.games().size(), 0);
+    QCOMPARE(desk->model.openSeats().size(), 2);
+
+    // The server back as it was: nothing of the step was stored, and the station goes on.
+    blocking.reset();
+    if (fault == QLatin1String("stop")) {
+        serverControl({QStringLiteral("-l"), m_server->folder + QStringLiteral("/server.log"),
+                       QStringLiteral("-o"),
+                       QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -k %2")
+                           .arg(m_server->address.port)
+                           .arg(m_server->folder),
+                       QStringLiteral("start")});
+    }
+    Data::ServerLink check(m_server->address, QStringLiteral("check"));
+    ServerTournamentStore checkStore(check);
+    QCOMPARE(standingsOf(checkStore), before);
+    QCOMPARE(checkStore.read().games.size(), 0);
+    if (fault == QLatin1String("permission")) {
+        admin.exec(QStringLiteral("GRANT ALL ON ALL TABLES IN SCHEMA public TO zuvi_reader"));
+    } else if (fault == QLatin1String("timeout")) {
+        desk->link.exec(QStringLiteral("SET statement_timeout = 0"));
+    }
+    desk->model.recordGame(0, QStringLiteral("Full Win"), 5, 0);
+    QCOMPARE(standingsOf(checkStore).first(), QStringLiteral("A 3 5"));
+    desk.reset();
+    if (fault == QLatin1String("permission")) {
+        admin.exec(QStringLiteral("DROP OWNED BY zuvi_reader"));
+        admin.exec(QStringLiteral("DROP ROLE zuvi_reader"));
+    }
+}
+
+void TestServerStore::aServerThatCannotBeReachedSaysWhy_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("wrong password") << "password"
+                                    << "password authentication failed";
+    QTest::newRow("no such database") << "database"
+                                      << "does not exist";
+    QTest::newRow("nothing listens") << "port"
+                                     << "Connection refused";
+}
+
+void TestServerStore::aServerThatCannotBeReachedSaysWhy()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, reason);
+    Data::ServerAddress address = m_server->address;
+    if (change == QLatin1String("password"))
+        address.password = QStringLiteral("not-the-password-0'; DROP TABLE x; --");
+    else if (change == QLatin1String("database"))
+        address.database = QStringLiteral("no_such_database");
+    else
+        address.port = 1;
+    Data::ServerLink link(address, QStringLiteral("Desk 9"));
+    try {
+        link.connect();
+        QFAIL("connected");
+    } catch (const Data::ServerError &error) {
+        QVERIFY2(error.description().startsWith(
+                     QStringLiteral("The server 127.0.0.1:%1/%2 cannot be reached: ")
+                         .arg(address.port)
+                         .arg(address.database)),
+                 qPrintable(error.description()));
+        QVERIFY2(error.description().contains(reason), qPrintable(error.description()));
+        QVERIFY(!error.description().contains(address.password));
+    }
+}
+
+void TestServerStore::tablesGoBesideOthersOnce()
+{
+    Data::ServerLink admin(m_server->address, QStringLiteral("admin"));
+    admin.exec(QStringLiteral("CREATE TABLE notes (id INTEGER, text TEXT)"));
+    admin.exec(QStringLiteral("INSERT INTO notes VALUES (1, 'kept')"));
+    // Two stations connecting to the same empty database: one creates, the other finds.
+    Station desk1(m_server->address, QStringLiteral("Desk 1"));
+    Station desk2(m_server->address, QStringLiteral("Desk 2"));
+    desk1.model.addEntrant(QStringLiteral("A"), QStringLiteral("Stark"));
+    desk2.join();
+    QCOMPARE(desk2.model.entrants().size(), 1);
+    QSqlQuery &notes = admin.exec(QStringLiteral("SELECT text FROM notes"));
+    QVERIFY(admin.next(notes));
+    QCOMPARE(notes.value(0).toString(), QStringLiteral("kept"));
+}
+
+QTEST_MAIN(TestServerStore)
+#include "tst_serverstore.moc"

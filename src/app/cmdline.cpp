@@ -4,6 +4,7 @@
 #include "data/dberror.h"
 #include "players/playercommands.h"
 #include "publish/exportcommand.h"
+#include "tournament/storechoice.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -179,6 +180,25 @@ std::optional<int> runCommandLine(int &argc, char **argv)
     const QCommandLineOption version = parser.addVersionOption();
     for (const CommandLineAction &action : commandLineActions())
         parser.addOption(action.option);
+    // Where the tournament is kept, for the windows and --export.
+    const QCommandLineOption server(
+        QStringList{QStringLiteral("server")},
+        QCoreApplication::translate(
+            "cmdline", "Work on the tournament shared on a PostgreSQL server, for this start "
+                       "(the windows) or with --export. The password is asked for, or taken "
+                       "from PGPASSWORD, ~/.pgpass or a service file; it is never stored."),
+        QStringLiteral("postgresql://user@host:port/database"));
+    const QCommandLineOption station(
+        QStringList{QStringLiteral("station")},
+        QCoreApplication::translate("cmdline", "With --server: this station's name, as the "
+                                               "recorded games show it (default: the computer's "
+                                               "name)."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption resultsOnly(
+        QStringList{QStringLiteral("results-only")},
+        QCoreApplication::translate("cmdline", "With --server: this station records, takes "
+                                               "back and amends results only."));
+    parser.addOptions({server, station, resultsOnly});
     addQtOptions(parser);
 
     const bool understood = parser.parse(arguments);
@@ -196,9 +216,23 @@ std::optional<int> runCommandLine(int &argc, char **argv)
     const bool wantsHelpAll = understood && parser.isSet(QStringLiteral("help-all"));
     const bool wantsHelp = understood && (parser.isSet(help) || wantsHelpAll);
     const bool wantsVersion = understood && parser.isSet(version);
+    // The server's address is checked before anything starts, and chosen for the run.
+    QString serverProblem;
+    if (understood && !wantsHelp && !wantsVersion && parser.isSet(server)) {
+        StoreChoice choice;
+        choice.server = Data::ServerAddress::fromUrl(parser.value(server), &serverProblem);
+        choice.station = parser.value(station);
+        choice.resultsOnly = parser.isSet(resultsOnly);
+        if (choice.server)
+            setStoreChoice(std::move(choice));
+    }
+    const bool serverOptionAlone =
+        understood && !parser.isSet(server) && (parser.isSet(station) || parser.isSet(resultsOnly));
+    const bool playersOnServer = understood && parser.isSet(server) && chosen &&
+                                 chosen->option.names().constFirst() != QLatin1String("export");
     if (understood && !wantsHelp && !wantsVersion && !chosen &&
-        parser.positionalArguments().isEmpty())
-        return std::nullopt; // only Qt's own options: the windows start as usual
+        parser.positionalArguments().isEmpty() && serverProblem.isEmpty() && !serverOptionAlone)
+        return std::nullopt; // only Qt's options and the server's: the windows start
 
     const std::unique_ptr<QCoreApplication> application = makeApplication(
         chosen && !wantsHelp && !wantsVersion ? chosen->needs : ActionNeeds::Core, argc, argv);
@@ -213,6 +247,15 @@ std::optional<int> runCommandLine(int &argc, char **argv)
                                                QCoreApplication::applicationVersion()));
         return 0;
     }
+    if (!serverProblem.isEmpty())
+        return usageError(serverProblem);
+    if (serverOptionAlone)
+        return usageError(QCoreApplication::translate(
+            "cmdline", "--station and --results-only go with --server."));
+    if (playersOnServer)
+        return usageError(QCoreApplication::translate(
+            "cmdline", "The stored players are kept on this computer: --server goes with "
+                       "--export and the windows only."));
     if (chosenNames.size() > 1)
         return usageError(QCoreApplication::translate("cmdline", "Give only one of %1.")
                               .arg(chosenNames.join(QStringLiteral(", "))));

@@ -70,9 +70,11 @@ QString reasonOf(const QSqlError &error)
     if (reason.isEmpty())
         reason = error.driverText().trimmed();
     reason = reason.section(QLatin1Char('\n'), 0, 0).trimmed();
-    static const QRegularExpression severity(
-        QStringLiteral("^(ERROR|FATAL|PANIC|connection to server at [^)]*\\), port \\d+ "
-                       "failed: (FATAL|ERROR)?):?\\s*"));
+    // The server's address is in the message already; the severity says nothing more.
+    static const QRegularExpression where(
+        QStringLiteral("^connection to server (at|on) [^,]*(, port \\d+)? failed:\\s*"));
+    static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s*"));
+    reason.remove(where);
     reason.remove(severity);
     if (reason.endsWith(QLatin1Char('.')))
         reason.chop(1);

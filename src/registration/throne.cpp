@@ -1,5 +1,7 @@
 #include "registration/throne.h"
 
+#include "registration/stationdialog.h"
+
 #include "core/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/dberror.h"
@@ -24,6 +26,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -237,6 +240,7 @@ void Throne::buildActions()
     setContextMenuPolicy(Qt::ActionsContextMenu);
     addContextActions({m_avoidRematches, m_recordedGames});
     addContextActions(Publish::createPublishActions(this, m_progress));
+    addContextActions(stationActions());
     // Importing refills the stored players at once.
     addStoredPlayersActions(Players::createPlayerFileActions(
         this, [this] { Core::runGuarded([this] { FillNames(); }); }));
@@ -248,6 +252,34 @@ void Throne::buildActions()
     connect(m_recordedGames, &QAction::triggered, this, guarded([this] { showRecordedGames(); }));
     connect(m_progress, &TournamentProgress::entrantsChanged, this, [this] { showEntrants(); });
     connect(m_progress, &TournamentProgress::roundChanged, this, [this] { showRound(); });
+}
+
+QList<QAction *> Throne::stationActions()
+{
+    auto *connectAction = new QAction(QStringLiteral("Connect to a shared tournament\u2026"), this);
+    connectAction->setObjectName(QStringLiteral("ConnectShared"));
+    connectAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+N")));
+    connect(connectAction, &QAction::triggered, this, guarded([this] {
+                StationDialog dialog(this);
+                if (dialog.exec() == QDialog::Accepted) {
+                    setStoreChoice(dialog.choice());
+                    Q_EMIT storeChosen();
+                }
+            }));
+    auto *reconnect = new QAction(QStringLiteral("Reconnect"), this);
+    reconnect->setObjectName(QStringLiteral("Reconnect"));
+    reconnect->setShortcut(QKeySequence(Qt::Key_F5));
+    reconnect->setVisible(m_progress->isShared());
+    connect(reconnect, &QAction::triggered, this, guarded([this] { m_progress->reload(); }));
+    auto *local = new QAction(QStringLiteral("Work on this computer only"), this);
+    local->setObjectName(QStringLiteral("WorkLocally"));
+    local->setVisible(m_progress->isShared());
+    connect(local, &QAction::triggered, this, guarded([this] {
+                rememberStoreChoice({});
+                setStoreChoice({});
+                Q_EMIT storeChosen();
+            }));
+    return {connectAction, reconnect, local};
 }
 
 void Throne::addContextActions(const QList<QAction *> &actions)

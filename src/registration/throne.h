@@ -83,12 +83,18 @@ public:
 Q_SIGNALS:
     /// A round window was opened (the start of a round, or a resumed round).
     void roundWindowOpened(Zuvi::Tournament *round);
+    /// The organiser chose where the tournament is kept ("Connect to a shared
+    /// tournament…", "Work on this computer only"): main() opens the windows again over
+    /// the store of the new choice.
+    void storeChosen();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
+    /// Where the tournament is kept: connect to a shared one, reconnect, work locally.
+    QList<QAction *> stationActions();
     void buildControls();
     void nameControls(QLabel *label2, QLabel *label3, QLabel *roundsLbl, QLabel *tournyLabel,
                       QLabel *houseLabel, QLabel *label1, QLabel *label4);

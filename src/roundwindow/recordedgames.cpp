@@ -56,8 +56,10 @@ public:
     }
     int columnCount(const QModelIndex &parent = QModelIndex()) const override
     {
-        return parent.isValid() ? 0 : 7;
+        return parent.isValid() ? 0 : (m_withStation ? 8 : 7);
     }
+    /// Where stations share the tournament, a last column says which recorded each game.
+    void setWithStation(bool on) { m_withStation = on; }
     QVariant data(const QModelIndex &index, int role) const override
     {
         if (!index.isValid() || role != Qt::DisplayRole)
@@ -81,20 +83,24 @@ public:
             return Round::powerText(game.power1);
         case 6:
             return bye ? QString() : Round::powerText(game.power2);
+        case 7:
+            return game.station;
         }
         return QVariant();
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
         static const char *const titles[] = {"Round",  "Table",   "Player 1", "Player 2",
-                                             "Result", "Power 1", "Power 2"};
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 7)
+                                             "Result", "Power 1", "Power 2",  "Station"};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+            section < columnCount())
             return QString::fromLatin1(titles[section]);
         return QAbstractTableModel::headerData(section, orientation, role);
     }
 
 private:
     QList<Progress::Game> m_games;
+    bool m_withStation = false;
 };
 
 } // namespace Round
@@ -107,6 +113,7 @@ RecordedGamesDialog::RecordedGamesDialog(TournamentProgress *progress, QWidget *
     resize(720, 420);
 
     m_model = new Round::GamesTableModel(this);
+    m_model->setWithStation(progress->isShared());
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("RecordedGamesTable"));
     m_table->setModel(m_model);

@@ -44,6 +44,7 @@ struct Game
     int points1 = 0; ///< player 1's points; player 2 got 3 - points1 (none for a bye)
     double power1 = 0;
     double power2 = 0;
+    QString station; ///< the station that recorded it, where stations share the tournament
 };
 
 /// A game of an ended round that was not recorded before "End Round": it scores nothing

@@ -21,6 +21,12 @@ const QString kChannel = QStringLiteral("zuvi_changes");
 const QString kCounter = QStringLiteral("serial");
 // The key of the advisory lock held by the station that pairs.
 constexpr qint64 kPairingLock = 0x5A5550;
+// How soon the tournament is read again after another station's change (several changes
+// in that time are read once), the longest wait between two tries of a lost server, and
+// how often an idle station checks that its connection still stands.
+constexpr int kReadAgainMs = 30;
+constexpr int kLongestRetryMs = 30000;
+constexpr int kWatchMs = 10000;
 
 QString upsertState()
 {
@@ -106,7 +112,7 @@ Progress::State readState(ServerLink &link, qint64 *counter)
     {
         QSqlQuery &query = link.exec(
             QStringLiteral("SELECT Id, Round, Pairing, Seat, Player1, Player2, Result1, Points1, "
-                           "Power1, Power2 FROM ZuviGame ORDER BY Id"));
+                           "Power1, Power2, Station FROM ZuviGame ORDER BY Id"));
         while (link.next(query)) {
             Progress::Game game;
             game.id = query.value(0).toLongLong();
@@ -119,6 +125,7 @@ Progress::State readState(ServerLink &link, qint64 *counter)
             game.points1 = query.value(7).toInt();
             game.power1 = query.value(8).toDouble();
             game.power2 = query.value(9).toDouble();
+            game.station = query.value(10).toString();
             state.games.append(game);
         }
     }
@@ -246,15 +253,29 @@ QString storedValue(ServerLink &link, const QString &key)
 
 } // namespace
 
-ServerTournamentStore::ServerTournamentStore(ServerLink &link) : m_link(link)
+ServerTournamentStore::ServerTournamentStore(std::unique_ptr<ServerLink> link, Role role)
+    : ServerTournamentStore(*link, role)
+{
+    m_ownLink = std::move(link);
+}
+
+ServerTournamentStore::ServerTournamentStore(ServerLink &link, Role role)
+    : m_link(link), m_role(role)
 {
     m_reloadTimer.setSingleShot(true);
     // Several changes of other stations in a moment are read once.
-    m_reloadTimer.setInterval(30);
-    QObject::connect(&m_reloadTimer, &QTimer::timeout, &m_context, [this] {
-        if (m_changeHandler)
-            m_changeHandler();
+    m_reloadTimer.setInterval(kReadAgainMs);
+    QObject::connect(&m_reloadTimer, &QTimer::timeout, &m_context, [this] { readAgain(); });
+    // A lost connection is noticed even while the station is idle, and opened again.
+    m_watchTimer.setInterval(kWatchMs);
+    QObject::connect(&m_watchTimer, &QTimer::timeout, &m_context, [this] {
+        try {
+            m_link.exec(QStringLiteral("SELECT 1"));
+        } catch (const ServerError &) {
+            scheduleReload();
+        }
     });
+    m_watchTimer.start();
     Data::ensureServerTables(m_link);
     // The change counter's row is what every change locks first.
     QSqlQuery &counter =
@@ -269,6 +290,11 @@ ServerTournamentStore::ServerTournamentStore(ServerLink &link) : m_link(link)
 
 ServerTournamentStore::~ServerTournamentStore() = default;
 
+QString ServerTournamentStore::station() const
+{
+    return m_link.station();
+}
+
 void ServerTournamentStore::setChangeHandler(std::function<void()> handler)
 {
     m_changeHandler = std::move(handler);
@@ -276,7 +302,28 @@ void ServerTournamentStore::setChangeHandler(std::function<void()> handler)
 
 void ServerTournamentStore::scheduleReload()
 {
-    m_reloadTimer.start();
+    if (!m_reloadTimer.isActive())
+        m_reloadTimer.start();
+}
+
+void ServerTournamentStore::readAgain()
+{
+    if (!m_link.isConnected()) {
+        // The server is tried again quietly, less and less often, until it answers; then
+        // the tournament is read as it is stored now.
+        try {
+            m_link.connect();
+            listen();
+        } catch (const ServerError &) {
+            m_retryMs = qMin(m_retryMs * 2, kLongestRetryMs);
+            m_reloadTimer.start(m_retryMs);
+            return;
+        }
+    }
+    m_retryMs = kReadAgainMs;
+    m_reloadTimer.setInterval(kReadAgainMs);
+    if (m_changeHandler)
+        m_changeHandler();
 }
 
 void ServerTournamentStore::listen()
@@ -300,8 +347,13 @@ void ServerTournamentStore::listen()
     }
 }
 
-template <typename Write> auto ServerTournamentStore::change(Check check, Write &&write)
+template <typename Write> auto ServerTournamentStore::change(Check check, Act act, Write &&write)
 {
+    if (act == Act::Organise && m_role == Role::ResultsOnly) {
+        throw ServerError(0, QStringLiteral("%1 takes results only: registration, pairing and "
+                                            "the end of a round are done at a full station.")
+                                 .arg(m_link.station()));
+    }
     try {
         listen();
         ServerTransaction transaction(m_link);
@@ -371,14 +423,14 @@ QList<Progress::StandingsRow> ServerTournamentStore::standings()
 
 void ServerTournamentStore::clear()
 {
-    change(Check::Counter, [&] { clearProgress(m_link); });
+    change(Check::Counter, Act::Organise, [&] { clearProgress(m_link); });
 }
 
 void ServerTournamentStore::addEntrant(const Progress::State &next, int position,
                                        const Progress::Entrant &entrant, bool intoStandings,
                                        bool fresh)
 {
-    change(Check::Pairing, [&] {
+    change(Check::Pairing, Act::Organise, [&] {
         replaceFinished(m_link, next, fresh);
         if (intoStandings)
             m_link.exec(Data::Sql::insertEntrant(), {entrant.name, entrant.house});
@@ -395,12 +447,14 @@ void ServerTournamentStore::addEntrant(const Progress::State &next, int position
 
 void ServerTournamentStore::changeEntrants(const QList<Progress::Entrant> &entrants)
 {
-    change(Check::Pairing, [&] { writeEntrants(m_link, entrants); });
+    change(Check::Pairing, Act::Organise, [&] { writeEntrants(m_link, entrants); });
 }
 
 void ServerTournamentStore::setOptions(const Progress::State &next, bool fresh)
 {
-    change(Check::Counter, [&] {
+    // The options and whether the big screen is open: any station may set them (a
+    // results-only station opens its own big screen), under the change counter's check.
+    change(Check::Counter, Act::Result, [&] {
         replaceFinished(m_link, next, fresh);
         writeScalars(m_link, next);
     });
@@ -409,7 +463,7 @@ void ServerTournamentStore::setOptions(const Progress::State &next, bool fresh)
 void ServerTournamentStore::startRound(Progress::State &next, bool firstStart, bool fresh,
                                        const Pairer &pair)
 {
-    change(Check::Pairing, [&] {
+    change(Check::Pairing, Act::Organise, [&] {
         replaceFinished(m_link, next, fresh);
         if (firstStart) {
             m_link.exec(Data::Sql::deleteStandings());
@@ -430,7 +484,7 @@ void ServerTournamentStore::startRound(Progress::State &next, bool firstStart, b
 void ServerTournamentStore::swapSeats(int seatA, const Progress::Seat &a, int seatB,
                                       const Progress::Seat &b)
 {
-    change(Check::Pairing, [&] {
+    change(Check::Pairing, Act::Organise, [&] {
         writeSeat(m_link, seatA, a);
         writeSeat(m_link, seatB, b);
     });
@@ -439,7 +493,7 @@ void ServerTournamentStore::swapSeats(int seatA, const Progress::Seat &a, int se
 qint64 ServerTournamentStore::recordGame(const Progress::Game &game, const Progress::Seat &seat,
                                          const QList<StandingsChange> &changes)
 {
-    return change(Check::Unchecked, [&] {
+    return change(Check::Unchecked, Act::Result, [&] {
         // The table must still be open in the pairing this station shows: the check runs
         // under the change counter's lock, so two stations never both record it.
         const bool samePairing =
@@ -475,7 +529,7 @@ qint64 ServerTournamentStore::recordGame(const Progress::Game &game, const Progr
 void ServerTournamentStore::reopenGame(const Progress::Game &game, const Progress::Seat &seat,
                                        const QList<StandingsChange> &changes)
 {
-    change(Check::Unchecked, [&] {
+    change(Check::Unchecked, Act::Result, [&] {
         QSqlQuery &gone = m_link.exec(
             QStringLiteral("DELETE FROM ZuviGame WHERE Id = ? RETURNING Id"), {game.id});
         if (!m_link.next(gone)) {
@@ -492,7 +546,7 @@ QList<Progress::Entrant> ServerTournamentStore::amendGame(const Progress::Game &
                                                           const QList<StandingsChange> &changes,
                                                           const EntrantsOf &entrantsOf)
 {
-    return change(Check::Counter, [&] {
+    return change(Check::Counter, Act::Result, [&] {
         applyChanges(m_link, changes);
         m_link.exec(
             QStringLiteral("UPDATE ZuviGame SET Result1 = ?, Points1 = ?, Power1 = ?, "
@@ -509,7 +563,7 @@ ServerTournamentStore::recordMissedGame(Progress::Game &game, const Progress::Mi
                                         const QList<StandingsChange> &changes,
                                         const EntrantsOf &entrantsOf)
 {
-    return change(Check::Unchecked, [&] {
+    return change(Check::Unchecked, Act::Result, [&] {
         QSqlQuery &gone = m_link.exec(QStringLiteral("DELETE FROM ZuviMissedGame WHERE Round = ? "
                                                      "AND Pairing = ? AND Seat = ? RETURNING Seat"),
                                       {missed.round, missed.pairing, missed.seat});
@@ -531,7 +585,7 @@ QList<Progress::Entrant> ServerTournamentStore::endRound(const Progress::State &
                                                          const QList<Progress::MissedGame> &missed,
                                                          const EntrantsOf &entrantsOf)
 {
-    return change(Check::Pairing, [&] {
+    return change(Check::Pairing, Act::Organise, [&] {
         QList<QVariantList> rows;
         rows.reserve(missed.size());
         for (const Progress::MissedGame &g : missed)
@@ -549,7 +603,7 @@ QList<Progress::Entrant> ServerTournamentStore::endRound(const Progress::State &
 
 void ServerTournamentStore::leaveRound(Progress::State &next, const Pairer &pair)
 {
-    change(Check::Pairing, [&] {
+    change(Check::Pairing, Act::Organise, [&] {
         if (pair)
             pairAndWrite(m_link, next, pair);
         else
@@ -562,7 +616,7 @@ void ServerTournamentStore::saveClock(const Progress::State &next)
 {
     // Only the clock's own values: every station's clock runs out at the same moment, and
     // none of them may write back the rest of a state it read earlier.
-    change(Check::Unchecked, [&] {
+    change(Check::Unchecked, Act::Result, [&] {
         m_link.exec(upsertState(),
                     {QStringLiteral("clockRunning"), QString::number(int(next.clockRunning))});
         m_link.exec(upsertState(), {QStringLiteral("clockEnd"), QString::number(next.clockEndMs)});

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
+
 namespace Zuvi {
 
 namespace Data {
@@ -27,8 +29,14 @@ class ServerLink;
 class ServerTournamentStore final : public TournamentStore
 {
 public:
+    enum class Role {
+        Full,       ///< every change
+        ResultsOnly ///< games recorded, taken back and amended; no registration or pairing
+    };
     /// link must outlive the store. Creates the tables where the database has none.
-    explicit ServerTournamentStore(Data::ServerLink &link);
+    explicit ServerTournamentStore(Data::ServerLink &link, Role role = Role::Full);
+    /// A store that keeps its own link.
+    explicit ServerTournamentStore(std::unique_ptr<Data::ServerLink> link, Role role = Role::Full);
     ~ServerTournamentStore() override;
 
     Progress::State read() override;
@@ -60,6 +68,7 @@ public:
     void saveClock(const Progress::State &next) override;
 
     bool isShared() const override { return true; }
+    QString station() const override;
     void setChangeHandler(std::function<void()> handler) override;
 
 private:
@@ -68,20 +77,28 @@ private:
         Pairing,  ///< as Counter, and one station's pairing at a time
         Unchecked ///< the change checks what it is about itself
     };
+    /// Whether a results-only station may make the change.
+    enum class Act { Result, Organise };
     /// Runs write in one transaction with the change counter taken and checked, then
     /// counts the change and notifies the other stations.
-    template <typename Write> auto change(Check check, Write &&write);
+    template <typename Write> auto change(Check check, Act act, Write &&write);
     /// Makes sure this station hears of the other stations' changes.
     void listen();
     /// Has the tournament read again soon (after another station's change, or a refusal).
     void scheduleReload();
+    /// Opens a lost connection again (or waits longer), then has the tournament read.
+    void readAgain();
 
+    std::unique_ptr<Data::ServerLink> m_ownLink;
     Data::ServerLink &m_link;
+    Role m_role;
     /// The change counter as of this station's last read, or -1 before the first.
     qint64 m_seen = -1;
     std::function<void()> m_changeHandler;
     QObject m_context;
     QTimer m_reloadTimer;
+    QTimer m_watchTimer;
+    int m_retryMs = 30;
     QObject *m_listeningDriver = nullptr;
 };
 

@@ -8,7 +8,7 @@
 #include "round/rematchpairing.h"
 #include "round/scoring.h"
 #include "round/standingspairing.h"
-#include "tournament/sqlitetournamentstore.h"
+#include "tournament/storechoice.h"
 #include "tournament/tournamentstore.h"
 
 #include <QDateTime>
@@ -30,8 +30,10 @@ namespace {
 
 /// A game played at a seat of a pairing, with player 1's result and both powers (a bye has
 /// no power): what "Game Over", a game recorded late and an amend record.
-Game gameWithResult(Game game, const QString &result1, double power1, double power2)
+Game gameWithResult(Game game, const QString &result1, double power1, double power2,
+                    const QString &station)
 {
+    game.station = station;
     game.result1 = result1;
     game.points1 = Round::player1Points(result1);
     game.power1 = power1;
@@ -64,9 +66,9 @@ qint64 nowMs()
 } // namespace
 
 TournamentProgress::TournamentProgress(QObject *parent)
-    : QObject(parent), m_ownStore(std::make_unique<SqliteTournamentStore>()),
-      m_store(m_ownStore.get())
+    : QObject(parent), m_ownStore(openChosenStore()), m_store(m_ownStore.get())
 {
+    m_store->setChangeHandler([this] { Core::runGuarded([this] { reload(); }); });
 }
 
 TournamentProgress::TournamentProgress(TournamentStore *store, QObject *parent)
@@ -202,9 +204,8 @@ bool sameRecords(const State &a, const State &b)
 
 void TournamentProgress::reload()
 {
-    // Before the start-up has taken over what is stored there is nothing shown to follow.
-    if (m_stored)
-        return;
+    // What the start-up read and left untaken (nothing to offer) is older than this.
+    m_stored.reset();
     State previous = std::exchange(m_state, m_store->read());
     // A finished tournament's record stays shown; the next tournament's first step
     // replaces it, as after a start-up.
@@ -520,7 +521,7 @@ void TournamentProgress::recordGame(int row, const QString &result1, double powe
     game.seat = seatIndex;
     game.player1 = seat.player1;
     game.player2 = seat.player2;
-    game = gameWithResult(std::move(game), result1, power1, power2);
+    game = gameWithResult(std::move(game), result1, power1, power2, m_store->station());
     seat.recorded = true;
     // Both players' rows, the game and its seat change together or not at all.
     game.id = m_store->recordGame(game, seat, changesOf(game, 1));
@@ -567,7 +568,7 @@ void TournamentProgress::amendGame(qint64 gameId, const QString &result1, double
     if (at < 0)
         return;
     const Game old = m_state.games.at(at);
-    const Game game = gameWithResult(old, result1, power1, power2);
+    const Game game = gameWithResult(old, result1, power1, power2, m_store->station());
 
     QList<TournamentStore::StandingsChange> changes{
         {game.player1, game.points1 - old.points1, game.power1 - old.power1}};
@@ -599,7 +600,7 @@ void TournamentProgress::recordMissedGame(const Progress::MissedGame &missed,
     game.seat = kept.seat;
     game.player1 = kept.player1;
     game.player2 = kept.player2;
-    game = gameWithResult(std::move(game), result1, power1, power2);
+    game = gameWithResult(std::move(game), result1, power1, power2, m_store->station());
 
     // Both players' rows, the game, the missing game's row and the lists' scores change
     // together or not at all.

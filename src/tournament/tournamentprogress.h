@@ -23,7 +23,9 @@ class TournamentProgress final : public QObject
     Q_OBJECT
 
 public:
-    /// The model over the tournament kept in Tourny.db on this computer.
+    /// The model over the tournament where this run keeps it (storeChoice(): the files on
+    /// this computer unless a shared server was chosen). Throws ServerError where the
+    /// server cannot be reached.
     explicit TournamentProgress(QObject *parent = nullptr);
     /// The model over store, which must outlive it.
     explicit TournamentProgress(TournamentStore *store, QObject *parent = nullptr);

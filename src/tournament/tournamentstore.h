@@ -103,6 +103,8 @@ public:
 
     /// True where other stations share the stored tournament (a server).
     virtual bool isShared() const { return false; }
+    /// The name of this station where stations share the tournament, else empty.
+    virtual QString station() const { return {}; }
     /// handler runs (from the event loop) when the stored tournament changed other than
     /// through this store: another station's change, or a change of this station that was
     /// refused because another station acted first.

@@ -6,8 +6,12 @@
 #include "support/memorytournamentstore.h"
 #include "support/testserver.h"
 #include "support/testsupport.h"
+#include "support/windowdrivers.h"
 
 #include "core/errorpath.h"
+#include "registration/throne.h"
+#include "roundwindow/tournament.h"
+#include "ui/listutil.h"
 #include "data/serverlink.h"
 #include "tournament/servertournamentstore.h"
 #include "tournament/tournamentprogress.h"
@@ -104,17 +108,17 @@ void playTournament(TournamentProgress &model)
     model.startRound(QStringLiteral("3"));
     model.swapOpponents(0, 1);
     model.recordGame(0, QStringLiteral("Full Win"), 5.25, 2);
-    model.recordGame(0, QStringLiteral("Partial Win"), 3, 1e-3);
+    model.recordGame(0, QStringLiteral("Modified Win"), 3, 1e-3);
     QVERIFY(model.undoLastGame());
-    model.recordGame(0, QStringLiteral("Draw"), 0, 0);
+    model.recordGame(0, QStringLiteral("True Draw"), 0, 0);
     model.endRound();
     model.addEntrant(QStringLiteral("Late, Lee"), QStringLiteral("Greyjoy"));
     model.startRound(QStringLiteral("3"));
-    model.recordGame(0, QStringLiteral("Loss"), 0.1, 4.7);
+    model.recordGame(0, QStringLiteral("Full Loss"), 0.1, 4.7);
     model.endRound(); // two games not recorded, one of them a bye
     const Progress::MissedGame missed = model.missedGames().first();
     model.recordMissedGame(missed, QStringLiteral("Full Win"), 7, 0);
-    model.amendGame(model.games().first().id, QStringLiteral("Partial Loss"), 2, 3);
+    model.amendGame(model.games().first().id, QStringLiteral("Modified Loss"), 2, 3);
     model.removeEntrant(1);
     model.startRound(QStringLiteral("3"));
     while (!model.openSeats().isEmpty())
@@ -141,6 +145,7 @@ private Q_SLOTS:
     void aServerThatCannotBeReachedSaysWhy_data();
     void aServerThatCannotBeReachedSaysWhy();
     void tablesGoBesideOthersOnce();
+    void twoStationWindowsShowOneTournament();
 
 private:
     std::optional<TestServer> m_server;
@@ -235,7 +240,7 @@ void TestServerStore::theSameTableIsRecordedOnce()
     // Both desks record table 1 before either hears of the other.
     desk1.model.recordGame(0, QStringLiteral("Full Win"), 6, 2);
     try {
-        desk2.model.recordGame(0, QStringLiteral("Loss"), 1, 9);
+        desk2.model.recordGame(0, QStringLiteral("Full Loss"), 1, 9);
         QFAIL("the second record of table 1 was accepted");
     } catch (const Data::ServerConflict &conflict) {
         QCOMPARE(conflict.description(),
@@ -247,8 +252,8 @@ void TestServerStore::theSameTableIsRecordedOnce()
     QCOMPARE(desk2.model.games().first().result1, QStringLiteral("Full Win"));
     QCOMPARE(openGames(desk2.model), QStringList{QStringLiteral("C-D")});
     // Through a window's handler the refusal is a message, and the station goes on.
-    Core::runGuarded([&] { desk1.model.recordGame(0, QStringLiteral("Draw"), 0, 0); });
-    Core::runGuarded([&] { desk2.model.recordGame(0, QStringLiteral("Draw"), 0, 0); });
+    Core::runGuarded([&] { desk1.model.recordGame(0, QStringLiteral("True Draw"), 0, 0); });
+    Core::runGuarded([&] { desk2.model.recordGame(0, QStringLiteral("True Draw"), 0, 0); });
     QCOMPARE(m_messages->last(),
              QStringLiteral("Table 2 was recorded at another station a moment ago."));
     QCOMPARE(m_messages->ends(), 0);
@@ -467,6 +472,53 @@ void TestServerStore::tablesGoBesideOthersOnce()
     QSqlQuery &notes = admin.exec(QStringLiteral("SELECT text FROM notes"));
     QVERIFY(admin.next(notes));
     QCOMPARE(notes.value(0).toString(), QStringLiteral("kept"));
+}
+
+void TestServerStore::twoStationWindowsShowOneTournament()
+{
+    TempInstall install;
+    const QList<Entrant> entrants{{"Ada", "Lovelace", "Stark"},
+                                  {"Alan", "Turing", "Lannister"},
+                                  {"Grace", "Hopper", "Tyrell"},
+                                  {"Edsger", "Dijkstra", "Martell"}};
+    storePlayers(install, entrants);
+    Data::ServerLink link1(m_server->address, QStringLiteral("Desk 1"));
+    Data::ServerLink link2(m_server->address, QStringLiteral("Desk 2"));
+    ServerTournamentStore store1(link1);
+    ServerTournamentStore store2(link2);
+    Throne desk1(new TournamentProgress(&store1));
+    desk1.progress()->setRandomSource(firstEntrant);
+    Throne desk2(new TournamentProgress(&store2));
+    desk1.show();
+    desk2.show();
+
+    registerEntrants(desk1, entrants);
+    QTRY_COMPARE(listTexts(desk2.TournyPlayers()), listTexts(desk1.TournyPlayers()));
+    Tournament *round1 = start(desk1, QStringLiteral("2"));
+    QVERIFY(round1);
+    // The round opens at the other desk with the same pairing.
+    QTRY_VERIFY(desk2.tournament());
+    Tournament *round2 = desk2.tournament();
+    QCOMPARE(listTexts(round2->MatchList1()), listTexts(round1->MatchList1()));
+
+    // Desk 2 is on table 2 with a power typed when desk 1 records table 1: its row moves
+    // up, its selection and its typing stay.
+    clickRow(round2->MatchList1(), 1);
+    auto *power = control<QLineEdit>(*round2, "Player1Power");
+    setText(power, QStringLiteral("7"));
+    recordGame(*round1, 0, QStringLiteral("Full Win"), QStringLiteral("5"), QStringLiteral("1"));
+    QTRY_COMPARE(rowCount(round2->MatchList1()), 1);
+    QCOMPARE(Ui::selectedRow(round2->MatchList1()), 0);
+    QCOMPARE(power->text(), QStringLiteral("7"));
+    QCOMPARE(desk2.progress()->games().first().station, QStringLiteral("Desk 1"));
+
+    // Desk 2 records table 2; desk 1 ends the round; desk 2's round window goes.
+    recordGame(*round2, 0, QStringLiteral("True Draw"), QStringLiteral("3"), QStringLiteral("3"));
+    QTRY_COMPARE(rowCount(round1->MatchList1()), 0);
+    click(*round1, "EndTourny");
+    QTRY_VERIFY(!desk2.tournament());
+    QTRY_COMPARE(listTexts(desk2.PlayerScores()), listTexts(desk1.PlayerScores()));
+    QVERIFY(m_messages->texts().isEmpty());
 }
 
 QTEST_MAIN(TestServerStore)

@@ -19,3 +19,4 @@ function(zuvi_server_test name source)
 endfunction()
 
 zuvi_server_test(tst_serverstore tournament/tst_serverstore.cpp)
+zuvi_server_test(tst_stations tournament/tst_stations.cpp)

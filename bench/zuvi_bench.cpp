@@ -7,6 +7,7 @@
 #include "pairing_bench.h"
 #include "players_bench.h"
 #include "publish_bench.h"
+#include "stations_bench.h"
 
 #include "core/errorpath.h"
 #include "data/dbconnection.h"
@@ -972,6 +973,12 @@ int main(int argc, char *argv[])
     // "zuvi-bench publish" times the room's documents and the big screen alone.
     if (argc > 1 && qstrcmp(argv[1], "publish") == 0)
         return benchPublish(dataDir.path()) ? 0 : 1;
+    // "zuvi-bench stations" times the shared server alone; its station processes run as
+    // "zuvi-bench station-worker".
+    if (argc > 1 && qstrcmp(argv[1], "stations") == 0)
+        return benchStations() ? 0 : 1;
+    if (argc > 4 && qstrcmp(argv[1], "station-worker") == 0)
+        return stationWorker(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
 
     QElapsedTimer total;
     total.start();
@@ -1110,6 +1117,7 @@ int main(int argc, char *argv[])
     }
     met = benchPlayerFiles(dataDir.path()) && met;
     met = benchPublish(dataDir.path()) && met;
+    met = benchStations() && met;
     if (!g_messages.isEmpty() || g_ends > 0) {
         std::printf("unexpected messages (%lld) or fatal ends (%d): %s\n",
                     qint64(g_messages.size()), g_ends, qPrintable(g_messages.join(u" | ")));

@@ -51,6 +51,7 @@ struct TestServer
     void reset() const
     {
         Data::ServerLink admin(address, QStringLiteral("test admin"));
+        admin.exec(QStringLiteral("SET client_min_messages = warning"));
         admin.exec(QStringLiteral("DROP SCHEMA public CASCADE"));
         admin.exec(QStringLiteral("CREATE SCHEMA public"));
     }

@@ -62,6 +62,21 @@ void TestCommandLine::answersWithoutWindow_data()
     QTest::newRow("Qt option without its value")
         << QStringList{"-platform"} << 2 << QString()
         << QStringLiteral("zuvi: Missing value after '-platform'.\n") + tryHelp;
+    QTest::newRow("--server with an address that is not one")
+        << QStringList{"--server", "http://example.org/zuvi", "--export", "standings", "x.csv"} << 2
+        << QString() << QStringLiteral("is not a server address such as");
+    QTest::newRow("--server without a database")
+        << QStringList{"--server", "postgresql://zuvi@localhost:5432/"} << 2 << QString()
+        << QStringLiteral("The server address names no database");
+    QTest::newRow("--server with an option it does not know")
+        << QStringList{"--server", "postgresql://zuvi@localhost/zuvi?host=/tmp"} << 2 << QString()
+        << QStringLiteral("has an option Zuvi does not know: host");
+    QTest::newRow("--station without --server")
+        << QStringList{"--station", "Desk 2"} << 2 << QString()
+        << QStringLiteral("zuvi: --station and --results-only go with --server.\n") + tryHelp;
+    QTest::newRow("--server with the players' commands")
+        << QStringList{"--server", "postgresql://zuvi@localhost/zuvi", "--export-players", "p.csv"}
+        << 2 << QString() << QStringLiteral("The stored players are kept on this computer");
     QTest::newRow("value given to --version")
         << QStringList{"--version=1"} << 2 << QString()
         << QStringLiteral("zuvi: Unexpected value after '--version'.\n") + tryHelp;

@@ -19,4 +19,7 @@ function(zuvi_server_test name source)
 endfunction()
 
 zuvi_server_test(tst_serverstore tournament/tst_serverstore.cpp)
+# The command line's --server, run as the installed program is.
+target_compile_definitions(tst_serverstore PRIVATE ZUVI_BINARY="$<TARGET_FILE:zuvi>")
+add_dependencies(tst_serverstore zuvi)
 zuvi_server_test(tst_stations tournament/tst_stations.cpp)

@@ -3,6 +3,7 @@
 // their message and counted once, and faults of the server that write nothing and leave
 // the station usable again.
 
+#include "support/childprocess.h"
 #include "support/memorytournamentstore.h"
 #include "support/testserver.h"
 #include "support/testsupport.h"
@@ -14,6 +15,7 @@
 #include "ui/listutil.h"
 #include "data/serverlink.h"
 #include "tournament/servertournamentstore.h"
+#include "tournament/sqlitetournamentstore.h"
 #include "tournament/tournamentprogress.h"
 
 #include <QProcess>
@@ -146,6 +148,8 @@ private Q_SLOTS:
     void aServerThatCannotBeReachedSaysWhy();
     void tablesGoBesideOthersOnce();
     void twoStationWindowsShowOneTournament();
+    void aResultsOnlyStationTakesResultsOnly();
+    void theCommandLineExportsTheSharedTournament();
 
 private:
     std::optional<TestServer> m_server;
@@ -174,6 +178,15 @@ void TestServerStore::storesWhatTheFileStores()
     TournamentProgress local(&memory);
     local.setRandomSource([] { return 0.0; });
     playTournament(local);
+
+    // The file on this computer, as the default store keeps it.
+    TempInstall install;
+    SqliteTournamentStore file;
+    TournamentProgress onFile(&file);
+    onFile.setRandomSource([] { return 0.0; });
+    playTournament(onFile);
+    QCOMPARE(standingsOf(file), standingsOf(memory));
+    QCOMPARE(gamesOf(onFile), gamesOf(local));
 
     Station station(m_server->address, QStringLiteral("Desk 1"));
     playTournament(station.model);
@@ -519,6 +532,88 @@ void TestServerStore::twoStationWindowsShowOneTournament()
     QTRY_VERIFY(!desk2.tournament());
     QTRY_COMPARE(listTexts(desk2.PlayerScores()), listTexts(desk1.PlayerScores()));
     QVERIFY(m_messages->texts().isEmpty());
+}
+
+void TestServerStore::aResultsOnlyStationTakesResultsOnly()
+{
+    Station desk1(m_server->address, QStringLiteral("Desk 1"));
+    enter(desk1.model, {"A", "B", "C", "D", "E", "F"});
+    Data::ServerLink link(m_server->address, QStringLiteral("Results 1"));
+    ServerTournamentStore store(link, ServerTournamentStore::Role::ResultsOnly);
+    TournamentProgress results(&store);
+    QVERIFY(results.loadStored());
+    results.resume();
+    const QString refusal = QStringLiteral("Results 1 takes results only: registration, pairing "
+                                           "and the end of a round are done at a full station.");
+    const std::function<void()> organisersActs[] = {
+        [&] { results.addEntrant(QStringLiteral("G"), QStringLiteral("Stark")); },
+        [&] { results.removeEntrant(0); },
+        [&] { results.startRound(QStringLiteral("2")); },
+    };
+    for (const auto &act : organisersActs) {
+        try {
+            act();
+            QFAIL("a results-only station registered or paired");
+        } catch (const Data::ServerError &error) {
+            QCOMPARE(error.description(), refusal);
+        }
+    }
+    QCOMPARE(results.entrants().size(), 6);
+    QVERIFY(!results.roundOpen());
+    // The full station pairs; the results-only one records, takes back and records again.
+    desk1.model.startRound(QStringLiteral("2"));
+    QTRY_VERIFY(results.roundOpen());
+    results.recordGame(0, QStringLiteral("Full Win"), 2, 1);
+    QVERIFY(results.undoLastGame());
+    results.recordGame(0, QStringLiteral("True Draw"), 2, 1);
+    try {
+        results.swapOpponents(0, 1);
+        QFAIL("a results-only station changed the pairing");
+    } catch (const Data::ServerError &error) {
+        QCOMPARE(error.description(), refusal);
+    }
+    QTRY_COMPARE(desk1.model.games().size(), 1);
+    QCOMPARE(desk1.model.games().first().station, QStringLiteral("Results 1"));
+}
+
+void TestServerStore::theCommandLineExportsTheSharedTournament()
+{
+    Station desk1(m_server->address, QStringLiteral("Desk 1"));
+    enter(desk1.model, {"Ünal, Ayşe", "O'Brien, Seán", "C", "D"});
+    desk1.model.startRound(QStringLiteral("2"));
+    desk1.model.recordGame(0, QStringLiteral("Full Win"), 4, 1);
+    desk1.model.endRound();
+
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("standings.csv"));
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.path());
+    // The password reaches libpq the usual way, never on the command line.
+    environment.insert(QStringLiteral("PGPASSWORD"), m_server->address.password);
+    Data::ServerAddress address = m_server->address;
+    address.password.clear();
+    const ZuviRun run = runZuvi({QStringLiteral("--server"), address.url(),
+                                 QStringLiteral("--export"), QStringLiteral("standings"), file},
+                                environment);
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errText()));
+    QFile csv(file);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(csv.readAll());
+    QVERIFY2(text.contains(QStringLiteral("Ünal, Ayşe")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("O'Brien, Seán")));
+
+    // A wrong password: a clear reason and exit status 1, nothing written.
+    environment.insert(QStringLiteral("PGPASSWORD"), QStringLiteral("wrong"));
+    const QString other = folder.filePath(QStringLiteral("other.csv"));
+    const ZuviRun refused =
+        runZuvi({QStringLiteral("--server"), address.url(), QStringLiteral("--export"),
+                 QStringLiteral("standings"), other},
+                environment);
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY2(refused.errText().contains(QStringLiteral("password authentication failed")),
+             qPrintable(refused.errText()));
+    QVERIFY(!QFileInfo::exists(other));
 }
 
 QTEST_MAIN(TestServerStore)

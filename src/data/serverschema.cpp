@@ -35,6 +35,9 @@ const char *const kServerTables[] = {
     "NULL)",
     "CREATE TABLE IF NOT EXISTS ZuviPlayerCountry (PlayerId BIGINT PRIMARY KEY, Country TEXT "
     "NOT NULL)",
+    // Every stored step with the station that made it, numbered by the change counter.
+    "CREATE TABLE IF NOT EXISTS ZuviStep (Serial BIGINT PRIMARY KEY, Station TEXT NOT NULL, Step "
+    "TEXT NOT NULL, At TIMESTAMPTZ NOT NULL DEFAULT now())",
 };
 
 // The key of the advisory lock that makes the creation one station's at a time.
@@ -48,7 +51,7 @@ void ensureServerTables(ServerLink &link)
         QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_schema = "
                        "current_schema() AND table_name IN ('playerinfo', 'tournyinfo', "
                        "'zuvistate', 'zuvientrant', 'zuviseat', 'zuvigame', 'zuvimissedgame', "
-                       "'zuvientrantplayer', 'zuviplayercountry') AND table_type = ?"),
+                       "'zuvientrantplayer', 'zuviplayercountry', 'zuvistep') AND table_type = ?"),
         {QStringLiteral("BASE TABLE")});
     const int count = link.next(present) ? present.value(0).toInt() : 0;
     if (count == int(std::size(kServerTables)))

@@ -347,7 +347,8 @@ void ServerTournamentStore::listen()
     }
 }
 
-template <typename Write> auto ServerTournamentStore::change(Check check, Act act, Write &&write)
+template <typename Write>
+auto ServerTournamentStore::change(Check check, Act act, const char *step, Write &&write)
 {
     if (act == Act::Organise && m_role == Role::ResultsOnly) {
         throw ServerError(0, QStringLiteral("%1 takes results only: registration, pairing and "
@@ -377,6 +378,9 @@ template <typename Write> auto ServerTournamentStore::change(Check check, Act ac
         }
         auto finish = [&] {
             m_link.exec(upsertState(), {kCounter, QString::number(stored + 1)});
+            m_link.exec(QStringLiteral("INSERT INTO ZuviStep (Serial, Station, Step) VALUES (?, ?, "
+                                       "?) ON CONFLICT (Serial) DO NOTHING"),
+                        {stored + 1, m_link.station(), QString::fromLatin1(step)});
             m_link.exec(QStringLiteral("SELECT pg_notify(?, ?)"), {kChannel, m_link.station()});
             transaction.commit();
             // A change on top of one this station has not read yet leaves it behind: its
@@ -423,14 +427,14 @@ QList<Progress::StandingsRow> ServerTournamentStore::standings()
 
 void ServerTournamentStore::clear()
 {
-    change(Check::Counter, Act::Organise, [&] { clearProgress(m_link); });
+    change(Check::Counter, Act::Organise, "tournament cleared", [&] { clearProgress(m_link); });
 }
 
 void ServerTournamentStore::addEntrant(const Progress::State &next, int position,
                                        const Progress::Entrant &entrant, bool intoStandings,
                                        bool fresh)
 {
-    change(Check::Pairing, Act::Organise, [&] {
+    change(Check::Pairing, Act::Organise, "entrant added", [&] {
         replaceFinished(m_link, next, fresh);
         if (intoStandings)
             m_link.exec(Data::Sql::insertEntrant(), {entrant.name, entrant.house});
@@ -447,14 +451,15 @@ void ServerTournamentStore::addEntrant(const Progress::State &next, int position
 
 void ServerTournamentStore::changeEntrants(const QList<Progress::Entrant> &entrants)
 {
-    change(Check::Pairing, Act::Organise, [&] { writeEntrants(m_link, entrants); });
+    change(Check::Pairing, Act::Organise, "entrants changed",
+           [&] { writeEntrants(m_link, entrants); });
 }
 
 void ServerTournamentStore::setOptions(const Progress::State &next, bool fresh)
 {
     // The options and whether the big screen is open: any station may set them (a
     // results-only station opens its own big screen), under the change counter's check.
-    change(Check::Counter, Act::Result, [&] {
+    change(Check::Counter, Act::Result, "options set", [&] {
         replaceFinished(m_link, next, fresh);
         writeScalars(m_link, next);
     });
@@ -463,7 +468,7 @@ void ServerTournamentStore::setOptions(const Progress::State &next, bool fresh)
 void ServerTournamentStore::startRound(Progress::State &next, bool firstStart, bool fresh,
                                        const Pairer &pair)
 {
-    change(Check::Pairing, Act::Organise, [&] {
+    change(Check::Pairing, Act::Organise, "round started", [&] {
         replaceFinished(m_link, next, fresh);
         if (firstStart) {
             m_link.exec(Data::Sql::deleteStandings());
@@ -484,7 +489,7 @@ void ServerTournamentStore::startRound(Progress::State &next, bool firstStart, b
 void ServerTournamentStore::swapSeats(int seatA, const Progress::Seat &a, int seatB,
                                       const Progress::Seat &b)
 {
-    change(Check::Pairing, Act::Organise, [&] {
+    change(Check::Pairing, Act::Organise, "opponents swapped", [&] {
         writeSeat(m_link, seatA, a);
         writeSeat(m_link, seatB, b);
     });
@@ -493,7 +498,7 @@ void ServerTournamentStore::swapSeats(int seatA, const Progress::Seat &a, int se
 qint64 ServerTournamentStore::recordGame(const Progress::Game &game, const Progress::Seat &seat,
                                          const QList<StandingsChange> &changes)
 {
-    return change(Check::Unchecked, Act::Result, [&] {
+    return change(Check::Unchecked, Act::Result, "game recorded", [&] {
         // The table must still be open in the pairing this station shows: the check runs
         // under the change counter's lock, so two stations never both record it.
         const bool samePairing =
@@ -529,7 +534,7 @@ qint64 ServerTournamentStore::recordGame(const Progress::Game &game, const Progr
 void ServerTournamentStore::reopenGame(const Progress::Game &game, const Progress::Seat &seat,
                                        const QList<StandingsChange> &changes)
 {
-    change(Check::Unchecked, Act::Result, [&] {
+    change(Check::Unchecked, Act::Result, "game taken back", [&] {
         QSqlQuery &gone = m_link.exec(
             QStringLiteral("DELETE FROM ZuviGame WHERE Id = ? RETURNING Id"), {game.id});
         if (!m_link.next(gone)) {
@@ -546,7 +551,7 @@ QList<Progress::Entrant> ServerTournamentStore::amendGame(const Progress::Game &
                                                           const QList<StandingsChange> &changes,
                                                           const EntrantsOf &entrantsOf)
 {
-    return change(Check::Counter, Act::Result, [&] {
+    return change(Check::Counter, Act::Result, "game amended", [&] {
         applyChanges(m_link, changes);
         m_link.exec(
             QStringLiteral("UPDATE ZuviGame SET Result1 = ?, Points1 = ?, Power1 = ?, "
@@ -563,7 +568,7 @@ ServerTournamentStore::recordMissedGame(Progress::Game &game, const Progress::Mi
                                         const QList<StandingsChange> &changes,
                                         const EntrantsOf &entrantsOf)
 {
-    return change(Check::Unchecked, Act::Result, [&] {
+    return change(Check::Unchecked, Act::Result, "game recorded late", [&] {
         QSqlQuery &gone = m_link.exec(QStringLiteral("DELETE FROM ZuviMissedGame WHERE Round = ? "
                                                      "AND Pairing = ? AND Seat = ? RETURNING Seat"),
                                       {missed.round, missed.pairing, missed.seat});
@@ -585,7 +590,7 @@ QList<Progress::Entrant> ServerTournamentStore::endRound(const Progress::State &
                                                          const QList<Progress::MissedGame> &missed,
                                                          const EntrantsOf &entrantsOf)
 {
-    return change(Check::Pairing, Act::Organise, [&] {
+    return change(Check::Pairing, Act::Organise, "round ended", [&] {
         QList<QVariantList> rows;
         rows.reserve(missed.size());
         for (const Progress::MissedGame &g : missed)
@@ -603,7 +608,7 @@ QList<Progress::Entrant> ServerTournamentStore::endRound(const Progress::State &
 
 void ServerTournamentStore::leaveRound(Progress::State &next, const Pairer &pair)
 {
-    change(Check::Pairing, Act::Organise, [&] {
+    change(Check::Pairing, Act::Organise, "round left", [&] {
         if (pair)
             pairAndWrite(m_link, next, pair);
         else
@@ -616,7 +621,7 @@ void ServerTournamentStore::saveClock(const Progress::State &next)
 {
     // Only the clock's own values: every station's clock runs out at the same moment, and
     // none of them may write back the rest of a state it read earlier.
-    change(Check::Unchecked, Act::Result, [&] {
+    change(Check::Unchecked, Act::Result, "clock set", [&] {
         m_link.exec(upsertState(),
                     {QStringLiteral("clockRunning"), QString::number(int(next.clockRunning))});
         m_link.exec(upsertState(), {QStringLiteral("clockEnd"), QString::number(next.clockEndMs)});

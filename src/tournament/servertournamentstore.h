@@ -81,7 +81,8 @@ private:
     enum class Act { Result, Organise };
     /// Runs write in one transaction with the change counter taken and checked, then
     /// counts the change and notifies the other stations.
-    template <typename Write> auto change(Check check, Act act, Write &&write);
+    /// step names the change in the log of steps (ZuviStep), with this station's name.
+    template <typename Write> auto change(Check check, Act act, const char *step, Write &&write);
     /// Makes sure this station hears of the other stations' changes.
     void listen();
     /// Has the tournament read again soon (after another station's change, or a refusal).

@@ -574,6 +574,15 @@ void TestServerStore::aResultsOnlyStationTakesResultsOnly()
     }
     QTRY_COMPARE(desk1.model.games().size(), 1);
     QCOMPARE(desk1.model.games().first().station, QStringLiteral("Results 1"));
+    // Every stored step keeps the station that made it.
+    QStringList steps;
+    QSqlQuery &log =
+        link.exec(QStringLiteral("SELECT Station, Step FROM ZuviStep ORDER BY Serial"));
+    while (link.next(log))
+        steps.append(log.value(0).toString() + QStringLiteral(": ") + log.value(1).toString());
+    QCOMPARE(steps.mid(steps.size() - 4),
+             (QStringList{"Desk 1: round started", "Results 1: game recorded",
+                          "Results 1: game taken back", "Results 1: game recorded"}));
 }
 
 void TestServerStore::theCommandLineExportsTheSharedTournament()

@@ -19,6 +19,11 @@ function(zuvi_server_test name source)
 endfunction()
 
 zuvi_server_test(tst_serverstore tournament/tst_serverstore.cpp)
+# The model's own tests once more, over the server's store.
+add_test(NAME tst_tournamentprogress_server COMMAND tst_tournamentprogress)
+set_tests_properties(tst_tournamentprogress_server PROPERTIES FIXTURES_REQUIRED test_server
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZUVI_TEST_SERVER_ENV=${ZUVI_TEST_SERVER_ENV};ZUVI_TEST_STORE=server"
+    RESOURCE_LOCK test_server)
 # The command line's --server, run as the installed program is.
 target_compile_definitions(tst_serverstore PRIVATE ZUVI_BINARY="$<TARGET_FILE:zuvi>")
 add_dependencies(tst_serverstore zuvi)

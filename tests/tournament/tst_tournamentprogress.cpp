@@ -1,10 +1,14 @@
 // The tournament model on its own, over a store kept in memory: no window and no file.
 // Every organiser's action is checked for what it changes in the model, what it hands the
-// store, and that a store that fails leaves both as they were.
+// store, and that a store that fails leaves both as they were. With ZUVI_TEST_STORE=server
+// the same tests run over the shared server's store on the test server.
 
 #include "support/memorytournamentstore.h"
+#include "support/spytournamentstore.h"
+#include "support/testserver.h"
 
 #include "round/pairing.h"
+#include "tournament/servertournamentstore.h"
 #include "tournament/tournamentprogress.h"
 
 #include <QSignalSpy>
@@ -47,8 +51,23 @@ QStringList standingsOf(TournamentStore &store)
     return rows;
 }
 
-/// A model over a store in memory whose draw takes the first entrant left each time, with
-/// the entrants given registered in order.
+/// The store the tests run over: in memory, or (ZUVI_TEST_STORE=server) the shared
+/// server's on an emptied test database.
+std::unique_ptr<TournamentStore> storeUnderTest()
+{
+    if (qEnvironmentVariable("ZUVI_TEST_STORE") != QLatin1String("server"))
+        return std::make_unique<MemoryTournamentStore>();
+    QString problem;
+    const std::optional<TestServer> server = TestServer::find(&problem);
+    if (!server)
+        qFatal("%s", qPrintable(problem));
+    server->reset();
+    return std::make_unique<ServerTournamentStore>(
+        std::make_unique<Data::ServerLink>(server->address, QStringLiteral("Desk 1")));
+}
+
+/// A model over the store under test whose draw takes the first entrant left each time,
+/// with the entrants given registered in order.
 struct Fixture
 {
     explicit Fixture(const QStringList &names = {})
@@ -58,7 +77,8 @@ struct Fixture
             model.addEntrant(name, QStringLiteral("Stark"));
     }
 
-    MemoryTournamentStore store;
+    std::unique_ptr<TournamentStore> inner = storeUnderTest();
+    SpyTournamentStore store{*inner};
     TournamentProgress model{&store};
 };
 

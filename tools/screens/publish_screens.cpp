@@ -73,11 +73,11 @@ Snapshot sampleRound(bool final)
             const QString result = results.at((table + round) % results.size());
             state.games.append({++id, round, 1, table, player1, player2, result,
                                 Round::player1Points(result), double(10 + table),
-                                table == 19 ? 0.0 : double(30 - table) + 0.5});
+                                table == 19 ? 0.0 : double(30 - table) + 0.5, QString()});
         }
     }
-    state.games.append(
-        {++id, 1, 1, 4, names.at(9), names.at(10), QStringLiteral("Full Loss"), 0, 2, 12345.5});
+    state.games.append({++id, 1, 1, 4, names.at(9), names.at(10), QStringLiteral("Full Loss"), 0, 2,
+                        12345.5, QString()});
     std::sort(standings.begin(), standings.end(), [](const auto &a, const auto &b) {
         if (a.score != b.score)
             return a.score > b.score;

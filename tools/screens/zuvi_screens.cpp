@@ -8,6 +8,7 @@
 #include "data/schema.h"
 #include "playereditor/playerinfo.h"
 #include "publish_screens.h"
+#include "registration/stationdialog.h"
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
 #include "roundwindow/tournament.h"
@@ -134,6 +135,18 @@ bool renderPlayerInfo(Throne &throne, const QDir &out)
     return save(editor, out);
 }
 
+/// "Connect to a shared tournament…" as a station fills it in.
+bool renderStationDialog(const QDir &out)
+{
+    StationDialog dialog;
+    for (const auto &[name, text] :
+         {std::pair{"ServerHost", "tournament-server.local"}, std::pair{"ServerDatabase", "zuvi"},
+          std::pair{"ServerUser", "zuvi"}, std::pair{"StationName", "Desk 2"}}) {
+        dialog.findChild<QLineEdit *>(QString::fromLatin1(name))->setText(QString::fromUtf8(text));
+    }
+    return save(&dialog, out);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -162,6 +175,7 @@ int main(int argc, char *argv[])
         ok = renderThrone(throne, out) && ok;
         ok = renderTournament(throne, out) && ok;
         ok = renderPlayerInfo(throne, out) && ok;
+        ok = renderStationDialog(out) && ok;
         ok = renderPublishScreens(out) && ok;
     });
     return ok && !Core::isEnding() ? 0 : 1;

@@ -1,5 +1,8 @@
 #include "support/testsupport.h"
 
+#include "support/testserver.h"
+#include "tournament/storechoice.h"
+
 #include "core/errorpath.h"
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
@@ -21,6 +24,19 @@ TempInstall::TempInstall(bool create)
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path()));
     if (create)
         Data::ensureDatabases();
+    // With ZUVI_TEST_STORE=server the windows keep the tournament on the emptied test
+    // server instead of the files: the same tests, over the other store.
+    if (qEnvironmentVariable("ZUVI_TEST_STORE") == QLatin1String("server")) {
+        QString problem;
+        const std::optional<TestServer> server = TestServer::find(&problem);
+        if (!server)
+            qFatal("%s", qPrintable(problem));
+        server->reset();
+        StoreChoice choice;
+        choice.server = server->address;
+        choice.station = QStringLiteral("Desk 1");
+        setStoreChoice(choice);
+    }
 }
 
 TempInstall::~TempInstall()
@@ -52,9 +68,26 @@ void TempInstall::addPlayers(const QList<std::pair<QString, QString>> &players) 
     connection.commit();
 }
 
+namespace {
+
+/// The shared server the tournament is kept on in this run, for the tournament's file.
+std::optional<Data::ServerAddress> tournamentServer(const QString &databaseName)
+{
+    if (databaseName != Data::tournyDatabase())
+        return std::nullopt;
+    return storeChoice().server;
+}
+
+} // namespace
+
 void TempInstall::exec(const QString &databaseName, const QString &sql,
                        const QVariantList &values) const
 {
+    if (const auto server = tournamentServer(databaseName)) {
+        Data::ServerLink link(*server, QStringLiteral("test"));
+        link.exec(sql, values);
+        return;
+    }
     Data::DbConnection connection(databaseName);
     connection.exec(sql, values);
 }
@@ -62,6 +95,17 @@ void TempInstall::exec(const QString &databaseName, const QString &sql,
 QList<QVariantList> TempInstall::rows(const QString &databaseName, const QString &sql) const
 {
     QList<QVariantList> result;
+    if (const auto server = tournamentServer(databaseName)) {
+        Data::ServerLink link(*server, QStringLiteral("test"));
+        QSqlQuery &query = link.exec(sql);
+        while (link.next(query)) {
+            QVariantList row;
+            for (int i = 0; i < query.record().count(); ++i)
+                row.append(query.value(i));
+            result.append(row);
+        }
+        return result;
+    }
     Data::DbConnection connection(databaseName);
     QSqlQuery query = connection.exec(sql);
     while (connection.next(query)) {

@@ -1,5 +1,7 @@
 #include "players/csvreader.h"
 
+#include "data/csvguard.h"
+
 #include <QStringDecoder>
 
 #include <csv.h>
@@ -110,7 +112,8 @@ private:
             return;
         }
         const QByteArrayView view(bytes, qsizetype(size));
-        QString text = m_decoder.decode(view);
+        // The apostrophe written before a formula's sign is read off again.
+        QString text = m_decoder.decode(Data::hasFormulaGuard(view) ? view.sliced(1) : view);
         if (m_decoder.hasError())
             fail(m_recordLine, QStringLiteral("it is not UTF-8 text (save it as \"CSV UTF-8\")"));
         // A field that is present but empty is empty text, not NULL.

@@ -1,5 +1,6 @@
 #include "players/playerimport.h"
 
+#include "data/csvguard.h"
 #include "data/dbconnection.h"
 #include "data/dberror.h"
 #include "data/playercountrystore.h"
@@ -306,7 +307,13 @@ qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file)
                              // SQLite hands out no text at all for NULL: the field stays
                              // empty and unquoted.
                              const QByteArrayView text = row.utf8(c);
-                             if (text.data())
+                             if (!text.data())
+                                 continue;
+                             // A formula's sign first: an apostrophe before it, which the
+                             // import reads off again.
+                             if (Data::looksLikeFormula(text))
+                                 appendQuoted(buffer, QByteArray(1, '\'') + text.toByteArray());
+                             else
                                  appendQuoted(buffer, text);
                          }
                          buffer.append("\r\n");

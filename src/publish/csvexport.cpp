@@ -1,5 +1,6 @@
 #include "publish/csvexport.h"
 
+#include "data/csvguard.h"
 #include "round/scoring.h"
 
 #include <QCoreApplication>
@@ -21,10 +22,13 @@ QString yesNo(bool value)
     return value ? QStringLiteral("yes") : QStringLiteral("no");
 }
 
-/// Appends one field, quoted by the CSV library.
+/// Appends one field, quoted by the CSV library; a field a spreadsheet would run as a
+/// formula gets an apostrophe before it.
 void appendField(QByteArray &out, const QString &field)
 {
-    const QByteArray utf8 = field.toUtf8();
+    QByteArray utf8 = field.toUtf8();
+    if (Data::looksLikeFormula(utf8))
+        utf8.prepend('\'');
     // At most every byte doubled, plus the two quotes around the field.
     const qsizetype start = out.size();
     out.resize(start + utf8.size() * 2 + 2);

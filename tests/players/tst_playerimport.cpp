@@ -196,6 +196,8 @@ private Q_SLOTS:
     void cancelWritesNothing_data();
     void cancelWritesNothing();
     void exportReadsBackExactly();
+    void formulaSignsAreGuardedAndReadBack_data();
+    void formulaSignsAreGuardedAndReadBack();
     void exportToUnwritablePlaceWritesNothing();
     void commandLineImportsAndExports();
     void commandLineReportsBadFile();
@@ -752,6 +754,54 @@ void TestPlayerImport::exportReadsBackExactly()
     TempInstall other;
     Data::DbConnection fresh(kPlayers);
     QCOMPARE(Players::runImport(fresh, table).imported, 5);
+    QVERIFY(sameRows(other.rows(kPlayers, selectAll()), stored));
+}
+
+void TestPlayerImport::formulaSignsAreGuardedAndReadBack_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("=") << "=1+2" << QByteArray("\"'=1+2\"");
+    QTest::newRow("+") << "+44 20" << QByteArray("\"'+44 20\"");
+    QTest::newRow("-") << "-5" << QByteArray("\"'-5\"");
+    QTest::newRow("@") << "@home" << QByteArray("\"'@home\"");
+    QTest::newRow("tab") << "\tTab" << QByteArray("\"'\tTab\"");
+    QTest::newRow("carriage return") << "\rCR" << QByteArray("\"'\rCR\"");
+    QTest::newRow("one apostrophe before a sign") << "'=x" << QByteArray("\"''=x\"");
+    QTest::newRow("two apostrophes before a sign") << "''+y" << QByteArray("\"'''+y\"");
+    QTest::newRow("an apostrophe before a letter") << "'hello" << QByteArray("\"'hello\"");
+    QTest::newRow("an apostrophe alone") << "'" << QByteArray("\"'\"");
+    QTest::newRow("a sign inside") << "a=b" << QByteArray("\"a=b\"");
+}
+
+void TestPlayerImport::formulaSignsAreGuardedAndReadBack()
+{
+    QFETCH(QString, value);
+    QFETCH(QByteArray, field);
+    TempInstall install;
+    QTemporaryDir dir;
+    install.exec(kPlayers,
+                 QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", \"Last Name\", City) "
+                                "VALUES (?, ?, ?)"),
+                 {value, QStringLiteral("Lovelace"), value});
+    const QList<QVariantList> stored = install.rows(kPlayers, selectAll());
+    const QString file = dir.filePath(QStringLiteral("export.csv"));
+    {
+        Data::DbConnection connection(kPlayers);
+        QCOMPARE(Players::exportPlayersCsv(connection, file), 1);
+    }
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray bytes = written.readAll();
+    // The row's first field, as a spreadsheet reads it: text, not a formula.
+    QVERIFY2(bytes.contains("\r\n" + field + ",\"Lovelace\""), bytes.constData());
+
+    // Zuvi's own import reads it back exactly.
+    const Players::PlayerTable table = Players::readPlayerFile(file);
+    QVERIFY(sameRows(table.rows, stored));
+    TempInstall other;
+    Data::DbConnection fresh(kPlayers);
+    QCOMPARE(Players::runImport(fresh, table).imported, 1);
     QVERIFY(sameRows(other.rows(kPlayers, selectAll()), stored));
 }
 

@@ -161,6 +161,8 @@ private Q_SLOTS:
     void csvReadsBackFieldForField_data();
     void csvReadsBackFieldForField();
     void csvQuotesWhatNeedsQuoting();
+    void csvKeepsFormulasFromRunning_data();
+    void csvKeepsFormulasFromRunning();
     void nothingToShowIsSaid_data();
     void nothingToShowIsSaid();
     void fileThatCannotBeWrittenIsReported_data();
@@ -538,6 +540,32 @@ void TestDocuments::csvQuotesWhatNeedsQuoting()
         text,
         QByteArray("\"say \"\"hi\"\"\",\"a,b\",\"two\r\nlines\",\"\",\"\xC3\xBCn\xC3\xAF\"\r\n"));
     QCOMPARE(readCsv(text).value_or(QList<QStringList>{}), rows);
+}
+
+void TestDocuments::csvKeepsFormulasFromRunning_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("=") << "=HYPERLINK(\"http://x\")"
+                       << QByteArray("\"'=HYPERLINK(\"\"http://x\"\")\"");
+    QTest::newRow("+") << "+44 20 7946" << QByteArray("\"'+44 20 7946\"");
+    QTest::newRow("-") << "-2+3" << QByteArray("\"'-2+3\"");
+    QTest::newRow("@") << "@SUM(A1)" << QByteArray("\"'@SUM(A1)\"");
+    QTest::newRow("tab") << "\t=1" << QByteArray("\"'\t=1\"");
+    QTest::newRow("carriage return") << "\r=1" << QByteArray("\"'\r=1\"");
+    QTest::newRow("apostrophes before a sign") << "''=x" << QByteArray("\"'''=x\"");
+    QTest::newRow("an apostrophe alone stays") << "O'Neil, Bran" << QByteArray("\"O'Neil, Bran\"");
+    QTest::newRow("a sign inside stays")
+        << "Smith-Jones, A=B" << QByteArray("\"Smith-Jones, A=B\"");
+}
+
+void TestDocuments::csvKeepsFormulasFromRunning()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, written);
+    // A player's name that a spreadsheet would run is written as text.
+    const QByteArray text = csvText({{name, QStringLiteral("3")}});
+    QCOMPARE(text, written + QByteArray(",\"3\"\r\n"));
 }
 
 void TestDocuments::nothingToShowIsSaid_data()

@@ -92,7 +92,7 @@ std::optional<QString> nothingToShow(DocumentKind kind, const Snapshot &snapshot
             return tr("There is no match slip: the only game is against the bye.");
         return std::nullopt;
     case DocumentKind::Standings:
-        if (!snapshot.started || snapshot.standings.isEmpty())
+        if ((!snapshot.started && !snapshot.standingsAsStored) || snapshot.standings.isEmpty())
             return tr("There are no standings: the tournament has not started.");
         return std::nullopt;
     case DocumentKind::Games:
@@ -113,6 +113,8 @@ QString documentTitle(DocumentKind kind, const Snapshot &snapshot)
     case DocumentKind::MatchSlips:
         return tr("Round %1: match slips").arg(snapshot.round);
     case DocumentKind::Standings:
+        if (snapshot.standingsAsStored)
+            return tr("Standings as stored");
         if (snapshot.final)
             return tr("Final standings");
         if (snapshot.round <= 0)

@@ -202,8 +202,11 @@ void exportCommand(QWidget *parent, TournamentProgress *progress)
 Snapshot takeSnapshot(const TournamentProgress &progress)
 {
     const Progress::State &state = progress.state();
-    const QList<Progress::StandingsRow> standings =
-        state.started ? progress.standings() : QList<Progress::StandingsRow>();
+    // Without stored progress the standings table may still hold a tournament's rows: they
+    // are shown as stored. A registration under way has no standings yet.
+    const QList<Progress::StandingsRow> standings = state.started || state.entrants.isEmpty()
+                                                        ? progress.standings()
+                                                        : QList<Progress::StandingsRow>();
     const std::optional<qint16> rounds = progress.rounds();
     return makeSnapshot(state, standings, rounds ? std::optional<int>(*rounds) : std::nullopt,
                         progress.over());

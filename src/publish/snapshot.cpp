@@ -158,8 +158,12 @@ Snapshot makeSnapshot(const Progress::State &state, const QList<Progress::Standi
     snapshot.final = over && !state.roundOpen;
     if (state.roundOpen)
         snapshot.pairings = pairingRows(state);
-    if (state.started)
+    if (state.started) {
         snapshot.standings = rankStandings(standings);
+    } else if (state.entrants.isEmpty() && !standings.isEmpty()) {
+        snapshot.standingsAsStored = true;
+        snapshot.standings = rankStandings(standings);
+    }
     snapshot.games = state.games;
     return snapshot;
 }

@@ -58,11 +58,14 @@ struct RankedRow
 /// made from this, so that they always agree with each other.
 struct Snapshot
 {
-    bool started = false;        ///< the first round has been started
-    bool roundOpen = false;      ///< a round is being played: the pairing below is its own
-    int round = 0;               ///< the round being played, or the last round ended
-    std::optional<int> rounds;   ///< the number of rounds as last started
-    bool final = false;          ///< the last round has ended
+    bool started = false;      ///< the first round has been started
+    bool roundOpen = false;    ///< a round is being played: the pairing below is its own
+    int round = 0;             ///< the round being played, or the last round ended
+    std::optional<int> rounds; ///< the number of rounds as last started
+    bool final = false;        ///< the last round has ended
+    /// No progress is stored (a file from before it was kept, or progress declined at a
+    /// start-up), but the standings table holds rows: they are shown as stored.
+    bool standingsAsStored = false;
     QList<PairingRow> pairings;  ///< the open round's tables, in table order
     QList<RankedRow> standings;  ///< in standings order
     QList<Progress::Game> games; ///< every recorded game, oldest first

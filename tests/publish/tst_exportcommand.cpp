@@ -20,6 +20,8 @@ private Q_SLOTS:
     void cleanup();
     void exportsTheStoredTournament_data();
     void exportsTheStoredTournament();
+    void standingsWithoutProgressAreExportedAsStored_data();
+    void standingsWithoutProgressAreExportedAsStored();
     void nothingToExport_data();
     void nothingToExport();
     void fileThatCannotBeWritten_data();
@@ -106,6 +108,43 @@ void TestExportCommand::exportsTheStoredTournament()
     QVERIFY(run.finished);
     QVERIFY2(run.exitCode == 0, qPrintable(run.errText()));
     QVERIFY2(run.outText().startsWith(QStringLiteral("Wrote ")), qPrintable(run.outText()));
+    QString text;
+    if (file.endsWith(QStringLiteral(".pdf"))) {
+        text = pdfText(path(file));
+    } else {
+        QFile written(path(file));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        text = QString::fromUtf8(written.readAll());
+    }
+    for (const QString &expected : contains)
+        QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in:\n") + text));
+}
+
+void TestExportCommand::standingsWithoutProgressAreExportedAsStored_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("contains");
+    QTest::newRow("PDF") << "stored.pdf"
+                         << QStringList{"Standings as stored", "O'Neil, Bran", "Żółć, Łukasz"};
+    QTest::newRow("CSV") << "stored.csv"
+                         << QStringList{"\"1\",\"O'Neil, Bran\",\"Stark\",\"6\",\"12.5\",\"no\"",
+                                        "\"2\",\"Żółć, Łukasz\",\"Greyjoy\",\"3\",\"4\",\"no\""};
+}
+
+void TestExportCommand::standingsWithoutProgressAreExportedAsStored()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, contains);
+    // A file from before the progress was kept: the standings alone.
+    m_install->exec(QStringLiteral("Tourny"),
+                    QStringLiteral("INSERT INTO TournyInfo (Name, House, Score, Power) VALUES "
+                                   "(?, ?, ?, ?), (?, ?, ?, ?)"),
+                    {QStringLiteral("Żółć, Łukasz"), QStringLiteral("Greyjoy"), 3, 4.0,
+                     QStringLiteral("O'Neil, Bran"), QStringLiteral("Stark"), 6, 12.5});
+    const ZuviRun run =
+        runZuvi({QStringLiteral("--export"), QStringLiteral("standings"), path(file)});
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errText()));
     QString text;
     if (file.endsWith(QStringLiteral(".pdf"))) {
         text = pdfText(path(file));

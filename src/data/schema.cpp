@@ -76,6 +76,40 @@ void upgradeProgressTables(DbConnection &connection)
     transaction.commit();
 }
 
+// The club's archive of finished tournaments, beside the stored players in players.db.
+const char *const kArchiveTables[] = {
+    "CREATE TABLE IF NOT EXISTS ZuviArchive (Id INTEGER PRIMARY KEY, Name TEXT NOT NULL, Played "
+    "TEXT NOT NULL, Rounds INTEGER NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS ZuviArchiveEntrant (ArchiveId INTEGER NOT NULL, Position INTEGER "
+    "NOT NULL, Name TEXT NOT NULL, House TEXT NOT NULL, PlayerId INTEGER NOT NULL, Rank INTEGER "
+    "NOT NULL, Score REAL NOT NULL, Power REAL NOT NULL, Dropped INTEGER NOT NULL, PRIMARY KEY "
+    "(ArchiveId, Position))",
+    "CREATE TABLE IF NOT EXISTS ZuviArchiveGame (ArchiveId INTEGER NOT NULL, Position INTEGER NOT "
+    "NULL, Round INTEGER NOT NULL, TableNo INTEGER NOT NULL, Player1 TEXT NOT NULL, Player2 TEXT "
+    "NOT NULL, Result1 TEXT NOT NULL, Points1 INTEGER NOT NULL, Power1 REAL NOT NULL, Power2 REAL "
+    "NOT NULL, PRIMARY KEY (ArchiveId, Position))",
+};
+
+/// Creates the archive's tables in players.db where they are missing; a file that has them
+/// is only read, so that a read-only file still opens.
+void upgradeArchiveTables(DbConnection &players)
+{
+    try {
+        QSqlQuery query = players.exec(
+            QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                           "('ZuviArchive', 'ZuviArchiveEntrant', 'ZuviArchiveGame')"));
+        if (players.next(query) && query.value(0).toInt() == int(std::size(kArchiveTables)))
+            return;
+    } catch (const DbError &) {
+        // A damaged or locked file: the first operation that needs it reports it.
+        return;
+    }
+    Transaction transaction(players);
+    for (const char *statement : kArchiveTables)
+        players.exec(QString::fromLatin1(statement));
+    transaction.commit();
+}
+
 [[noreturn]] void failCreate(const QString &path)
 {
     const int err = errno;
@@ -158,6 +192,7 @@ void upgradePlayersDatabase()
         return;
     }
     PlayerCountryStore::upgrade(*connection);
+    upgradeArchiveTables(*connection);
 }
 
 } // namespace Zuvi::Data

@@ -1,5 +1,6 @@
 #include "publish/snapshot.h"
 
+#include "round/ranks.h"
 #include "round/scoring.h"
 
 #include <QCollator>
@@ -48,17 +49,16 @@ QList<PairingRow> pairingRows(const Progress::State &state)
 
 QList<RankedRow> rankStandings(const QList<Progress::StandingsRow> &standings)
 {
+    QList<std::pair<double, double>> keys;
+    keys.reserve(standings.size());
+    for (const Progress::StandingsRow &row : standings)
+        keys.append({row.score, row.power});
+    const QList<int> ranks = Round::sharedRanks(keys);
     QList<RankedRow> ranked;
     ranked.reserve(standings.size());
     for (qsizetype i = 0; i < standings.size(); ++i) {
         const Progress::StandingsRow &row = standings.at(i);
-        RankedRow out{int(i) + 1, row.name, row.house, row.score, row.power, row.dropped};
-        if (i > 0) {
-            const Progress::StandingsRow &above = standings.at(i - 1);
-            if (above.score == row.score && above.power == row.power)
-                out.rank = ranked.constLast().rank;
-        }
-        ranked.append(out);
+        ranked.append({ranks.at(i), row.name, row.house, row.score, row.power, row.dropped});
     }
     return ranked;
 }

@@ -3,6 +3,7 @@
 #include "data/serverlink.h"
 #include "data/serverschema.h"
 #include "data/statements.h"
+#include "history/archivestorage.h"
 
 #include <QHash>
 #include <QSqlDriver>
@@ -588,7 +589,8 @@ ServerTournamentStore::recordMissedGame(Progress::Game &game, const Progress::Mi
 
 QList<Progress::Entrant> ServerTournamentStore::endRound(const Progress::State &next,
                                                          const QList<Progress::MissedGame> &missed,
-                                                         const EntrantsOf &entrantsOf)
+                                                         const EntrantsOf &entrantsOf,
+                                                         const ArchiveOf &archiveOf)
 {
     return change(Check::Pairing, Act::Organise, "round ended", [&] {
         QList<QVariantList> rows;
@@ -598,10 +600,15 @@ QList<Progress::Entrant> ServerTournamentStore::endRound(const Progress::State &
         m_link.execForEach(QStringLiteral("INSERT INTO ZuviMissedGame (Round, Pairing, Seat, "
                                           "Player1, Player2) VALUES (?, ?, ?, ?, ?)"),
                            rows);
-        QList<Progress::Entrant> entrants = entrantsOf(readStandings(m_link));
+        const QList<Progress::StandingsRow> standings = readStandings(m_link);
+        QList<Progress::Entrant> entrants = entrantsOf(standings);
         writeEntrants(m_link, entrants);
         writeSeats(m_link, next.seats);
         writeScalars(m_link, next);
+        if (archiveOf) {
+            if (const std::optional<History::ArchivedTournament> archived = archiveOf(standings))
+                History::writeArchive(m_link, *archived);
+        }
         return entrants;
     });
 }

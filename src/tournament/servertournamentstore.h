@@ -63,7 +63,8 @@ public:
                                               const EntrantsOf &entrantsOf) override;
     QList<Progress::Entrant> endRound(const Progress::State &next,
                                       const QList<Progress::MissedGame> &missed,
-                                      const EntrantsOf &entrantsOf) override;
+                                      const EntrantsOf &entrantsOf,
+                                      const ArchiveOf &archiveOf = {}) override;
     void leaveRound(Progress::State &next, const Pairer &pair) override;
     void saveClock(const Progress::State &next) override;
 

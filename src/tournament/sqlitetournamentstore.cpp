@@ -4,6 +4,7 @@
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
 #include "data/statements.h"
+#include "history/archivestorage.h"
 
 #include <QHash>
 #include <QSqlQuery>
@@ -400,14 +401,26 @@ SqliteTournamentStore::recordMissedGame(Progress::Game &game, const Progress::Mi
 
 QList<Progress::Entrant> SqliteTournamentStore::endRound(const Progress::State &next,
                                                          const QList<Progress::MissedGame> &missed,
-                                                         const EntrantsOf &entrantsOf)
+                                                         const EntrantsOf &entrantsOf,
+                                                         const ArchiveOf &archiveOf)
 {
     QList<Progress::Entrant> entrants;
     {
         DbConnection connection(Data::tournyDatabase());
+        // The archive lives beside the stored players: their file joins this one, so that
+        // one transaction writes the end of the round and the archive in both, or neither.
+        if (archiveOf) {
+            connection.exec(QStringLiteral("ATTACH DATABASE ? AS players"),
+                            {Data::databaseFile(Data::playersDatabase())});
+        }
         Transaction transaction(connection);
         insertMissed(connection, missed);
-        entrants = entrantsOf(readStandings(connection));
+        const QList<Progress::StandingsRow> standings = readStandings(connection);
+        entrants = entrantsOf(standings);
+        if (archiveOf) {
+            if (const std::optional<History::ArchivedTournament> archived = archiveOf(standings))
+                History::writeArchive(connection, *archived, QStringLiteral("players."));
+        }
         writeEntrants(connection, entrants);
         writeSeats(connection, next.seats);
         writeScalars(connection, next);

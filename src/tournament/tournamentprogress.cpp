@@ -5,18 +5,21 @@
 #include "round/firstdraw.h"
 #include "round/numbertext.h"
 #include "round/pairing.h"
+#include "round/ranks.h"
 #include "round/rematchpairing.h"
 #include "round/scoring.h"
 #include "round/standingspairing.h"
 #include "tournament/storechoice.h"
 #include "tournament/tournamentstore.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QHash>
 #include <QRandomGenerator>
 #include <QSet>
 
 #include <limits>
+#include <tuple>
 #include <memory>
 
 namespace Zuvi {
@@ -658,13 +661,54 @@ void TournamentProgress::endRound()
         }
     }
     next.missed.append(missed);
-    // The store keeps a copy of the round where it keeps copies.
+    // The store keeps a copy of the round where it keeps copies; the last round's end puts
+    // the finished tournament in the club's archive in the same transaction.
+    TournamentStore::ArchiveOf archiveOf;
+    if (isOver(next)) {
+        archiveOf = [this, &next](const QList<Progress::StandingsRow> &rows) {
+            return std::optional<History::ArchivedTournament>(archiveOfTournament(next, rows));
+        };
+    }
     next.entrants = m_store->endRound(
-        next, missed, [this](const auto &rows) { return entrantsFromStandings(rows, true); });
+        next, missed, [this](const auto &rows) { return entrantsFromStandings(rows, true); },
+        archiveOf);
     takeClosedRound(std::move(next));
     Q_EMIT entrantsChanged();
     Q_EMIT pairingChanged({});
     Q_EMIT roundChanged();
+}
+
+History::ArchivedTournament
+TournamentProgress::archiveOfTournament(const State &finished,
+                                        const QList<Progress::StandingsRow> &rows) const
+{
+    History::ArchivedTournament archived;
+    archived.played = QDate::currentDate();
+    archived.name = History::defaultName(archived.played);
+    archived.rounds = finished.roundcounter - 1;
+    QHash<QString, const Entrant *> byName;
+    for (const Entrant &entrant : finished.entrants)
+        byName.insert(entrant.name, &entrant);
+    QList<std::pair<double, double>> keys;
+    keys.reserve(rows.size());
+    for (const Progress::StandingsRow &row : rows)
+        keys.append({row.score, row.power});
+    const QList<int> ranks = Round::sharedRanks(keys);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const Progress::StandingsRow &row = rows.at(i);
+        const Entrant *entrant = byName.value(row.name);
+        archived.entrants.append({row.name, row.house, entrant ? entrant->playerId : 0, ranks.at(i),
+                                  row.score, row.power, entrant ? entrant->dropped : false});
+    }
+    QList<Game> games = finished.games;
+    std::stable_sort(games.begin(), games.end(), [](const Game &a, const Game &b) {
+        return std::tie(a.round, a.seat) < std::tie(b.round, b.seat);
+    });
+    for (const Game &game : games) {
+        archived.games.append({game.round, game.seat + 1, game.player1, game.player2, game.result1,
+                               game.points1, game.power1, game.power2});
+    }
+    return archived;
 }
 
 void TournamentProgress::abandonRound()

@@ -202,6 +202,11 @@ private:
     /// the entrants.
     bool pairRound(Progress::State &next, bool redraw,
                    const TournamentStore::StandingsReader &standings) const;
+    /// The finished tournament of the state given, with its final standings, as the club's
+    /// archive keeps it.
+    History::ArchivedTournament
+    archiveOfTournament(const Progress::State &finished,
+                        const QList<Progress::StandingsRow> &rows) const;
     /// The state with the open round closed: no seats, the clock stopped at its time left.
     Progress::State withRoundClosed() const;
     /// Takes over a state whose round is closed and brings the clock to its time left.

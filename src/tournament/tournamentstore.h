@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/archive.h"
 #include "tournament/progresstypes.h"
 
 #include <QList>
@@ -37,6 +38,10 @@ public:
     /// entrants), reading the standings only where it needs them, inside the store's
     /// transaction. Returns true when it changed the entrants (a draw).
     using Pairer = std::function<bool(Progress::State &next, const StandingsReader &standings)>;
+    /// Turns the final standings, as the transaction has them, into the finished
+    /// tournament the club's archive keeps (nothing: not finished).
+    using ArchiveOf = std::function<std::optional<History::ArchivedTournament>(
+        const QList<Progress::StandingsRow> &)>;
 
     // ---- Reading ---------------------------------------------------------------------
 
@@ -88,11 +93,13 @@ public:
                                                       const QList<StandingsChange> &changes,
                                                       const EntrantsOf &entrantsOf) = 0;
     /// "End Round": the games not recorded kept, the entrant lists made from the
-    /// standings (returned), no seats, next's counters; then a copy of the round is kept
-    /// where the backend keeps copies.
+    /// standings (returned), no seats, next's counters, and, where archiveOf makes one, the
+    /// finished tournament in the club's archive, all in one transaction; then a copy of the
+    /// round is kept where the backend keeps copies.
     virtual QList<Progress::Entrant> endRound(const Progress::State &next,
                                               const QList<Progress::MissedGame> &missed,
-                                              const EntrantsOf &entrantsOf) = 0;
+                                              const EntrantsOf &entrantsOf,
+                                              const ArchiveOf &archiveOf = {}) = 0;
     /// The open round left without ending it (no seats), or, with a pairer, paired anew in
     /// the same transaction; then next's counters.
     virtual void leaveRound(Progress::State &next, const Pairer &pair) = 0;

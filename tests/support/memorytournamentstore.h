@@ -23,6 +23,8 @@ public:
     QList<int> roundCopies;
     /// The changes written so far.
     int changes = 0;
+    /// The finished tournaments archived, oldest first.
+    QList<History::ArchivedTournament> archives;
     /// When set, the next change throws it and writes nothing.
     std::optional<Failure> failNext;
 
@@ -149,11 +151,18 @@ public:
 
     QList<Progress::Entrant> endRound(const Progress::State &next,
                                       const QList<Progress::MissedGame> &missed,
-                                      const EntrantsOf &entrantsOf) override
+                                      const EntrantsOf &entrantsOf,
+                                      const ArchiveOf &archiveOf = {}) override
     {
         begin();
         stored.missed.append(missed);
         stored.entrants = entrantsOf(standings());
+        if (archiveOf) {
+            if (std::optional<History::ArchivedTournament> archived = archiveOf(standings())) {
+                archived->id = archives.size() + 1;
+                archives.append(*archived);
+            }
+        }
         stored.seats = next.seats;
         copyScalars(next);
         roundCopies.append(next.roundcounter - 1);

@@ -101,10 +101,11 @@ public:
     }
     QList<Progress::Entrant> endRound(const Progress::State &next,
                                       const QList<Progress::MissedGame> &missed,
-                                      const EntrantsOf &entrantsOf) override
+                                      const EntrantsOf &entrantsOf,
+                                      const ArchiveOf &archiveOf = {}) override
     {
         QList<Progress::Entrant> entrants =
-            spy([&] { return m_inner.endRound(next, missed, entrantsOf); });
+            spy([&] { return m_inner.endRound(next, missed, entrantsOf, archiveOf); });
         roundCopies.append(next.roundcounter - 1);
         return entrants;
     }

@@ -14,6 +14,7 @@
 #include "roundwindow/tournament.h"
 #include "ui/listutil.h"
 #include "data/serverlink.h"
+#include "history/archiveaccess.h"
 #include "tournament/servertournamentstore.h"
 #include "tournament/sqlitetournamentstore.h"
 #include "tournament/tournamentprogress.h"
@@ -197,6 +198,32 @@ void TestServerStore::storesWhatTheFileStores()
 
     QCOMPARE(gamesOf(station.model), gamesOf(local));
     QCOMPARE(station.model.missedGames().size(), local.missedGames().size());
+
+    // The last round's end archived the tournament in each: the same standings and games.
+    const auto archivedOf = [](const History::ArchivedTournament &t) {
+        QStringList rows{t.name, QString::number(t.rounds)};
+        for (const History::ArchivedEntrant &e : t.entrants)
+            rows.append(QStringLiteral("%1 %2 %3 %4")
+                            .arg(e.rank)
+                            .arg(e.name)
+                            .arg(e.score)
+                            .arg(QString::number(e.power, 'g', 17)));
+        for (const History::ArchivedGame &g : t.games)
+            rows.append(QStringLiteral("%1/%2 %3-%4 %5")
+                            .arg(g.round)
+                            .arg(g.table)
+                            .arg(g.player1, g.player2, g.result1));
+        return rows;
+    };
+    QCOMPARE(memory.archives.size(), 1);
+    const QList<History::ArchivedTournament> onServer =
+        History::ArchiveAccess(m_server->address).list(true);
+    const QList<History::ArchivedTournament> inFile =
+        History::ArchiveAccess(std::nullopt).list(true);
+    QCOMPARE(onServer.size(), 1);
+    QCOMPARE(inFile.size(), 1);
+    QCOMPARE(archivedOf(onServer.first()), archivedOf(memory.archives.first()));
+    QCOMPARE(archivedOf(inFile.first()), archivedOf(memory.archives.first()));
 
     // A station that joins later reads the same tournament.
     Station other(m_server->address, QStringLiteral("Desk 2"));

@@ -1,0 +1,64 @@
+#include "history/archiveaccess.h"
+
+#include "data/dbconnection.h"
+#include "data/installfolder.h"
+#include "history/archivestorage.h"
+
+namespace Zuvi::History {
+
+namespace {
+
+/// Runs work on the archive's connection, in one transaction where it writes.
+template <typename Work>
+auto onArchive(const std::optional<Data::ServerAddress> &server, const QString &station,
+               bool writes, Work &&work)
+{
+    if (server) {
+        Data::ServerLink link(*server, station);
+        if (!writes)
+            return work(link);
+        Data::ServerTransaction transaction(link);
+        auto result = work(link);
+        transaction.commit();
+        return result;
+    }
+    Data::DbConnection connection(Data::playersDatabase());
+    if (!writes)
+        return work(connection);
+    Data::Transaction transaction(connection);
+    auto result = work(connection);
+    transaction.commit();
+    return result;
+}
+
+} // namespace
+
+QList<ArchivedTournament> ArchiveAccess::list(bool details) const
+{
+    return onArchive(m_server, m_station, false,
+                     [&](auto &db) { return readArchives(db, details); });
+}
+
+void ArchiveAccess::rename(qint64 id, const QString &name) const
+{
+    onArchive(m_server, m_station, true, [&](auto &db) {
+        renameArchive(db, id, name);
+        return 0;
+    });
+}
+
+void ArchiveAccess::remove(qint64 id) const
+{
+    onArchive(m_server, m_station, true, [&](auto &db) {
+        deleteArchive(db, id);
+        return 0;
+    });
+}
+
+qint64 ArchiveAccess::add(const ArchivedTournament &tournament) const
+{
+    return onArchive(m_server, m_station, true,
+                     [&](auto &db) { return writeArchive(db, tournament); });
+}
+
+} // namespace Zuvi::History

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "data/serverlink.h"
+#include "history/archive.h"
+
+#include <optional>
+
+namespace Zuvi::History {
+
+/// The club's archive where this run keeps it: the stored players' file, or the shared
+/// server (server set). Each call is one connection and, where it writes, one transaction;
+/// failures throw DbError or ServerError.
+class ArchiveAccess
+{
+public:
+    explicit ArchiveAccess(std::optional<Data::ServerAddress> server, QString station = {})
+        : m_server(std::move(server)), m_station(std::move(station))
+    {
+    }
+
+    /// Every archived tournament, newest first, with its entrants; with details, its
+    /// games as well.
+    QList<ArchivedTournament> list(bool details = false) const;
+    void rename(qint64 id, const QString &name) const;
+    void remove(qint64 id) const;
+    /// Adds a tournament of the past (for example brought in from an old file); returns
+    /// its number.
+    qint64 add(const ArchivedTournament &tournament) const;
+
+private:
+    std::optional<Data::ServerAddress> m_server;
+    QString m_station;
+};
+
+} // namespace Zuvi::History

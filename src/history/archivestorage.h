@@ -1,0 +1,121 @@
+#pragma once
+
+// The archive's statements, written once for both places the club's history is kept: the
+// stored players' file (players.db, attached to the tournament's file while a tournament
+// is archived) and a shared server. Connection is Data::DbConnection or Data::ServerLink;
+// prefix names the attached file ("players.") or is empty. Each function runs in the
+// caller's transaction.
+
+#include "history/archive.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace Zuvi::History {
+
+/// Writes a finished tournament, its entrants and its games; returns its number.
+template <typename Connection>
+qint64 writeArchive(Connection &db, const ArchivedTournament &t, const QString &prefix = {})
+{
+    qint64 id = 0;
+    {
+        auto &&insert = db.exec(
+            QStringLiteral("INSERT INTO %1ZuviArchive (Name, Played, Rounds) VALUES (?, ?, ?) "
+                           "RETURNING Id")
+                .arg(prefix),
+            {t.name, t.played.toString(Qt::ISODate), t.rounds});
+        if (db.next(insert))
+            id = insert.value(0).toLongLong();
+        insert.finish();
+    }
+    QList<QVariantList> entrants;
+    entrants.reserve(t.entrants.size());
+    for (qsizetype i = 0; i < t.entrants.size(); ++i) {
+        const ArchivedEntrant &e = t.entrants.at(i);
+        entrants.append(
+            {id, int(i), e.name, e.house, e.playerId, e.rank, e.score, e.power, int(e.dropped)});
+    }
+    db.execForEach(QStringLiteral("INSERT INTO %1ZuviArchiveEntrant (ArchiveId, Position, Name, "
+                                  "House, PlayerId, Rank, Score, Power, Dropped) VALUES (?, ?, ?, "
+                                  "?, ?, ?, ?, ?, ?)")
+                       .arg(prefix),
+                   entrants);
+    QList<QVariantList> games;
+    games.reserve(t.games.size());
+    for (qsizetype i = 0; i < t.games.size(); ++i) {
+        const ArchivedGame &g = t.games.at(i);
+        games.append({id, int(i), g.round, g.table, g.player1, g.player2, g.result1, g.points1,
+                      g.power1, g.power2});
+    }
+    db.execForEach(QStringLiteral("INSERT INTO %1ZuviArchiveGame (ArchiveId, Position, Round, "
+                                  "TableNo, Player1, Player2, Result1, Points1, Power1, Power2) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                       .arg(prefix),
+                   games);
+    return id;
+}
+
+/// Every archived tournament, newest first; with details, its entrants and games as well.
+template <typename Connection> QList<ArchivedTournament> readArchives(Connection &db, bool details)
+{
+    QList<ArchivedTournament> list;
+    QHash<qint64, qsizetype> at;
+    {
+        auto &&query = db.exec(QStringLiteral(
+            "SELECT Id, Name, Played, Rounds FROM ZuviArchive ORDER BY Played DESC, Id DESC"));
+        while (db.next(query)) {
+            ArchivedTournament t;
+            t.id = query.value(0).toLongLong();
+            t.name = query.value(1).toString();
+            t.played = QDate::fromString(query.value(2).toString(), Qt::ISODate);
+            t.rounds = query.value(3).toInt();
+            at.insert(t.id, list.size());
+            list.append(t);
+        }
+    }
+    {
+        // The entrants always: the list shows their number and the winner.
+        auto &&query = db.exec(QStringLiteral(
+            "SELECT ArchiveId, Name, House, PlayerId, Rank, Score, Power, Dropped FROM "
+            "ZuviArchiveEntrant ORDER BY ArchiveId, Position"));
+        while (db.next(query)) {
+            const auto found = at.constFind(query.value(0).toLongLong());
+            if (found == at.constEnd())
+                continue;
+            list[*found].entrants.append({query.value(1).toString(), query.value(2).toString(),
+                                          query.value(3).toLongLong(), query.value(4).toInt(),
+                                          query.value(5).toDouble(), query.value(6).toDouble(),
+                                          query.value(7).toInt() != 0});
+        }
+    }
+    if (details) {
+        auto &&query = db.exec(QStringLiteral(
+            "SELECT ArchiveId, Round, TableNo, Player1, Player2, Result1, Points1, Power1, "
+            "Power2 FROM ZuviArchiveGame ORDER BY ArchiveId, Position"));
+        while (db.next(query)) {
+            const auto found = at.constFind(query.value(0).toLongLong());
+            if (found == at.constEnd())
+                continue;
+            list[*found].games.append({query.value(1).toInt(), query.value(2).toInt(),
+                                       query.value(3).toString(), query.value(4).toString(),
+                                       query.value(5).toString(), query.value(6).toInt(),
+                                       query.value(7).toDouble(), query.value(8).toDouble()});
+        }
+    }
+    return list;
+}
+
+template <typename Connection> void renameArchive(Connection &db, qint64 id, const QString &name)
+{
+    db.exec(QStringLiteral("UPDATE ZuviArchive SET Name = ? WHERE Id = ?"), {name, id});
+}
+
+template <typename Connection> void deleteArchive(Connection &db, qint64 id)
+{
+    for (const char *table : {"ZuviArchiveGame", "ZuviArchiveEntrant"})
+        db.exec(QStringLiteral("DELETE FROM %1 WHERE ArchiveId = ?").arg(QLatin1String(table)),
+                {id});
+    db.exec(QStringLiteral("DELETE FROM ZuviArchive WHERE Id = ?"), {id});
+}
+
+} // namespace Zuvi::History

@@ -1,0 +1,108 @@
+#include "history/league.h"
+
+#include "round/ranks.h"
+
+#include <QHash>
+#include <QLocale>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+namespace Zuvi::History {
+
+QString ArchivedTournament::winner() const
+{
+    QStringList first;
+    for (const ArchivedEntrant &entrant : entrants) {
+        if (entrant.rank == 1)
+            first.append(entrant.name);
+    }
+    return first.join(QStringLiteral(" and "));
+}
+
+QString defaultName(const QDate &played)
+{
+    return QStringLiteral("Tournament of %1")
+        .arg(QLocale(QLocale::English, QLocale::UnitedKingdom)
+                 .toString(played, QStringLiteral("d MMMM yyyy")));
+}
+
+std::optional<QString> checkedName(const QString &typed)
+{
+    const QString name = typed.trimmed();
+    if (name.isEmpty() || name.size() > 200)
+        return std::nullopt;
+    return name;
+}
+
+QList<LeagueRow> leagueTable(const QList<ArchivedTournament> &tournaments,
+                             const LeagueScheme &scheme)
+{
+    struct Player
+    {
+        QString name;
+        qint64 playerId = 0;
+        QDate latest;
+        QList<double> values;
+    };
+    QHash<QString, Player> players;
+    QStringList order;
+    for (const ArchivedTournament &tournament : tournaments) {
+        for (const ArchivedEntrant &entrant : tournament.entrants) {
+            const QString key = entrant.playerId != 0 ? QStringLiteral("#%1").arg(entrant.playerId)
+                                                      : QStringLiteral("=") + entrant.name;
+            auto it = players.find(key);
+            if (it == players.end()) {
+                it = players.insert(key,
+                                    Player{entrant.name, entrant.playerId, tournament.played, {}});
+                order.append(key);
+            } else if (tournament.played >= it->latest) {
+                it->name = entrant.name;
+                it->latest = tournament.played;
+            }
+            double value = 0;
+            switch (scheme.kind) {
+            case LeagueScheme::Kind::Scores:
+                value = entrant.score;
+                break;
+            case LeagueScheme::Kind::Placement:
+                if (entrant.rank >= 1 && entrant.rank <= scheme.placementPoints.size())
+                    value = scheme.placementPoints.at(entrant.rank - 1);
+                break;
+            case LeagueScheme::Kind::Participation:
+                value = 1;
+                break;
+            }
+            it->values.append(value);
+        }
+    }
+    QList<LeagueRow> rows;
+    rows.reserve(order.size());
+    for (const QString &key : std::as_const(order)) {
+        Player &player = players[key];
+        std::sort(player.values.begin(), player.values.end(), std::greater<>());
+        const qsizetype counted = scheme.bestOf > 0
+                                      ? std::min<qsizetype>(scheme.bestOf, player.values.size())
+                                      : player.values.size();
+        double points = 0;
+        for (qsizetype i = 0; i < counted; ++i)
+            points += player.values.at(i);
+        rows.append(
+            {0, player.name, player.playerId, points, int(player.values.size()), int(counted)});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const LeagueRow &a, const LeagueRow &b) {
+        if (a.points != b.points)
+            return a.points > b.points;
+        return a.name < b.name;
+    });
+    QList<std::pair<double, double>> keys;
+    for (const LeagueRow &row : rows)
+        keys.append({row.points, 0});
+    const QList<int> ranks = Round::sharedRanks(keys);
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        rows[i].rank = ranks.at(i);
+    return rows;
+}
+
+} // namespace Zuvi::History

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "history/archive.h"
+
+namespace Zuvi::History {
+
+/// How a league turns each archived tournament into points.
+struct LeagueScheme
+{
+    enum class Kind {
+        Scores,       ///< the player's tournament score
+        Placement,    ///< the points of the player's place (placementPoints[0] for first)
+        Participation ///< one point for taking part
+    };
+    Kind kind = Kind::Scores;
+    /// For Placement: the points of the first, second, … place; places beyond get 0.
+    /// Tied players share a rank and each gets the points of that (the higher) place.
+    QList<double> placementPoints{10, 8, 6, 5, 4, 3, 2, 1};
+    /// Only the best this many events of each player count; 0 counts every event.
+    int bestOf = 0;
+};
+
+/// One player of a league table.
+struct LeagueRow
+{
+    int rank = 0; ///< shared where the points are equal
+    QString name; ///< as in the player's latest event
+    qint64 playerId = 0;
+    double points = 0;
+    int events = 0;  ///< tournaments played
+    int counted = 0; ///< tournaments that counted (best of)
+};
+
+/// The league table over tournaments: one row per player (the stored player where known,
+/// else the name), points descending, then name ascending; equal points share a rank.
+QList<LeagueRow> leagueTable(const QList<ArchivedTournament> &tournaments,
+                             const LeagueScheme &scheme);
+
+} // namespace Zuvi::History

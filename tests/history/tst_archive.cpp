@@ -1,0 +1,164 @@
+// The archive written with the last round's end, in the same transaction: on the files of
+// this computer (the tournament's file with the stored players' file), renamed, deleted,
+// and never written half when the archive cannot be written.
+
+#include "support/testsupport.h"
+
+#include "data/dberror.h"
+#include "history/archiveaccess.h"
+#include "tournament/sqlitetournamentstore.h"
+#include "tournament/tournamentprogress.h"
+
+#include <QTest>
+
+using namespace Zuvi;
+using namespace Zuvi::Test;
+
+namespace {
+
+/// A two-round tournament of five (a bye each round), with a late entrant and a drop, up
+/// to its last round's games recorded; the round is still open.
+void playToTheLastGame(TournamentProgress &model)
+{
+    model.setRandomSource([] { return 0.0; });
+    model.addEntrant(QStringLiteral("Ada"), QStringLiteral("Stark"), 7);
+    model.addEntrant(QStringLiteral("Bob"), QStringLiteral("Tully"), 8);
+    model.addEntrant(QStringLiteral("Cy"), QStringLiteral("Arryn"));
+    model.addEntrant(QStringLiteral("Dee"), QStringLiteral("Tyrell"));
+    model.addEntrant(QStringLiteral("Eve"), QStringLiteral("Greyjoy"));
+    model.startRound(QStringLiteral("2"));
+    while (!model.openSeats().isEmpty())
+        model.recordGame(0, QStringLiteral("Full Win"), 5, 1);
+    model.endRound();
+    model.addEntrant(QStringLiteral("Late, Lee"), QStringLiteral("Martell"));
+    model.removeEntrant(3);
+    model.startRound(QStringLiteral("2"));
+    while (!model.openSeats().isEmpty())
+        model.recordGame(0, QStringLiteral("True Draw"), 2, 2);
+}
+
+QStringList entrantsOf(const History::ArchivedTournament &t)
+{
+    QStringList rows;
+    for (const History::ArchivedEntrant &e : t.entrants)
+        rows.append(QStringLiteral("%1 %2 %3 %4 %5 %6%7")
+                        .arg(e.rank)
+                        .arg(e.name, e.house)
+                        .arg(e.score)
+                        .arg(e.power)
+                        .arg(e.playerId)
+                        .arg(e.dropped ? QStringLiteral(" dropped") : QString()));
+    return rows;
+}
+
+} // namespace
+
+class TestArchive : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void lastEndRoundArchivesTheTournament();
+    void archiveAfterAResume();
+    void aFailingArchiveLeavesTheRoundOpen();
+    void renameAndDelete();
+};
+
+void TestArchive::lastEndRoundArchivesTheTournament()
+{
+    TempInstall install;
+    SqliteTournamentStore store;
+    TournamentProgress model(&store);
+    playToTheLastGame(model);
+    const History::ArchiveAccess archive(std::nullopt);
+    QVERIFY(archive.list().isEmpty()); // not before the last round ends
+    model.endRound();
+
+    const QList<History::ArchivedTournament> list = archive.list(true);
+    QCOMPARE(list.size(), 1);
+    const History::ArchivedTournament &t = list.first();
+    QCOMPARE(t.name, History::defaultName(QDate::currentDate()));
+    QCOMPARE(t.played, QDate::currentDate());
+    QCOMPARE(t.rounds, 2);
+    // The final standings with shared ranks, each entrant with its stored player.
+    // The final standings with shared ranks, each entrant with its stored player (0 where it
+    // was typed in), the dropped one marked, the late one among them.
+    QCOMPARE(entrantsOf(t), (QStringList{"1 Ada Stark 5 7 7", "1 Eve Greyjoy 5 7 0",
+                                         "3 Cy Arryn 4 7 0", "4 Late, Lee Martell 2 2 0",
+                                         "5 Dee Tyrell 1 3 0", "6 Bob Tully 0 1 8 dropped"}));
+    QCOMPARE(t.winner(), QStringLiteral("Ada and Eve"));
+    // Every game, in round and table order, the bye's among them.
+    QCOMPARE(t.games.size(), model.games().size());
+    bool bye = false;
+    for (qsizetype i = 1; i < t.games.size(); ++i)
+        QVERIFY(std::tie(t.games.at(i - 1).round, t.games.at(i - 1).table) <
+                std::tie(t.games.at(i).round, t.games.at(i).table));
+    for (const History::ArchivedGame &g : t.games)
+        bye = bye || g.player2 == QStringLiteral("Bye");
+    QVERIFY(bye);
+}
+
+void TestArchive::archiveAfterAResume()
+{
+    TempInstall install;
+    SqliteTournamentStore store;
+    {
+        TournamentProgress model(&store);
+        playToTheLastGame(model);
+    }
+    TournamentProgress again(&store);
+    QVERIFY(again.loadStored());
+    again.resume();
+    again.endRound();
+    QCOMPARE(History::ArchiveAccess(std::nullopt).list().size(), 1);
+}
+
+void TestArchive::aFailingArchiveLeavesTheRoundOpen()
+{
+    TempInstall install;
+    SqliteTournamentStore store;
+    TournamentProgress model(&store);
+    playToTheLastGame(model);
+    const QList<QVariantList> standings =
+        install.rows(QStringLiteral("Tourny"), QStringLiteral("SELECT * FROM TournyInfo"));
+    // The archive cannot be written: the end of the round is not written either.
+    install.exec(QStringLiteral("players"), QStringLiteral("DROP TABLE ZuviArchiveGame"));
+    QVERIFY_THROWS_EXCEPTION(Data::DbError, model.endRound());
+    QVERIFY(model.roundOpen());
+    QVERIFY(store.read().roundOpen);
+    QCOMPARE(store.read().roundcounter, qint16(2));
+    QCOMPARE(install.rows(QStringLiteral("Tourny"), QStringLiteral("SELECT * FROM TournyInfo")),
+             standings);
+    QCOMPARE(
+        install.rows(QStringLiteral("players"), QStringLiteral("SELECT count(*) FROM ZuviArchive"))
+            .first()
+            .first()
+            .toInt(),
+        0);
+}
+
+void TestArchive::renameAndDelete()
+{
+    TempInstall install;
+    SqliteTournamentStore store;
+    TournamentProgress model(&store);
+    playToTheLastGame(model);
+    model.endRound();
+    const History::ArchiveAccess archive(std::nullopt);
+    const qint64 id = archive.list().first().id;
+    archive.rename(id, QStringLiteral("Winter \"Żółć\" Open; DROP TABLE ZuviArchive"));
+    QCOMPARE(archive.list().first().name,
+             QStringLiteral("Winter \"Żółć\" Open; DROP TABLE ZuviArchive"));
+    archive.remove(id);
+    QVERIFY(archive.list().isEmpty());
+    QCOMPARE(
+        install
+            .rows(QStringLiteral("players"), QStringLiteral("SELECT count(*) FROM ZuviArchiveGame"))
+            .first()
+            .first()
+            .toInt(),
+        0);
+}
+
+QTEST_MAIN(TestArchive)
+#include "tst_archive.moc"

@@ -45,7 +45,8 @@ const std::vector<CommandLineAction> &commandLineActions()
              QCoreApplication::translate(
                  "cmdline", "Write a document of the stored tournament to FILE, as PDF or CSV by "
                             "FILE's extension (.pdf, .csv). DOCUMENT is one of standings, "
-                            "pairings, pairings-by-name, slips (PDF only) or games."),
+                            "pairings, pairings-by-name, slips (PDF only), games, or history "
+                            "(CSV only: every archived tournament, one row per player)."),
              QStringLiteral("DOCUMENT")),
          ActionNeeds::Gui, &Zuvi::Publish::exportFromCommandLine},
     };

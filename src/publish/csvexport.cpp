@@ -107,13 +107,33 @@ std::optional<QString> writeCsv(DocumentKind kind, const Snapshot &snapshot, con
     const std::optional<QList<QStringList>> rows = csvRows(kind, snapshot);
     if (!rows)
         return tr("%1 are printed or saved as PDF only.").arg(documentName(kind));
+    return writeCsvRows(*rows, path);
+}
+
+std::optional<QString> writeCsvRows(const QList<QStringList> &rows, const QString &path)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    const QByteArray text = csvText(*rows);
+    const QByteArray text = csvText(rows);
     if (file.write(text) != text.size() || !file.commit())
         return file.errorString();
     return std::nullopt;
+}
+
+QList<QStringList> historyCsvRows(const QList<History::ArchivedTournament> &tournaments)
+{
+    QList<QStringList> rows{
+        {QStringLiteral("tournament"), QStringLiteral("date"), QStringLiteral("rounds"),
+         QStringLiteral("rank"), QStringLiteral("name"), QStringLiteral("house"),
+         QStringLiteral("score"), QStringLiteral("power"), QStringLiteral("dropped")}};
+    for (const History::ArchivedTournament &t : tournaments) {
+        for (const History::ArchivedEntrant &e : t.entrants)
+            rows.append({t.name, t.played.toString(Qt::ISODate), QString::number(t.rounds),
+                         QString::number(e.rank), e.name, e.house, numberText(e.score),
+                         numberText(e.power), yesNo(e.dropped)});
+    }
+    return rows;
 }
 
 } // namespace Zuvi::Publish

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/archive.h"
 #include "publish/documents.h"
 
 #include <QByteArray>
@@ -22,5 +23,13 @@ QByteArray csvText(const QList<QStringList> &rows);
 /// Writes the document as a CSV file, replacing the file only once it is complete.
 /// Returns the reason when there is no CSV of the document or the file cannot be written.
 std::optional<QString> writeCsv(DocumentKind kind, const Snapshot &snapshot, const QString &path);
+
+/// The club's history as CSV rows, header first: one row per tournament and player, the
+/// newest tournament first, each in its final standings' order.
+QList<QStringList> historyCsvRows(const QList<History::ArchivedTournament> &tournaments);
+
+/// Writes rows as a CSV file, replacing the file only once it is complete. Returns the
+/// reason where the file cannot be written.
+std::optional<QString> writeCsvRows(const QList<QStringList> &rows, const QString &path);
 
 } // namespace Zuvi::Publish

@@ -3,6 +3,9 @@
 #include "core/errorpath.h"
 #include "data/schema.h"
 #include "publish/publishactions.h"
+#include "history/archiveaccess.h"
+#include "publish/csvexport.h"
+#include "tournament/storechoice.h"
 #include "tournament/tournamentprogress.h"
 
 #include <QCommandLineParser>
@@ -47,13 +50,50 @@ QStringList documentNames()
     return names;
 }
 
+namespace {
+
+/// --export history FILE.csv: every archived tournament, one row per tournament and player.
+int exportHistory(const QStringList &files, QTextStream &out, QTextStream &err)
+{
+    if (files.size() != 1 ||
+        !files.constFirst().endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
+        err << QStringLiteral("zuvi: --export history needs one FILE.csv.") << Qt::endl;
+        return 2;
+    }
+    const QString file = files.constFirst();
+    QString cause;
+    try {
+        Data::ensureDatabases();
+        const QList<History::ArchivedTournament> tournaments =
+            History::ArchiveAccess(storeChoice().server, storeChoice().stationName()).list();
+        const std::optional<QString> error = writeCsvRows(historyCsvRows(tournaments), file);
+        if (!error) {
+            out << QStringLiteral("Wrote the history (%1 tournaments) to %2.")
+                       .arg(tournaments.size())
+                       .arg(QDir::toNativeSeparators(file))
+                << Qt::endl;
+            return 0;
+        }
+        cause = *error;
+    } catch (const std::exception &error) {
+        cause = Core::failureText(error);
+    }
+    err << QStringLiteral("zuvi: History not exported: %1").arg(cause) << Qt::endl;
+    return 1;
+}
+
+} // namespace
+
 int exportCommand(const QString &document, const QStringList &files, QTextStream &out,
                   QTextStream &err)
 {
+    if (document == QLatin1String("history"))
+        return exportHistory(files, out, err);
     const std::optional<DocumentKind> kind = documentFromName(document);
     if (!kind) {
         err << QStringLiteral("zuvi: --export takes one of %1, not '%2'.")
-                   .arg(documentNames().join(QStringLiteral(", ")), document)
+                   .arg(documentNames().join(QStringLiteral(", ")) + QStringLiteral(", history"),
+                        document)
             << Qt::endl;
         return 2;
     }

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void exportsTheStoredTournament();
     void standingsWithoutProgressAreExportedAsStored_data();
     void standingsWithoutProgressAreExportedAsStored();
+    void historyIsExportedAsCsv();
     void nothingToExport_data();
     void nothingToExport();
     void fileThatCannotBeWritten_data();
@@ -155,6 +156,42 @@ void TestExportCommand::standingsWithoutProgressAreExportedAsStored()
     }
     for (const QString &expected : contains)
         QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in:\n") + text));
+}
+
+void TestExportCommand::historyIsExportedAsCsv()
+{
+    // Two rounds of three, played to the end: the last End Round archives them.
+    {
+        TournamentProgress progress;
+        progress.setRandomSource([] { return 0.0; });
+        for (const char *name : {"=O'Neil, Bran", "Müller, Zoë", "Żółć, Łukasz"})
+            progress.addEntrant(QString::fromUtf8(name), QStringLiteral("Stark"));
+        for (int round = 0; round < 2; ++round) {
+            progress.startRound(QStringLiteral("2"));
+            while (!progress.openSeats().isEmpty())
+                progress.recordGame(0, QStringLiteral("Full Win"), 4, 1);
+            progress.endRound();
+        }
+    }
+    const ZuviRun run =
+        runZuvi({QStringLiteral("--export"), QStringLiteral("history"), path("history.csv")});
+    QVERIFY(run.finished);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errText()));
+    QFile written(path("history.csv"));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(written.readAll());
+    QVERIFY2(
+        text.startsWith(QStringLiteral("\"tournament\",\"date\",\"rounds\",\"rank\",\"name\"")),
+        qPrintable(text));
+    QCOMPARE(text.count(QStringLiteral("\r\n")), 4);
+    // A name a spreadsheet would run is written as text.
+    QVERIFY2(text.contains(QStringLiteral("\"'=O'Neil, Bran\"")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("\"Żółć, Łukasz\"")));
+    // Only as CSV.
+    const ZuviRun pdf =
+        runZuvi({QStringLiteral("--export"), QStringLiteral("history"), path("history.pdf")});
+    QCOMPARE(pdf.exitCode, 2);
+    QVERIFY(pdf.errText().contains(QStringLiteral("needs one FILE.csv")));
 }
 
 void TestExportCommand::nothingToExport_data()

@@ -1,5 +1,6 @@
 #include "registration/throne.h"
 
+#include "historywindow/historydialog.h"
 #include "registration/stationdialog.h"
 
 #include "core/errorpath.h"
@@ -240,6 +241,11 @@ void Throne::buildActions()
     setContextMenuPolicy(Qt::ActionsContextMenu);
     addContextActions({m_avoidRematches, m_recordedGames});
     addContextActions(Publish::createPublishActions(this, m_progress));
+    auto *history = new QAction(QStringLiteral("History\u2026"), this);
+    history->setObjectName(QStringLiteral("History"));
+    history->setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
+    connect(history, &QAction::triggered, this, guarded([this] { showHistory(); }));
+    addContextActions({history});
     addContextActions(stationActions());
     // Importing refills the stored players at once.
     addStoredPlayersActions(Players::createPlayerFileActions(
@@ -280,6 +286,13 @@ QList<QAction *> Throne::stationActions()
                 Q_EMIT storeChosen();
             }));
     return {connectAction, reconnect, local};
+}
+
+void Throne::showHistory()
+{
+    HistoryDialog dialog(History::ArchiveAccess(storeChoice().server, storeChoice().stationName()),
+                         this);
+    dialog.exec();
 }
 
 void Throne::addContextActions(const QList<QAction *> &actions)

@@ -95,6 +95,8 @@ protected:
 private:
     /// Where the tournament is kept: connect to a shared one, reconnect, work locally.
     QList<QAction *> stationActions();
+    /// "History…": the club's finished tournaments and the league over them.
+    void showHistory();
     void buildControls();
     void nameControls(QLabel *label2, QLabel *label3, QLabel *roundsLbl, QLabel *tournyLabel,
                       QLabel *houseLabel, QLabel *label1, QLabel *label4);

@@ -2,3 +2,4 @@
 # last round's end.
 zuvi_gui_test(tst_league history/tst_league.cpp)
 zuvi_gui_test(tst_archive history/tst_archive.cpp)
+zuvi_gui_test(tst_historywindow history/tst_historywindow.cpp)

@@ -8,6 +8,8 @@
 #include "data/schema.h"
 #include "playereditor/playerinfo.h"
 #include "publish_screens.h"
+#include "history/archiveaccess.h"
+#include "historywindow/historydialog.h"
 #include "registration/stationdialog.h"
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
@@ -147,6 +149,30 @@ bool renderStationDialog(const QDir &out)
     return save(&dialog, out);
 }
 
+/// "History…" over two archived evenings.
+bool renderHistory(const QDir &out)
+{
+    const History::ArchiveAccess archive(std::nullopt);
+    const QStringList names{QStringLiteral("O'Neil, Bran"), QStringLiteral("Müller, Zoë"),
+                            QStringLiteral("Żółć, Łukasz"), QStringLiteral("Snow, Jon")};
+    for (int week = 0; week < 2; ++week) {
+        History::ArchivedTournament t;
+        t.played = QDate(2026, 12, 3 + 7 * week);
+        t.name = History::defaultName(t.played);
+        t.rounds = 3;
+        for (int i = 0; i < names.size(); ++i) {
+            const QString &name = names.at((i + week) % names.size());
+            t.entrants.append(
+                {name, QStringLiteral("Stark"), 0, i + 1, double(9 - 3 * i), 12.5 - i, i == 3});
+        }
+        t.games.append({1, 1, names.at(0), names.at(1), QStringLiteral("Full Win"), 3, 7, 2});
+        t.games.append({1, 2, names.at(2), names.at(3), QStringLiteral("True Draw"), 2, 4, 4});
+        archive.add(t);
+    }
+    HistoryDialog dialog(archive);
+    return save(&dialog, out);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -176,6 +202,7 @@ int main(int argc, char *argv[])
         ok = renderTournament(throne, out) && ok;
         ok = renderPlayerInfo(throne, out) && ok;
         ok = renderStationDialog(out) && ok;
+        ok = renderHistory(out) && ok;
         ok = renderPublishScreens(out) && ok;
     });
     return ok && !Core::isEnding() ? 0 : 1;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "history/archive.h"
+#include "history/archiveaccess.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class QTabWidget;
+
+namespace Zuvi {
+
+/// "History…": the club's finished tournaments, newest first (date, name, entrants,
+/// winner). The one selected shows its final standings and its games; it can be renamed
+/// or deleted, and the history written out as CSV. The league tab ranks the players over
+/// every tournament shown, by the scheme chosen.
+class HistoryDialog final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    /// archive is where the history is kept (the files or the shared server).
+    explicit HistoryDialog(History::ArchiveAccess archive, QWidget *parent = nullptr);
+
+    /// Reads the archive again and shows it.
+    void reload();
+
+private:
+    void showSelected();
+    void showLeague();
+    void rename();
+    void remove();
+    void exportCsv();
+    /// The tournament selected, or null.
+    const History::ArchivedTournament *selected() const;
+
+    History::ArchiveAccess m_archive;
+    QList<History::ArchivedTournament> m_tournaments;
+    QTableWidget *m_list;
+    QTabWidget *m_tabs;
+    QTableWidget *m_standings;
+    QTableWidget *m_games;
+    QTableWidget *m_league;
+    QComboBox *m_scheme;
+    QSpinBox *m_bestOf;
+    QPushButton *m_rename;
+    QPushButton *m_delete;
+};
+
+} // namespace Zuvi

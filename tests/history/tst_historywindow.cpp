@@ -1,0 +1,150 @@
+// The history window: the club's tournaments newest first, one shown with its standings and
+// games, renamed (a bad name refused), deleted after a question, the league over them, and
+// reached from the registration window's menu.
+
+#include "support/testsupport.h"
+#include "support/windowdrivers.h"
+
+#include "history/archiveaccess.h"
+#include "historywindow/historydialog.h"
+#include "registration/throne.h"
+#include "tournament/tournamentprogress.h"
+
+#include <QAction>
+#include <QInputDialog>
+#include <QTableWidget>
+#include <QTest>
+
+using namespace Zuvi;
+using namespace Zuvi::Test;
+
+namespace {
+
+History::ArchivedTournament sample(const QString &name, const QDate &played,
+                                   const QStringList &standings)
+{
+    History::ArchivedTournament t;
+    t.name = name;
+    t.played = played;
+    t.rounds = 2;
+    int rank = 0;
+    for (const QString &entrant : standings)
+        t.entrants.append(
+            {entrant, QStringLiteral("Stark"), 0, ++rank, double(9 - 3 * rank), 1.5, false});
+    t.games.append({1, 1, standings.at(0), standings.at(1), QStringLiteral("Full Win"), 3, 4, 1});
+    t.games.append(
+        {1, 2, standings.at(2), QStringLiteral("Bye"), QStringLiteral("Full Win"), 3, 0, 0});
+    return t;
+}
+
+QStringList column(const QTableWidget *table, int c)
+{
+    QStringList texts;
+    for (int r = 0; r < table->rowCount(); ++r)
+        texts.append(table->item(r, c) ? table->item(r, c)->text() : QString());
+    return texts;
+}
+
+/// Answers the next modal input dialog with text, then OK.
+void answerInput(const QString &text)
+{
+    QTimer::singleShot(0, qApp, [text] {
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTest::qFail("no input dialog", __FILE__, __LINE__);
+            return;
+        }
+        dialog->setTextValue(text);
+        dialog->accept();
+    });
+}
+
+} // namespace
+
+class TestHistoryWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void listsShowsRenamesAndDeletes();
+    void openedFromTheRegistrationWindow();
+};
+
+void TestHistoryWindow::listsShowsRenamesAndDeletes()
+{
+    TempInstall install;
+    MessageLog messages;
+    const History::ArchiveAccess archive(std::nullopt);
+    archive.add(sample(QStringLiteral("Autumn"), QDate(2026, 10, 1), {"Ada", "Bob", "Cy"}));
+    archive.add(sample(QStringLiteral("Winter"), QDate(2026, 12, 3), {"Dee", "Eve", "Fay"}));
+
+    HistoryDialog dialog(archive);
+    dialog.show();
+    auto *list = control<QTableWidget>(dialog, "HistoryTournaments");
+    QCOMPARE(column(list, 1), (QStringList{"Winter", "Autumn"}));
+    QCOMPARE(column(list, 0), (QStringList{"2026-12-03", "2026-10-01"}));
+    QCOMPARE(column(list, 2), (QStringList{"3", "3"}));
+    QCOMPARE(column(list, 3), (QStringList{"Dee", "Ada"}));
+
+    // The one selected shows its standings and games.
+    list->selectRow(1);
+    auto *standings = control<QTableWidget>(dialog, "HistoryStandings");
+    QCOMPARE(column(standings, 1), (QStringList{"Ada", "Bob", "Cy"}));
+    QCOMPARE(column(standings, 0), (QStringList{"1", "2", "3"}));
+    auto *games = control<QTableWidget>(dialog, "HistoryGames");
+    QCOMPARE(column(games, 3), (QStringList{"Bob", "Bye"}));
+    QCOMPARE(column(games, 6), (QStringList{"1", ""})); // the bye has no power 2
+
+    // A blank name is refused and changes nothing; a name is kept as typed.
+    answerInput(QStringLiteral("   "));
+    click(dialog, "HistoryRename");
+    QCOMPARE(messages.last(), QStringLiteral("Please enter a name of 1 to 200 letters."));
+    QCOMPARE(archive.list().last().name, QStringLiteral("Autumn"));
+    answerInput(QStringLiteral(" Autumn \"Cup\" d'Or "));
+    click(dialog, "HistoryRename");
+    QCOMPARE(archive.list().last().name, QStringLiteral("Autumn \"Cup\" d'Or"));
+    QCOMPARE(column(list, 1).last(), QStringLiteral("Autumn \"Cup\" d'Or"));
+
+    // Delete asks first; No keeps it, Yes removes it.
+    list->selectRow(0);
+    messages.setAnswer(false);
+    click(dialog, "HistoryDelete");
+    QCOMPARE(messages.questions().last(),
+             QStringLiteral("Delete \"Winter\" of 2026-12-03 from the history? This cannot be "
+                            "undone."));
+    QCOMPARE(archive.list().size(), 2);
+    messages.setAnswer(true);
+    click(dialog, "HistoryDelete");
+    QCOMPARE(archive.list().size(), 1);
+    QCOMPARE(column(list, 1), (QStringList{"Autumn \"Cup\" d'Or"}));
+
+    // The league over the tournaments shown.
+    auto *league = control<QTableWidget>(dialog, "LeagueTable");
+    QCOMPARE(column(league, 1), (QStringList{"Ada", "Bob", "Cy"}));
+    QCOMPARE(column(league, 2), (QStringList{"6", "3", "0"}));
+    control<QComboBox>(dialog, "LeagueScheme")->setCurrentIndex(1);
+    QCOMPARE(column(league, 2), (QStringList{"10", "8", "6"}));
+}
+
+void TestHistoryWindow::openedFromTheRegistrationWindow()
+{
+    TempInstall install;
+    MessageLog messages;
+    History::ArchiveAccess(std::nullopt)
+        .add(sample(QStringLiteral("Autumn"), QDate(2026, 10, 1), {"Ada", "Bob", "Cy"}));
+    Throne throne(new TournamentProgress);
+    throne.show();
+    QAction *history = throne.findChild<QAction *>(QStringLiteral("History"));
+    QVERIFY(history);
+    QCOMPARE(history->shortcut(), QKeySequence(QStringLiteral("Ctrl+H")));
+    bool shown = false;
+    whenDialogOpens("HistoryDialog", [&](QDialog &dialog) {
+        shown = column(control<QTableWidget>(dialog, "HistoryTournaments"), 1) ==
+                QStringList{QStringLiteral("Autumn")};
+    });
+    history->trigger();
+    QVERIFY(shown);
+}
+
+QTEST_MAIN(TestHistoryWindow)
+#include "tst_historywindow.moc"

@@ -10,6 +10,9 @@ packages+=(mdbtools-dev libcsv-dev)
 # Several stations on one tournament: Qt's PostgreSQL driver, and the server itself, which
 # the tests start as a private cluster of their own.
 packages+=(libqt6sql6-psql postgresql)
+# The players' page: Qt's HTTP server (whose CMake files need the WebSockets ones), and a
+# browser that the page's tests run headless.
+packages+=(qt6-httpserver-dev qt6-websockets-dev chromium)
 if [[ "${ZUVI_FUZZ:-1}" == 1 ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi

@@ -1,6 +1,8 @@
 #include "registration/throne.h"
 
 #include "historywindow/historydialog.h"
+#include "page/pagedialog.h"
+#include "page/pageserver.h"
 #include "registration/stationdialog.h"
 
 #include "core/errorpath.h"
@@ -245,7 +247,12 @@ void Throne::buildActions()
     history->setObjectName(QStringLiteral("History"));
     history->setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
     connect(history, &QAction::triggered, this, guarded([this] { showHistory(); }));
-    addContextActions({history});
+    auto *page = new QAction(QStringLiteral("Players' page on the network\u2026"), this);
+    page->setObjectName(QStringLiteral("PlayersPage"));
+    page->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+P")));
+    connect(page, &QAction::triggered, this, guarded([this] { showPageDialog(); }));
+    m_pageAction = page;
+    addContextActions({history, page});
     addContextActions(stationActions());
     // Importing refills the stored players at once.
     addStoredPlayersActions(Players::createPlayerFileActions(
@@ -286,6 +293,14 @@ QList<QAction *> Throne::stationActions()
                 Q_EMIT storeChosen();
             }));
     return {connectAction, reconnect, local};
+}
+
+void Throne::showPageDialog()
+{
+    if (!m_pageServer)
+        m_pageServer = new PageServer(m_progress, this);
+    PageDialog dialog(m_pageServer, this);
+    dialog.exec();
 }
 
 void Throne::showHistory()
@@ -550,6 +565,7 @@ void Throne::openRoundWindow(bool resumed)
     if (!tournament()) {
         m_tournament = new Tournament(m_progress, resumed);
         m_tournament->addContextActions(Publish::createPublishActions(m_tournament, m_progress));
+        m_tournament->addContextActions({m_pageAction});
         placeBeside(m_tournament);
         Q_EMIT roundWindowOpened(m_tournament);
     }

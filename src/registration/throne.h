@@ -17,6 +17,7 @@ class QPushButton;
 
 namespace Zuvi {
 
+class PageServer;
 class PlayerInfo;
 class Tournament;
 class TournamentProgress;
@@ -97,6 +98,8 @@ private:
     QList<QAction *> stationActions();
     /// "History…": the club's finished tournaments and the league over them.
     void showHistory();
+    /// "Players' page on the network…": starts or stops the page.
+    void showPageDialog();
     void buildControls();
     void nameControls(QLabel *label2, QLabel *label3, QLabel *roundsLbl, QLabel *tournyLabel,
                       QLabel *houseLabel, QLabel *label1, QLabel *label4);
@@ -145,6 +148,9 @@ private:
 
     QPointer<Tournament> m_tournament;
     QPointer<PlayerInfo> m_playerEditor;
+    /// The players' page, made when it is first asked for; it serves until stopped.
+    PageServer *m_pageServer = nullptr;
+    QAction *m_pageAction = nullptr;
 };
 
 } // namespace Zuvi

@@ -1,0 +1,200 @@
+#include "page/pageserver.h"
+
+#include "publish/publishactions.h"
+#include "publish/snapshot.h"
+#include "round/scoring.h"
+#include "tournament/tournamentprogress.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFile>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace Zuvi {
+
+namespace {
+
+using Status = QHttpServerResponder::StatusCode;
+
+// The page may load its own script, style and data, and nothing else.
+const QByteArray kPolicy = "default-src 'none'; script-src 'self'; style-src 'self'; "
+                           "connect-src 'self'; img-src 'self'; base-uri 'none'; "
+                           "form-action 'none'; frame-ancestors 'none'";
+
+struct PageFile
+{
+    const char *path;
+    const char *resource;
+    const char *type;
+};
+const PageFile kFiles[] = {
+    {"/", ":/page/index.html", "text/html; charset=utf-8"},
+    {"/page.js", ":/page/page.js", "text/javascript; charset=utf-8"},
+    {"/page.css", ":/page/page.css", "text/css; charset=utf-8"},
+};
+
+/// Writes one response: the security headers always, the body unless the request is HEAD.
+void respond(QHttpServerResponder &responder, bool head, Status status, const QByteArray &type,
+             const QByteArray &body, const QList<std::pair<QByteArray, QByteArray>> &extra = {})
+{
+    responder.writeStatusLine(status);
+    responder.writeHeader("Content-Security-Policy", kPolicy);
+    responder.writeHeader("X-Content-Type-Options", "nosniff");
+    responder.writeHeader("Referrer-Policy", "no-referrer");
+    responder.writeHeader("Cache-Control", "no-cache");
+    if (!type.isEmpty())
+        responder.writeHeader("Content-Type", type);
+    for (const auto &header : extra)
+        responder.writeHeader(header.first, header.second);
+    responder.writeHeader("Content-Length", QByteArray::number(body.size()));
+    if (head)
+        responder.writeBody(QByteArray());
+    else
+        responder.writeBody(body);
+}
+
+QJsonObject pairingJson(const Publish::PairingRow &row)
+{
+    return {{QStringLiteral("table"), row.table},     {QStringLiteral("player1"), row.player1},
+            {QStringLiteral("house1"), row.house1},   {QStringLiteral("score1"), row.score1},
+            {QStringLiteral("player2"), row.player2}, {QStringLiteral("house2"), row.house2},
+            {QStringLiteral("score2"), row.score2},   {QStringLiteral("recorded"), row.recorded}};
+}
+
+} // namespace
+
+PageServer::PageServer(TournamentProgress *progress, QObject *parent)
+    : QAbstractHttpServer(parent), m_progress(progress)
+{
+    // Whatever changes in the tournament makes the page's data new.
+    const auto stale = [this] { m_stale = true; };
+    connect(m_progress, &TournamentProgress::entrantsChanged, this, stale);
+    connect(m_progress, &TournamentProgress::pairingChanged, this, stale);
+    connect(m_progress, &TournamentProgress::gamesChanged, this, stale);
+    connect(m_progress, &TournamentProgress::roundChanged, this, stale);
+    connect(m_progress, &TournamentProgress::clockChanged, this, stale);
+}
+
+quint16 PageServer::start(const QHostAddress &address, quint16 port, QString *problem)
+{
+    stop();
+    auto *server = new QTcpServer(this);
+    if (!server->listen(address, port)) {
+        if (problem)
+            *problem = server->errorString();
+        delete server;
+        return 0;
+    }
+    bind(server);
+    m_address = address;
+    m_port = server->serverPort();
+    m_stale = true;
+    return m_port;
+}
+
+void PageServer::stop()
+{
+    for (QTcpServer *server : servers()) {
+        server->close();
+        server->deleteLater();
+    }
+    m_port = 0;
+}
+
+QString PageServer::pageAddress() const
+{
+    if (!m_port)
+        return QString();
+    QString host = m_address.toString();
+    if (m_address.protocol() == QAbstractSocket::IPv6Protocol)
+        host = QLatin1Char('[') + host + QLatin1Char(']');
+    return QStringLiteral("http://%1:%2/").arg(host).arg(m_port);
+}
+
+QByteArray PageServer::stateJson()
+{
+    if (!m_stale && !m_json.isEmpty())
+        return m_json;
+    const Publish::Snapshot snapshot = Publish::takeSnapshot(*m_progress);
+    QJsonObject state;
+    state.insert(QStringLiteral("round"), snapshot.round);
+    state.insert(QStringLiteral("roundOpen"), snapshot.roundOpen);
+    state.insert(QStringLiteral("started"), snapshot.started);
+    state.insert(QStringLiteral("final"), snapshot.final);
+    if (snapshot.rounds)
+        state.insert(QStringLiteral("rounds"), *snapshot.rounds);
+    // The clock once it has been started: a count down, or the time left when it stopped.
+    if (m_progress->clockRunning() || m_progress->clock().remainingSeconds() > 0)
+        state.insert(QStringLiteral("clock"),
+                     Round::RoundClock::caption(m_progress->clock().hours(),
+                                                m_progress->clock().minutes(),
+                                                m_progress->clock().seconds()));
+    QJsonArray pairings;
+    for (const Publish::PairingRow &row : snapshot.pairings)
+        pairings.append(pairingJson(row));
+    state.insert(QStringLiteral("pairings"), pairings);
+    QJsonArray standings;
+    if (!snapshot.roundOpen) {
+        for (const Publish::RankedRow &row : snapshot.standings)
+            standings.append(QJsonObject{{QStringLiteral("rank"), row.rank},
+                                         {QStringLiteral("name"), row.name},
+                                         {QStringLiteral("house"), row.house},
+                                         {QStringLiteral("score"), Round::powerText(row.score)},
+                                         {QStringLiteral("power"), Round::powerText(row.power)},
+                                         {QStringLiteral("dropped"), row.dropped}});
+    }
+    state.insert(QStringLiteral("standings"), standings);
+    m_json = QJsonDocument(state).toJson(QJsonDocument::Compact);
+    m_etag =
+        '"' + QCryptographicHash::hash(m_json, QCryptographicHash::Sha1).toHex().left(20) + '"';
+    m_stale = false;
+    return m_json;
+}
+
+bool PageServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
+{
+    QHttpServerResponder responder = makeResponder(request, socket);
+    const QString path = request.url().path();
+    const auto method = request.method();
+    const bool head = method == QHttpServerRequest::Method::Head;
+    if (method != QHttpServerRequest::Method::Get && !head) {
+        respond(responder, false, Status::MethodNotAllowed, "text/plain; charset=utf-8",
+                "Only GET and HEAD.\n", {{"Allow", "GET, HEAD"}});
+        return true;
+    }
+    if (path == QLatin1String("/state.json")) {
+        const QByteArray json = stateJson();
+        if (request.value("If-None-Match") == m_etag) {
+            respond(responder, true, Status::NotModified, QByteArray(), QByteArray(),
+                    {{"ETag", m_etag}});
+            return true;
+        }
+        respond(responder, head, Status::Ok, "application/json", json, {{"ETag", m_etag}});
+        return true;
+    }
+    for (const PageFile &file : kFiles) {
+        if (path == QLatin1String(file.path)) {
+            QFile resource(QString::fromLatin1(file.resource));
+            const QByteArray body =
+                resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
+            respond(responder, head, Status::Ok, file.type, body);
+            return true;
+        }
+    }
+    respond(responder, head, Status::NotFound, "text/plain; charset=utf-8", "Not found.\n");
+    return true;
+}
+
+void PageServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)
+{
+    QHttpServerResponder responder = makeResponder(request, socket);
+    respond(responder, false, Status::NotFound, "text/plain; charset=utf-8", "Not found.\n");
+}
+
+} // namespace Zuvi

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QAbstractHttpServer>
+#include <QByteArray>
+#include <QHostAddress>
+
+namespace Zuvi {
+
+class TournamentProgress;
+
+/// The players' page on the local network: a read-only page of its own (GET /, /page.js,
+/// /page.css) and the tournament as JSON (GET /state.json: the round, the clock, the
+/// pairing by table, the standings between rounds), which the page asks for every few
+/// seconds. Only names, houses, scores, powers and tables are served: nothing else of the
+/// stored players, and no file of the data folder. Every response carries a content
+/// security policy that lets the page load nothing from elsewhere and run no inline script.
+class PageServer final : public QAbstractHttpServer
+{
+    Q_OBJECT
+
+public:
+    explicit PageServer(TournamentProgress *progress, QObject *parent = nullptr);
+
+    /// Listens at address and port (0: any free port). Returns the port, or 0 with the
+    /// reason in problem.
+    quint16 start(const QHostAddress &address, quint16 port, QString *problem);
+    void stop();
+    bool isServing() const { return m_port != 0; }
+    /// The address to give out ("http://192.168.1.20:8080/"), empty while not serving.
+    QString pageAddress() const;
+
+    /// The tournament as the page reads it.
+    QByteArray stateJson();
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
+    void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
+
+private:
+    TournamentProgress *m_progress;
+    QHostAddress m_address;
+    quint16 m_port = 0;
+    QByteArray m_json;
+    QByteArray m_etag;
+    bool m_stale = true;
+};
+
+} // namespace Zuvi

@@ -1,0 +1,75 @@
+#pragma once
+
+// A tournament served as the players' page on the loopback, and a blocking GET for the
+// tests: the server answers from this process's event loop while the request waits.
+
+#include "support/memorytournamentstore.h"
+
+#include "page/pageserver.h"
+#include "tournament/tournamentprogress.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+
+namespace Zuvi::Test {
+
+struct Fetched
+{
+    int status = 0;
+    QByteArray body;
+    QHash<QByteArray, QByteArray> headers; ///< lower-case names
+};
+
+inline Fetched fetch(const QString &url, const QByteArray &method = "GET",
+                     const QList<std::pair<QByteArray, QByteArray>> &headers = {})
+{
+    static QNetworkAccessManager manager;
+    QNetworkRequest request{QUrl(url)};
+    for (const auto &header : headers)
+        request.setRawHeader(header.first, header.second);
+    // A HEAD sent as a custom verb would wait for the body its length announces.
+    QNetworkReply *reply =
+        method == "HEAD" ? manager.head(request) : manager.sendCustomRequest(request, method);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    Fetched fetched;
+    fetched.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    fetched.body = reply->readAll();
+    for (const auto &pair : reply->rawHeaderPairs())
+        fetched.headers.insert(pair.first.toLower(), pair.second);
+    reply->deleteLater();
+    return fetched;
+}
+
+/// Four entrants (one of them with markup in the name, one written right to left) in
+/// round 1 of 2, served on a free port of the loopback.
+struct ServedTournament
+{
+    ServedTournament()
+    {
+        model.setRandomSource([] { return 0.0; });
+        for (const char *name : {"O'Neil, Bran", "<b>Zoë</b> & co", "כהן, שרה", "Snow, Jon"})
+            model.addEntrant(QString::fromUtf8(name), QStringLiteral("Stark"));
+        model.startRound(QStringLiteral("2"));
+        QString problem;
+        port = server.start(QHostAddress::LocalHost, 0, &problem);
+        if (!port)
+            qFatal("no page server: %s", qPrintable(problem));
+    }
+    QString url(const QString &path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path);
+    }
+
+    MemoryTournamentStore store;
+    TournamentProgress model{&store};
+    PageServer server{&model};
+    quint16 port = 0;
+};
+
+} // namespace Zuvi::Test

@@ -1,0 +1,176 @@
+// The players' page as served: its files with their security headers, the tournament as
+// JSON with an ETag (an unchanged tournament costs a 304), GET and HEAD only, nothing of
+// the data folder, and names served as data, never as markup.
+
+#include "page/pagefixture.h"
+#include "support/testsupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace Zuvi;
+using namespace Zuvi::Test;
+
+class TestPageServer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void filesCarryTheirPolicy_data();
+    void filesCarryTheirPolicy();
+    void stateFollowsTheTournament();
+    void onlyGetAndHead_data();
+    void onlyGetAndHead();
+    void nothingElseIsServed_data();
+    void nothingElseIsServed();
+};
+
+void TestPageServer::filesCarryTheirPolicy_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<QByteArray>("contains");
+    QTest::newRow("page") << "/" << QByteArray("text/html; charset=utf-8")
+                          << QByteArray("<script src=\"/page.js\" defer></script>");
+    QTest::newRow("script") << "/page.js" << QByteArray("text/javascript; charset=utf-8")
+                            << QByteArray("textContent");
+    QTest::newRow("style") << "/page.css" << QByteArray("text/css; charset=utf-8")
+                           << QByteArray("@media");
+    QTest::newRow("data") << "/state.json" << QByteArray("application/json")
+                          << QByteArray("\"pairings\"");
+}
+
+void TestPageServer::filesCarryTheirPolicy()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, type);
+    QFETCH(QByteArray, contains);
+    ServedTournament served;
+    const Fetched page = fetch(served.url(path));
+    QCOMPARE(page.status, 200);
+    QCOMPARE(page.headers.value("content-type"), type);
+    QVERIFY2(page.body.contains(contains), page.body.constData());
+    // Nothing from elsewhere, no inline script, no sniffing.
+    QCOMPARE(page.headers.value("content-security-policy"),
+             QByteArray("default-src 'none'; script-src 'self'; style-src 'self'; connect-src "
+                        "'self'; img-src 'self'; base-uri 'none'; form-action 'none'; "
+                        "frame-ancestors 'none'"));
+    QCOMPARE(page.headers.value("x-content-type-options"), QByteArray("nosniff"));
+    QVERIFY(!page.body.contains("<script>"));
+    QVERIFY(!page.body.contains("http://") || path == QLatin1String("/page.js"));
+}
+
+void TestPageServer::stateFollowsTheTournament()
+{
+    ServedTournament served;
+    const Fetched first = fetch(served.url(QStringLiteral("/state.json")));
+    QCOMPARE(first.status, 200);
+    const QJsonObject state = QJsonDocument::fromJson(first.body).object();
+    QCOMPARE(state.value(QStringLiteral("round")).toInt(), 1);
+    QCOMPARE(state.value(QStringLiteral("rounds")).toInt(), 2);
+    QVERIFY(state.value(QStringLiteral("roundOpen")).toBool());
+    const QJsonArray pairings = state.value(QStringLiteral("pairings")).toArray();
+    QCOMPARE(pairings.size(), 2);
+    // Names as typed, markup and right-to-left letters included: data, not markup.
+    QCOMPARE(pairings.at(0).toObject().value(QStringLiteral("player1")).toString(),
+             QStringLiteral("O'Neil, Bran"));
+    QCOMPARE(pairings.at(0).toObject().value(QStringLiteral("player2")).toString(),
+             QStringLiteral("<b>Zoë</b> & co"));
+    QCOMPARE(pairings.at(1).toObject().value(QStringLiteral("player1")).toString(),
+             QString::fromUtf8("כהן, שרה"));
+    QCOMPARE(state.value(QStringLiteral("standings")).toArray().size(), 0);
+
+    // Unchanged: a 304 without a body.
+    const QByteArray etag = first.headers.value("etag");
+    QVERIFY(etag.startsWith('"'));
+    const Fetched again =
+        fetch(served.url(QStringLiteral("/state.json")), "GET", {{"If-None-Match", etag}});
+    QCOMPARE(again.status, 304);
+    QVERIFY(again.body.isEmpty());
+
+    // A result recorded: new data, a new tag; between rounds the standings.
+    served.model.recordGame(0, QStringLiteral("Full Win"), 4, 1);
+    const Fetched recorded =
+        fetch(served.url(QStringLiteral("/state.json")), "GET", {{"If-None-Match", etag}});
+    QCOMPARE(recorded.status, 200);
+    QVERIFY(recorded.headers.value("etag") != etag);
+    QVERIFY(QJsonDocument::fromJson(recorded.body)
+                .object()
+                .value(QStringLiteral("pairings"))
+                .toArray()
+                .at(0)
+                .toObject()
+                .value(QStringLiteral("recorded"))
+                .toBool());
+    served.model.recordGame(0, QStringLiteral("True Draw"), 2, 2);
+    served.model.endRound();
+    const QJsonObject between =
+        QJsonDocument::fromJson(fetch(served.url(QStringLiteral("/state.json"))).body).object();
+    QCOMPARE(between.value(QStringLiteral("pairings")).toArray().size(), 0);
+    const QJsonArray standings = between.value(QStringLiteral("standings")).toArray();
+    QCOMPARE(standings.size(), 4);
+    QCOMPARE(standings.at(0).toObject().value(QStringLiteral("name")).toString(),
+             QStringLiteral("O'Neil, Bran"));
+    QCOMPARE(standings.at(0).toObject().value(QStringLiteral("rank")).toInt(), 1);
+}
+
+void TestPageServer::onlyGetAndHead_data()
+{
+    QTest::addColumn<QByteArray>("method");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("status");
+    QTest::newRow("HEAD of the data") << QByteArray("HEAD") << "/state.json" << 200;
+    QTest::newRow("HEAD of the page") << QByteArray("HEAD") << "/" << 200;
+    QTest::newRow("POST") << QByteArray("POST") << "/state.json" << 405;
+    QTest::newRow("PUT") << QByteArray("PUT") << "/" << 405;
+    QTest::newRow("DELETE") << QByteArray("DELETE") << "/state.json" << 405;
+}
+
+void TestPageServer::onlyGetAndHead()
+{
+    QFETCH(QByteArray, method);
+    QFETCH(QString, path);
+    QFETCH(int, status);
+    ServedTournament served;
+    const Fetched fetched = fetch(served.url(path), method);
+    QCOMPARE(fetched.status, status);
+    if (status == 405)
+        QCOMPARE(fetched.headers.value("allow"), QByteArray("GET, HEAD"));
+    if (method == "HEAD") {
+        QVERIFY(fetched.body.isEmpty());
+        QVERIFY(fetched.headers.value("content-length").toInt() > 0);
+    }
+    QCOMPARE(fetched.headers.value("x-content-type-options"), QByteArray("nosniff"));
+}
+
+void TestPageServer::nothingElseIsServed_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("a database") << "/players.db";
+    QTest::newRow("up a folder") << "/../Tourny.db";
+    QTest::newRow("up a folder, encoded") << "/%2e%2e/%2e%2e/etc/passwd";
+    QTest::newRow("a resource's own path") << "/:/page/index.html";
+    QTest::newRow("index by name") << "/index.html";
+}
+
+void TestPageServer::nothingElseIsServed()
+{
+    QFETCH(QString, path);
+    TempInstall install;
+    install.exec(QStringLiteral("players"),
+                 QStringLiteral("INSERT INTO PlayerInfo (\"First Name\", \"Last Name\", Email, "
+                                "Phone) VALUES ('Bran', 'O''Neil', 'bran@example.org', '555')"));
+    ServedTournament served;
+    const Fetched fetched = fetch(served.url(path));
+    QCOMPARE(fetched.status, 404);
+    QVERIFY(!fetched.body.contains("SQLite"));
+    // The data never carries what the stored players hold beyond their names.
+    const QByteArray state = fetch(served.url(QStringLiteral("/state.json"))).body;
+    QVERIFY(!state.contains("example.org"));
+    QVERIFY(!state.contains("555"));
+}
+
+QTEST_MAIN(TestPageServer)
+#include "tst_pageserver.moc"

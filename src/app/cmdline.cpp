@@ -3,6 +3,7 @@
 #include "core/errorpath.h"
 #include "data/dberror.h"
 #include "players/playercommands.h"
+#include "page/servecommand.h"
 #include "publish/exportcommand.h"
 #include "tournament/storechoice.h"
 
@@ -49,6 +50,13 @@ const std::vector<CommandLineAction> &commandLineActions()
                             "(CSV only: every archived tournament, one row per player)."),
              QStringLiteral("DOCUMENT")),
          ActionNeeds::Gui, &Zuvi::Publish::exportFromCommandLine},
+        {QCommandLineOption(
+             QStringList{QStringLiteral("serve-page")},
+             QCoreApplication::translate(
+                 "cmdline", "Serve the stored tournament's players' page without a window until "
+                            "stopped (Ctrl+C), at --bind ADDRESS (default 127.0.0.1) and --port "
+                            "N (default 8080).")),
+         ActionNeeds::Gui, &Zuvi::Page::serveFromCommandLine},
     };
     return actions;
 }
@@ -200,6 +208,16 @@ std::optional<int> runCommandLine(int &argc, char **argv)
         QCoreApplication::translate("cmdline", "With --server: this station records, takes "
                                                "back and amends results only."));
     parser.addOptions({server, station, resultsOnly});
+    // Where --serve-page serves.
+    const QCommandLineOption port(
+        QStringList{QStringLiteral("port")},
+        QCoreApplication::translate("cmdline", "With --serve-page: the port."),
+        QStringLiteral("N"));
+    const QCommandLineOption bind(
+        QStringList{QStringLiteral("bind")},
+        QCoreApplication::translate("cmdline", "With --serve-page: the address to serve at."),
+        QStringLiteral("ADDRESS"));
+    parser.addOptions({port, bind});
     addQtOptions(parser);
 
     const bool understood = parser.parse(arguments);
@@ -229,10 +247,15 @@ std::optional<int> runCommandLine(int &argc, char **argv)
     }
     const bool serverOptionAlone =
         understood && !parser.isSet(server) && (parser.isSet(station) || parser.isSet(resultsOnly));
+    const bool pageOptionAlone =
+        understood && (parser.isSet(port) || parser.isSet(bind)) &&
+        !(chosen && chosen->option.names().constFirst() == QLatin1String("serve-page"));
     const bool playersOnServer = understood && parser.isSet(server) && chosen &&
-                                 chosen->option.names().constFirst() != QLatin1String("export");
+                                 chosen->option.names().constFirst() != QLatin1String("export") &&
+                                 chosen->option.names().constFirst() != QLatin1String("serve-page");
     if (understood && !wantsHelp && !wantsVersion && !chosen &&
-        parser.positionalArguments().isEmpty() && serverProblem.isEmpty() && !serverOptionAlone)
+        parser.positionalArguments().isEmpty() && serverProblem.isEmpty() && !serverOptionAlone &&
+        !pageOptionAlone)
         return std::nullopt; // only Qt's options and the server's: the windows start
 
     const std::unique_ptr<QCoreApplication> application = makeApplication(
@@ -253,6 +276,9 @@ std::optional<int> runCommandLine(int &argc, char **argv)
     if (serverOptionAlone)
         return usageError(QCoreApplication::translate(
             "cmdline", "--station and --results-only go with --server."));
+    if (pageOptionAlone)
+        return usageError(QCoreApplication::translate("cmdline", "--port and --bind go with "
+                                                                 "--serve-page."));
     if (playersOnServer)
         return usageError(QCoreApplication::translate(
             "cmdline", "The stored players are kept on this computer: --server goes with "

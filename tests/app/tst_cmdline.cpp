@@ -4,6 +4,9 @@
 #include "support/childprocess.h"
 
 #include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +32,7 @@ private Q_SLOTS:
     void answersWithoutWindow_data();
     void answersWithoutWindow();
     void commandLineLeavesDataFolderAlone();
+    void servePageUntilStopped();
 };
 
 void TestCommandLine::answersWithoutWindow_data()
@@ -77,6 +81,15 @@ void TestCommandLine::answersWithoutWindow_data()
     QTest::newRow("--server with the players' commands")
         << QStringList{"--server", "postgresql://zuvi@localhost/zuvi", "--export-players", "p.csv"}
         << 2 << QString() << QStringLiteral("The stored players are kept on this computer");
+    QTest::newRow("--port without --serve-page")
+        << QStringList{"--port", "8080"} << 2 << QString()
+        << QStringLiteral("zuvi: --port and --bind go with --serve-page.\n") + tryHelp;
+    QTest::newRow("--serve-page with a port that is none")
+        << QStringList{"--serve-page", "--port", "99999"} << 2 << QString()
+        << QStringLiteral("zuvi: --port takes a number from 1 to 65535.");
+    QTest::newRow("--serve-page with an address that is none")
+        << QStringList{"--serve-page", "--bind", "<script>"} << 2 << QString()
+        << QStringLiteral("--bind takes an address of this computer");
     QTest::newRow("value given to --version")
         << QStringList{"--version=1"} << 2 << QString()
         << QStringLiteral("zuvi: Unexpected value after '--version'.\n") + tryHelp;
@@ -119,6 +132,40 @@ void TestCommandLine::commandLineLeavesDataFolderAlone()
         QVERIFY2(!QFileInfo::exists(dataHome.filePath(QStringLiteral("zuvi"))),
                  qPrintable(arguments.join(' ')));
     }
+}
+
+void TestCommandLine::servePageUntilStopped()
+{
+    // A free port: one the system gives, given back at once.
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+    }
+    QTemporaryDir dataHome;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+    QProcess zuvi;
+    zuvi.setProcessEnvironment(environment);
+    zuvi.start(QStringLiteral(ZUVI_BINARY),
+               {QStringLiteral("--serve-page"), QStringLiteral("--port"), QString::number(port)});
+    QVERIFY(zuvi.waitForStarted());
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (output += zuvi.readAllStandardOutput()).contains("Serving the players' page"), 20000);
+    QNetworkAccessManager manager;
+    QNetworkReply *reply = manager.get(
+        QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/state.json").arg(port))));
+    QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 20000);
+    QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+    QVERIFY(reply->readAll().contains("\"pairings\""));
+    delete reply;
+    // Stopped as a service manager stops it: status 0.
+    zuvi.terminate();
+    QVERIFY(zuvi.waitForFinished(20000));
+    QCOMPARE(zuvi.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(zuvi.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

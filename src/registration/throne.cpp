@@ -1,6 +1,8 @@
 #include "registration/throne.h"
 
+#include "history/playerrecord.h"
 #include "historywindow/historydialog.h"
+#include "historywindow/playerrecorddialog.h"
 #include "page/pagedialog.h"
 #include "page/pageserver.h"
 #include "registration/stationdialog.h"
@@ -239,6 +241,34 @@ void Throne::buildActions()
     m_recordedGames->setObjectName(QStringLiteral("RecordedGames"));
     m_tournyPlayers->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_tournyPlayers->addAction(m_reinstate);
+    // A player's record over the club's archive, for an entrant or a stored player.
+    auto *entrantRecord = new QAction(QStringLiteral("Player's record\u2026"), this);
+    entrantRecord->setObjectName(QStringLiteral("EntrantRecord"));
+    entrantRecord->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
+    entrantRecord->setShortcutContext(Qt::WidgetShortcut);
+    m_tournyPlayers->addAction(entrantRecord);
+    connect(entrantRecord, &QAction::triggered, this, guarded([this] {
+                const int index = m_progress->entrantOfRow(Ui::selectedRow(m_tournyPlayers));
+                if (index < 0) {
+                    Ui::message(this, QStringLiteral("Please select a player"));
+                    return;
+                }
+                const Progress::Entrant &entrant = m_progress->entrants().at(index);
+                showPlayerRecord(entrant.playerId, entrant.name);
+            }));
+    auto *storedRecord = new QAction(QStringLiteral("Player's record\u2026"), this);
+    storedRecord->setObjectName(QStringLiteral("StoredPlayerRecord"));
+    storedRecord->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
+    storedRecord->setShortcutContext(Qt::WidgetShortcut);
+    m_storedPlayers->addAction(storedRecord);
+    connect(storedRecord, &QAction::triggered, this, guarded([this] {
+                const int row = Ui::selectedRow(m_storedPlayers);
+                if (row < 0 || row >= m_storedIds.size()) {
+                    Ui::message(this, QStringLiteral("Please select a player"));
+                    return;
+                }
+                showPlayerRecord(m_storedIds.at(row), m_storedModel->texts().value(row));
+            }));
     m_storedPlayers->setContextMenuPolicy(Qt::ActionsContextMenu);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     addContextActions({m_avoidRematches, m_recordedGames});
@@ -300,6 +330,14 @@ void Throne::showPageDialog()
     if (!m_pageServer)
         m_pageServer = new PageServer(m_progress, this);
     PageDialog dialog(m_pageServer, this);
+    dialog.exec();
+}
+
+void Throne::showPlayerRecord(qint64 playerId, const QString &name)
+{
+    const QList<History::ArchivedTournament> archive =
+        History::ArchiveAccess(storeChoice().server, storeChoice().stationName()).list(true);
+    PlayerRecordDialog dialog(History::playerRecord(archive, playerId, name), name, this);
     dialog.exec();
 }
 

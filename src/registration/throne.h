@@ -98,6 +98,8 @@ private:
     QList<QAction *> stationActions();
     /// "History…": the club's finished tournaments and the league over them.
     void showHistory();
+    /// A player's record over the club's archive.
+    void showPlayerRecord(qint64 playerId, const QString &name);
     /// "Players' page on the network…": starts or stops the page.
     void showPageDialog();
     void buildControls();

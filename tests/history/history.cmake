@@ -3,3 +3,4 @@
 zuvi_gui_test(tst_league history/tst_league.cpp)
 zuvi_gui_test(tst_archive history/tst_archive.cpp)
 zuvi_gui_test(tst_historywindow history/tst_historywindow.cpp)
+zuvi_gui_test(tst_playerrecord history/tst_playerrecord.cpp)

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QInputDialog>
+#include <QLabel>
 #include <QTableWidget>
 #include <QTest>
 
@@ -68,6 +69,7 @@ class TestHistoryWindow : public QObject
 private Q_SLOTS:
     void listsShowsRenamesAndDeletes();
     void openedFromTheRegistrationWindow();
+    void playerRecordFromTheLists();
 };
 
 void TestHistoryWindow::listsShowsRenamesAndDeletes()
@@ -144,6 +146,40 @@ void TestHistoryWindow::openedFromTheRegistrationWindow()
     });
     history->trigger();
     QVERIFY(shown);
+}
+
+void TestHistoryWindow::playerRecordFromTheLists()
+{
+    TempInstall install;
+    MessageLog messages;
+    storePlayers(install, {{"Ada", "Lovelace", "Stark"}, {"Alan", "Turing", "Tully"}});
+    // Stored player 1 won an archived evening against stored player 2.
+    History::ArchivedTournament evening;
+    evening.name = QStringLiteral("Autumn");
+    evening.played = QDate(2026, 10, 1);
+    evening.entrants = {{"Lovelace, Ada", "Stark", 1, 1, 3, 5, false},
+                        {"Turing, Alan", "Tully", 2, 2, 0, 1, false}};
+    evening.games = {{1, 1, "Lovelace, Ada", "Turing, Alan", "Full Win", 3, 5, 1}};
+    History::ArchiveAccess(std::nullopt).add(evening);
+
+    Throne throne(new TournamentProgress);
+    throne.show();
+    QAction *stored = throne.findChild<QAction *>(QStringLiteral("StoredPlayerRecord"));
+    QVERIFY(stored);
+    // Nothing selected: said so.
+    stored->trigger();
+    QCOMPARE(messages.last(), QStringLiteral("Please select a player"));
+    clickRow(throne.StoredPlayers(), 0);
+    QString summary;
+    QStringList opponents;
+    whenDialogOpens("PlayerRecordDialog", [&](QDialog &dialog) {
+        summary = control<QLabel>(dialog, "PlayerRecordSummary")->text();
+        opponents = column(control<QTableWidget>(dialog, "PlayerRecordHeadToHead"), 0);
+    });
+    stored->trigger();
+    QCOMPARE(summary, QStringLiteral("1 tournament; 1 won, 0 drawn, 0 lost, 0 byes; 3 points. "
+                                     "Houses: Stark."));
+    QCOMPARE(opponents, QStringList{QStringLiteral("Turing, Alan")});
 }
 
 QTEST_MAIN(TestHistoryWindow)

@@ -1,7 +1,9 @@
 #include "historywindow/historydialog.h"
 
 #include "core/errorpath.h"
+#include "data/dberror.h"
 #include "history/league.h"
+#include "history/pasttournament.h"
 #include "publish/csvexport.h"
 #include "round/scoring.h"
 #include "ui/messagebox.h"
@@ -9,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -108,6 +111,8 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     m_rename->setObjectName(QStringLiteral("HistoryRename"));
     m_delete = new QPushButton(QStringLiteral("&Delete"), this);
     m_delete->setObjectName(QStringLiteral("HistoryDelete"));
+    auto *addPast = new QPushButton(QStringLiteral("&Add a past tournament\u2026"), this);
+    addPast->setObjectName(QStringLiteral("HistoryAddPast"));
     auto *exportButton = new QPushButton(QStringLiteral("&Export CSV\u2026"), this);
     exportButton->setObjectName(QStringLiteral("HistoryExport"));
     auto *close = new QPushButton(QStringLiteral("Close"), this);
@@ -115,6 +120,7 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_rename);
     buttons->addWidget(m_delete);
+    buttons->addWidget(addPast);
     buttons->addWidget(exportButton);
     buttons->addStretch(1);
     buttons->addWidget(close);
@@ -128,6 +134,13 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     connect(m_rename, &QPushButton::clicked, this, guarded([this] { rename(); }));
     connect(m_delete, &QPushButton::clicked, this, guarded([this] { remove(); }));
     connect(exportButton, &QPushButton::clicked, this, guarded([this] { exportCsv(); }));
+    connect(addPast, &QPushButton::clicked, this, guarded([this] {
+                const QString file = QFileDialog::getOpenFileName(
+                    this, QStringLiteral("Add a past tournament"), QDir::homePath(),
+                    QStringLiteral("Tournament files (*.db);;All files (*)"));
+                if (!file.isEmpty())
+                    addPastTournament(file);
+            }));
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_scheme, &QComboBox::currentIndexChanged, this, guarded([this] { showLeague(); }));
     connect(m_bestOf, &QSpinBox::valueChanged, this, guarded([this] { showLeague(); }));
@@ -225,6 +238,35 @@ void HistoryDialog::remove()
                  Ui::DefaultAnswer::No))
         return;
     m_archive.remove(t->id);
+    reload();
+}
+
+void HistoryDialog::addPastTournament(const QString &file)
+{
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("HistoryPastDate"));
+    dialog.setWindowTitle(QStringLiteral("Add a past tournament"));
+    dialog.setLabelText(QStringLiteral("Date the tournament of %1 was played (YYYY-MM-DD):")
+                            .arg(QFileInfo(file).fileName()));
+    dialog.setTextValue(QDate::currentDate().toString(Qt::ISODate));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QDate played = QDate::fromString(dialog.textValue().trimmed(), Qt::ISODate);
+    if (!played.isValid()) {
+        Ui::message(this, QStringLiteral("Please enter the date as YYYY-MM-DD, for example %1.")
+                              .arg(QDate::currentDate().toString(Qt::ISODate)));
+        return;
+    }
+    History::ArchivedTournament past;
+    try {
+        past = History::readPastTournament(file, played);
+    } catch (const Failure &failure) {
+        // A file that is not a tournament file is refused; the archive stays as it was.
+        Ui::message(this, QStringLiteral("%1 cannot be added: %2")
+                              .arg(QDir::toNativeSeparators(file), failure.description()));
+        return;
+    }
+    m_archive.add(past);
     reload();
 }
 

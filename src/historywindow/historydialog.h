@@ -27,6 +27,9 @@ public:
 
     /// Reads the archive again and shows it.
     void reload();
+    /// "Add a past tournament…" for a tournament file chosen: asks its date, reads it and
+    /// adds it to the archive.
+    void addPastTournament(const QString &file);
 
 private:
     void showSelected();

@@ -16,7 +16,7 @@
 #include "players/playerfileactions.h"
 #include "publish/bigscreenowner.h"
 #include "publish/publishactions.h"
-#include "registration/displayname.h"
+#include "data/displayname.h"
 #include "roundwindow/recordedgames.h"
 #include "roundwindow/tournament.h"
 #include "tournament/tournamentprogress.h"

@@ -5,6 +5,8 @@
 #include "support/testsupport.h"
 #include "support/windowdrivers.h"
 
+#include "data/dbconnection.h"
+#include "data/schema.h"
 #include "history/archiveaccess.h"
 #include "historywindow/historydialog.h"
 #include "registration/throne.h"
@@ -70,6 +72,7 @@ private Q_SLOTS:
     void listsShowsRenamesAndDeletes();
     void openedFromTheRegistrationWindow();
     void playerRecordFromTheLists();
+    void pastTournamentIsAdded();
 };
 
 void TestHistoryWindow::listsShowsRenamesAndDeletes()
@@ -180,6 +183,58 @@ void TestHistoryWindow::playerRecordFromTheLists()
     QCOMPARE(summary, QStringLiteral("1 tournament; 1 won, 0 drawn, 0 lost, 0 byes; 3 points. "
                                      "Houses: Stark."));
     QCOMPARE(opponents, QStringList{QStringLiteral("Turing, Alan")});
+}
+
+void TestHistoryWindow::pastTournamentIsAdded()
+{
+    TempInstall install;
+    MessageLog messages;
+    storePlayers(install, {{"Ada", "Lovelace", "Stark"}});
+    // A tournament file of an earlier season: its standings only.
+    QTemporaryDir dir;
+    const QString past = dir.filePath(QStringLiteral("Tourny.db"));
+    {
+        Data::DbConnection file(Data::DbConnection::AtPath{past, true});
+        file.exec(Data::createTournyTable());
+        file.execForEach(QStringLiteral("INSERT INTO TournyInfo VALUES (?, ?, ?, ?)"),
+                         {{QStringLiteral("Turing, Alan"), QStringLiteral("Tully"), 6, 9.5},
+                          {QStringLiteral("Lovelace, Ada"), QStringLiteral("Stark"), 6, 9.5},
+                          {QStringLiteral("Hopper, Grace"), QStringLiteral("Arryn"), 3, 2.0}});
+    }
+    const QString damaged = dir.filePath(QStringLiteral("damaged.db"));
+    {
+        QFile file(damaged);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+    }
+    const History::ArchiveAccess archive(std::nullopt);
+    HistoryDialog dialog(archive);
+
+    // A date that is none, and a file that is none: refused, nothing added.
+    answerInput(QStringLiteral("14/03/2025"));
+    dialog.addPastTournament(past);
+    QVERIFY(messages.last().startsWith(QStringLiteral("Please enter the date as YYYY-MM-DD")));
+    answerInput(QStringLiteral("2025-03-14"));
+    dialog.addPastTournament(damaged);
+    QVERIFY2(messages.last().contains(QStringLiteral("cannot be added")),
+             qPrintable(messages.last()));
+    QVERIFY(archive.list().isEmpty());
+
+    answerInput(QStringLiteral("2025-03-14"));
+    dialog.addPastTournament(past);
+    const QList<History::ArchivedTournament> list = archive.list();
+    QCOMPARE(list.size(), 1);
+    QCOMPARE(list.first().played, QDate(2025, 3, 14));
+    QCOMPARE(list.first().name, QStringLiteral("Tournament of 14 March 2025"));
+    // Ranked as the printed standings rank them; the stored player found by name.
+    QCOMPARE(list.first().entrants.at(0).rank, 1);
+    QCOMPARE(list.first().entrants.at(1).rank, 1);
+    QCOMPARE(list.first().entrants.at(2).rank, 3);
+    QCOMPARE(list.first().entrants.at(0).name, QStringLiteral("Lovelace, Ada"));
+    QCOMPARE(list.first().entrants.at(0).playerId, 1);
+    QCOMPARE(list.first().entrants.at(1).playerId, 0);
+    QCOMPARE(column(control<QTableWidget>(dialog, "HistoryTournaments"), 1),
+             QStringList{QStringLiteral("Tournament of 14 March 2025")});
 }
 
 QTEST_MAIN(TestHistoryWindow)

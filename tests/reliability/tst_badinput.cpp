@@ -8,7 +8,7 @@
 #include "data/installfolder.h"
 #include "playereditor/birthday.h"
 #include "playereditor/playerinfo.h"
-#include "registration/displayname.h"
+#include "data/displayname.h"
 #include "registration/throne.h"
 #include "round/roundclock.h"
 #include "roundwindow/tournament.h"

@@ -1,0 +1,98 @@
+#include "history/pasttournament.h"
+
+#include "data/dbconnection.h"
+#include "data/dberror.h"
+#include "data/displayname.h"
+#include "data/installfolder.h"
+#include "data/statements.h"
+#include "round/ranks.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+namespace Zuvi::History {
+
+namespace {
+
+bool hasTable(Data::DbConnection &db, const QString &name)
+{
+    QSqlQuery query = db.exec(
+        QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?"),
+        {name});
+    return db.next(query) && query.value(0).toInt() > 0;
+}
+
+/// The stored players by display name; a name that two players share is left out.
+QHash<QString, qint64> storedPlayersByName()
+{
+    QHash<QString, qint64> ids;
+    QSet<QString> shared;
+    Data::DbConnection players(Data::playersDatabase());
+    players.readRows(Data::Sql::selectPlayersWithIds(), [&](const Data::RowView &row) {
+        const QString name = displayName(row.text(1), row.text(0));
+        if (ids.contains(name))
+            shared.insert(name);
+        ids.insert(name, row.value(2).toLongLong());
+    });
+    for (const QString &name : std::as_const(shared))
+        ids.remove(name);
+    return ids;
+}
+
+} // namespace
+
+ArchivedTournament readPastTournament(const QString &file, const QDate &played)
+{
+    ArchivedTournament t;
+    t.played = played;
+    t.name = defaultName(played);
+    const QHash<QString, qint64> stored = storedPlayersByName();
+    Data::DbConnection db(Data::DbConnection::AtPath{file, false});
+    if (!hasTable(db, QStringLiteral("TournyInfo")))
+        throw Failure(0, QStringLiteral("%1 holds no standings (no table TournyInfo).")
+                             .arg(QFileInfo(file).fileName()));
+    QList<std::pair<double, double>> keys;
+    db.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
+        ArchivedEntrant e;
+        e.name = row.text(0);
+        e.house = row.text(1);
+        e.score = row.value(2).toDouble();
+        e.power = row.value(3).toDouble();
+        e.playerId = stored.value(e.name);
+        keys.append({e.score, e.power});
+        t.entrants.append(e);
+    });
+    if (t.entrants.isEmpty())
+        throw Failure(0, QStringLiteral("%1 holds no standings.").arg(QFileInfo(file).fileName()));
+    const QList<int> ranks = Round::sharedRanks(keys);
+    for (qsizetype i = 0; i < ranks.size(); ++i)
+        t.entrants[i].rank = ranks.at(i);
+    if (hasTable(db, QStringLiteral("ZuviEntrant"))) {
+        QHash<QString, bool> dropped;
+        db.readRows(QStringLiteral("SELECT Name, Dropped FROM ZuviEntrant"),
+                    [&](const Data::RowView &row) {
+                        dropped.insert(row.text(0), row.value(1).toInt() != 0);
+                    });
+        for (ArchivedEntrant &e : t.entrants)
+            e.dropped = dropped.value(e.name);
+    }
+    if (hasTable(db, QStringLiteral("ZuviGame"))) {
+        db.readRows(QStringLiteral("SELECT Round, Seat, Player1, Player2, Result1, Points1, "
+                                   "Power1, Power2 FROM ZuviGame ORDER BY Round, Seat, Id"),
+                    [&](const Data::RowView &row) {
+                        t.games.append({row.value(0).toInt(), row.value(1).toInt() + 1, row.text(2),
+                                        row.text(3), row.text(4), row.value(5).toInt(),
+                                        row.value(6).toDouble(), row.value(7).toDouble()});
+                        t.rounds = std::max(t.rounds, row.value(0).toInt());
+                    });
+    }
+    if (hasTable(db, QStringLiteral("ZuviState"))) {
+        QSqlQuery query = db.exec(QStringLiteral("SELECT Value FROM ZuviState WHERE Key = ?"),
+                                  {QStringLiteral("roundcounter")});
+        if (db.next(query))
+            t.rounds = std::max(t.rounds, query.value(0).toInt() - 1);
+    }
+    return t;
+}
+
+} // namespace Zuvi::History

@@ -6,6 +6,7 @@
 #include "benchsupport.h"
 #include "pairing_bench.h"
 #include "players_bench.h"
+#include "history_bench.h"
 #include "publish_bench.h"
 #include "stations_bench.h"
 
@@ -977,6 +978,9 @@ int main(int argc, char *argv[])
     // "zuvi-bench station-worker".
     if (argc > 1 && qstrcmp(argv[1], "stations") == 0)
         return benchStations() ? 0 : 1;
+    // "zuvi-bench history" times the club's history alone.
+    if (argc > 1 && qstrcmp(argv[1], "history") == 0)
+        return benchHistory(dataDir.path()) ? 0 : 1;
     if (argc > 4 && qstrcmp(argv[1], "station-worker") == 0)
         return stationWorker(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
 
@@ -1118,6 +1122,7 @@ int main(int argc, char *argv[])
     met = benchPlayerFiles(dataDir.path()) && met;
     met = benchPublish(dataDir.path()) && met;
     met = benchStations() && met;
+    met = benchHistory(dataDir.path()) && met;
     if (!g_messages.isEmpty() || g_ends > 0) {
         std::printf("unexpected messages (%lld) or fatal ends (%d): %s\n",
                     qint64(g_messages.size()), g_ends, qPrintable(g_messages.join(u" | ")));

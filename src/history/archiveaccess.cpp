@@ -39,6 +39,12 @@ QList<ArchivedTournament> ArchiveAccess::list(bool details) const
                      [&](auto &db) { return readArchives(db, details); });
 }
 
+QList<ArchivedGame> ArchiveAccess::games(qint64 id) const
+{
+    return onArchive(m_server, m_station, false,
+                     [&](auto &db) { return readArchiveGames(db, id); });
+}
+
 void ArchiveAccess::rename(qint64 id, const QString &name) const
 {
     onArchive(m_server, m_station, true, [&](auto &db) {

@@ -21,6 +21,8 @@ public:
     /// Every archived tournament, newest first, with its entrants; with details, its
     /// games as well.
     QList<ArchivedTournament> list(bool details = false) const;
+    /// The games of one archived tournament.
+    QList<ArchivedGame> games(qint64 id) const;
     void rename(qint64 id, const QString &name) const;
     void remove(qint64 id) const;
     /// Adds a tournament of the past (for example brought in from an old file); returns

@@ -6,10 +6,13 @@
 // prefix names the attached file ("players.") or is empty. Each function runs in the
 // caller's transaction.
 
+#include "data/dbconnection.h"
 #include "history/archive.h"
 
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <type_traits>
 
 namespace Zuvi::History {
 
@@ -74,18 +77,31 @@ template <typename Connection> QList<ArchivedTournament> readArchives(Connection
         }
     }
     {
-        // The entrants always: the list shows their number and the winner.
-        auto &&query = db.exec(QStringLiteral(
+        // The entrants always: the list shows their number and the winner, the league
+        // ranks them. A long past has tens of thousands: the file's rows are read straight.
+        const QString sql = QStringLiteral(
             "SELECT ArchiveId, Name, House, PlayerId, Rank, Score, Power, Dropped FROM "
-            "ZuviArchiveEntrant ORDER BY ArchiveId, Position"));
-        while (db.next(query)) {
-            const auto found = at.constFind(query.value(0).toLongLong());
-            if (found == at.constEnd())
-                continue;
-            list[*found].entrants.append({query.value(1).toString(), query.value(2).toString(),
-                                          query.value(3).toLongLong(), query.value(4).toInt(),
-                                          query.value(5).toDouble(), query.value(6).toDouble(),
-                                          query.value(7).toInt() != 0});
+            "ZuviArchiveEntrant ORDER BY ArchiveId, Position");
+        const auto take = [&](qint64 id, ArchivedEntrant entrant) {
+            const auto found = at.constFind(id);
+            if (found != at.constEnd())
+                list[*found].entrants.append(std::move(entrant));
+        };
+        if constexpr (std::is_same_v<Connection, Data::DbConnection>) {
+            db.readRows(sql, [&](const Data::RowView &row) {
+                take(row.value(0).toLongLong(),
+                     {row.text(1), row.text(2), row.value(3).toLongLong(), row.value(4).toInt(),
+                      row.value(5).toDouble(), row.value(6).toDouble(), row.value(7).toInt() != 0});
+            });
+        } else {
+            auto &&query = db.exec(sql);
+            while (db.next(query)) {
+                take(query.value(0).toLongLong(),
+                     {query.value(1).toString(), query.value(2).toString(),
+                      query.value(3).toLongLong(), query.value(4).toInt(),
+                      query.value(5).toDouble(), query.value(6).toDouble(),
+                      query.value(7).toInt() != 0});
+            }
         }
     }
     if (details) {
@@ -103,6 +119,22 @@ template <typename Connection> QList<ArchivedTournament> readArchives(Connection
         }
     }
     return list;
+}
+
+/// The games of one archived tournament, in round and table order.
+template <typename Connection> QList<ArchivedGame> readArchiveGames(Connection &db, qint64 id)
+{
+    QList<ArchivedGame> games;
+    auto &&query = db.exec(QStringLiteral("SELECT Round, TableNo, Player1, Player2, Result1, "
+                                          "Points1, Power1, Power2 FROM ZuviArchiveGame WHERE "
+                                          "ArchiveId = ? ORDER BY Position"),
+                           {id});
+    while (db.next(query)) {
+        games.append({query.value(0).toInt(), query.value(1).toInt(), query.value(2).toString(),
+                      query.value(3).toString(), query.value(4).toString(), query.value(5).toInt(),
+                      query.value(6).toDouble(), query.value(7).toDouble()});
+    }
+    return games;
 }
 
 template <typename Connection> void renameArchive(Connection &db, qint64 id, const QString &name)

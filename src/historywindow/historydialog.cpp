@@ -38,6 +38,8 @@ QTableWidget *table(QWidget *parent, const char *name, const QStringList &headin
     widget->setSelectionBehavior(QAbstractItemView::SelectRows);
     widget->setSelectionMode(QAbstractItemView::SingleSelection);
     widget->horizontalHeader()->setStretchLastSection(true);
+    // Column widths from the first rows: a long past is not measured row by row.
+    widget->horizontalHeader()->setResizeContentsPrecision(100);
     return widget;
 }
 
@@ -149,7 +151,8 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
 
 void HistoryDialog::reload()
 {
-    m_tournaments = m_archive.list(true);
+    // The games are read for the tournament shown only.
+    m_tournaments = m_archive.list(false);
     QList<QStringList> rows;
     for (const History::ArchivedTournament &t : std::as_const(m_tournaments))
         rows.append({t.played.toString(Qt::ISODate), t.name, QString::number(t.entrants.size()),
@@ -180,7 +183,7 @@ void HistoryDialog::showSelected()
         for (const History::ArchivedEntrant &e : t->entrants)
             standings.append({QString::number(e.rank), e.name, e.house, number(e.score),
                               number(e.power), e.dropped ? QStringLiteral("yes") : QString()});
-        for (const History::ArchivedGame &g : t->games) {
+        for (const History::ArchivedGame &g : m_archive.games(t->id)) {
             const bool bye = g.player2 == QLatin1String("Bye");
             games.append({QString::number(g.round), QString::number(g.table), g.player1, g.player2,
                           g.result1, number(g.power1), bye ? QString() : number(g.power2)});

@@ -13,6 +13,8 @@ packages+=(libqt6sql6-psql postgresql)
 # The players' page: Qt's HTTP server (whose CMake files need the WebSockets ones), and a
 # browser that the page's tests run headless.
 packages+=(qt6-httpserver-dev qt6-websockets-dev chromium)
+# The page's address as a QR code on the big screen.
+packages+=(libqrencode-dev pkg-config)
 if [[ "${ZUVI_FUZZ:-1}" == 1 ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi

@@ -1,5 +1,6 @@
 #include "page/pageserver.h"
 
+#include "publish/pagecode.h"
 #include "publish/publishactions.h"
 #include "publish/snapshot.h"
 #include "round/scoring.h"
@@ -13,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -95,6 +97,10 @@ quint16 PageServer::start(const QHostAddress &address, quint16 port, QString *pr
     m_address = address;
     m_port = server->serverPort();
     m_stale = true;
+    // The big screen shows the address to scan. Where the page is served on this computer
+    // only, a phone could not open it: there is nothing to scan.
+    if (!address.isLoopback())
+        Publish::PageAddress::instance().setAddress(pageAddress());
     return m_port;
 }
 
@@ -104,6 +110,8 @@ void PageServer::stop()
         server->close();
         server->deleteLater();
     }
+    if (m_port != 0 && Publish::PageAddress::instance().address() == pageAddress())
+        Publish::PageAddress::instance().setAddress(QString());
     m_port = 0;
 }
 
@@ -111,8 +119,22 @@ QString PageServer::pageAddress() const
 {
     if (!m_port)
         return QString();
-    QString host = m_address.toString();
-    if (m_address.protocol() == QAbstractSocket::IPv6Protocol)
+    QHostAddress shown = m_address;
+    // Served at every address of this computer: the first of its network's addresses is the
+    // one to give out.
+    if (shown == QHostAddress::Any || shown == QHostAddress::AnyIPv4 ||
+        shown == QHostAddress::AnyIPv6) {
+        shown = QHostAddress::LocalHost;
+        const auto addresses = QNetworkInterface::allAddresses();
+        for (const QHostAddress &address : addresses) {
+            if (!address.isLoopback() && address.protocol() == QAbstractSocket::IPv4Protocol) {
+                shown = address;
+                break;
+            }
+        }
+    }
+    QString host = shown.toString();
+    if (shown.protocol() == QAbstractSocket::IPv6Protocol)
         host = QLatin1Char('[') + host + QLatin1Char(']');
     return QStringLiteral("http://%1:%2/").arg(host).arg(m_port);
 }

@@ -1,5 +1,7 @@
 #include "publish/bigscreen.h"
 
+#include "publish/pagecode.h"
+
 #include "core/errorpath.h"
 #include "publish/documents.h"
 #include "round/roundclock.h"
@@ -95,6 +97,13 @@ BigScreen::BigScreen(TournamentProgress *progress, QWidget *parent)
     setAccessibleName(QStringLiteral("Big screen"));
     resize(1280, 720);
 
+    const auto showCode = [this] {
+        const QString address = PageAddress::instance().address();
+        m_pageCode = address.isEmpty() ? QImage() : qrCode(address);
+        update();
+    };
+    connect(&PageAddress::instance(), &PageAddress::changed, this, showCode);
+    showCode();
     m_pageTimer.setInterval(kPageSeconds * 1000);
     connect(&m_pageTimer, &QTimer::timeout, this, &BigScreen::turnPage);
     relayout();
@@ -372,6 +381,16 @@ void BigScreen::paintBand(QPainter &painter, const QRect &band, const Geometry &
     const QRect roundArea(band.left(), band.top(), band.width() * 45 / 100, band.height());
     painter.setFont(fittedFont(roundText(), g.bandHeight * 45 / 100, roundArea.width(), true));
     painter.drawText(roundArea, Qt::AlignLeft | Qt::AlignVCenter, roundText());
+    // The players' page's address as a QR code at the band's right end, while it is served:
+    // the clock gives up that room, the pairings none.
+    int codeWidth = 0;
+    if (!m_pageCode.isNull()) {
+        codeWidth = band.height();
+        const QRect codeArea(band.right() - codeWidth + 1, band.top(), codeWidth, band.height());
+        painter.fillRect(codeArea, Qt::white);
+        painter.drawImage(codeArea, m_pageCode);
+        codeWidth += g.margin;
+    }
     if (m_snapshot.roundOpen) {
         QColor clockColour = kText;
         if (m_watch.tone() == ClockTone::Amber)
@@ -380,7 +399,7 @@ void BigScreen::paintBand(QPainter &painter, const QRect &band, const Geometry &
             clockColour = kRed;
         painter.setPen(clockColour);
         const QRect clockArea(band.left() + band.width() * 45 / 100, band.top(),
-                              band.width() * 55 / 100, band.height());
+                              band.width() * 55 / 100 - codeWidth, band.height());
         painter.setFont(
             fittedFont(m_clockCaption, g.bandHeight * 85 / 100, clockArea.width(), true));
         painter.drawText(clockArea, Qt::AlignRight | Qt::AlignVCenter, m_clockCaption);

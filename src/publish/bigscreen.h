@@ -4,6 +4,7 @@
 #include "publish/snapshot.h"
 
 #include <QPointer>
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
@@ -115,6 +116,8 @@ private:
     PageLayout m_layout;
     int m_page = 0;
     QTimer m_pageTimer;
+    /// The players' page's address as a QR code, null while the page is not served.
+    QImage m_pageCode;
     QPointer<QWidget> m_organiser;
 };
 

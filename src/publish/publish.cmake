@@ -14,7 +14,13 @@ target_sources(zuvi_lib PRIVATE
     publish/bigscreen.cpp
     publish/bigscreenowner.cpp
     publish/exportcommand.cpp
+    publish/pagecode.cpp
     publish/publishactions.cpp
 )
 
 target_link_libraries(zuvi_lib PUBLIC Qt6::PrintSupport)
+# The players' page's address as a QR code on the big screen: libqrencode (Debian
+# libqrencode-dev), which ships a pkg-config file.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(QRENCODE REQUIRED IMPORTED_TARGET libqrencode)
+target_link_libraries(zuvi_lib PRIVATE PkgConfig::QRENCODE)

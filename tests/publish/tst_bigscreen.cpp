@@ -4,6 +4,7 @@
 
 #include "publish/bigscreen.h"
 #include "publish/documents.h"
+#include "publish/pagecode.h"
 #include "publish/publishactions.h"
 #include "support/testsupport.h"
 #include "tournament/tournamentprogress.h"
@@ -56,6 +57,7 @@ private Q_SLOTS:
     void pagesFollowTheScreenSize_data();
     void pagesFollowTheScreenSize();
     void neverTakesTheFocus();
+    void showsThePageCodeWhileThePageIsServed();
 
 private:
     std::unique_ptr<Test::TempInstall> m_install;
@@ -232,6 +234,43 @@ void TestBigScreen::neverTakesTheFocus()
     // Typing still reaches the organiser's box.
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Abel"));
     QCOMPARE(box->text(), QStringLiteral("Abel"));
+}
+
+void TestBigScreen::showsThePageCodeWhileThePageIsServed()
+{
+    TournamentProgress progress;
+    startTournament(progress, sampleNames());
+    BigScreen screen(&progress);
+    screen.resize(1280, 720);
+    screen.show();
+    // The band's right end, where the code goes (the pairings are below the band): its
+    // modules are pure black, which nothing else on the screen's dark ground is.
+    const auto darkInCorner = [&screen] {
+        const QImage picture = screen.grab().toImage();
+        const int band = 720 * 2 / 9;
+        int dark = 0;
+        for (int y = 20; y < band; y += 3) {
+            for (int x = 1280 - band; x < 1270; x += 3)
+                dark += picture.pixel(x, y) == qRgb(0, 0, 0) ? 1 : 0;
+        }
+        return dark;
+    };
+    const int without = darkInCorner();
+    PageAddress::instance().setAddress(QStringLiteral("http://192.168.1.20:8080/"));
+    const int with = darkInCorner();
+    PageAddress::instance().setAddress(QString());
+    QCOMPARE(without, 0);
+    QVERIFY2(with > 100, qPrintable(QString::number(with)));
+    QCOMPARE(darkInCorner(), without);
+
+    // The code itself: square, its three finder patterns in place, a quiet zone around.
+    const QImage code = qrCode(QStringLiteral("http://192.168.1.20:8080/"));
+    QVERIFY(!code.isNull());
+    QCOMPARE(code.width(), code.height());
+    const int far = code.width() - 5;
+    for (const QPoint corner : {QPoint(4, 4), QPoint(far, 4), QPoint(4, far)})
+        QCOMPARE(qGray(code.pixel(corner)), 0);
+    QCOMPARE(qGray(code.pixel(0, 0)), 255);
 }
 
 QTEST_MAIN(TestBigScreen)

@@ -5,6 +5,7 @@
 
 #include "publish/bigscreen.h"
 #include "publish/documents.h"
+#include "publish/pagecode.h"
 #include "round/scoring.h"
 
 #include <QApplication>
@@ -125,6 +126,12 @@ bool renderPublishScreens(const QDir &out)
         ok =
             renderBigScreen(final, {}, size, out, QStringLiteral("BigScreen-final") + suffix) && ok;
     }
+    // While the players' page is served on the network: its address to scan.
+    PageAddress::instance().setAddress(QStringLiteral("http://192.168.1.20:8080/"));
+    ok = renderBigScreen(round, lastMinutes, QSize(1280, 720), out,
+                         QStringLiteral("BigScreen-round-page-code-1280x720.png")) &&
+         ok;
+    PageAddress::instance().setAddress(QString());
     ok = savePicture(renderPage(DocumentKind::PairingsByName, round, 0, 100), out,
                      QStringLiteral("Print-pairings-by-name.png")) &&
          ok;

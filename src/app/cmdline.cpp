@@ -46,8 +46,9 @@ const std::vector<CommandLineAction> &commandLineActions()
              QCoreApplication::translate(
                  "cmdline", "Write a document of the stored tournament to FILE, as PDF or CSV by "
                             "FILE's extension (.pdf, .csv). DOCUMENT is one of standings, "
-                            "pairings, pairings-by-name, slips (PDF only), games, or history "
-                            "(CSV only: every archived tournament, one row per player)."),
+                            "pairings, pairings-by-name, slips (PDF only), games, history (CSV "
+                            "only: every archived tournament, one row per player), or league "
+                            "NAME FILE.csv (a league kept in the history)."),
              QStringLiteral("DOCUMENT")),
          ActionNeeds::Gui, &Zuvi::Publish::exportFromCommandLine},
         {QCommandLineOption(

@@ -88,6 +88,9 @@ const char *const kArchiveTables[] = {
     "NULL, Round INTEGER NOT NULL, TableNo INTEGER NOT NULL, Player1 TEXT NOT NULL, Player2 TEXT "
     "NOT NULL, Result1 TEXT NOT NULL, Points1 INTEGER NOT NULL, Power1 REAL NOT NULL, Power2 REAL "
     "NOT NULL, PRIMARY KEY (ArchiveId, Position))",
+    "CREATE TABLE IF NOT EXISTS ZuviLeague (Id INTEGER PRIMARY KEY, Name TEXT NOT NULL UNIQUE, "
+    "FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, Scheme INTEGER NOT NULL, Placement TEXT NOT "
+    "NULL, BestOf INTEGER NOT NULL)",
 };
 
 /// Creates the archive's tables in players.db where they are missing; a file that has them
@@ -97,7 +100,8 @@ void upgradeArchiveTables(DbConnection &players)
     try {
         QSqlQuery query = players.exec(
             QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
-                           "('ZuviArchive', 'ZuviArchiveEntrant', 'ZuviArchiveGame')"));
+                           "('ZuviArchive', 'ZuviArchiveEntrant', 'ZuviArchiveGame', "
+                           "'ZuviLeague')"));
         if (players.next(query) && query.value(0).toInt() == int(std::size(kArchiveTables)))
             return;
     } catch (const DbError &) {

@@ -45,6 +45,24 @@ QList<ArchivedGame> ArchiveAccess::games(qint64 id) const
                      [&](auto &db) { return readArchiveGames(db, id); });
 }
 
+QList<League> ArchiveAccess::leagues() const
+{
+    return onArchive(m_server, m_station, false, [&](auto &db) { return readLeagues(db); });
+}
+
+qint64 ArchiveAccess::saveLeague(const League &league) const
+{
+    return onArchive(m_server, m_station, true, [&](auto &db) { return writeLeague(db, league); });
+}
+
+void ArchiveAccess::removeLeague(qint64 id) const
+{
+    onArchive(m_server, m_station, true, [&](auto &db) {
+        deleteLeague(db, id);
+        return 0;
+    });
+}
+
 void ArchiveAccess::rename(qint64 id, const QString &name) const
 {
     onArchive(m_server, m_station, true, [&](auto &db) {

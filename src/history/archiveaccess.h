@@ -2,6 +2,7 @@
 
 #include "data/serverlink.h"
 #include "history/archive.h"
+#include "history/league.h"
 
 #include <optional>
 
@@ -24,6 +25,11 @@ public:
     /// The games of one archived tournament.
     QList<ArchivedGame> games(qint64 id) const;
     void rename(qint64 id, const QString &name) const;
+    /// The leagues kept, by name; a league kept under its name (replacing one of that
+    /// name); a league removed.
+    QList<League> leagues() const;
+    qint64 saveLeague(const League &league) const;
+    void removeLeague(qint64 id) const;
     void remove(qint64 id) const;
     /// Adds a tournament of the past (for example brought in from an old file); returns
     /// its number.

@@ -8,10 +8,12 @@
 
 #include "data/dbconnection.h"
 #include "history/archive.h"
+#include "history/league.h"
 
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
 #include <type_traits>
 
 namespace Zuvi::History {
@@ -135,6 +137,49 @@ template <typename Connection> QList<ArchivedGame> readArchiveGames(Connection &
                       query.value(6).toDouble(), query.value(7).toDouble()});
     }
     return games;
+}
+
+/// Every league kept, by name.
+template <typename Connection> QList<League> readLeagues(Connection &db)
+{
+    QList<League> leagues;
+    auto &&query = db.exec(QStringLiteral("SELECT Id, Name, FromDate, ToDate, Scheme, Placement, "
+                                          "BestOf FROM ZuviLeague ORDER BY Name"));
+    while (db.next(query)) {
+        League league;
+        league.id = query.value(0).toLongLong();
+        league.name = query.value(1).toString();
+        league.from = QDate::fromString(query.value(2).toString(), Qt::ISODate);
+        league.to = QDate::fromString(query.value(3).toString(), Qt::ISODate);
+        league.scheme.kind = LeagueScheme::Kind(std::clamp(query.value(4).toInt(), 0, 2));
+        if (const auto points = parsePlacementPoints(query.value(5).toString()))
+            league.scheme.placementPoints = *points;
+        league.scheme.bestOf = std::max(0, query.value(6).toInt());
+        leagues.append(league);
+    }
+    return leagues;
+}
+
+/// Keeps a league under its name (replacing one of that name); returns its number.
+template <typename Connection> qint64 writeLeague(Connection &db, const League &league)
+{
+    QStringList points;
+    for (double value : league.scheme.placementPoints)
+        points.append(QString::number(value));
+    db.exec(QStringLiteral("DELETE FROM ZuviLeague WHERE Name = ?"), {league.name});
+    auto &&insert =
+        db.exec(QStringLiteral("INSERT INTO ZuviLeague (Name, FromDate, ToDate, Scheme, Placement, "
+                               "BestOf) VALUES (?, ?, ?, ?, ?, ?) RETURNING Id"),
+                {league.name, league.from.toString(Qt::ISODate), league.to.toString(Qt::ISODate),
+                 int(league.scheme.kind), points.join(QStringLiteral(", ")), league.scheme.bestOf});
+    const qint64 id = db.next(insert) ? insert.value(0).toLongLong() : 0;
+    insert.finish();
+    return id;
+}
+
+template <typename Connection> void deleteLeague(Connection &db, qint64 id)
+{
+    db.exec(QStringLiteral("DELETE FROM ZuviLeague WHERE Id = ?"), {id});
 }
 
 template <typename Connection> void renameArchive(Connection &db, qint64 id, const QString &name)

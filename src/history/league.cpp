@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <functional>
@@ -34,6 +35,34 @@ std::optional<QString> checkedName(const QString &typed)
     if (name.isEmpty() || name.size() > 200)
         return std::nullopt;
     return name;
+}
+
+QList<ArchivedTournament> tournamentsOf(const League &league,
+                                        const QList<ArchivedTournament> &tournaments)
+{
+    QList<ArchivedTournament> chosen;
+    for (const ArchivedTournament &t : tournaments) {
+        if (t.played >= league.from && t.played <= league.to)
+            chosen.append(t);
+    }
+    return chosen;
+}
+
+std::optional<QList<double>> parsePlacementPoints(const QString &typed)
+{
+    static const QRegularExpression separators(QStringLiteral("[,\\s]+"));
+    const QStringList parts = typed.split(separators, Qt::SkipEmptyParts);
+    if (parts.isEmpty() || parts.size() > 100)
+        return std::nullopt;
+    QList<double> points;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const double value = part.toDouble(&ok);
+        if (!ok || !(value >= 0) || value > 1000000)
+            return std::nullopt;
+        points.append(value);
+    }
+    return points;
 }
 
 QList<LeagueRow> leagueTable(const QList<ArchivedTournament> &tournaments,

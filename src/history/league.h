@@ -20,6 +20,25 @@ struct LeagueScheme
     int bestOf = 0;
 };
 
+/// A league kept by the club: a name, the tournaments played from one date to another
+/// (both included), and its scheme.
+struct League
+{
+    qint64 id = 0;
+    QString name;
+    QDate from;
+    QDate to;
+    LeagueScheme scheme;
+};
+
+/// The tournaments of a league: those played within its dates.
+QList<ArchivedTournament> tournamentsOf(const League &league,
+                                        const QList<ArchivedTournament> &tournaments);
+
+/// A league's placement table as typed ("10, 8, 6, 5"): numbers from 0 to 1,000,000
+/// separated by commas or blanks, at most 100; nothing for anything else.
+std::optional<QList<double>> parsePlacementPoints(const QString &typed);
+
 /// One player of a league table.
 struct LeagueRow
 {

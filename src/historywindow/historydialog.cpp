@@ -9,6 +9,7 @@
 #include "ui/messagebox.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -81,10 +83,23 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
                      QStringLiteral("Player 2"), QStringLiteral("Result"),
                      QStringLiteral("Power 1"), QStringLiteral("Power 2")});
     auto *leaguePage = new QWidget(this);
+    m_leagueChoice = new QComboBox(leaguePage);
+    m_leagueChoice->setObjectName(QStringLiteral("LeagueChoice"));
+    m_from = new QDateEdit(leaguePage);
+    m_from->setObjectName(QStringLiteral("LeagueFrom"));
+    m_from->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_from->setCalendarPopup(true);
+    m_to = new QDateEdit(leaguePage);
+    m_to->setObjectName(QStringLiteral("LeagueTo"));
+    m_to->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_to->setCalendarPopup(true);
+    m_placement = new QLineEdit(QStringLiteral("10, 8, 6, 5, 4, 3, 2, 1"), leaguePage);
+    m_placement->setObjectName(QStringLiteral("LeaguePlacement"));
+    m_placement->setMaxLength(400);
     m_scheme = new QComboBox(leaguePage);
     m_scheme->setObjectName(QStringLiteral("LeagueScheme"));
     m_scheme->addItems({QStringLiteral("Sum of tournament scores"),
-                        QStringLiteral("Placement points (10, 8, 6, 5, 4, 3, 2, 1)"),
+                        QStringLiteral("Placement points"),
                         QStringLiteral("A point for taking part")});
     m_bestOf = new QSpinBox(leaguePage);
     m_bestOf->setObjectName(QStringLiteral("LeagueBestOf"));
@@ -102,12 +117,41 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     schemeRow->addWidget(m_scheme, 1);
     schemeRow->addWidget(bestLabel);
     schemeRow->addWidget(m_bestOf);
+    auto *choiceRow = new QHBoxLayout;
+    auto *choiceLabel = new QLabel(QStringLiteral("&League:"), leaguePage);
+    choiceLabel->setBuddy(m_leagueChoice);
+    auto *fromLabel = new QLabel(QStringLiteral("&From:"), leaguePage);
+    fromLabel->setBuddy(m_from);
+    auto *toLabel = new QLabel(QStringLiteral("&To:"), leaguePage);
+    toLabel->setBuddy(m_to);
+    choiceRow->addWidget(choiceLabel);
+    choiceRow->addWidget(m_leagueChoice, 1);
+    choiceRow->addWidget(fromLabel);
+    choiceRow->addWidget(m_from);
+    choiceRow->addWidget(toLabel);
+    choiceRow->addWidget(m_to);
+    auto *placementRow = new QHBoxLayout;
+    auto *placementLabel = new QLabel(QStringLiteral("&Placement points:"), leaguePage);
+    placementLabel->setBuddy(m_placement);
+    placementRow->addWidget(placementLabel);
+    placementRow->addWidget(m_placement, 1);
+    auto *saveLeague = new QPushButton(QStringLiteral("Sa&ve league\u2026"), leaguePage);
+    saveLeague->setObjectName(QStringLiteral("LeagueSave"));
+    auto *deleteLeague = new QPushButton(QStringLiteral("Delete lea&gue"), leaguePage);
+    deleteLeague->setObjectName(QStringLiteral("LeagueDelete"));
+    auto *exportLeague = new QPushButton(QStringLiteral("Export league &CSV\u2026"), leaguePage);
+    exportLeague->setObjectName(QStringLiteral("LeagueExport"));
+    placementRow->addWidget(saveLeague);
+    placementRow->addWidget(deleteLeague);
+    placementRow->addWidget(exportLeague);
     auto *leagueLayout = new QVBoxLayout(leaguePage);
+    leagueLayout->addLayout(choiceRow);
     leagueLayout->addLayout(schemeRow);
+    leagueLayout->addLayout(placementRow);
     leagueLayout->addWidget(m_league);
     m_tabs->addTab(m_standings, QStringLiteral("Standings"));
     m_tabs->addTab(m_games, QStringLiteral("Games"));
-    m_tabs->addTab(leaguePage, QStringLiteral("League of the tournaments shown"));
+    m_tabs->addTab(leaguePage, QStringLiteral("League"));
 
     m_rename = new QPushButton(QStringLiteral("&Rename\u2026"), this);
     m_rename->setObjectName(QStringLiteral("HistoryRename"));
@@ -146,6 +190,13 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_scheme, &QComboBox::currentIndexChanged, this, guarded([this] { showLeague(); }));
     connect(m_bestOf, &QSpinBox::valueChanged, this, guarded([this] { showLeague(); }));
+    connect(m_from, &QDateEdit::dateChanged, this, guarded([this] { showLeague(); }));
+    connect(m_to, &QDateEdit::dateChanged, this, guarded([this] { showLeague(); }));
+    connect(m_placement, &QLineEdit::textChanged, this, guarded([this] { showLeague(); }));
+    connect(m_leagueChoice, &QComboBox::activated, this, guarded([this] { chooseLeague(); }));
+    connect(saveLeague, &QPushButton::clicked, this, guarded([this] { this->saveLeague(); }));
+    connect(deleteLeague, &QPushButton::clicked, this, guarded([this] { removeLeague(); }));
+    connect(exportLeague, &QPushButton::clicked, this, guarded([this] { exportLeagueCsv(); }));
     reload();
 }
 
@@ -161,7 +212,117 @@ void HistoryDialog::reload()
     if (!m_tournaments.isEmpty())
         m_list->selectRow(0);
     showSelected();
+    reloadLeagues();
+}
+
+void HistoryDialog::reloadLeagues()
+{
+    m_leagues = m_archive.leagues();
+    const QSignalBlocker blockChoice(m_leagueChoice);
+    m_leagueChoice->clear();
+    m_leagueChoice->addItem(QStringLiteral("Every tournament"), 0);
+    for (const History::League &league : std::as_const(m_leagues))
+        m_leagueChoice->addItem(league.name, league.id);
+    chooseLeague();
+}
+
+void HistoryDialog::chooseLeague()
+{
+    const qint64 id = m_leagueChoice->currentData().toLongLong();
+    History::League shown;
+    shown.from = m_tournaments.isEmpty() ? QDate::currentDate() : m_tournaments.constLast().played;
+    shown.to = m_tournaments.isEmpty() ? QDate::currentDate() : m_tournaments.constFirst().played;
+    for (const History::League &league : std::as_const(m_leagues)) {
+        if (league.id == id)
+            shown = league;
+    }
+    const QSignalBlocker blockFrom(m_from);
+    const QSignalBlocker blockTo(m_to);
+    const QSignalBlocker blockScheme(m_scheme);
+    const QSignalBlocker blockBest(m_bestOf);
+    const QSignalBlocker blockPlacement(m_placement);
+    m_from->setDate(shown.from);
+    m_to->setDate(shown.to);
+    m_scheme->setCurrentIndex(int(shown.scheme.kind));
+    m_bestOf->setValue(shown.scheme.bestOf);
+    QStringList points;
+    for (double value : shown.scheme.placementPoints)
+        points.append(number(value));
+    m_placement->setText(points.join(QStringLiteral(", ")));
     showLeague();
+}
+
+History::League HistoryDialog::leagueShown() const
+{
+    History::League league;
+    league.from = m_from->date();
+    league.to = m_to->date();
+    league.scheme.kind = History::LeagueScheme::Kind(m_scheme->currentIndex());
+    league.scheme.bestOf = m_bestOf->value();
+    if (const auto points = History::parsePlacementPoints(m_placement->text()))
+        league.scheme.placementPoints = *points;
+    return league;
+}
+
+void HistoryDialog::saveLeague()
+{
+    if (!History::parsePlacementPoints(m_placement->text())) {
+        Ui::message(this, QStringLiteral("Please enter the placement points as numbers from 0 to "
+                                         "1000000 separated by commas, such as 10, 8, 6, 5."));
+        return;
+    }
+    History::League league = leagueShown();
+    if (league.from > league.to) {
+        Ui::message(this, QStringLiteral("The league's first day comes after its last."));
+        return;
+    }
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("LeagueName"));
+    dialog.setWindowTitle(QStringLiteral("Save league"));
+    dialog.setLabelText(QStringLiteral("Name of the league:"));
+    if (m_leagueChoice->currentIndex() > 0)
+        dialog.setTextValue(m_leagueChoice->currentText());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const std::optional<QString> name = History::checkedName(dialog.textValue());
+    if (!name) {
+        Ui::message(this, QStringLiteral("Please enter a name of 1 to 200 letters."));
+        return;
+    }
+    league.name = *name;
+    const qint64 id = m_archive.saveLeague(league);
+    reloadLeagues();
+    m_leagueChoice->setCurrentIndex(std::max(0, m_leagueChoice->findData(id)));
+    chooseLeague();
+}
+
+void HistoryDialog::removeLeague()
+{
+    if (m_leagueChoice->currentIndex() <= 0)
+        return;
+    if (!Ui::ask(this,
+                 QStringLiteral("Delete the league \"%1\"? Its tournaments stay in the history.")
+                     .arg(m_leagueChoice->currentText()),
+                 Ui::DefaultAnswer::No))
+        return;
+    m_archive.removeLeague(m_leagueChoice->currentData().toLongLong());
+    reloadLeagues();
+}
+
+void HistoryDialog::exportLeagueCsv()
+{
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Export the league"),
+        QDir::home().filePath(QStringLiteral("league.csv")), QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    const History::League league = leagueShown();
+    const QList<History::LeagueRow> rows =
+        History::leagueTable(History::tournamentsOf(league, m_tournaments), league.scheme);
+    if (const std::optional<QString> error =
+            Publish::writeCsvRows(Publish::leagueCsvRows(rows), path))
+        Ui::message(this, QStringLiteral("%1 could not be written: %2")
+                              .arg(QDir::toNativeSeparators(path), *error));
 }
 
 const History::ArchivedTournament *HistoryDialog::selected() const
@@ -195,11 +356,10 @@ void HistoryDialog::showSelected()
 
 void HistoryDialog::showLeague()
 {
-    History::LeagueScheme scheme;
-    scheme.kind = History::LeagueScheme::Kind(m_scheme->currentIndex());
-    scheme.bestOf = m_bestOf->value();
+    const History::League league = leagueShown();
     QList<QStringList> rows;
-    for (const History::LeagueRow &row : History::leagueTable(m_tournaments, scheme))
+    for (const History::LeagueRow &row :
+         History::leagueTable(History::tournamentsOf(league, m_tournaments), league.scheme))
         rows.append({QString::number(row.rank), row.name, number(row.points),
                      QString::number(row.events), QString::number(row.counted)});
     fill(m_league, rows);

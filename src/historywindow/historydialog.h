@@ -2,10 +2,13 @@
 
 #include "history/archive.h"
 #include "history/archiveaccess.h"
+#include "history/league.h"
 
 #include <QDialog>
 
 class QComboBox;
+class QDateEdit;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
@@ -34,6 +37,15 @@ public:
 private:
     void showSelected();
     void showLeague();
+    /// Reads the kept leagues again into the league's list.
+    void reloadLeagues();
+    /// Shows the league chosen in the list (its dates and scheme), or every tournament.
+    void chooseLeague();
+    /// The league as the controls set it.
+    History::League leagueShown() const;
+    void saveLeague();
+    void removeLeague();
+    void exportLeagueCsv();
     void rename();
     void remove();
     void exportCsv();
@@ -47,6 +59,11 @@ private:
     QTableWidget *m_standings;
     QTableWidget *m_games;
     QTableWidget *m_league;
+    QList<History::League> m_leagues;
+    QComboBox *m_leagueChoice;
+    QDateEdit *m_from;
+    QDateEdit *m_to;
+    QLineEdit *m_placement;
     QComboBox *m_scheme;
     QSpinBox *m_bestOf;
     QPushButton *m_rename;

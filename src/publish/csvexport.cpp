@@ -121,6 +121,17 @@ std::optional<QString> writeCsvRows(const QList<QStringList> &rows, const QStrin
     return std::nullopt;
 }
 
+QList<QStringList> leagueCsvRows(const QList<History::LeagueRow> &rows)
+{
+    QList<QStringList> out{{QStringLiteral("rank"), QStringLiteral("player"),
+                            QStringLiteral("points"), QStringLiteral("events"),
+                            QStringLiteral("counted")}};
+    for (const History::LeagueRow &row : rows)
+        out.append({QString::number(row.rank), row.name, numberText(row.points),
+                    QString::number(row.events), QString::number(row.counted)});
+    return out;
+}
+
 QList<QStringList> historyCsvRows(const QList<History::ArchivedTournament> &tournaments)
 {
     QList<QStringList> rows{

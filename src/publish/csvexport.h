@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/archive.h"
+#include "history/league.h"
 #include "publish/documents.h"
 
 #include <QByteArray>
@@ -27,6 +28,9 @@ std::optional<QString> writeCsv(DocumentKind kind, const Snapshot &snapshot, con
 /// The club's history as CSV rows, header first: one row per tournament and player, the
 /// newest tournament first, each in its final standings' order.
 QList<QStringList> historyCsvRows(const QList<History::ArchivedTournament> &tournaments);
+
+/// A league table as CSV rows, header first.
+QList<QStringList> leagueCsvRows(const QList<History::LeagueRow> &rows);
 
 /// Writes rows as a CSV file, replacing the file only once it is complete. Returns the
 /// reason where the file cannot be written.

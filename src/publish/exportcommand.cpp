@@ -4,12 +4,15 @@
 #include "data/schema.h"
 #include "publish/publishactions.h"
 #include "history/archiveaccess.h"
+#include "history/league.h"
 #include "publish/csvexport.h"
 #include "tournament/storechoice.h"
 #include "tournament/tournamentprogress.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+
+#include <algorithm>
 #include <QTextStream>
 
 #include <exception>
@@ -82,6 +85,53 @@ int exportHistory(const QStringList &files, QTextStream &out, QTextStream &err)
     return 1;
 }
 
+/// --export league NAME FILE.csv: the table of a league kept in the history.
+int exportLeague(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    if (arguments.size() != 2 ||
+        !arguments.at(1).endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
+        err << QStringLiteral("zuvi: --export league needs the league's NAME and one FILE.csv.")
+            << Qt::endl;
+        return 2;
+    }
+    const QString &name = arguments.at(0);
+    const QString &file = arguments.at(1);
+    QString cause;
+    try {
+        Data::ensureDatabases();
+        const History::ArchiveAccess archive(storeChoice().server, storeChoice().stationName());
+        const QList<History::League> leagues = archive.leagues();
+        const auto found = std::find_if(leagues.cbegin(), leagues.cend(),
+                                        [&](const History::League &l) { return l.name == name; });
+        if (found == leagues.cend()) {
+            QStringList names;
+            for (const History::League &league : leagues)
+                names.append(league.name);
+            err << QStringLiteral("zuvi: There is no league \"%1\" (kept: %2).")
+                       .arg(name.left(200), names.isEmpty() ? QStringLiteral("none")
+                                                            : names.join(QStringLiteral(", ")))
+                << Qt::endl;
+            return 1;
+        }
+        const QList<History::LeagueRow> rows =
+            History::leagueTable(History::tournamentsOf(*found, archive.list()), found->scheme);
+        const std::optional<QString> error = writeCsvRows(leagueCsvRows(rows), file);
+        if (!error) {
+            out << QStringLiteral("Wrote the league %1 (%2 players) to %3.")
+                       .arg(found->name)
+                       .arg(rows.size())
+                       .arg(QDir::toNativeSeparators(file))
+                << Qt::endl;
+            return 0;
+        }
+        cause = *error;
+    } catch (const std::exception &error) {
+        cause = Core::failureText(error);
+    }
+    err << QStringLiteral("zuvi: League not exported: %1").arg(cause) << Qt::endl;
+    return 1;
+}
+
 } // namespace
 
 int exportCommand(const QString &document, const QStringList &files, QTextStream &out,
@@ -89,10 +139,13 @@ int exportCommand(const QString &document, const QStringList &files, QTextStream
 {
     if (document == QLatin1String("history"))
         return exportHistory(files, out, err);
+    if (document == QLatin1String("league"))
+        return exportLeague(files, out, err);
     const std::optional<DocumentKind> kind = documentFromName(document);
     if (!kind) {
         err << QStringLiteral("zuvi: --export takes one of %1, not '%2'.")
-                   .arg(documentNames().join(QStringLiteral(", ")) + QStringLiteral(", history"),
+                   .arg(documentNames().join(QStringLiteral(", ")) +
+                            QStringLiteral(", history, league"),
                         document)
             << Qt::endl;
         return 2;

@@ -13,8 +13,14 @@
 #include "tournament/tournamentprogress.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
 
@@ -73,6 +79,8 @@ private Q_SLOTS:
     void openedFromTheRegistrationWindow();
     void playerRecordFromTheLists();
     void pastTournamentIsAdded();
+    void leaguesAreKeptByName();
+    void leaguesAreKept();
 };
 
 void TestHistoryWindow::listsShowsRenamesAndDeletes()
@@ -235,6 +243,116 @@ void TestHistoryWindow::pastTournamentIsAdded()
     QCOMPARE(list.first().entrants.at(1).playerId, 0);
     QCOMPARE(column(control<QTableWidget>(dialog, "HistoryTournaments"), 1),
              QStringList{QStringLiteral("Tournament of 14 March 2025")});
+}
+
+void TestHistoryWindow::leaguesAreKept()
+{
+    TempInstall install;
+    MessageLog messages;
+    const History::ArchiveAccess archive(std::nullopt);
+    archive.add(sample(QStringLiteral("Autumn"), QDate(2026, 10, 1), {"Ada", "Bob", "Cy"}));
+    archive.add(sample(QStringLiteral("Winter"), QDate(2026, 12, 3), {"Cy", "Bob", "Ada"}));
+    archive.add(sample(QStringLiteral("Spring"), QDate(2027, 3, 3), {"Bob", "Ada", "Cy"}));
+
+    {
+        HistoryDialog dialog(archive);
+        dialog.show();
+        auto *league = control<QTableWidget>(dialog, "LeagueTable");
+        // Every tournament at first: each player played all three.
+        QCOMPARE(column(league, 3), (QStringList{"3", "3", "3"}));
+        control<QDateEdit>(dialog, "LeagueFrom")->setDate(QDate(2026, 11, 1));
+        control<QComboBox>(dialog, "LeagueScheme")->setCurrentIndex(1);
+        auto *placement = control<QLineEdit>(dialog, "LeaguePlacement");
+
+        // A bad placement table or a first day after the last is refused; nothing is kept.
+        placement->setText(QStringLiteral("5, -1"));
+        click(dialog, "LeagueSave");
+        QVERIFY(messages.last().startsWith(QStringLiteral("Please enter the placement points")));
+        placement->setText(QStringLiteral("5, 2"));
+        control<QDateEdit>(dialog, "LeagueTo")->setDate(QDate(2026, 10, 1));
+        click(dialog, "LeagueSave");
+        QCOMPARE(messages.last(), QStringLiteral("The league's first day comes after its last."));
+        answerInput(QStringLiteral("   "));
+        control<QDateEdit>(dialog, "LeagueTo")->setDate(QDate(2027, 12, 31));
+        click(dialog, "LeagueSave");
+        QCOMPARE(messages.last(), QStringLiteral("Please enter a name of 1 to 200 letters."));
+        QVERIFY(archive.leagues().isEmpty());
+
+        QCOMPARE(column(league, 1), (QStringList{"Bob", "Cy", "Ada"}));
+        QCOMPARE(column(league, 2), (QStringList{"7", "5", "2"}));
+        answerInput(QStringLiteral(" Club \"League\" d'hiver "));
+        click(dialog, "LeagueSave");
+    }
+    const QList<History::League> kept = archive.leagues();
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(kept.first().name, QStringLiteral("Club \"League\" d'hiver"));
+    QCOMPARE(kept.first().scheme.placementPoints, (QList<double>{5, 2}));
+
+    // Chosen again in a new window, it shows its dates and scheme; deleting asks first.
+    HistoryDialog dialog(archive);
+    dialog.show();
+    auto *choice = control<QComboBox>(dialog, "LeagueChoice");
+    QCOMPARE(choice->count(), 2);
+    choice->setCurrentIndex(1);
+    Q_EMIT choice->activated(1);
+    QCOMPARE(control<QDateEdit>(dialog, "LeagueFrom")->date(), QDate(2026, 11, 1));
+    QCOMPARE(control<QLineEdit>(dialog, "LeaguePlacement")->text(), QStringLiteral("5, 2"));
+    QCOMPARE(column(control<QTableWidget>(dialog, "LeagueTable"), 2), (QStringList{"7", "5", "2"}));
+    messages.setAnswer(false);
+    click(dialog, "LeagueDelete");
+    QCOMPARE(archive.leagues().size(), 1);
+    messages.setAnswer(true);
+    click(dialog, "LeagueDelete");
+    QVERIFY(archive.leagues().isEmpty());
+    QCOMPARE(choice->count(), 1);
+    QCOMPARE(archive.list().size(), 3); // its tournaments stay
+}
+
+void TestHistoryWindow::leaguesAreKeptByName()
+{
+    TempInstall install;
+    MessageLog messages;
+    const History::ArchiveAccess archive(std::nullopt);
+    archive.add(sample(QStringLiteral("January"), QDate(2027, 1, 6), {"Ada", "Bob", "Cy"}));
+    archive.add(sample(QStringLiteral("April"), QDate(2027, 4, 7), {"Cy", "Bob", "Ada"}));
+    HistoryDialog dialog(archive);
+    dialog.show();
+    auto *league = control<QTableWidget>(dialog, "LeagueTable");
+    // Every tournament: Ada 6 + 0, Bob 3 + 3, Cy 0 + 6: all tied.
+    QCOMPARE(column(league, 0), (QStringList{"1", "1", "1"}));
+
+    // The winter only, by placement points with a table of its own.
+    control<QDateEdit>(dialog, "LeagueTo")->setDate(QDate(2027, 3, 31));
+    control<QComboBox>(dialog, "LeagueScheme")->setCurrentIndex(1);
+    control<QLineEdit>(dialog, "LeaguePlacement")->setText(QStringLiteral("5, 3, 1"));
+    QCOMPARE(column(league, 1), (QStringList{"Ada", "Bob", "Cy"}));
+    QCOMPARE(column(league, 2), (QStringList{"5", "3", "1"}));
+
+    // A placement table that is none is refused when the league is kept.
+    control<QLineEdit>(dialog, "LeaguePlacement")->setText(QStringLiteral("5, -3"));
+    click(dialog, "LeagueSave");
+    QVERIFY(messages.last().startsWith(QStringLiteral("Please enter the placement points")));
+    QVERIFY(archive.leagues().isEmpty());
+    control<QLineEdit>(dialog, "LeaguePlacement")->setText(QStringLiteral("5, 3, 1"));
+    answerInput(QStringLiteral("Winter 2027"));
+    click(dialog, "LeagueSave");
+    QCOMPARE(archive.leagues().size(), 1);
+    const History::League kept = archive.leagues().first();
+    QCOMPARE(kept.name, QStringLiteral("Winter 2027"));
+    QCOMPARE(kept.to, QDate(2027, 3, 31));
+    QCOMPARE(kept.scheme.placementPoints, (QList<double>{5, 3, 1}));
+
+    // Chosen again later, it shows as kept.
+    HistoryDialog again(archive);
+    auto *choice = control<QComboBox>(again, "LeagueChoice");
+    QCOMPARE(choice->count(), 2);
+    choice->setCurrentIndex(1);
+    Q_EMIT choice->activated(1);
+    QCOMPARE(column(control<QTableWidget>(again, "LeagueTable"), 2), (QStringList{"5", "3", "1"}));
+    messages.setAnswer(true);
+    click(again, "LeagueDelete");
+    QVERIFY(archive.leagues().isEmpty());
+    QCOMPARE(archive.list().size(), 2);
 }
 
 QTEST_MAIN(TestHistoryWindow)

@@ -66,6 +66,9 @@ private Q_SLOTS:
     void leagueTables();
     void archivedNames_data();
     void archivedNames();
+    void placementTables_data();
+    void placementTables();
+    void leagueTakesTheTournamentsWithinItsDates();
 };
 
 void TestLeague::ranksAreSharedAsInTheStandings_data()
@@ -152,6 +155,57 @@ void TestLeague::archivedNames()
     if (name)
         QCOMPARE(*name, kept);
     QCOMPARE(defaultName(QDate(2026, 12, 10)), QStringLiteral("Tournament of 10 December 2026"));
+}
+
+void TestLeague::placementTables_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept"); // empty: refused
+    QTest::newRow("commas") << "10, 8, 6, 5"
+                            << "10 8 6 5";
+    QTest::newRow("blanks and fractions") << " 3 1.5\t0 "
+                                          << "3 1.5 0";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("commas only") << " , ,"
+                                 << "";
+    QTest::newRow("negative") << "10, -1"
+                              << "";
+    QTest::newRow("word") << "10, eight"
+                          << "";
+    QTest::newRow("not a number") << "nan"
+                                  << "";
+    QTest::newRow("huge") << "1e300"
+                          << "";
+    QTest::newRow("too many places")
+        << QStringList(101, QStringLiteral("1")).join(QLatin1Char(',')) << "";
+}
+
+void TestLeague::placementTables()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    const std::optional<QList<double>> points = parsePlacementPoints(typed);
+    QStringList shown;
+    for (double value : points.value_or(QList<double>{}))
+        shown.append(QString::number(value));
+    QCOMPARE(points.has_value(), !kept.isEmpty());
+    QCOMPARE(shown.join(QLatin1Char(' ')), kept);
+}
+
+void TestLeague::leagueTakesTheTournamentsWithinItsDates()
+{
+    const QList<ArchivedTournament> all{tournament(kWeek3, {"Ada:1:3:0"}),
+                                        tournament(kWeek2, {"Bob:2:3:0"}),
+                                        tournament(kWeek1, {"Cy:3:3:0"})};
+    League league;
+    league.from = kWeek2;
+    league.to = kWeek3;
+    QCOMPARE(tournamentsOf(league, all).size(), 2); // both ends included
+    QCOMPARE(rowsOf(leagueTable(tournamentsOf(league, all), league.scheme)),
+             (QStringList{"1 Ada 3 1/1", "1 Bob 3 1/1"}));
+    league.to = kWeek1;
+    QVERIFY(tournamentsOf(league, all).isEmpty()); // first day after the last
 }
 
 QTEST_GUILESS_MAIN(TestLeague)

@@ -3,6 +3,7 @@
 
 #include "support/childprocess.h"
 #include "support/testsupport.h"
+#include "history/archiveaccess.h"
 #include "tournament/tournamentprogress.h"
 
 #include <QFile>
@@ -23,6 +24,7 @@ private Q_SLOTS:
     void standingsWithoutProgressAreExportedAsStored_data();
     void standingsWithoutProgressAreExportedAsStored();
     void historyIsExportedAsCsv();
+    void leagueIsExportedByName();
     void nothingToExport_data();
     void nothingToExport();
     void fileThatCannotBeWritten_data();
@@ -192,6 +194,48 @@ void TestExportCommand::historyIsExportedAsCsv()
         runZuvi({QStringLiteral("--export"), QStringLiteral("history"), path("history.pdf")});
     QCOMPARE(pdf.exitCode, 2);
     QVERIFY(pdf.errText().contains(QStringLiteral("needs one FILE.csv")));
+}
+
+void TestExportCommand::leagueIsExportedByName()
+{
+    // Two archived evenings, the second outside the league's dates.
+    const History::ArchiveAccess archive(std::nullopt);
+    for (const QDate &played : {QDate(2027, 1, 6), QDate(2027, 4, 7)}) {
+        History::ArchivedTournament t;
+        t.name = History::defaultName(played);
+        t.played = played;
+        t.rounds = 1;
+        t.entrants = {{QStringLiteral("=Ada"), QStringLiteral("Stark"), 1, 1, 3, 5, false},
+                      {QStringLiteral("Bob"), QStringLiteral("Tully"), 2, 2, 0, 1, false}};
+        archive.add(t);
+    }
+    History::League winter;
+    winter.name = QStringLiteral("Winter 2027");
+    winter.from = QDate(2027, 1, 1);
+    winter.to = QDate(2027, 3, 31);
+    winter.scheme.kind = History::LeagueScheme::Kind::Placement;
+    archive.saveLeague(winter);
+
+    const ZuviRun run = runZuvi({QStringLiteral("--export"), QStringLiteral("league"),
+                                 QStringLiteral("Winter 2027"), path("league.csv")});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errText()));
+    QFile written(path("league.csv"));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(written.readAll()),
+             QStringLiteral("\"rank\",\"player\",\"points\",\"events\",\"counted\"\r\n"
+                            "\"1\",\"'=Ada\",\"10\",\"1\",\"1\"\r\n"
+                            "\"2\",\"Bob\",\"8\",\"1\",\"1\"\r\n"));
+
+    const ZuviRun unknown = runZuvi({QStringLiteral("--export"), QStringLiteral("league"),
+                                     QStringLiteral("Summer"), path("other.csv")});
+    QCOMPARE(unknown.exitCode, 1);
+    QVERIFY2(unknown.errText().contains(QStringLiteral("There is no league \"Summer\" (kept: "
+                                                       "Winter 2027).")),
+             qPrintable(unknown.errText()));
+    QVERIFY(!QFile::exists(path("other.csv")));
+    const ZuviRun noFile = runZuvi(
+        {QStringLiteral("--export"), QStringLiteral("league"), QStringLiteral("Winter 2027")});
+    QCOMPARE(noFile.exitCode, 2);
 }
 
 void TestExportCommand::nothingToExport_data()

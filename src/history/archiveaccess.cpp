@@ -63,6 +63,14 @@ void ArchiveAccess::removeLeague(qint64 id) const
     });
 }
 
+qint64 ArchiveAccess::mergePlayer(qint64 from, qint64 into) const
+{
+    if (from == 0 || into == 0 || from == into)
+        return 0;
+    return onArchive(m_server, m_station, true,
+                     [&](auto &db) { return mergePlayerHistory(db, from, into); });
+}
+
 void ArchiveAccess::rename(qint64 id, const QString &name) const
 {
     onArchive(m_server, m_station, true, [&](auto &db) {

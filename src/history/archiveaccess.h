@@ -25,6 +25,10 @@ public:
     /// The games of one archived tournament.
     QList<ArchivedGame> games(qint64 id) const;
     void rename(qint64 id, const QString &name) const;
+    /// Gives stored player from's archived tournaments to stored player into (two records
+    /// of one person); returns how many entries moved. Nothing for a player merged into
+    /// itself or an unknown one (0).
+    qint64 mergePlayer(qint64 from, qint64 into) const;
     /// The leagues kept, by name; a league kept under its name (replacing one of that
     /// name); a league removed.
     QList<League> leagues() const;

@@ -182,6 +182,19 @@ template <typename Connection> void deleteLeague(Connection &db, qint64 id)
     db.exec(QStringLiteral("DELETE FROM ZuviLeague WHERE Id = ?"), {id});
 }
 
+/// Every archived entrant of stored player from becomes stored player into's: two records
+/// that are one person get one history. Returns the entrants moved.
+template <typename Connection> qint64 mergePlayerHistory(Connection &db, qint64 from, qint64 into)
+{
+    auto &&count = db.exec(
+        QStringLiteral("SELECT count(*) FROM ZuviArchiveEntrant WHERE PlayerId = ?"), {from});
+    const qint64 moved = db.next(count) ? count.value(0).toLongLong() : 0;
+    count.finish();
+    db.exec(QStringLiteral("UPDATE ZuviArchiveEntrant SET PlayerId = ? WHERE PlayerId = ?"),
+            {into, from});
+    return moved;
+}
+
 template <typename Connection> void renameArchive(Connection &db, qint64 id, const QString &name)
 {
     db.exec(QStringLiteral("UPDATE ZuviArchive SET Name = ? WHERE Id = ?"), {name, id});

@@ -31,6 +31,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -256,6 +257,10 @@ void Throne::buildActions()
                 const Progress::Entrant &entrant = m_progress->entrants().at(index);
                 showPlayerRecord(entrant.playerId, entrant.name);
             }));
+    auto *merge = new QAction(QStringLiteral("Merge history into\u2026"), this);
+    merge->setObjectName(QStringLiteral("MergeHistory"));
+    m_storedPlayers->addAction(merge);
+    connect(merge, &QAction::triggered, this, guarded([this] { mergeHistory(); }));
     auto *storedRecord = new QAction(QStringLiteral("Player's record\u2026"), this);
     storedRecord->setObjectName(QStringLiteral("StoredPlayerRecord"));
     storedRecord->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
@@ -339,6 +344,52 @@ void Throne::showPlayerRecord(qint64 playerId, const QString &name)
         History::ArchiveAccess(storeChoice().server, storeChoice().stationName()).list(true);
     PlayerRecordDialog dialog(History::playerRecord(archive, playerId, name), name, this);
     dialog.exec();
+}
+
+void Throne::mergeHistory()
+{
+    const int row = Ui::selectedRow(m_storedPlayers);
+    if (row < 0 || row >= m_storedIds.size() || m_storedIds.at(row) == 0) {
+        Ui::message(this, QStringLiteral("Please select a player"));
+        return;
+    }
+    const QStringList &names = m_storedModel->texts();
+    QStringList others;
+    QList<qint64> otherIds;
+    for (int i = 0; i < names.size() && i < m_storedIds.size(); ++i) {
+        if (i != row && m_storedIds.at(i) != 0) {
+            others.append(QStringLiteral("%1 (no. %2)").arg(names.at(i)).arg(m_storedIds.at(i)));
+            otherIds.append(m_storedIds.at(i));
+        }
+    }
+    if (others.isEmpty()) {
+        Ui::message(this, QStringLiteral("There is no other stored player to merge with."));
+        return;
+    }
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("MergeHistoryDialog"));
+    dialog.setWindowTitle(QStringLiteral("Merge history"));
+    dialog.setLabelText(QStringLiteral("%1 is the same person as:").arg(names.value(row)));
+    dialog.setComboBoxItems(others);
+    dialog.setComboBoxEditable(false);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const qsizetype chosen = others.indexOf(dialog.textValue());
+    if (chosen < 0)
+        return;
+    const QString into = names.value(m_storedIds.indexOf(otherIds.at(chosen)));
+    if (!Ui::ask(this,
+                 QStringLiteral("Give the history of %1 to %2? Their tournaments then count as "
+                                "one person's. The stored players themselves stay as they are.")
+                     .arg(names.value(row), into),
+                 Ui::DefaultAnswer::No))
+        return;
+    const qint64 moved = History::ArchiveAccess(storeChoice().server, storeChoice().stationName())
+                             .mergePlayer(m_storedIds.at(row), otherIds.at(chosen));
+    Ui::message(this,
+                moved == 1
+                    ? QStringLiteral("1 archived tournament moved to %1.").arg(into)
+                    : QStringLiteral("%1 archived tournaments moved to %2.").arg(moved).arg(into));
 }
 
 void Throne::showHistory()

@@ -100,6 +100,9 @@ private:
     void showHistory();
     /// A player's record over the club's archive.
     void showPlayerRecord(qint64 playerId, const QString &name);
+    /// "Merge history into…": the selected stored player's archived tournaments go to
+    /// another stored player who is the same person.
+    void mergeHistory();
     /// "Players' page on the network…": starts or stops the page.
     void showPageDialog();
     void buildControls();

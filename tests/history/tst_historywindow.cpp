@@ -8,6 +8,7 @@
 #include "data/dbconnection.h"
 #include "data/schema.h"
 #include "history/archiveaccess.h"
+#include "history/playerrecord.h"
 #include "historywindow/historydialog.h"
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
@@ -80,6 +81,7 @@ private Q_SLOTS:
     void playerRecordFromTheLists();
     void pastTournamentIsAdded();
     void leaguesAreKeptByName();
+    void historyOfTwoRecordsIsMerged();
     void leaguesAreKept();
 };
 
@@ -353,6 +355,45 @@ void TestHistoryWindow::leaguesAreKeptByName()
     click(again, "LeagueDelete");
     QVERIFY(archive.leagues().isEmpty());
     QCOMPARE(archive.list().size(), 2);
+}
+
+void TestHistoryWindow::historyOfTwoRecordsIsMerged()
+{
+    TempInstall install;
+    MessageLog messages;
+    storePlayers(install, {{"Ada", "Lovelace", "Stark"}, {"Ada", "Byron", "Stark"}});
+    const History::ArchiveAccess archive(std::nullopt);
+    for (const auto &[played, id] : {std::pair{QDate(2026, 10, 1), 1}, {QDate(2026, 11, 5), 2}}) {
+        History::ArchivedTournament t;
+        t.name = History::defaultName(played);
+        t.played = played;
+        t.entrants = {{id == 1 ? QStringLiteral("Lovelace, Ada") : QStringLiteral("Byron, Ada"),
+                       QStringLiteral("Stark"), id, 1, 3, 1, false}};
+        archive.add(t);
+    }
+    Throne throne(new TournamentProgress);
+    throne.show();
+    QAction *merge = throne.findChild<QAction *>(QStringLiteral("MergeHistory"));
+    QVERIFY(merge);
+    clickRow(throne.StoredPlayers(), 1); // Byron, Ada: stored player 2
+
+    // Asked and answered No: nothing moves.
+    answerInput(QStringLiteral("Lovelace, Ada (no. 1)"));
+    messages.setAnswer(false);
+    merge->trigger();
+    QVERIFY(messages.questions().last().startsWith(
+        QStringLiteral("Give the history of Byron, Ada to Lovelace, Ada?")));
+    QCOMPARE(History::playerRecord(archive.list(), 1, QString()).placings.size(), 1);
+
+    answerInput(QStringLiteral("Lovelace, Ada (no. 1)"));
+    messages.setAnswer(true);
+    merge->trigger();
+    QCOMPARE(messages.last(), QStringLiteral("1 archived tournament moved to Lovelace, Ada."));
+    // One person now: both evenings are stored player 1's.
+    const History::PlayerRecord record = History::playerRecord(archive.list(), 1, QString());
+    QCOMPARE(record.placings.size(), 2);
+    QCOMPARE(record.name, QStringLiteral("Byron, Ada")); // as in the latest evening
+    QVERIFY(History::playerRecord(archive.list(), 2, QString()).placings.isEmpty());
 }
 
 QTEST_MAIN(TestHistoryWindow)

@@ -13,6 +13,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <functional>
 #include <QTextStream>
 
 #include <exception>
@@ -55,6 +56,35 @@ QStringList documentNames()
 
 namespace {
 
+/// Writes the CSV rows that make draws from the club's archive to file and says what it
+/// wrote ("Wrote <what> to FILE."); a failure is reported as "<failed> not exported: cause".
+/// make returns the rows and what they are, or nothing for a refusal it has reported itself.
+using ArchiveRows = std::optional<std::pair<QList<QStringList>, QString>>;
+int writeFromArchive(const QString &file, const QString &failed, QTextStream &out, QTextStream &err,
+                     const std::function<ArchiveRows(const History::ArchiveAccess &)> &make)
+{
+    QString cause;
+    try {
+        Data::ensureDatabases();
+        const ArchiveRows made =
+            make(History::ArchiveAccess(storeChoice().server, storeChoice().stationName()));
+        if (!made)
+            return 1;
+        const std::optional<QString> error = writeCsvRows(made->first, file);
+        if (!error) {
+            out << QStringLiteral("Wrote %1 to %2.")
+                       .arg(made->second, QDir::toNativeSeparators(file))
+                << Qt::endl;
+            return 0;
+        }
+        cause = *error;
+    } catch (const std::exception &error) {
+        cause = Core::failureText(error);
+    }
+    err << QStringLiteral("zuvi: %1 not exported: %2").arg(failed, cause) << Qt::endl;
+    return 1;
+}
+
 /// --export history FILE.csv: every archived tournament, one row per tournament and player.
 int exportHistory(const QStringList &files, QTextStream &out, QTextStream &err)
 {
@@ -63,26 +93,14 @@ int exportHistory(const QStringList &files, QTextStream &out, QTextStream &err)
         err << QStringLiteral("zuvi: --export history needs one FILE.csv.") << Qt::endl;
         return 2;
     }
-    const QString file = files.constFirst();
-    QString cause;
-    try {
-        Data::ensureDatabases();
-        const QList<History::ArchivedTournament> tournaments =
-            History::ArchiveAccess(storeChoice().server, storeChoice().stationName()).list();
-        const std::optional<QString> error = writeCsvRows(historyCsvRows(tournaments), file);
-        if (!error) {
-            out << QStringLiteral("Wrote the history (%1 tournaments) to %2.")
-                       .arg(tournaments.size())
-                       .arg(QDir::toNativeSeparators(file))
-                << Qt::endl;
-            return 0;
-        }
-        cause = *error;
-    } catch (const std::exception &error) {
-        cause = Core::failureText(error);
-    }
-    err << QStringLiteral("zuvi: History not exported: %1").arg(cause) << Qt::endl;
-    return 1;
+    return writeFromArchive(
+        files.constFirst(), QStringLiteral("History"), out, err,
+        [](const History::ArchiveAccess &archive) -> ArchiveRows {
+            const QList<History::ArchivedTournament> tournaments = archive.list();
+            return std::pair{
+                historyCsvRows(tournaments),
+                QStringLiteral("the history (%1 tournaments)").arg(tournaments.size())};
+        });
 }
 
 /// --export league NAME FILE.csv: the table of a league kept in the history.
@@ -95,41 +113,29 @@ int exportLeague(const QStringList &arguments, QTextStream &out, QTextStream &er
         return 2;
     }
     const QString &name = arguments.at(0);
-    const QString &file = arguments.at(1);
-    QString cause;
-    try {
-        Data::ensureDatabases();
-        const History::ArchiveAccess archive(storeChoice().server, storeChoice().stationName());
-        const QList<History::League> leagues = archive.leagues();
-        const auto found = std::find_if(leagues.cbegin(), leagues.cend(),
-                                        [&](const History::League &l) { return l.name == name; });
-        if (found == leagues.cend()) {
-            QStringList names;
-            for (const History::League &league : leagues)
-                names.append(league.name);
-            err << QStringLiteral("zuvi: There is no league \"%1\" (kept: %2).")
-                       .arg(name.left(200), names.isEmpty() ? QStringLiteral("none")
-                                                            : names.join(QStringLiteral(", ")))
-                << Qt::endl;
-            return 1;
-        }
-        const QList<History::LeagueRow> rows =
-            History::leagueTable(History::tournamentsOf(*found, archive.list()), found->scheme);
-        const std::optional<QString> error = writeCsvRows(leagueCsvRows(rows), file);
-        if (!error) {
-            out << QStringLiteral("Wrote the league %1 (%2 players) to %3.")
-                       .arg(found->name)
-                       .arg(rows.size())
-                       .arg(QDir::toNativeSeparators(file))
-                << Qt::endl;
-            return 0;
-        }
-        cause = *error;
-    } catch (const std::exception &error) {
-        cause = Core::failureText(error);
-    }
-    err << QStringLiteral("zuvi: League not exported: %1").arg(cause) << Qt::endl;
-    return 1;
+    return writeFromArchive(
+        arguments.at(1), QStringLiteral("League"), out, err,
+        [&](const History::ArchiveAccess &archive) -> ArchiveRows {
+            const QList<History::League> leagues = archive.leagues();
+            const auto found =
+                std::find_if(leagues.cbegin(), leagues.cend(),
+                             [&](const History::League &l) { return l.name == name; });
+            if (found == leagues.cend()) {
+                QStringList names;
+                for (const History::League &league : leagues)
+                    names.append(league.name);
+                err << QStringLiteral("zuvi: There is no league \"%1\" (kept: %2).")
+                           .arg(name.left(200), names.isEmpty() ? QStringLiteral("none")
+                                                                : names.join(QStringLiteral(", ")))
+                    << Qt::endl;
+                return std::nullopt;
+            }
+            const QList<History::LeagueRow> rows =
+                History::leagueTable(History::tournamentsOf(*found, archive.list()), found->scheme);
+            return std::pair{
+                leagueCsvRows(rows),
+                QStringLiteral("the league %1 (%2 players)").arg(found->name).arg(rows.size())};
+        });
 }
 
 } // namespace

@@ -82,8 +82,8 @@ const char *const kArchiveTables[] = {
     "TEXT NOT NULL, Rounds INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS ZuviArchiveEntrant (ArchiveId INTEGER NOT NULL, Position INTEGER "
     "NOT NULL, Name TEXT NOT NULL, House TEXT NOT NULL, PlayerId INTEGER NOT NULL, Rank INTEGER "
-    "NOT NULL, Score REAL NOT NULL, Power REAL NOT NULL, Dropped INTEGER NOT NULL, PRIMARY KEY "
-    "(ArchiveId, Position))",
+    "NOT NULL, Score REAL NOT NULL, Power REAL NOT NULL, Dropped INTEGER NOT NULL, Late INTEGER "
+    "NOT NULL DEFAULT 0, PRIMARY KEY (ArchiveId, Position))",
     "CREATE TABLE IF NOT EXISTS ZuviArchiveGame (ArchiveId INTEGER NOT NULL, Position INTEGER NOT "
     "NULL, Round INTEGER NOT NULL, TableNo INTEGER NOT NULL, Player1 TEXT NOT NULL, Player2 TEXT "
     "NOT NULL, Result1 TEXT NOT NULL, Points1 INTEGER NOT NULL, Power1 REAL NOT NULL, Power2 REAL "
@@ -91,18 +91,28 @@ const char *const kArchiveTables[] = {
     "CREATE TABLE IF NOT EXISTS ZuviLeague (Id INTEGER PRIMARY KEY, Name TEXT NOT NULL UNIQUE, "
     "FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, Scheme INTEGER NOT NULL, Placement TEXT NOT "
     "NULL, BestOf INTEGER NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS ZuviLeagueTournament (LeagueId INTEGER NOT NULL, ArchiveId "
+    "INTEGER NOT NULL, PRIMARY KEY (LeagueId, ArchiveId))",
 };
 
 /// Creates the archive's tables in players.db where they are missing; a file that has them
 /// is only read, so that a read-only file still opens.
 void upgradeArchiveTables(DbConnection &players)
 {
+    bool lateKept = false;
     try {
         QSqlQuery query = players.exec(
             QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
                            "('ZuviArchive', 'ZuviArchiveEntrant', 'ZuviArchiveGame', "
-                           "'ZuviLeague')"));
-        if (players.next(query) && query.value(0).toInt() == int(std::size(kArchiveTables)))
+                           "'ZuviLeague', 'ZuviLeagueTournament')"));
+        const bool tables =
+            players.next(query) && query.value(0).toInt() == int(std::size(kArchiveTables));
+        query.finish();
+        // Archives written before late entries were marked lack the column.
+        QSqlQuery late = players.exec(QStringLiteral(
+            "SELECT count(*) FROM pragma_table_info('ZuviArchiveEntrant') WHERE name = 'Late'"));
+        lateKept = players.next(late) && late.value(0).toInt() == 1;
+        if (tables && lateKept)
             return;
     } catch (const DbError &) {
         // A damaged or locked file: the first operation that needs it reports it.
@@ -111,6 +121,16 @@ void upgradeArchiveTables(DbConnection &players)
     Transaction transaction(players);
     for (const char *statement : kArchiveTables)
         players.exec(QString::fromLatin1(statement));
+    if (!lateKept) {
+        // A table made just now has it already.
+        QSqlQuery late = players.exec(QStringLiteral(
+            "SELECT count(*) FROM pragma_table_info('ZuviArchiveEntrant') WHERE name = 'Late'"));
+        const bool made = players.next(late) && late.value(0).toInt() == 1;
+        late.finish();
+        if (!made)
+            players.exec(QStringLiteral(
+                "ALTER TABLE ZuviArchiveEntrant ADD COLUMN Late INTEGER NOT NULL DEFAULT 0"));
+    }
     transaction.commit();
 }
 

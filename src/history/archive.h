@@ -18,6 +18,7 @@ struct ArchivedEntrant
     double score = 0;
     double power = 0;
     bool dropped = false;
+    bool late = false; ///< entered after the first round was paired
 };
 
 /// One game of a finished tournament.

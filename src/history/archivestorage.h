@@ -10,6 +10,8 @@
 #include "history/archive.h"
 #include "history/league.h"
 
+#include <QHash>
+#include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -37,14 +39,15 @@ qint64 writeArchive(Connection &db, const ArchivedTournament &t, const QString &
     entrants.reserve(t.entrants.size());
     for (qsizetype i = 0; i < t.entrants.size(); ++i) {
         const ArchivedEntrant &e = t.entrants.at(i);
-        entrants.append(
-            {id, int(i), e.name, e.house, e.playerId, e.rank, e.score, e.power, int(e.dropped)});
+        entrants.append({id, int(i), e.name, e.house, e.playerId, e.rank, e.score, e.power,
+                         int(e.dropped), int(e.late)});
     }
-    db.execForEach(QStringLiteral("INSERT INTO %1ZuviArchiveEntrant (ArchiveId, Position, Name, "
-                                  "House, PlayerId, Rank, Score, Power, Dropped) VALUES (?, ?, ?, "
-                                  "?, ?, ?, ?, ?, ?)")
-                       .arg(prefix),
-                   entrants);
+    db.execForEach(
+        QStringLiteral("INSERT INTO %1ZuviArchiveEntrant (ArchiveId, Position, Name, "
+                       "House, PlayerId, Rank, Score, Power, Dropped, Late) VALUES (?, ?, "
+                       "?, ?, ?, ?, ?, ?, ?, ?)")
+            .arg(prefix),
+        entrants);
     QList<QVariantList> games;
     games.reserve(t.games.size());
     for (qsizetype i = 0; i < t.games.size(); ++i) {
@@ -82,7 +85,7 @@ template <typename Connection> QList<ArchivedTournament> readArchives(Connection
         // The entrants always: the list shows their number and the winner, the league
         // ranks them. A long past has tens of thousands: the file's rows are read straight.
         const QString sql = QStringLiteral(
-            "SELECT ArchiveId, Name, House, PlayerId, Rank, Score, Power, Dropped FROM "
+            "SELECT ArchiveId, Name, House, PlayerId, Rank, Score, Power, Dropped, Late FROM "
             "ZuviArchiveEntrant ORDER BY ArchiveId, Position");
         const auto take = [&](qint64 id, ArchivedEntrant entrant) {
             const auto found = at.constFind(id);
@@ -93,7 +96,8 @@ template <typename Connection> QList<ArchivedTournament> readArchives(Connection
             db.readRows(sql, [&](const Data::RowView &row) {
                 take(row.value(0).toLongLong(),
                      {row.text(1), row.text(2), row.value(3).toLongLong(), row.value(4).toInt(),
-                      row.value(5).toDouble(), row.value(6).toDouble(), row.value(7).toInt() != 0});
+                      row.value(5).toDouble(), row.value(6).toDouble(), row.value(7).toInt() != 0,
+                      row.value(8).toInt() != 0});
             });
         } else {
             auto &&query = db.exec(sql);
@@ -102,7 +106,7 @@ template <typename Connection> QList<ArchivedTournament> readArchives(Connection
                      {query.value(1).toString(), query.value(2).toString(),
                       query.value(3).toLongLong(), query.value(4).toInt(),
                       query.value(5).toDouble(), query.value(6).toDouble(),
-                      query.value(7).toInt() != 0});
+                      query.value(7).toInt() != 0, query.value(8).toInt() != 0});
             }
         }
     }
@@ -139,25 +143,43 @@ template <typename Connection> QList<ArchivedGame> readArchiveGames(Connection &
     return games;
 }
 
-/// Every league kept, by name.
+/// Every league kept, by name. A league chosen one by one is kept without dates.
 template <typename Connection> QList<League> readLeagues(Connection &db)
 {
     QList<League> leagues;
-    auto &&query = db.exec(QStringLiteral("SELECT Id, Name, FromDate, ToDate, Scheme, Placement, "
-                                          "BestOf FROM ZuviLeague ORDER BY Name"));
-    while (db.next(query)) {
-        League league;
-        league.id = query.value(0).toLongLong();
-        league.name = query.value(1).toString();
-        league.from = QDate::fromString(query.value(2).toString(), Qt::ISODate);
-        league.to = QDate::fromString(query.value(3).toString(), Qt::ISODate);
-        league.scheme.kind = LeagueScheme::Kind(std::clamp(query.value(4).toInt(), 0, 2));
-        if (const auto points = parsePlacementPoints(query.value(5).toString()))
-            league.scheme.placementPoints = *points;
-        league.scheme.bestOf = std::max(0, query.value(6).toInt());
-        leagues.append(league);
+    QHash<qint64, qsizetype> at;
+    {
+        auto &&query = db.exec(QStringLiteral("SELECT Id, Name, FromDate, ToDate, Scheme, "
+                                              "Placement, BestOf FROM ZuviLeague ORDER BY Name"));
+        while (db.next(query)) {
+            League league;
+            league.id = query.value(0).toLongLong();
+            league.name = query.value(1).toString();
+            league.oneByOne = query.value(2).toString().isEmpty();
+            league.from = QDate::fromString(query.value(2).toString(), Qt::ISODate);
+            league.to = QDate::fromString(query.value(3).toString(), Qt::ISODate);
+            league.scheme.kind = LeagueScheme::Kind(std::clamp(query.value(4).toInt(), 0, 2));
+            if (const auto points = parsePlacementPoints(query.value(5).toString()))
+                league.scheme.placementPoints = *points;
+            league.scheme.bestOf = std::max(0, query.value(6).toInt());
+            at.insert(league.id, leagues.size());
+            leagues.append(league);
+        }
+    }
+    auto &&chosen = db.exec(QStringLiteral(
+        "SELECT LeagueId, ArchiveId FROM ZuviLeagueTournament ORDER BY LeagueId, ArchiveId"));
+    while (db.next(chosen)) {
+        const auto found = at.constFind(chosen.value(0).toLongLong());
+        if (found != at.constEnd())
+            leagues[*found].chosen.append(chosen.value(1).toLongLong());
     }
     return leagues;
+}
+
+template <typename Connection> void deleteLeague(Connection &db, qint64 id)
+{
+    db.exec(QStringLiteral("DELETE FROM ZuviLeagueTournament WHERE LeagueId = ?"), {id});
+    db.exec(QStringLiteral("DELETE FROM ZuviLeague WHERE Id = ?"), {id});
 }
 
 /// Keeps a league under its name (replacing one of that name); returns its number.
@@ -166,20 +188,34 @@ template <typename Connection> qint64 writeLeague(Connection &db, const League &
     QStringList points;
     for (double value : league.scheme.placementPoints)
         points.append(QString::number(value));
-    db.exec(QStringLiteral("DELETE FROM ZuviLeague WHERE Name = ?"), {league.name});
+    {
+        auto &&before =
+            db.exec(QStringLiteral("SELECT Id FROM ZuviLeague WHERE Name = ?"), {league.name});
+        const qint64 replaced = db.next(before) ? before.value(0).toLongLong() : 0;
+        before.finish();
+        if (replaced != 0)
+            deleteLeague(db, replaced);
+    }
+    // One by one: no dates, the tournaments in a table of their own.
+    const QString from = league.oneByOne ? QStringLiteral("") : league.from.toString(Qt::ISODate);
+    const QString to = league.oneByOne ? QStringLiteral("") : league.to.toString(Qt::ISODate);
     auto &&insert =
         db.exec(QStringLiteral("INSERT INTO ZuviLeague (Name, FromDate, ToDate, Scheme, Placement, "
                                "BestOf) VALUES (?, ?, ?, ?, ?, ?) RETURNING Id"),
-                {league.name, league.from.toString(Qt::ISODate), league.to.toString(Qt::ISODate),
-                 int(league.scheme.kind), points.join(QStringLiteral(", ")), league.scheme.bestOf});
+                {league.name, from, to, int(league.scheme.kind), points.join(QStringLiteral(", ")),
+                 league.scheme.bestOf});
     const qint64 id = db.next(insert) ? insert.value(0).toLongLong() : 0;
     insert.finish();
+    if (league.oneByOne) {
+        QList<QVariantList> rows;
+        const QSet<qint64> unique(league.chosen.cbegin(), league.chosen.cend());
+        for (qint64 archive : unique)
+            rows.append({id, archive});
+        db.execForEach(QStringLiteral("INSERT INTO ZuviLeagueTournament (LeagueId, ArchiveId) "
+                                      "VALUES (?, ?)"),
+                       rows);
+    }
     return id;
-}
-
-template <typename Connection> void deleteLeague(Connection &db, qint64 id)
-{
-    db.exec(QStringLiteral("DELETE FROM ZuviLeague WHERE Id = ?"), {id});
 }
 
 /// Every archived entrant of stored player from becomes stored player into's: two records
@@ -205,6 +241,8 @@ template <typename Connection> void deleteArchive(Connection &db, qint64 id)
     for (const char *table : {"ZuviArchiveGame", "ZuviArchiveEntrant"})
         db.exec(QStringLiteral("DELETE FROM %1 WHERE ArchiveId = ?").arg(QLatin1String(table)),
                 {id});
+    // A league that chose it counts it no more.
+    db.exec(QStringLiteral("DELETE FROM ZuviLeagueTournament WHERE ArchiveId = ?"), {id});
     db.exec(QStringLiteral("DELETE FROM ZuviArchive WHERE Id = ?"), {id});
 }
 

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <functional>
@@ -41,8 +42,9 @@ QList<ArchivedTournament> tournamentsOf(const League &league,
                                         const QList<ArchivedTournament> &tournaments)
 {
     QList<ArchivedTournament> chosen;
+    const QSet<qint64> ids(league.chosen.cbegin(), league.chosen.cend());
     for (const ArchivedTournament &t : tournaments) {
-        if (t.played >= league.from && t.played <= league.to)
+        if (league.oneByOne ? ids.contains(t.id) : t.played >= league.from && t.played <= league.to)
             chosen.append(t);
     }
     return chosen;

@@ -20,18 +20,21 @@ struct LeagueScheme
     int bestOf = 0;
 };
 
-/// A league kept by the club: a name, the tournaments played from one date to another
-/// (both included), and its scheme.
+/// A league kept by the club: a name, its tournaments (those played from one date to
+/// another, both included, or tournaments chosen one by one), and its scheme.
 struct League
 {
     qint64 id = 0;
     QString name;
     QDate from;
     QDate to;
+    /// The tournaments are the ones chosen, whatever their dates.
+    bool oneByOne = false;
+    QList<qint64> chosen; ///< the archived tournaments chosen, when oneByOne
     LeagueScheme scheme;
 };
 
-/// The tournaments of a league: those played within its dates.
+/// The tournaments of a league: those played within its dates, or those chosen.
 QList<ArchivedTournament> tournamentsOf(const League &league,
                                         const QList<ArchivedTournament> &tournaments);
 

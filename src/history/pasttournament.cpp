@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 namespace Zuvi::History {
 
@@ -86,6 +87,19 @@ ArchivedTournament readPastTournament(const QString &file, const QDate &played)
                         t.rounds = std::max(t.rounds, row.value(0).toInt());
                     });
     }
+    // Where the file kept its games, an entrant without a game of the first round (played or
+    // left unrecorded) entered late.
+    QSet<QString> firstRound;
+    for (const ArchivedGame &game : std::as_const(t.games)) {
+        if (game.round == 1)
+            firstRound << game.player1 << game.player2;
+    }
+    if (!firstRound.isEmpty() && hasTable(db, QStringLiteral("ZuviMissedGame"))) {
+        db.readRows(QStringLiteral("SELECT Player1, Player2 FROM ZuviMissedGame WHERE Round = 1"),
+                    [&](const Data::RowView &row) { firstRound << row.text(0) << row.text(1); });
+    }
+    for (ArchivedEntrant &e : t.entrants)
+        e.late = !firstRound.isEmpty() && !firstRound.contains(e.name);
     if (hasTable(db, QStringLiteral("ZuviState"))) {
         QSqlQuery query = db.exec(QStringLiteral("SELECT Value FROM ZuviState WHERE Key = ?"),
                                   {QStringLiteral("roundcounter")});

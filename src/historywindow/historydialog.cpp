@@ -18,7 +18,9 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -74,10 +76,10 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
                     QStringLiteral("Winner")});
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("HistoryTabs"));
-    m_standings =
-        table(this, "HistoryStandings",
-              {QStringLiteral("Rank"), QStringLiteral("Name"), QStringLiteral("House"),
-               QStringLiteral("Score"), QStringLiteral("Power"), QStringLiteral("Dropped")});
+    m_standings = table(this, "HistoryStandings",
+                        {QStringLiteral("Rank"), QStringLiteral("Name"), QStringLiteral("House"),
+                         QStringLiteral("Score"), QStringLiteral("Power"),
+                         QStringLiteral("Dropped"), QStringLiteral("Late entry")});
     m_games = table(this, "HistoryGames",
                     {QStringLiteral("Round"), QStringLiteral("Table"), QStringLiteral("Player 1"),
                      QStringLiteral("Player 2"), QStringLiteral("Result"),
@@ -93,6 +95,12 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     m_to->setObjectName(QStringLiteral("LeagueTo"));
     m_to->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     m_to->setCalendarPopup(true);
+    m_choosing = new QComboBox(leaguePage);
+    m_choosing->setObjectName(QStringLiteral("LeagueChoosing"));
+    m_choosing->addItems({QStringLiteral("Played between"), QStringLiteral("Chosen one by one")});
+    m_leagueTournaments = new QListWidget(leaguePage);
+    m_leagueTournaments->setObjectName(QStringLiteral("LeagueTournaments"));
+    m_leagueTournaments->setAccessibleName(QStringLiteral("Tournaments of the league"));
     m_placement = new QLineEdit(QStringLiteral("10, 8, 6, 5, 4, 3, 2, 1"), leaguePage);
     m_placement->setObjectName(QStringLiteral("LeaguePlacement"));
     m_placement->setMaxLength(400);
@@ -126,6 +134,10 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     toLabel->setBuddy(m_to);
     choiceRow->addWidget(choiceLabel);
     choiceRow->addWidget(m_leagueChoice, 1);
+    auto *choosingLabel = new QLabel(QStringLiteral("T&ournaments:"), leaguePage);
+    choosingLabel->setBuddy(m_choosing);
+    choiceRow->addWidget(choosingLabel);
+    choiceRow->addWidget(m_choosing);
     choiceRow->addWidget(fromLabel);
     choiceRow->addWidget(m_from);
     choiceRow->addWidget(toLabel);
@@ -148,7 +160,10 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     leagueLayout->addLayout(choiceRow);
     leagueLayout->addLayout(schemeRow);
     leagueLayout->addLayout(placementRow);
-    leagueLayout->addWidget(m_league);
+    auto *leagueLists = new QHBoxLayout;
+    leagueLists->addWidget(m_leagueTournaments, 2);
+    leagueLists->addWidget(m_league, 3);
+    leagueLayout->addLayout(leagueLists);
     m_tabs->addTab(m_standings, QStringLiteral("Standings"));
     m_tabs->addTab(m_games, QStringLiteral("Games"));
     m_tabs->addTab(leaguePage, QStringLiteral("League"));
@@ -190,9 +205,30 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_scheme, &QComboBox::currentIndexChanged, this, guarded([this] { showLeague(); }));
     connect(m_bestOf, &QSpinBox::valueChanged, this, guarded([this] { showLeague(); }));
-    connect(m_from, &QDateEdit::dateChanged, this, guarded([this] { showLeague(); }));
-    connect(m_to, &QDateEdit::dateChanged, this, guarded([this] { showLeague(); }));
+    connect(m_from, &QDateEdit::dateChanged, this, guarded([this] {
+                showLeagueTournaments(leagueShown());
+                showLeague();
+            }));
+    connect(m_to, &QDateEdit::dateChanged, this, guarded([this] {
+                showLeagueTournaments(leagueShown());
+                showLeague();
+            }));
     connect(m_placement, &QLineEdit::textChanged, this, guarded([this] { showLeague(); }));
+    connect(m_choosing, &QComboBox::currentIndexChanged, this, guarded([this] {
+                // Chosen one by one starts from the tournaments the dates took.
+                History::League league = leagueShown();
+                if (league.oneByOne) {
+                    History::League dated = league;
+                    dated.oneByOne = false;
+                    for (const History::ArchivedTournament &t :
+                         History::tournamentsOf(dated, m_tournaments))
+                        league.chosen.append(t.id);
+                }
+                showLeagueTournaments(league);
+                showLeague();
+            }));
+    connect(m_leagueTournaments, &QListWidget::itemChanged, this,
+            guarded([this] { showLeague(); }));
     connect(m_leagueChoice, &QComboBox::activated, this, guarded([this] { chooseLeague(); }));
     connect(saveLeague, &QPushButton::clicked, this, guarded([this] { this->saveLeague(); }));
     connect(deleteLeague, &QPushButton::clicked, this, guarded([this] { removeLeague(); }));
@@ -241,8 +277,13 @@ void HistoryDialog::chooseLeague()
     const QSignalBlocker blockScheme(m_scheme);
     const QSignalBlocker blockBest(m_bestOf);
     const QSignalBlocker blockPlacement(m_placement);
-    m_from->setDate(shown.from);
-    m_to->setDate(shown.to);
+    const QSignalBlocker blockChoosing(m_choosing);
+    if (shown.from.isValid())
+        m_from->setDate(shown.from);
+    if (shown.to.isValid())
+        m_to->setDate(shown.to);
+    m_choosing->setCurrentIndex(shown.oneByOne ? 1 : 0);
+    showLeagueTournaments(shown);
     m_scheme->setCurrentIndex(int(shown.scheme.kind));
     m_bestOf->setValue(shown.scheme.bestOf);
     QStringList points;
@@ -252,11 +293,51 @@ void HistoryDialog::chooseLeague()
     showLeague();
 }
 
+void HistoryDialog::showLeagueTournaments(const History::League &league)
+{
+    const QSignalBlocker block(m_leagueTournaments);
+    m_from->setEnabled(!league.oneByOne);
+    m_to->setEnabled(!league.oneByOne);
+    QSet<qint64> counted;
+    for (const History::ArchivedTournament &t : History::tournamentsOf(league, m_tournaments))
+        counted.insert(t.id);
+    // One item per tournament, newest first as in the history's list.
+    if (m_leagueTournaments->count() != m_tournaments.size()) {
+        m_leagueTournaments->clear();
+        for (const History::ArchivedTournament &t : std::as_const(m_tournaments)) {
+            auto *item = new QListWidgetItem(
+                QStringLiteral("%1  %2").arg(t.played.toString(Qt::ISODate), t.name),
+                m_leagueTournaments);
+            item->setData(Qt::UserRole, t.id);
+        }
+    }
+    for (int i = 0; i < m_leagueTournaments->count(); ++i) {
+        QListWidgetItem *item = m_leagueTournaments->item(i);
+        const qint64 id = m_tournaments.at(i).id;
+        item->setText(QStringLiteral("%1  %2").arg(m_tournaments.at(i).played.toString(Qt::ISODate),
+                                                   m_tournaments.at(i).name));
+        item->setData(Qt::UserRole, id);
+        Qt::ItemFlags flags = Qt::ItemIsEnabled;
+        if (league.oneByOne)
+            flags |= Qt::ItemIsUserCheckable | Qt::ItemIsSelectable;
+        item->setFlags(flags);
+        item->setCheckState(counted.contains(id) ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
 History::League HistoryDialog::leagueShown() const
 {
     History::League league;
     league.from = m_from->date();
     league.to = m_to->date();
+    league.oneByOne = m_choosing->currentIndex() == 1;
+    if (league.oneByOne) {
+        for (int i = 0; i < m_leagueTournaments->count(); ++i) {
+            const QListWidgetItem *item = m_leagueTournaments->item(i);
+            if (item->checkState() == Qt::Checked)
+                league.chosen.append(item->data(Qt::UserRole).toLongLong());
+        }
+    }
     league.scheme.kind = History::LeagueScheme::Kind(m_scheme->currentIndex());
     league.scheme.bestOf = m_bestOf->value();
     if (const auto points = History::parsePlacementPoints(m_placement->text()))
@@ -272,7 +353,11 @@ void HistoryDialog::saveLeague()
         return;
     }
     History::League league = leagueShown();
-    if (league.from > league.to) {
+    if (league.oneByOne && league.chosen.isEmpty()) {
+        Ui::message(this, QStringLiteral("Please tick the tournaments of the league."));
+        return;
+    }
+    if (!league.oneByOne && league.from > league.to) {
         Ui::message(this, QStringLiteral("The league's first day comes after its last."));
         return;
     }
@@ -343,7 +428,8 @@ void HistoryDialog::showSelected()
     if (t) {
         for (const History::ArchivedEntrant &e : t->entrants)
             standings.append({QString::number(e.rank), e.name, e.house, number(e.score),
-                              number(e.power), e.dropped ? QStringLiteral("yes") : QString()});
+                              number(e.power), e.dropped ? QStringLiteral("yes") : QString(),
+                              e.late ? QStringLiteral("yes") : QString()});
         for (const History::ArchivedGame &g : m_archive.games(t->id)) {
             const bool bye = g.player2 == QLatin1String("Bye");
             games.append({QString::number(g.round), QString::number(g.table), g.player1, g.player2,

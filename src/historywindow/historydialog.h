@@ -9,6 +9,7 @@
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
@@ -41,6 +42,9 @@ private:
     void reloadLeagues();
     /// Shows the league chosen in the list (its dates and scheme), or every tournament.
     void chooseLeague();
+    /// Ticks the tournaments the league shown counts; they can be ticked by hand only
+    /// when the league's tournaments are chosen one by one.
+    void showLeagueTournaments(const History::League &league);
     /// The league as the controls set it.
     History::League leagueShown() const;
     void saveLeague();
@@ -63,6 +67,10 @@ private:
     QComboBox *m_leagueChoice;
     QDateEdit *m_from;
     QDateEdit *m_to;
+    /// Whether the league's tournaments are those of its dates or those ticked.
+    QComboBox *m_choosing;
+    /// Every tournament, ticked where it counts in the league shown.
+    QListWidget *m_leagueTournaments;
     QLineEdit *m_placement;
     QComboBox *m_scheme;
     QSpinBox *m_bestOf;

@@ -134,15 +134,16 @@ QList<QStringList> leagueCsvRows(const QList<History::LeagueRow> &rows)
 
 QList<QStringList> historyCsvRows(const QList<History::ArchivedTournament> &tournaments)
 {
-    QList<QStringList> rows{
-        {QStringLiteral("tournament"), QStringLiteral("date"), QStringLiteral("rounds"),
-         QStringLiteral("rank"), QStringLiteral("name"), QStringLiteral("house"),
-         QStringLiteral("score"), QStringLiteral("power"), QStringLiteral("dropped")}};
+    QList<QStringList> rows{{QStringLiteral("tournament"), QStringLiteral("date"),
+                             QStringLiteral("rounds"), QStringLiteral("rank"),
+                             QStringLiteral("name"), QStringLiteral("house"),
+                             QStringLiteral("score"), QStringLiteral("power"),
+                             QStringLiteral("dropped"), QStringLiteral("late entry")}};
     for (const History::ArchivedTournament &t : tournaments) {
         for (const History::ArchivedEntrant &e : t.entrants)
             rows.append({t.name, t.played.toString(Qt::ISODate), QString::number(t.rounds),
                          QString::number(e.rank), e.name, e.house, numberText(e.score),
-                         numberText(e.power), yesNo(e.dropped)});
+                         numberText(e.power), yesNo(e.dropped), yesNo(e.late)});
     }
     return rows;
 }

@@ -694,11 +694,23 @@ TournamentProgress::archiveOfTournament(const State &finished,
     for (const Progress::StandingsRow &row : rows)
         keys.append({row.score, row.power});
     const QList<int> ranks = Round::sharedRanks(keys);
+    // Everyone paired in the first round has a game of it, recorded or missed: the others
+    // entered late.
+    QSet<QString> firstRound;
+    for (const Game &game : finished.games) {
+        if (game.round == 1)
+            firstRound << game.player1 << game.player2;
+    }
+    for (const Progress::MissedGame &missed : finished.missed) {
+        if (missed.round == 1)
+            firstRound << missed.player1 << missed.player2;
+    }
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const Progress::StandingsRow &row = rows.at(i);
         const Entrant *entrant = byName.value(row.name);
         archived.entrants.append({row.name, row.house, entrant ? entrant->playerId : 0, ranks.at(i),
-                                  row.score, row.power, entrant ? entrant->dropped : false});
+                                  row.score, row.power, entrant ? entrant->dropped : false,
+                                  !firstRound.contains(row.name)});
     }
     QList<Game> games = finished.games;
     std::stable_sort(games.begin(), games.end(), [](const Game &a, const Game &b) {

@@ -41,13 +41,14 @@ QStringList entrantsOf(const History::ArchivedTournament &t)
 {
     QStringList rows;
     for (const History::ArchivedEntrant &e : t.entrants)
-        rows.append(QStringLiteral("%1 %2 %3 %4 %5 %6%7")
+        rows.append(QStringLiteral("%1 %2 %3 %4 %5 %6%7%8")
                         .arg(e.rank)
                         .arg(e.name, e.house)
                         .arg(e.score)
                         .arg(e.power)
                         .arg(e.playerId)
-                        .arg(e.dropped ? QStringLiteral(" dropped") : QString()));
+                        .arg(e.dropped ? QStringLiteral(" dropped") : QString(),
+                             e.late ? QStringLiteral(" late") : QString()));
     return rows;
 }
 
@@ -62,6 +63,7 @@ private Q_SLOTS:
     void archiveAfterAResume();
     void aFailingArchiveLeavesTheRoundOpen();
     void renameAndDelete();
+    void leaguesKeepTheirTournaments();
 };
 
 void TestArchive::lastEndRoundArchivesTheTournament()
@@ -80,11 +82,10 @@ void TestArchive::lastEndRoundArchivesTheTournament()
     QCOMPARE(t.name, History::defaultName(QDate::currentDate()));
     QCOMPARE(t.played, QDate::currentDate());
     QCOMPARE(t.rounds, 2);
-    // The final standings with shared ranks, each entrant with its stored player.
     // The final standings with shared ranks, each entrant with its stored player (0 where it
     // was typed in), the dropped one marked, the late one among them.
     QCOMPARE(entrantsOf(t), (QStringList{"1 Ada Stark 5 7 7", "1 Eve Greyjoy 5 7 0",
-                                         "3 Cy Arryn 4 7 0", "4 Late, Lee Martell 2 2 0",
+                                         "3 Cy Arryn 4 7 0", "4 Late, Lee Martell 2 2 0 late",
                                          "5 Dee Tyrell 1 3 0", "6 Bob Tully 0 1 8 dropped"}));
     QCOMPARE(t.winner(), QStringLiteral("Ada and Eve"));
     // Every game, in round and table order, the bye's among them.
@@ -158,6 +159,56 @@ void TestArchive::renameAndDelete()
             .first()
             .toInt(),
         0);
+}
+
+void TestArchive::leaguesKeepTheirTournaments()
+{
+    TempInstall install;
+    const History::ArchiveAccess archive(std::nullopt);
+    History::ArchivedTournament t;
+    t.name = QStringLiteral("Week");
+    t.entrants.append({QStringLiteral("Ada"), QStringLiteral("Stark")});
+    t.played = QDate(2027, 1, 6);
+    const qint64 first = archive.add(t);
+    t.played = QDate(2027, 1, 13);
+    const qint64 second = archive.add(t);
+
+    History::League chosen;
+    chosen.name = QStringLiteral("Chosen");
+    chosen.oneByOne = true;
+    chosen.chosen = {second, first, second};
+    archive.saveLeague(chosen);
+    History::League dated = chosen;
+    dated.oneByOne = false;
+    dated.chosen.clear();
+    dated.name = QStringLiteral("Dated");
+    dated.from = QDate(2027, 1, 1);
+    dated.to = QDate(2027, 1, 31);
+    archive.saveLeague(dated);
+
+    QList<History::League> kept = archive.leagues();
+    QCOMPARE(kept.size(), 2);
+    QVERIFY(kept.at(0).oneByOne);
+    QCOMPARE(kept.at(0).chosen, (QList<qint64>{first, second}));
+    QVERIFY(!kept.at(1).oneByOne);
+    QCOMPARE(kept.at(1).from, QDate(2027, 1, 1));
+    QVERIFY(kept.at(1).chosen.isEmpty());
+
+    // Kept again under its name, a league replaces its tournaments; a tournament deleted
+    // leaves every league that chose it.
+    chosen.chosen = {first, second};
+    archive.saveLeague(chosen);
+    archive.remove(first);
+    kept = archive.leagues();
+    QCOMPARE(kept.at(0).chosen, (QList<qint64>{second}));
+    archive.removeLeague(kept.at(0).id);
+    QCOMPARE(install
+                 .rows(QStringLiteral("players"),
+                       QStringLiteral("SELECT count(*) FROM ZuviLeagueTournament"))
+                 .first()
+                 .first()
+                 .toInt(),
+             0);
 }
 
 QTEST_MAIN(TestArchive)

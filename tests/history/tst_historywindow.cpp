@@ -16,12 +16,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QLineEdit>
-#include <QComboBox>
-#include <QDateEdit>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTableWidget>
 #include <QTest>
 
@@ -80,7 +78,7 @@ private Q_SLOTS:
     void openedFromTheRegistrationWindow();
     void playerRecordFromTheLists();
     void pastTournamentIsAdded();
-    void leaguesAreKeptByName();
+    void leaguesChosenOneByOne();
     void historyOfTwoRecordsIsMerged();
     void leaguesAreKept();
 };
@@ -310,51 +308,58 @@ void TestHistoryWindow::leaguesAreKept()
     QCOMPARE(archive.list().size(), 3); // its tournaments stay
 }
 
-void TestHistoryWindow::leaguesAreKeptByName()
+void TestHistoryWindow::leaguesChosenOneByOne()
 {
     TempInstall install;
     MessageLog messages;
     const History::ArchiveAccess archive(std::nullopt);
     archive.add(sample(QStringLiteral("January"), QDate(2027, 1, 6), {"Ada", "Bob", "Cy"}));
+    archive.add(sample(QStringLiteral("February"), QDate(2027, 2, 3), {"Bob", "Cy", "Ada"}));
     archive.add(sample(QStringLiteral("April"), QDate(2027, 4, 7), {"Cy", "Bob", "Ada"}));
-    HistoryDialog dialog(archive);
-    dialog.show();
-    auto *league = control<QTableWidget>(dialog, "LeagueTable");
-    // Every tournament: Ada 6 + 0, Bob 3 + 3, Cy 0 + 6: all tied.
-    QCOMPARE(column(league, 0), (QStringList{"1", "1", "1"}));
+    {
+        HistoryDialog dialog(archive);
+        dialog.show();
+        auto *league = control<QTableWidget>(dialog, "LeagueTable");
+        auto *tournaments = control<QListWidget>(dialog, "LeagueTournaments");
+        QCOMPARE(tournaments->count(), 3);
+        // By dates, the ticks follow the dates and cannot be changed by hand.
+        control<QDateEdit>(dialog, "LeagueFrom")->setDate(QDate(2027, 2, 1));
+        QCOMPARE(tournaments->item(2)->checkState(), Qt::Unchecked); // January
+        QVERIFY(!(tournaments->item(0)->flags() & Qt::ItemIsUserCheckable));
 
-    // The winter only, by placement points with a table of its own.
-    control<QDateEdit>(dialog, "LeagueTo")->setDate(QDate(2027, 3, 31));
-    control<QComboBox>(dialog, "LeagueScheme")->setCurrentIndex(1);
-    control<QLineEdit>(dialog, "LeaguePlacement")->setText(QStringLiteral("5, 3, 1"));
-    QCOMPARE(column(league, 1), (QStringList{"Ada", "Bob", "Cy"}));
-    QCOMPARE(column(league, 2), (QStringList{"5", "3", "1"}));
-
-    // A placement table that is none is refused when the league is kept.
-    control<QLineEdit>(dialog, "LeaguePlacement")->setText(QStringLiteral("5, -3"));
-    click(dialog, "LeagueSave");
-    QVERIFY(messages.last().startsWith(QStringLiteral("Please enter the placement points")));
-    QVERIFY(archive.leagues().isEmpty());
-    control<QLineEdit>(dialog, "LeaguePlacement")->setText(QStringLiteral("5, 3, 1"));
-    answerInput(QStringLiteral("Winter 2027"));
-    click(dialog, "LeagueSave");
+        // One by one: it starts from what the dates took; January and April only.
+        control<QComboBox>(dialog, "LeagueChoosing")->setCurrentIndex(1);
+        QVERIFY(!control<QDateEdit>(dialog, "LeagueFrom")->isEnabled());
+        QCOMPARE(tournaments->item(0)->checkState(), Qt::Checked);
+        tournaments->item(1)->setCheckState(Qt::Unchecked);
+        tournaments->item(0)->setCheckState(Qt::Unchecked);
+        // Nothing ticked is refused when kept.
+        click(dialog, "LeagueSave");
+        QCOMPARE(messages.last(), QStringLiteral("Please tick the tournaments of the league."));
+        QVERIFY(archive.leagues().isEmpty());
+        tournaments->item(0)->setCheckState(Qt::Checked);
+        tournaments->item(2)->setCheckState(Qt::Checked);
+        control<QComboBox>(dialog, "LeagueScheme")->setCurrentIndex(1);
+        control<QLineEdit>(dialog, "LeaguePlacement")->setText(QStringLiteral("5, 3, 1"));
+        // Ada 5 + 1, Cy 1 + 5, Bob 3 + 3: all tied.
+        QCOMPARE(column(league, 0), (QStringList{"1", "1", "1"}));
+        QCOMPARE(column(league, 2), (QStringList{"6", "6", "6"}));
+        answerInput(QStringLiteral("Winter 2027"));
+        click(dialog, "LeagueSave");
+    }
     QCOMPARE(archive.leagues().size(), 1);
-    const History::League kept = archive.leagues().first();
-    QCOMPARE(kept.name, QStringLiteral("Winter 2027"));
-    QCOMPARE(kept.to, QDate(2027, 3, 31));
-    QCOMPARE(kept.scheme.placementPoints, (QList<double>{5, 3, 1}));
+    QVERIFY(archive.leagues().first().oneByOne);
+    QCOMPARE(archive.leagues().first().chosen.size(), 2);
 
-    // Chosen again later, it shows as kept.
+    // Chosen again later, it shows as kept: its ticks, its table.
     HistoryDialog again(archive);
     auto *choice = control<QComboBox>(again, "LeagueChoice");
-    QCOMPARE(choice->count(), 2);
     choice->setCurrentIndex(1);
     Q_EMIT choice->activated(1);
-    QCOMPARE(column(control<QTableWidget>(again, "LeagueTable"), 2), (QStringList{"5", "3", "1"}));
-    messages.setAnswer(true);
-    click(again, "LeagueDelete");
-    QVERIFY(archive.leagues().isEmpty());
-    QCOMPARE(archive.list().size(), 2);
+    QCOMPARE(control<QComboBox>(again, "LeagueChoosing")->currentIndex(), 1);
+    auto *tournaments = control<QListWidget>(again, "LeagueTournaments");
+    QCOMPARE(tournaments->item(1)->checkState(), Qt::Unchecked);
+    QCOMPARE(column(control<QTableWidget>(again, "LeagueTable"), 3), (QStringList{"2", "2", "2"}));
 }
 
 void TestHistoryWindow::historyOfTwoRecordsIsMerged()

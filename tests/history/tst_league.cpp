@@ -68,7 +68,7 @@ private Q_SLOTS:
     void archivedNames();
     void placementTables_data();
     void placementTables();
-    void leagueTakesTheTournamentsWithinItsDates();
+    void leagueTakesItsTournaments();
 };
 
 void TestLeague::ranksAreSharedAsInTheStandings_data()
@@ -193,7 +193,7 @@ void TestLeague::placementTables()
     QCOMPARE(shown.join(QLatin1Char(' ')), kept);
 }
 
-void TestLeague::leagueTakesTheTournamentsWithinItsDates()
+void TestLeague::leagueTakesItsTournaments()
 {
     const QList<ArchivedTournament> all{tournament(kWeek3, {"Ada:1:3:0"}),
                                         tournament(kWeek2, {"Bob:2:3:0"}),
@@ -206,6 +206,18 @@ void TestLeague::leagueTakesTheTournamentsWithinItsDates()
              (QStringList{"1 Ada 3 1/1", "1 Bob 3 1/1"}));
     league.to = kWeek1;
     QVERIFY(tournamentsOf(league, all).isEmpty()); // first day after the last
+
+    // Chosen one by one, the dates do not count; a choice that is no longer in the
+    // archive counts nothing.
+    QList<ArchivedTournament> numbered = all;
+    for (qsizetype i = 0; i < numbered.size(); ++i)
+        numbered[i].id = i + 1;
+    league.oneByOne = true;
+    league.chosen = {1, 3, 99};
+    QCOMPARE(rowsOf(leagueTable(tournamentsOf(league, numbered), league.scheme)),
+             (QStringList{"1 Ada 3 1/1", "1 Cy 3 1/1"}));
+    league.chosen.clear();
+    QVERIFY(tournamentsOf(league, numbered).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestLeague)

@@ -48,7 +48,7 @@ const std::vector<CommandLineAction> &commandLineActions()
                             "FILE's extension (.pdf, .csv). DOCUMENT is one of standings, "
                             "pairings, pairings-by-name, slips (PDF only), games, history (CSV "
                             "only: every archived tournament, one row per player), or league "
-                            "NAME FILE.csv (a league kept in the history)."),
+                            "NAME FILE (a league kept in the history)."),
              QStringLiteral("DOCUMENT")),
          ActionNeeds::Gui, &Zuvi::Publish::exportFromCommandLine},
         {QCommandLineOption(

@@ -4,10 +4,14 @@
 #include "data/dberror.h"
 #include "history/league.h"
 #include "history/pasttournament.h"
+#include "publish/bigscreen.h"
 #include "publish/csvexport.h"
+#include "publish/historydocuments.h"
+#include "publish/publishactions.h"
 #include "round/scoring.h"
 #include "ui/messagebox.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -19,6 +23,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSet>
 #include <QSpinBox>
@@ -63,6 +69,14 @@ QString number(double value)
 }
 
 } // namespace
+
+struct HistoryDialog::Shown
+{
+    QString band; ///< the big screen's band: the tournament's or the league's name
+    Publish::TableDocument table;
+    std::optional<std::pair<Publish::DocumentKind, Publish::Snapshot>> tournament;
+    QList<History::LeagueRow> league;
+};
 
 HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     : QDialog(parent), m_archive(std::move(archive))
@@ -151,7 +165,7 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     saveLeague->setObjectName(QStringLiteral("LeagueSave"));
     auto *deleteLeague = new QPushButton(QStringLiteral("Delete lea&gue"), leaguePage);
     deleteLeague->setObjectName(QStringLiteral("LeagueDelete"));
-    auto *exportLeague = new QPushButton(QStringLiteral("Export league &CSV\u2026"), leaguePage);
+    auto *exportLeague = new QPushButton(QStringLiteral("E&xport league\u2026"), leaguePage);
     exportLeague->setObjectName(QStringLiteral("LeagueExport"));
     placementRow->addWidget(saveLeague);
     placementRow->addWidget(deleteLeague);
@@ -186,9 +200,55 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     buttons->addStretch(1);
     buttons->addWidget(close);
 
+    // What the tab shows leaves for the room as the live documents do.
+    auto *print = new QAction(QStringLiteral("Print\u2026"), this);
+    print->setObjectName(QStringLiteral("HistoryPrintAction"));
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    auto *exportShownAction = new QAction(QStringLiteral("Export\u2026"), this);
+    exportShownAction->setObjectName(QStringLiteral("HistoryExportAction"));
+    exportShownAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    auto *screen = new QAction(QStringLiteral("Show on second screen"), this);
+    screen->setObjectName(QStringLiteral("HistoryBigScreenAction"));
+    screen->setShortcut(QKeySequence(Qt::Key_F11));
+    const QList<QAction *> documentActions{print, exportShownAction, screen};
+    for (QAction *action : documentActions) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+    }
+    addActions(documentActions);
+    for (QTableWidget *list : {m_list, m_standings, m_games, m_league}) {
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+        list->addActions(documentActions);
+    }
+    auto *documents = new QHBoxLayout;
+    for (auto [action, name] :
+         {std::pair{print, "HistoryPrint"}, std::pair{exportShownAction, "HistoryExportShown"},
+          std::pair{screen, "HistoryBigScreen"}}) {
+        auto *button = new QPushButton(action->text(), this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setToolTip(action->shortcut().toString(QKeySequence::NativeText));
+        connect(button, &QPushButton::clicked, action, &QAction::trigger);
+        documents->addWidget(button);
+    }
+    documents->addStretch(1);
+    connect(print, &QAction::triggered, this, guarded([this] { printShown(); }));
+    connect(exportShownAction, &QAction::triggered, this, guarded([this] {
+                const bool league = m_tabs->currentIndex() == 2;
+                const QString path = QFileDialog::getSaveFileName(
+                    this, QStringLiteral("Export"),
+                    QDir::home().filePath(league ? QStringLiteral("league.pdf")
+                                                 : QStringLiteral("standings.pdf")),
+                    QStringLiteral("PDF document (*.pdf);;CSV table (*.csv)"));
+                if (!path.isEmpty())
+                    exportShown(path);
+            }));
+    connect(screen, &QAction::triggered, this, guarded([this] { showOnBigScreen(); }));
+    connect(exportLeague, &QPushButton::clicked, exportShownAction, &QAction::trigger);
+
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 2);
     layout->addWidget(m_tabs, 3);
+    layout->addLayout(documents);
     layout->addLayout(buttons);
 
     connect(m_list, &QTableWidget::itemSelectionChanged, this, guarded([this] { showSelected(); }));
@@ -232,7 +292,6 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     connect(m_leagueChoice, &QComboBox::activated, this, guarded([this] { chooseLeague(); }));
     connect(saveLeague, &QPushButton::clicked, this, guarded([this] { this->saveLeague(); }));
     connect(deleteLeague, &QPushButton::clicked, this, guarded([this] { removeLeague(); }));
-    connect(exportLeague, &QPushButton::clicked, this, guarded([this] { exportLeagueCsv(); }));
     reload();
 }
 
@@ -394,22 +453,6 @@ void HistoryDialog::removeLeague()
     reloadLeagues();
 }
 
-void HistoryDialog::exportLeagueCsv()
-{
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Export the league"),
-        QDir::home().filePath(QStringLiteral("league.csv")), QStringLiteral("CSV (*.csv)"));
-    if (path.isEmpty())
-        return;
-    const History::League league = leagueShown();
-    const QList<History::LeagueRow> rows =
-        History::leagueTable(History::tournamentsOf(league, m_tournaments), league.scheme);
-    if (const std::optional<QString> error =
-            Publish::writeCsvRows(Publish::leagueCsvRows(rows), path))
-        Ui::message(this, QStringLiteral("%1 could not be written: %2")
-                              .arg(QDir::toNativeSeparators(path), *error));
-}
-
 const History::ArchivedTournament *HistoryDialog::selected() const
 {
     const int row = m_list->currentRow();
@@ -517,6 +560,99 @@ void HistoryDialog::addPastTournament(const QString &file)
     }
     m_archive.add(past);
     reload();
+}
+
+std::optional<HistoryDialog::Shown> HistoryDialog::shown(QString *refusal) const
+{
+    Shown shown;
+    if (m_tabs->currentIndex() == 2) {
+        const History::League league = leagueShown();
+        const QList<History::ArchivedTournament> tournaments =
+            History::tournamentsOf(league, m_tournaments);
+        shown.league = History::leagueTable(tournaments, league.scheme);
+        // The league chosen keeps its name while it is shown as kept.
+        const QString name =
+            m_leagueChoice->currentIndex() > 0 ? m_leagueChoice->currentText() : QString();
+        shown.table =
+            Publish::leagueDocument(name, league.scheme, int(tournaments.size()), shown.league);
+        shown.band = name.isEmpty() ? QStringLiteral("League") : name;
+        return shown;
+    }
+    const History::ArchivedTournament *t = selected();
+    if (!t) {
+        *refusal = QStringLiteral("Please select a tournament.");
+        return std::nullopt;
+    }
+    const Publish::DocumentKind kind = m_tabs->currentIndex() == 1
+                                           ? Publish::DocumentKind::Games
+                                           : Publish::DocumentKind::Standings;
+    const Publish::Snapshot snapshot = Publish::archivedSnapshot(*t, m_archive.games(t->id));
+    if (const std::optional<QString> nothing = Publish::nothingToShow(kind, snapshot)) {
+        *refusal = *nothing;
+        return std::nullopt;
+    }
+    shown.band = t->name;
+    shown.table = Publish::tableDocument(kind, snapshot);
+    shown.tournament = std::pair{kind, snapshot};
+    return shown;
+}
+
+std::optional<QString> HistoryDialog::exportShown(const QString &path)
+{
+    QString refusal;
+    const std::optional<Shown> what = shown(&refusal);
+    std::optional<QString> error;
+    if (!what)
+        error = refusal;
+    else if (what->tournament)
+        error = Publish::exportDocument(what->tournament->first, what->tournament->second, path);
+    else
+        error = Publish::exportLeague(what->table, what->league, path);
+    if (error)
+        Ui::message(this, QStringLiteral("%1 could not be written: %2")
+                              .arg(QDir::toNativeSeparators(path), *error));
+    return error;
+}
+
+Publish::BigScreen *HistoryDialog::showOnBigScreen()
+{
+    QString refusal;
+    const std::optional<Shown> what = shown(&refusal);
+    if (!what) {
+        Ui::message(this, refusal);
+        return nullptr;
+    }
+    if (!m_screen) {
+        // The history's own screen: it follows no tournament and closes with the window.
+        m_screen = new Publish::BigScreen(nullptr, this);
+        m_screen->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    // A tournament's standings as the room saw them at the end; its games and the league
+    // as tables.
+    if (what->tournament && what->tournament->first == Publish::DocumentKind::Standings)
+        m_screen->showSnapshot(what->tournament->second);
+    else
+        m_screen->showTable(what->band, what->table);
+    m_screen->present(this);
+    return m_screen;
+}
+
+void HistoryDialog::printShown()
+{
+    QString refusal;
+    const std::optional<Shown> what = shown(&refusal);
+    if (!what) {
+        Ui::message(this, refusal);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(what->table.title);
+    printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    // The preview shows the pages and prints them.
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+            [&](QPrinter *target) { Publish::paintDocument(what->table, *target); });
+    preview.exec();
 }
 
 void HistoryDialog::exportCsv()

@@ -5,6 +5,9 @@
 #include "history/league.h"
 
 #include <QDialog>
+#include <QPointer>
+
+#include <optional>
 
 class QComboBox;
 class QDateEdit;
@@ -16,6 +19,10 @@ class QTableWidget;
 class QTabWidget;
 
 namespace Zuvi {
+
+namespace Publish {
+class BigScreen;
+}
 
 /// "History…": the club's finished tournaments, newest first (date, name, entrants,
 /// winner). The one selected shows its final standings and its games; it can be renamed
@@ -35,6 +42,13 @@ public:
     /// adds it to the archive.
     void addPastTournament(const QString &file);
 
+    /// "Export…" once the file is chosen: what the tab shows (the tournament's standings
+    /// or games, or the league table) as PDF or CSV by the file's extension. Returns the
+    /// reason where nothing was written (also shown to the organiser).
+    std::optional<QString> exportShown(const QString &path);
+    /// "Show on second screen": what the tab shows on a big screen of the history's own.
+    Publish::BigScreen *showOnBigScreen();
+
 private:
     void showSelected();
     void showLeague();
@@ -49,10 +63,15 @@ private:
     History::League leagueShown() const;
     void saveLeague();
     void removeLeague();
-    void exportLeagueCsv();
     void rename();
     void remove();
     void exportCsv();
+    /// What the tab shows as a document: the band for the big screen, the table, and the
+    /// tournament's snapshot and document (none for the league); or the reason there is
+    /// nothing to show.
+    struct Shown;
+    std::optional<Shown> shown(QString *refusal) const;
+    void printShown();
     /// The tournament selected, or null.
     const History::ArchivedTournament *selected() const;
 
@@ -76,6 +95,7 @@ private:
     QSpinBox *m_bestOf;
     QPushButton *m_rename;
     QPushButton *m_delete;
+    QPointer<Publish::BigScreen> m_screen;
 };
 
 } // namespace Zuvi

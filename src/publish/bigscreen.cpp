@@ -38,14 +38,6 @@ QFont pixelFont(int pixels, bool bold)
     return font;
 }
 
-/// Columns of a list row as shares of the column's width.
-QList<qreal> cellShares(BigScreen::Showing showing)
-{
-    if (showing == BigScreen::Showing::Pairings)
-        return {0.50, 0.15, 0.35};
-    return {0.09, 0.43, 0.22, 0.11, 0.15};
-}
-
 /// The largest font of at most pixels that writes text within width.
 QFont fittedFont(const QString &text, int pixels, int width, bool bold)
 {
@@ -187,6 +179,53 @@ void BigScreen::refreshRecorded()
     m_snapshot.games = state.games;
 }
 
+QList<qreal> BigScreen::cellShares() const
+{
+    if (m_showing == Showing::Pairings)
+        return {0.50, 0.15, 0.35};
+    if (m_showing == Showing::Standings)
+        return {0.09, 0.43, 0.22, 0.11, 0.15};
+    // A table of its own: the fitted columns (numbers) as wide as their longest text, the
+    // others by their shares.
+    QList<qreal> weights;
+    qreal sum = 0;
+    for (qsizetype c = 0; c < m_table.columns.size(); ++c) {
+        const TableColumn &column = m_table.columns.at(c);
+        qsizetype longest = column.header.size();
+        for (const QStringList &row : std::as_const(m_table.rows))
+            longest = std::max(longest, row.value(c).size());
+        weights.append(column.fitted ? 0.15 * qreal(std::max<qsizetype>(longest, 3))
+                                     : std::max<qreal>(0.5, column.share));
+        sum += weights.constLast();
+    }
+    for (qreal &weight : weights)
+        weight /= std::max<qreal>(sum, 1e-9);
+    return weights;
+}
+
+bool BigScreen::alignedRight(qsizetype column) const
+{
+    if (m_showing == Showing::Table)
+        return column < m_table.columns.size() && m_table.columns.at(column).alignRight;
+    return m_showing == Showing::Standings && (column == 0 || column >= 3);
+}
+
+void BigScreen::showTable(const QString &band, const TableDocument &table)
+{
+    m_table = table;
+    m_tableBand = band;
+    m_snapshot = Snapshot();
+    m_snapshot.started = true;
+    m_showing = Showing::Table;
+    m_rows.clear();
+    m_rows.reserve(table.rows.size());
+    for (const QStringList &cells : table.rows)
+        m_rows.append({cells, false, false, 0});
+    m_seatNames.clear();
+    relayout();
+    update();
+}
+
 void BigScreen::showSnapshot(const Snapshot &snapshot)
 {
     m_snapshot = snapshot;
@@ -274,6 +313,8 @@ QRect BigScreen::rowRect(int indexOnPage) const
 
 QString BigScreen::heading() const
 {
+    if (m_showing == Showing::Table)
+        return m_table.title;
     if (m_showing == Showing::Pairings)
         return tr("Find your name: your table and opponent");
     if (!m_snapshot.started)
@@ -285,13 +326,24 @@ QStringList BigScreen::columnHeadings() const
 {
     if (m_showing == Showing::Pairings || m_rows.isEmpty())
         return {};
+    if (m_showing == Showing::Table) {
+        QStringList headings;
+        for (const TableColumn &column : std::as_const(m_table.columns))
+            headings.append(column.header);
+        return headings;
+    }
     return standingsHeadings();
 }
 
 QString BigScreen::roundText() const
 {
+    if (m_showing == Showing::Table)
+        return m_tableBand;
     if (!m_snapshot.started)
         return Ui::appTitle();
+    // A past tournament shown again goes by its name.
+    if (m_snapshot.final && !m_snapshot.name.isEmpty())
+        return m_snapshot.name;
     if (m_snapshot.final)
         return tr("Tournament over");
     const int round = m_snapshot.roundOpen ? m_snapshot.round : m_snapshot.round + 1;
@@ -339,7 +391,11 @@ void BigScreen::relayout()
 {
     const Geometry g = geometryFor(size());
     const QRect rows = rowsArea(g);
-    m_layout = pageLayout(rows.width(), rows.height(), g.rowHeight, g.rowHeight * 15, 3);
+    // A table of many columns takes more width per list column.
+    const int widest = m_showing == Showing::Table
+                           ? g.rowHeight * std::max<int>(15, 4 * int(m_table.columns.size()))
+                           : g.rowHeight * 15;
+    m_layout = pageLayout(rows.width(), rows.height(), g.rowHeight, widest, 3);
     restartPaging();
 }
 
@@ -428,7 +484,7 @@ void BigScreen::paintBand(QPainter &painter, const QRect &band, const Geometry &
 void BigScreen::paintList(QPainter &painter, const QRect &exposed, const Geometry &g) const
 {
     // The rows of the page, column after column.
-    const QList<qreal> shares = cellShares(m_showing);
+    const QList<qreal> shares = cellShares();
     const QFont rowFont = pixelFont(g.rowHeight * 58 / 100, false);
     const QFont nameFont = pixelFont(g.rowHeight * 58 / 100, true);
     const QFontMetrics rowMetrics(rowFont);
@@ -438,7 +494,16 @@ void BigScreen::paintList(QPainter &painter, const QRect &exposed, const Geometr
     const int columnWidth =
         (rows.width() - (m_layout.columns - 1) * columnGap) / std::max(1, m_layout.columns);
     const int first = m_page * m_layout.rowsPerPage();
-    const int nameCell = m_showing == Showing::Pairings ? 0 : 1;
+    int nameCell = m_showing == Showing::Pairings ? 0 : 1;
+    if (m_showing == Showing::Table) {
+        // The name is the table's first column that is not a number.
+        for (qsizetype c = 0; c < m_table.columns.size(); ++c) {
+            if (!m_table.columns.at(c).fitted) {
+                nameCell = int(c);
+                break;
+            }
+        }
+    }
     // "Table 12" on every row, or the numbers alone where the widest does not fit.
     const int pad = g.rowHeight / 6;
     const bool tableWord =
@@ -472,7 +537,7 @@ void BigScreen::paintList(QPainter &painter, const QRect &exposed, const Geometr
             const QRect cell(x + pad, headingRow.top(), cellWidth - 2 * pad, headingRow.height());
             x += cellWidth;
             const Qt::Alignment align =
-                (c == 0 || c >= 3 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+                (alignedRight(c) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
             painter.drawText(
                 cell, align,
                 headingMetrics.elidedText(headings.at(c), Qt::ElideRight, cell.width()));
@@ -502,7 +567,7 @@ void BigScreen::paintList(QPainter &painter, const QRect &exposed, const Geometr
                 if (tableWord)
                     text = tr("Table %1").arg(text);
                 align = Qt::AlignRight | Qt::AlignVCenter;
-            } else if (m_showing == Showing::Standings && (c == 0 || c >= 3)) {
+            } else if (alignedRight(c)) {
                 align = Qt::AlignRight | Qt::AlignVCenter;
             }
             if (row.dropped && c == nameCell)

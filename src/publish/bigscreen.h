@@ -1,5 +1,6 @@
 #pragma once
 
+#include "publish/documents.h"
 #include "publish/screenpaging.h"
 #include "publish/snapshot.h"
 
@@ -43,11 +44,15 @@ public:
 
     /// Shows a snapshot taken elsewhere (what following the tournament does on each change).
     void showSnapshot(const Snapshot &snapshot);
+    /// Shows a table that is not the tournament's own (a past tournament, a league): band in
+    /// the band's large type, the table's title as the heading, its columns' headings
+    /// over its rows. Following a tournament, the next change shows the tournament again.
+    void showTable(const QString &band, const TableDocument &table);
     /// Shows the clock's caption in the colour its count calls for.
     void showClock(const QString &caption);
 
     // What is shown, for tests and the benchmark.
-    enum class Showing { Pairings, Standings };
+    enum class Showing { Pairings, Standings, Table };
     Showing showing() const { return m_showing; }
     QString heading() const;
     /// The headings over the list's columns: the standings' as printed; none over the
@@ -104,10 +109,17 @@ private:
     void relayout();
     void restartPaging();
     QList<Row> rowsFor(const Snapshot &snapshot) const;
+    /// The parts of a list column's width its cells take, left to right.
+    QList<qreal> cellShares() const;
+    /// Whether cell column is written to the right of its cell.
+    bool alignedRight(qsizetype column) const;
 
     QPointer<TournamentProgress> m_progress;
     Snapshot m_snapshot;
     Showing m_showing = Showing::Standings;
+    /// The table shown instead of the tournament, and the band's text over it.
+    TableDocument m_table;
+    QString m_tableBand;
     QList<Row> m_rows;
     /// Per seat: the names the rows were built from, to see whether a change kept the pairing.
     QList<std::pair<QString, QString>> m_seatNames;

@@ -103,7 +103,9 @@ std::optional<QString> nothingToShow(DocumentKind kind, const Snapshot &snapshot
     return tr("Unknown document.");
 }
 
-QString documentTitle(DocumentKind kind, const Snapshot &snapshot)
+namespace {
+
+QString plainTitle(DocumentKind kind, const Snapshot &snapshot)
 {
     switch (kind) {
     case DocumentKind::PairingsByTable:
@@ -125,6 +127,14 @@ QString documentTitle(DocumentKind kind, const Snapshot &snapshot)
         return tr("Recorded games");
     }
     return QString();
+}
+
+} // namespace
+
+QString documentTitle(DocumentKind kind, const Snapshot &snapshot)
+{
+    const QString title = plainTitle(kind, snapshot);
+    return snapshot.name.isEmpty() ? title : tr("%1: %2").arg(snapshot.name, title);
 }
 
 TableDocument tableDocument(DocumentKind kind, const Snapshot &snapshot)
@@ -288,6 +298,11 @@ DocumentPainter::DocumentPainter(DocumentKind kind, const Snapshot &snapshot)
         m_slips = slipTables(snapshot.pairings);
     else
         m_table = tableDocument(kind, snapshot);
+}
+
+DocumentPainter::DocumentPainter(const TableDocument &table)
+    : m_kind(DocumentKind::Standings), m_table(table)
+{
 }
 
 DocumentPainter::Metrics DocumentPainter::metrics(QSizeF page, int dpi) const
@@ -501,9 +516,10 @@ void DocumentPainter::paintSlip(QPainter &painter, const QRectF &area, const Met
 
 // ---- Output -------------------------------------------------------------------------------
 
-bool paintDocument(DocumentKind kind, const Snapshot &snapshot, QPagedPaintDevice &device)
+namespace {
+
+bool paintPages(const DocumentPainter &document, QPagedPaintDevice &device)
 {
-    const DocumentPainter document(kind, snapshot);
     QPainter painter;
     if (!painter.begin(&device))
         return false;
@@ -518,7 +534,8 @@ bool paintDocument(DocumentKind kind, const Snapshot &snapshot, QPagedPaintDevic
     return painter.end();
 }
 
-std::optional<QString> writePdf(DocumentKind kind, const Snapshot &snapshot, const QString &path)
+std::optional<QString> writePdfPages(const DocumentPainter &document, const QString &title,
+                                     const QString &path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -527,10 +544,10 @@ std::optional<QString> writePdf(DocumentKind kind, const Snapshot &snapshot, con
         QPdfWriter writer(&file);
         writer.setResolution(300);
         writer.setCreator(Ui::appTitle());
-        writer.setTitle(documentTitle(kind, snapshot));
+        writer.setTitle(title);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
-        if (!paintDocument(kind, snapshot, writer)) {
+        if (!paintPages(document, writer)) {
             file.cancelWriting();
             return tr("The PDF could not be made.");
         }
@@ -540,7 +557,7 @@ std::optional<QString> writePdf(DocumentKind kind, const Snapshot &snapshot, con
     return std::nullopt;
 }
 
-QImage renderPage(DocumentKind kind, const Snapshot &snapshot, int index, int dpi)
+QImage renderPicture(const DocumentPainter &document, int index, int dpi)
 {
     const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                              QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
@@ -553,9 +570,40 @@ QImage renderPage(DocumentKind kind, const Snapshot &snapshot, int index, int dp
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.translate(paint.topLeft());
-    DocumentPainter(kind, snapshot)
-        .paintPage(painter, QRectF(QPointF(0, 0), paint.size()), dpi, index);
+    document.paintPage(painter, QRectF(QPointF(0, 0), paint.size()), dpi, index);
     return image;
+}
+
+} // namespace
+
+bool paintDocument(DocumentKind kind, const Snapshot &snapshot, QPagedPaintDevice &device)
+{
+    return paintPages(DocumentPainter(kind, snapshot), device);
+}
+
+std::optional<QString> writePdf(DocumentKind kind, const Snapshot &snapshot, const QString &path)
+{
+    return writePdfPages(DocumentPainter(kind, snapshot), documentTitle(kind, snapshot), path);
+}
+
+QImage renderPage(DocumentKind kind, const Snapshot &snapshot, int index, int dpi)
+{
+    return renderPicture(DocumentPainter(kind, snapshot), index, dpi);
+}
+
+bool paintDocument(const TableDocument &table, QPagedPaintDevice &device)
+{
+    return paintPages(DocumentPainter(table), device);
+}
+
+std::optional<QString> writePdf(const TableDocument &table, const QString &path)
+{
+    return writePdfPages(DocumentPainter(table), table.title, path);
+}
+
+QImage renderPage(const TableDocument &table, int index, int dpi)
+{
+    return renderPicture(DocumentPainter(table), index, dpi);
 }
 
 } // namespace Zuvi::Publish

@@ -79,6 +79,8 @@ class DocumentPainter final
 {
 public:
     DocumentPainter(DocumentKind kind, const Snapshot &snapshot);
+    /// A table of its own (a league table), laid out as the tabular documents are.
+    explicit DocumentPainter(const TableDocument &table);
 
     /// The number of pages at the given page size (in the device's pixels) and resolution.
     int pageCount(QSizeF page, int dpi) const;
@@ -115,5 +117,10 @@ std::optional<QString> writePdf(DocumentKind kind, const Snapshot &snapshot, con
 
 /// Page index of the document as a picture of an A4 sheet at dpi dots per inch.
 QImage renderPage(DocumentKind kind, const Snapshot &snapshot, int index, int dpi);
+
+/// The same for a table of its own (a league table): painted, written as PDF, pictured.
+bool paintDocument(const TableDocument &table, QPagedPaintDevice &device);
+std::optional<QString> writePdf(const TableDocument &table, const QString &path);
+QImage renderPage(const TableDocument &table, int index, int dpi);
 
 } // namespace Zuvi::Publish

@@ -5,6 +5,7 @@
 #include "publish/publishactions.h"
 #include "history/archiveaccess.h"
 #include "history/league.h"
+#include "publish/historydocuments.h"
 #include "publish/csvexport.h"
 #include "tournament/storechoice.h"
 #include "tournament/tournamentprogress.h"
@@ -58,8 +59,15 @@ namespace {
 
 /// Writes the CSV rows that make draws from the club's archive to file and says what it
 /// wrote ("Wrote <what> to FILE."); a failure is reported as "<failed> not exported: cause".
-/// make returns the rows and what they are, or nothing for a refusal it has reported itself.
-using ArchiveRows = std::optional<std::pair<QList<QStringList>, QString>>;
+/// make returns the rows and what they are, or nothing for a refusal it has reported itself;
+/// a file ending in .pdf gets the document instead of the rows.
+struct ArchiveWriting
+{
+    QList<QStringList> rows;
+    QString what;
+    std::optional<TableDocument> document;
+};
+using ArchiveRows = std::optional<ArchiveWriting>;
 int writeFromArchive(const QString &file, const QString &failed, QTextStream &out, QTextStream &err,
                      const std::function<ArchiveRows(const History::ArchiveAccess &)> &make)
 {
@@ -70,10 +78,11 @@ int writeFromArchive(const QString &file, const QString &failed, QTextStream &ou
             make(History::ArchiveAccess(storeChoice().server, storeChoice().stationName()));
         if (!made)
             return 1;
-        const std::optional<QString> error = writeCsvRows(made->first, file);
+        const bool pdf = file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+        const std::optional<QString> error = pdf && made->document ? writePdf(*made->document, file)
+                                                                   : writeCsvRows(made->rows, file);
         if (!error) {
-            out << QStringLiteral("Wrote %1 to %2.")
-                       .arg(made->second, QDir::toNativeSeparators(file))
+            out << QStringLiteral("Wrote %1 to %2.").arg(made->what, QDir::toNativeSeparators(file))
                 << Qt::endl;
             return 0;
         }
@@ -97,18 +106,21 @@ int exportHistory(const QStringList &files, QTextStream &out, QTextStream &err)
         files.constFirst(), QStringLiteral("History"), out, err,
         [](const History::ArchiveAccess &archive) -> ArchiveRows {
             const QList<History::ArchivedTournament> tournaments = archive.list();
-            return std::pair{
+            return ArchiveWriting{
                 historyCsvRows(tournaments),
-                QStringLiteral("the history (%1 tournaments)").arg(tournaments.size())};
+                QStringLiteral("the history (%1 tournaments)").arg(tournaments.size()),
+                std::nullopt};
         });
 }
 
-/// --export league NAME FILE.csv: the table of a league kept in the history.
+/// --export league NAME FILE.pdf|FILE.csv: the table of a league kept in the history.
 int exportLeague(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (arguments.size() != 2 ||
-        !arguments.at(1).endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
-        err << QStringLiteral("zuvi: --export league needs the league's NAME and one FILE.csv.")
+        (!arguments.at(1).endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) &&
+         !arguments.at(1).endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))) {
+        err << QStringLiteral(
+                   "zuvi: --export league needs the league's NAME and one FILE.pdf or FILE.csv.")
             << Qt::endl;
         return 2;
     }
@@ -130,11 +142,13 @@ int exportLeague(const QStringList &arguments, QTextStream &out, QTextStream &er
                     << Qt::endl;
                 return std::nullopt;
             }
-            const QList<History::LeagueRow> rows =
-                History::leagueTable(History::tournamentsOf(*found, archive.list()), found->scheme);
-            return std::pair{
+            const QList<History::ArchivedTournament> tournaments =
+                History::tournamentsOf(*found, archive.list());
+            const QList<History::LeagueRow> rows = History::leagueTable(tournaments, found->scheme);
+            return ArchiveWriting{
                 leagueCsvRows(rows),
-                QStringLiteral("the league %1 (%2 players)").arg(found->name).arg(rows.size())};
+                QStringLiteral("the league %1 (%2 players)").arg(found->name).arg(rows.size()),
+                leagueDocument(found->name, found->scheme, int(tournaments.size()), rows)};
         });
 }
 

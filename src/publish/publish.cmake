@@ -10,6 +10,7 @@ target_sources(zuvi_logic PRIVATE
 
 target_sources(zuvi_lib PRIVATE
     publish/documents.cpp
+    publish/historydocuments.cpp
     publish/csvexport.cpp
     publish/bigscreen.cpp
     publish/bigscreenowner.cpp

@@ -66,6 +66,9 @@ struct Snapshot
     /// No progress is stored (a file from before it was kept, or progress declined at a
     /// start-up), but the standings table holds rows: they are shown as stored.
     bool standingsAsStored = false;
+    /// The tournament's name where it has one (an archived tournament): the documents'
+    /// titles begin with it.
+    QString name;
     QList<PairingRow> pairings;  ///< the open round's tables, in table order
     QList<RankedRow> standings;  ///< in standings order
     QList<Progress::Game> games; ///< every recorded game, oldest first

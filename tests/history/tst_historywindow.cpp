@@ -1,7 +1,9 @@
 // The history window: the club's tournaments newest first, one shown with its standings and
-// games, renamed (a bad name refused), deleted after a question, the league over them, and
+// games, renamed (a bad name refused), deleted after a question, the league over them (by
+// dates or chosen one by one), what the tab shows as PDF, CSV and on a big screen, and
 // reached from the registration window's menu.
 
+#include "support/childprocess.h"
 #include "support/testsupport.h"
 #include "support/windowdrivers.h"
 
@@ -10,17 +12,21 @@
 #include "history/archiveaccess.h"
 #include "history/playerrecord.h"
 #include "historywindow/historydialog.h"
+#include "publish/bigscreen.h"
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Zuvi;
@@ -79,6 +85,7 @@ private Q_SLOTS:
     void playerRecordFromTheLists();
     void pastTournamentIsAdded();
     void leaguesChosenOneByOne();
+    void tabShownLeavesAsADocument();
     void historyOfTwoRecordsIsMerged();
     void leaguesAreKept();
 };
@@ -360,6 +367,72 @@ void TestHistoryWindow::leaguesChosenOneByOne()
     auto *tournaments = control<QListWidget>(again, "LeagueTournaments");
     QCOMPARE(tournaments->item(1)->checkState(), Qt::Unchecked);
     QCOMPARE(column(control<QTableWidget>(again, "LeagueTable"), 3), (QStringList{"2", "2", "2"}));
+}
+
+void TestHistoryWindow::tabShownLeavesAsADocument()
+{
+    TempInstall install;
+    MessageLog messages;
+    QTemporaryDir folder;
+    const auto file = [&](const char *name) { return folder.filePath(QString::fromLatin1(name)); };
+    const History::ArchiveAccess archive(std::nullopt);
+    History::ArchivedTournament quiet =
+        sample(QStringLiteral("Quiet"), QDate(2027, 1, 6), {"Ada", "Bob", "Cy"});
+    quiet.games.clear();
+    archive.add(quiet);
+    archive.add(
+        sample(QStringLiteral("Winter \"Open\""), QDate(2027, 1, 13), {"Żaneta", "=Bob", "Cy"}));
+    HistoryDialog dialog(archive);
+    dialog.show();
+    auto *tabs = control<QTabWidget>(dialog, "HistoryTabs");
+
+    // The standings of the tournament selected (the newest): titled with its name, as PDF
+    // and as CSV, the CSV guarded against formulas as every document's is.
+    QVERIFY(!dialog.exportShown(file("standings.pdf")));
+    const QString text = pdfText(file("standings.pdf"));
+    QVERIFY2(text.contains(QStringLiteral("Winter \"Open\": Final standings")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Żaneta")));
+    QVERIFY(!dialog.exportShown(file("standings.csv")));
+    QFile csv(file("standings.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(csv.readAll()).contains(QStringLiteral("\"'=Bob\"")));
+
+    // Its games, on the games tab; the league on the league tab.
+    tabs->setCurrentIndex(1);
+    QVERIFY(!dialog.exportShown(file("games.pdf")));
+    QVERIFY(pdfText(file("games.pdf")).contains(QStringLiteral("Recorded games")));
+    tabs->setCurrentIndex(2);
+    QVERIFY(!dialog.exportShown(file("league.pdf")));
+    const QString league = pdfText(file("league.pdf"));
+    QVERIFY2(league.contains(QStringLiteral("League table")), qPrintable(league));
+    QVERIFY(league.contains(QStringLiteral("2 tournaments")));
+
+    // Nothing to show, or a file that is neither PDF nor CSV: refused, nothing written.
+    const std::optional<QString> txt = dialog.exportShown(file("league.txt"));
+    QCOMPARE(txt.value_or(QString()), QStringLiteral("The file's name must end in .pdf or .csv."));
+    QVERIFY(!QFile::exists(file("league.txt")));
+    tabs->setCurrentIndex(1);
+    control<QTableWidget>(dialog, "HistoryTournaments")->selectRow(1); // Quiet: no games
+    QCOMPARE(dialog.exportShown(file("none.pdf")).value_or(QString()),
+             QStringLiteral("There are no games: none has been recorded."));
+    QVERIFY(messages.last().endsWith(QStringLiteral("none has been recorded.")));
+    QVERIFY(!QFile::exists(file("none.pdf")));
+
+    // On a big screen of the history's own: the tab shown, then the next one chosen.
+    tabs->setCurrentIndex(0);
+    Publish::BigScreen *screen = dialog.showOnBigScreen();
+    QVERIFY(screen);
+    QCOMPARE(screen->heading(), QStringLiteral("Quiet: Final standings"));
+    QCOMPARE(screen->roundText(), QStringLiteral("Quiet"));
+    QCOMPARE(screen->columnHeadings().mid(0, 5),
+             (QStringList{"Rank", "Name", "House", "Score", "Power"}));
+    QCOMPARE(screen->rowTexts().size(), 3);
+    tabs->setCurrentIndex(2);
+    QCOMPARE(dialog.showOnBigScreen(), screen);
+    QCOMPARE(screen->heading(), QStringLiteral("League table"));
+    QCOMPARE(screen->columnHeadings(),
+             (QStringList{"Rank", "Player", "Points", "Events", "Counted"}));
+    QVERIFY(screen->rowTexts().first().startsWith(QStringLiteral("1 | ")));
 }
 
 void TestHistoryWindow::historyOfTwoRecordsIsMerged()

@@ -225,6 +225,17 @@ void TestExportCommand::leagueIsExportedByName()
              QStringLiteral("\"rank\",\"player\",\"points\",\"events\",\"counted\"\r\n"
                             "\"1\",\"'=Ada\",\"10\",\"1\",\"1\"\r\n"
                             "\"2\",\"Bob\",\"8\",\"1\",\"1\"\r\n"));
+    // As PDF: the same table, printed.
+    const ZuviRun pdf = runZuvi({QStringLiteral("--export"), QStringLiteral("league"),
+                                 QStringLiteral("Winter 2027"), path("league.PDF")});
+    QVERIFY2(pdf.exitCode == 0, qPrintable(pdf.errText()));
+    QFile pdfFile(path("league.PDF"));
+    QVERIFY(pdfFile.open(QIODevice::ReadOnly));
+    QVERIFY(pdfFile.readAll().startsWith("%PDF"));
+    const ZuviRun text = runZuvi({QStringLiteral("--export"), QStringLiteral("league"),
+                                  QStringLiteral("Winter 2027"), path("league.txt")});
+    QCOMPARE(text.exitCode, 2);
+    QVERIFY(!QFile::exists(path("league.txt")));
 
     const ZuviRun unknown = runZuvi({QStringLiteral("--export"), QStringLiteral("league"),
                                      QStringLiteral("Summer"), path("other.csv")});

@@ -10,6 +10,8 @@
 #include "publish_screens.h"
 #include "history/archiveaccess.h"
 #include "historywindow/historydialog.h"
+#include "publish/bigscreen.h"
+#include "publish/historydocuments.h"
 #include "registration/stationdialog.h"
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
@@ -23,6 +25,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -170,7 +173,28 @@ bool renderHistory(const QDir &out)
         archive.add(t);
     }
     HistoryDialog dialog(archive);
-    return save(&dialog, out);
+    bool ok = save(&dialog, out);
+    // The league tab, its table on a big screen and as a printed page.
+    auto *tabs = dialog.findChild<QTabWidget *>(QStringLiteral("HistoryTabs"));
+    tabs->setCurrentIndex(2);
+    ok = save(&dialog, out, QStringLiteral("HistoryDialog-league")) && ok;
+    if (Publish::BigScreen *screen = dialog.showOnBigScreen()) {
+        screen->resize(1280, 720);
+        ok = save(screen, out, QStringLiteral("BigScreen-league")) && ok;
+    }
+    const History::LeagueScheme scheme;
+    const QList<History::ArchivedTournament> all = archive.list();
+    const QImage page = Publish::renderPage(
+        Publish::leagueDocument(QStringLiteral("Winter 2027"), scheme, int(all.size()),
+                                History::leagueTable(all, scheme)),
+        0, 100);
+    ok = page.save(out.filePath(QStringLiteral("league-page.png"))) && ok;
+    tabs->setCurrentIndex(0);
+    if (Publish::BigScreen *screen = dialog.showOnBigScreen()) {
+        screen->resize(1280, 720);
+        ok = save(screen, out, QStringLiteral("BigScreen-past-standings")) && ok;
+    }
+    return ok;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "playereditor/playerinfo.h"
 
 #include "core/errorpath.h"
+#include "data/displayname.h"
 #include "data/dberror.h"
 #include "data/installfolder.h"
 #include "data/playercountrystore.h"
@@ -112,6 +113,31 @@ PlayerInfo::PlayerInfo() : QWidget(nullptr)
     m_findAction->setShortcutContext(Qt::WindowShortcut);
     connect(m_findAction, &QAction::triggered, this, guarded([this] { openFind(); }));
     addAction(m_findAction);
+    // The club's history and the record of the player shown.
+    auto *history = new QAction(QStringLiteral("&History…"), this);
+    history->setObjectName(QStringLiteral("EditorHistory"));
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    connect(history, &QAction::triggered, this, guarded([this] { Q_EMIT historyRequested(); }));
+    auto *record = new QAction(QStringLiteral("Player's &record…"), this);
+    record->setObjectName(QStringLiteral("EditorPlayerRecord"));
+    record->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(record, &QAction::triggered, this, guarded([this] {
+                // A record not yet written has no history.
+                const qint64 id = m_adodc1->storedValue(QStringLiteral("ID")).toLongLong();
+                if (id <= 0 || m_adodc1->isNewRecord()) {
+                    Ui::message(this, QStringLiteral("Please select a player"));
+                    return;
+                }
+                Q_EMIT recordRequested(
+                    id,
+                    displayName(m_adodc1->storedValue(QStringLiteral("Last Name")).toString(),
+                                m_adodc1->storedValue(QStringLiteral("First Name")).toString()));
+            }));
+    for (QAction *action : {history, record}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+        addAction(action);
+    }
     addActions(m_adodc1->navigationActions());
     addActions(Players::createPlayerFileActions(this, [this] {
         runCommand([this] { m_adodc1->refresh(); });

@@ -50,6 +50,11 @@ Q_SIGNALS:
     /// The editor closed: the stored players may have changed. Emitted under the error
     /// path, so a receiver that reads the database may throw DbError.
     void playersChanged();
+    /// "History…" (Ctrl+H) on the context menu; emitted under the error path.
+    void historyRequested();
+    /// "Player's record…" (Ctrl+R) for the record shown (its ID and its name as the lists
+    /// show it); emitted under the error path.
+    void recordRequested(qint64 playerId, const QString &name);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

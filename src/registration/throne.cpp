@@ -702,6 +702,9 @@ void Throne::openPlayerEditor()
     if (!m_playerEditor) {
         m_playerEditor = new PlayerInfo;
         connect(m_playerEditor, &PlayerInfo::playersChanged, this, [this] { FillNames(); });
+        connect(m_playerEditor, &PlayerInfo::historyRequested, this, [this] { showHistory(); });
+        connect(m_playerEditor, &PlayerInfo::recordRequested, this,
+                [this](qint64 id, const QString &name) { showPlayerRecord(id, name); });
     }
     // The editor opens at the player selected in the stored players' list.
     const int row = Ui::selectedRow(m_storedPlayers);

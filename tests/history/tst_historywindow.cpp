@@ -12,6 +12,7 @@
 #include "history/archiveaccess.h"
 #include "history/playerrecord.h"
 #include "historywindow/historydialog.h"
+#include "playereditor/playerinfo.h"
 #include "publish/bigscreen.h"
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
@@ -198,6 +199,22 @@ void TestHistoryWindow::playerRecordFromTheLists()
     QCOMPARE(summary, QStringLiteral("1 tournament; 1 won, 0 drawn, 0 lost, 0 byes; 3 points. "
                                      "Houses: Stark."));
     QCOMPARE(opponents, QStringList{QStringLiteral("Turing, Alan")});
+
+    // From the player editor: the record shown (the second), and the history.
+    PlayerInfo *editor = openEditor(throne);
+    QVERIFY(editor);
+    editor->showPlayer(2);
+    summary.clear();
+    whenDialogOpens("PlayerRecordDialog", [&](QDialog &dialog) {
+        summary = control<QLabel>(dialog, "PlayerRecordSummary")->text();
+    });
+    editor->findChild<QAction *>(QStringLiteral("EditorPlayerRecord"))->trigger();
+    QVERIFY2(summary.startsWith(QStringLiteral("1 tournament; 0 won, 0 drawn, 1 lost")),
+             qPrintable(summary));
+    bool history = false;
+    whenDialogOpens("HistoryDialog", [&](QDialog &) { history = true; });
+    editor->findChild<QAction *>(QStringLiteral("EditorHistory"))->trigger();
+    QVERIFY(history);
 }
 
 void TestHistoryWindow::pastTournamentIsAdded()

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QVariant>
 
 namespace Zuvi {
@@ -409,9 +410,13 @@ QList<Progress::Entrant> SqliteTournamentStore::endRound(const Progress::State &
         DbConnection connection(Data::tournyDatabase());
         // The archive lives beside the stored players: their file joins this one, so that
         // one transaction writes the end of the round and the archive in both, or neither.
+        // The file is attached as it is opened (the URI form with mode=rw): a missing file is
+        // an error, never an empty file made in its place.
         if (archiveOf) {
             connection.exec(QStringLiteral("ATTACH DATABASE ? AS players"),
-                            {Data::databaseFile(Data::playersDatabase())});
+                            {QUrl::fromLocalFile(Data::databaseFile(Data::playersDatabase()))
+                                 .toString(QUrl::FullyEncoded) +
+                             QStringLiteral("?mode=rw")});
         }
         Transaction transaction(connection);
         insertMissed(connection, missed);

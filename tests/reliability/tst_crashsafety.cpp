@@ -4,7 +4,8 @@
 // click had returned, plus at most the step in flight, whole or not at all (its standings
 // and its record together). At the end the standings and the recorded games must be those
 // of an uninterrupted run with the same draw and the same results: every game recorded
-// exactly once.
+// exactly once. The last round's end and the club's archive are one step: after any kill
+// the tournament is archived, whole, exactly when its last round has ended.
 //
 // ZUVI_KILLS=N sets the number of kills (a long soak); by default 100, fewer in a build
 // with AddressSanitizer, whose windows are several times slower.
@@ -28,6 +29,7 @@ using namespace Zuvi::Test;
 namespace {
 
 const QString kTourny = Data::tournyDatabase();
+const QString kPlayers = Data::playersDatabase();
 constexpr int kEntrants = 13; // odd: every round has a game against "Bye"
 constexpr int kRoundCount = 4;
 const QString kRounds = QString::number(kRoundCount);
@@ -249,6 +251,7 @@ private:
     int m_resumes = 0;
     int m_killsInFlight = 0;
     int m_inFlightLanded = 0;
+    int m_archivedSeen = 0; ///< runs that found the tournament over and archived
 };
 
 bool TestCrashSafety::runOnce(const TempInstall &install, quint32 seed,
@@ -296,8 +299,28 @@ bool TestCrashSafety::runOnce(const TempInstall &install, quint32 seed,
             QVERIFY(allowed.finished);
             QCOMPARE(allowed.games, kGames);
         }
-        const auto integrity = install.rows(kTourny, QStringLiteral("PRAGMA integrity_check"));
-        QCOMPARE(integrity, QList<QVariantList>{{QStringLiteral("ok")}});
+        for (const QString &database : {kTourny, kPlayers}) {
+            const auto integrity = install.rows(database, QStringLiteral("PRAGMA integrity_check"));
+            QCOMPARE(integrity, QList<QVariantList>{{QStringLiteral("ok")}});
+        }
+        // The last round's end and the archive are one step: the tournament is in the
+        // archive, whole, exactly when its last round has ended.
+        const auto counter = install.rows(
+            kTourny, QStringLiteral("SELECT Value FROM ZuviState WHERE Key = 'roundcounter'"));
+        const bool over = !counter.isEmpty() && counter.first().first().toInt() > kRoundCount;
+        const auto archive = install.rows(
+            kPlayers, QStringLiteral("SELECT (SELECT count(*) FROM ZuviArchive), (SELECT "
+                                     "count(*) FROM ZuviArchiveEntrant), (SELECT count(*) "
+                                     "FROM ZuviArchiveGame)"));
+        const QString found = QStringLiteral("%1 %2 %3")
+                                  .arg(archive.first().at(0).toInt())
+                                  .arg(archive.first().at(1).toInt())
+                                  .arg(archive.first().at(2).toInt());
+        const QString whole =
+            over ? QStringLiteral("1 %1 %2").arg(kEntrants).arg(kGames) : QStringLiteral("0 0 0");
+        QCOMPARE(found, whole);
+        if (over)
+            ++m_archivedSeen;
         const Standings actual = readStandings(install);
         const int games = gameCount(install);
         // The step in flight counts as made when its record is there (a game) or the
@@ -400,9 +423,10 @@ void TestCrashSafety::killedAtRandomMomentsResumesToTheUninterruptedResult()
     }
     qInfo("%d kills in %d runs of %d tournaments, %d resumes answered Yes, in %lld s "
           "(an uninterrupted tournament takes %lld ms); %d kills fell between a step's click "
-          "and its return (%d of those steps had reached the file)",
+          "and its return (%d of those steps had reached the file); %d runs found the "
+          "tournament over and archived whole, none found one without the other",
           m_kills, m_runs, tournaments, m_resumes, qlonglong(elapsed.elapsed() / 1000),
-          qlonglong(fullRunMs), m_killsInFlight, m_inFlightLanded);
+          qlonglong(fullRunMs), m_killsInFlight, m_inFlightLanded, m_archivedSeen);
 }
 
 int main(int argc, char *argv[])

@@ -9,6 +9,7 @@
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
+#include "history/archiveaccess.h"
 #include "playereditor/datacontrol.h"
 #include "playereditor/playerinfo.h"
 #include "registration/throne.h"
@@ -25,7 +26,11 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QTimer>
+#include <QDialog>
+#include <QApplication>
 #include <QTest>
+#include <QUrl>
 #include <QWindow>
 
 #include <csignal>
@@ -57,6 +62,8 @@ enum class Op {
     PairAgain,
     BigScreen,
     Upgrade,
+    Archive,
+    HistoryRead,
     EditorLoad,
     CmdAdd,
     CmdUpdate,
@@ -92,9 +99,13 @@ bool isEditorOp(Op op)
 // Start-up and the player editor read and write the player database only; the
 // registration window's start, the round window and the round's end the standings only.
 // A fault of the other file is not met by the operation, so those cells are left out.
+// The last round's end writes the archive beside the stored players (its faults of the
+// standings' file are those of any round's end), and the history window reads it there.
 QString databaseOf(Op op)
 {
-    return op == Op::StartUp || isEditorOp(op) ? kPlayers : kTourny;
+    return op == Op::StartUp || op == Op::Archive || op == Op::HistoryRead || isEditorOp(op)
+               ? kPlayers
+               : kTourny;
 }
 
 bool writes(Op op)
@@ -110,6 +121,7 @@ bool writes(Op op)
     case Op::PairAgain:
     case Op::BigScreen:
     case Op::Upgrade:
+    case Op::Archive:
     case Op::CmdAdd:
     case Op::CmdUpdate:
     case Op::CmdDelete:
@@ -141,8 +153,16 @@ Expected expected(Fault fault, Op op, FullDisk fullDisk)
     };
     const QString table = op == Op::Closing || op == Op::StartUp ? QStringLiteral("playerinfo")
                                                                  : QStringLiteral("TournyInfo");
+    // The archive's file is attached to the standings' by its name: SQLite names it when it
+    // cannot be opened.
+    const QString attachFailure =
+        QStringLiteral("unable to open database: ") +
+        QUrl::fromLocalFile(Data::databaseFile(kPlayers)).toString(QUrl::FullyEncoded) +
+        QStringLiteral("?mode=rw");
     switch (fault) {
     case Fault::Missing:
+        if (op == Op::Archive)
+            return failure(14, attachFailure);
         // A file renamed away under an open connection: SQLite refuses to write to it.
         if (holdsConnection(op) && op != Op::Closing)
             return failure(8, QStringLiteral("attempt to write a readonly database"));
@@ -154,6 +174,8 @@ Expected expected(Fault fault, Op op, FullDisk fullDisk)
             return {Seen::Fatal, 14, QStringLiteral("unable to open database file"), true};
         if (holdsConnection(op) && op != Op::Closing)
             return {};
+        if (op == Op::Archive)
+            return failure(14, attachFailure);
         return failure(14, QStringLiteral("unable to open database file"));
     case Fault::ReadOnly:
         if (!writes(op) || (holdsConnection(op) && op != Op::Closing))
@@ -167,6 +189,9 @@ Expected expected(Fault fault, Op op, FullDisk fullDisk)
         // The first round drawn again does not read the standings, nor does the big screen
         // before the start.
         if (op == Op::Resume || op == Op::Upgrade || op == Op::PairAgain || op == Op::BigScreen)
+            return {};
+        // The archive's tables are not the stored players'.
+        if (op == Op::Archive || op == Op::HistoryRead)
             return {};
         if (isEditorOp(op) && op != Op::Closing)
             return failure(1, QStringLiteral("no such table: PlayerInfo"));
@@ -199,6 +224,13 @@ QList<QVariantList> snapshot(const TempInstall &install)
                        "quote(Zip), quote(Webpage), quote(Username1), quote(Username2), "
                        "quote(Username3), quote(Birthday), quote(Password), "
                        "quote(\"Allow Email\") FROM PlayerInfo ORDER BY ID"));
+    // The club's archive beside them.
+    for (const char *table : {"ZuviArchive", "ZuviArchiveEntrant", "ZuviArchiveGame"}) {
+        rows.append({QStringLiteral("--"), QString::fromLatin1(table)});
+        rows.append(install.rows(
+            kPlayers,
+            QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QString::fromLatin1(table))));
+    }
     rows.append({QStringLiteral("--")});
     rows.append(install.rows(kTourny, QStringLiteral("SELECT rowid, quote(Name), quote(House), "
                                                      "quote(Score), quote(Power) FROM "
@@ -453,9 +485,21 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
         return;
     }
 
+    if (op == Op::HistoryRead) {
+        // An evening in the archive, to be listed.
+        History::ArchivedTournament evening;
+        evening.name = QStringLiteral("Autumn");
+        evening.played = QDate(2026, 10, 1);
+        evening.rounds = 1;
+        evening.entrants = {{QStringLiteral("Smith, Ann"), QStringLiteral("Stark"), 1, 1, 3, 14}};
+        History::ArchiveAccess(std::nullopt).add(evening);
+    }
+
     windows.throne = std::make_unique<Throne>(new TournamentProgress);
     Throne &throne = *windows.throne;
     throne.progress()->setRandomSource(firstEntrant);
+    if (op == Op::HistoryRead)
+        return;
     if (isEditorOp(op)) {
         if (op == Op::EditorLoad)
             return;
@@ -475,7 +519,9 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
         setText(throne.Rounds(), QStringLiteral("3"));
         return;
     }
-    Tournament *round = start(throne, QStringLiteral("3"));
+    // A one-round evening: its end is the last round's, which archives it.
+    Tournament *round =
+        start(throne, op == Op::Archive ? QStringLiteral("1") : QStringLiteral("3"));
     QVERIFY(round);
     if (op == Op::PairAgain)
         return;
@@ -492,7 +538,7 @@ void prepare(const TempInstall &install, Windows &windows, Op op)
         recordGame(*round, 0, QStringLiteral("Modified Loss"), QStringLiteral("7"),
                    QStringLiteral("7"));
     QCOMPARE(rowCount(round->MatchList1()), op == Op::RecordLate ? 1 : 0);
-    if (op == Op::EndRound || op == Op::Undo)
+    if (op == Op::EndRound || op == Op::Undo || op == Op::Archive)
         return;
     click(*round, "EndTourny");
     QVERIFY(!throne.tournament());
@@ -561,8 +607,21 @@ void perform(Windows &windows, Op op)
         click(*windows.throne->tournament(), "GameDone");
         return;
     case Op::EndRound:
+    case Op::Archive:
         click(*windows.throne->tournament(), "EndTourny");
         return;
+    case Op::HistoryRead: {
+        // The history window opens over the archive and is closed again; where a fault
+        // keeps it from opening, nothing is left waiting for it.
+        QObject closer;
+        QTimer::singleShot(0, &closer, [] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (dialog && dialog->objectName() == QStringLiteral("HistoryDialog"))
+                dialog->reject();
+        });
+        windows.throne->findChild<QAction *>(QStringLiteral("History"))->trigger();
+        return;
+    }
     case Op::EditorLoad:
         click(*windows.throne, "Command1");
         return;
@@ -632,6 +691,13 @@ void checkWorked(const TempInstall &install, const Windows &windows, Op op, cons
     }
     case Op::PairAgain:
         QCOMPARE(rowCount(windows.throne->tournament()->MatchList1()), 2);
+        break;
+    case Op::Archive:
+        // The evening is in the archive with its four entrants and two games.
+        QCOMPARE(install.rows(kPlayers, QStringLiteral("SELECT (SELECT count(*) FROM ZuviArchive), "
+                                                       "(SELECT count(*) FROM ZuviArchiveEntrant), "
+                                                       "(SELECT count(*) FROM ZuviArchiveGame)")),
+                 (QList<QVariantList>{{qlonglong(1), qlonglong(4), qlonglong(2)}}));
         break;
     default:
         break;
@@ -709,6 +775,10 @@ const char *opName(Op op)
         return "big screen opens";
     case Op::Upgrade:
         return "upgrade";
+    case Op::Archive:
+        return "archive";
+    case Op::HistoryRead:
+        return "history read";
     case Op::EditorLoad:
         return "editor load";
     case Op::CmdAdd:

@@ -20,21 +20,10 @@
 
 namespace Zuvi::History {
 
-/// Writes a finished tournament, its entrants and its games; returns its number.
+/// Writes the entrants and the games of archived tournament id.
 template <typename Connection>
-qint64 writeArchive(Connection &db, const ArchivedTournament &t, const QString &prefix = {})
+void writeArchiveRows(Connection &db, qint64 id, const ArchivedTournament &t, const QString &prefix)
 {
-    qint64 id = 0;
-    {
-        auto &&insert = db.exec(
-            QStringLiteral("INSERT INTO %1ZuviArchive (Name, Played, Rounds) VALUES (?, ?, ?) "
-                           "RETURNING Id")
-                .arg(prefix),
-            {t.name, t.played.toString(Qt::ISODate), t.rounds});
-        if (db.next(insert))
-            id = insert.value(0).toLongLong();
-        insert.finish();
-    }
     QList<QVariantList> entrants;
     entrants.reserve(t.entrants.size());
     for (qsizetype i = 0; i < t.entrants.size(); ++i) {
@@ -60,7 +49,66 @@ qint64 writeArchive(Connection &db, const ArchivedTournament &t, const QString &
                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
                        .arg(prefix),
                    games);
+}
+
+/// Writes a finished tournament, its entrants and its games; returns its number.
+template <typename Connection>
+qint64 writeArchive(Connection &db, const ArchivedTournament &t, const QString &prefix = {})
+{
+    qint64 id = 0;
+    {
+        auto &&insert = db.exec(
+            QStringLiteral("INSERT INTO %1ZuviArchive (Name, Played, Rounds) VALUES (?, ?, ?) "
+                           "RETURNING Id")
+                .arg(prefix),
+            {t.name, t.played.toString(Qt::ISODate), t.rounds});
+        if (db.next(insert))
+            id = insert.value(0).toLongLong();
+        insert.finish();
+    }
+    writeArchiveRows(db, id, t, prefix);
     return id;
+}
+
+/// Remembers with the tournament's state (ZuviState, in the tournament's own database)
+/// which archived tournament its last round's end wrote.
+template <typename Connection> void rememberArchive(Connection &db, qint64 id)
+{
+    db.exec(QStringLiteral("INSERT INTO ZuviState (Key, Value) VALUES ('archive', ?) ON CONFLICT "
+                           "(Key) DO UPDATE SET Value = excluded.Value"),
+            {QString::number(id)});
+}
+
+/// A result of the finished tournament changed after its last round: the archived
+/// tournament its last round's end wrote gets t's entrants, games and rounds, keeping its
+/// name and date. Nothing where none was remembered or it has been deleted since.
+template <typename Connection>
+void rewriteArchive(Connection &db, const ArchivedTournament &t, const QString &prefix = {})
+{
+    qint64 id = 0;
+    {
+        auto &&kept = db.exec(QStringLiteral("SELECT Value FROM ZuviState WHERE Key = 'archive'"));
+        if (db.next(kept))
+            id = kept.value(0).toLongLong();
+        kept.finish();
+    }
+    if (id <= 0)
+        return;
+    {
+        auto &&present = db.exec(
+            QStringLiteral("SELECT count(*) FROM %1ZuviArchive WHERE Id = ?").arg(prefix), {id});
+        const bool found = db.next(present) && present.value(0).toLongLong() > 0;
+        present.finish();
+        if (!found)
+            return;
+    }
+    for (const char *table : {"ZuviArchiveGame", "ZuviArchiveEntrant"})
+        db.exec(QStringLiteral("DELETE FROM %1%2 WHERE ArchiveId = ?")
+                    .arg(prefix, QLatin1String(table)),
+                {id});
+    db.exec(QStringLiteral("UPDATE %1ZuviArchive SET Rounds = ? WHERE Id = ?").arg(prefix),
+            {t.rounds, id});
+    writeArchiveRows(db, id, t, prefix);
 }
 
 /// Every archived tournament, newest first; with details, its entrants and games as well.

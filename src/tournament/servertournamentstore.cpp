@@ -162,6 +162,17 @@ void clearProgress(ServerLink &link)
         link.exec(QStringLiteral("DELETE FROM %1").arg(QString::fromLatin1(table)));
 }
 
+/// A result of a finished tournament changed: its archived results follow, in the caller's
+/// transaction.
+void rewriteArchived(ServerLink &link, const QList<Progress::StandingsRow> &standings,
+                     const TournamentStore::ArchiveOf &archiveOf)
+{
+    if (!archiveOf)
+        return;
+    if (const std::optional<History::ArchivedTournament> archived = archiveOf(standings))
+        History::rewriteArchive(link, *archived);
+}
+
 void writeEntrants(ServerLink &link, const QList<Progress::Entrant> &entrants)
 {
     link.exec(QStringLiteral("DELETE FROM ZuviEntrant"));
@@ -550,7 +561,8 @@ void ServerTournamentStore::reopenGame(const Progress::Game &game, const Progres
 
 QList<Progress::Entrant> ServerTournamentStore::amendGame(const Progress::Game &game,
                                                           const QList<StandingsChange> &changes,
-                                                          const EntrantsOf &entrantsOf)
+                                                          const EntrantsOf &entrantsOf,
+                                                          const ArchiveOf &archiveOf)
 {
     return change(Check::Counter, Act::Result, "game amended", [&] {
         applyChanges(m_link, changes);
@@ -558,8 +570,10 @@ QList<Progress::Entrant> ServerTournamentStore::amendGame(const Progress::Game &
             QStringLiteral("UPDATE ZuviGame SET Result1 = ?, Points1 = ?, Power1 = ?, "
                            "Power2 = ?, Station = ? WHERE Id = ?"),
             {game.result1, game.points1, game.power1, game.power2, m_link.station(), game.id});
-        QList<Progress::Entrant> entrants = entrantsOf(readStandings(m_link));
+        const QList<Progress::StandingsRow> standings = readStandings(m_link);
+        QList<Progress::Entrant> entrants = entrantsOf(standings);
         writeEntrants(m_link, entrants);
+        rewriteArchived(m_link, standings, archiveOf);
         return entrants;
     });
 }
@@ -567,7 +581,7 @@ QList<Progress::Entrant> ServerTournamentStore::amendGame(const Progress::Game &
 QList<Progress::Entrant>
 ServerTournamentStore::recordMissedGame(Progress::Game &game, const Progress::MissedGame &missed,
                                         const QList<StandingsChange> &changes,
-                                        const EntrantsOf &entrantsOf)
+                                        const EntrantsOf &entrantsOf, const ArchiveOf &archiveOf)
 {
     return change(Check::Unchecked, Act::Result, "game recorded late", [&] {
         QSqlQuery &gone = m_link.exec(QStringLiteral("DELETE FROM ZuviMissedGame WHERE Round = ? "
@@ -581,8 +595,10 @@ ServerTournamentStore::recordMissedGame(Progress::Game &game, const Progress::Mi
         }
         applyChanges(m_link, changes);
         game.id = insertGame(m_link, game);
-        QList<Progress::Entrant> entrants = entrantsOf(readStandings(m_link));
+        const QList<Progress::StandingsRow> standings = readStandings(m_link);
+        QList<Progress::Entrant> entrants = entrantsOf(standings);
         writeEntrants(m_link, entrants);
+        rewriteArchived(m_link, standings, archiveOf);
         return entrants;
     });
 }
@@ -607,7 +623,7 @@ QList<Progress::Entrant> ServerTournamentStore::endRound(const Progress::State &
         writeScalars(m_link, next);
         if (archiveOf) {
             if (const std::optional<History::ArchivedTournament> archived = archiveOf(standings))
-                History::writeArchive(m_link, *archived);
+                History::rememberArchive(m_link, History::writeArchive(m_link, *archived));
         }
         return entrants;
     });

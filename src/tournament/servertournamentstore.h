@@ -56,11 +56,13 @@ public:
                     const QList<StandingsChange> &changes) override;
     QList<Progress::Entrant> amendGame(const Progress::Game &game,
                                        const QList<StandingsChange> &changes,
-                                       const EntrantsOf &entrantsOf) override;
+                                       const EntrantsOf &entrantsOf,
+                                       const ArchiveOf &archiveOf = {}) override;
     QList<Progress::Entrant> recordMissedGame(Progress::Game &game,
                                               const Progress::MissedGame &missed,
                                               const QList<StandingsChange> &changes,
-                                              const EntrantsOf &entrantsOf) override;
+                                              const EntrantsOf &entrantsOf,
+                                              const ArchiveOf &archiveOf = {}) override;
     QList<Progress::Entrant> endRound(const Progress::State &next,
                                       const QList<Progress::MissedGame> &missed,
                                       const EntrantsOf &entrantsOf,

@@ -99,6 +99,28 @@ void clearProgress(DbConnection &connection)
         connection.exec(QStringLiteral("DELETE FROM %1").arg(QString::fromLatin1(table)));
 }
 
+/// Attaches the stored players' file, where the club's archive lives, as "players", so
+/// that one transaction writes both files. It is attached as it is opened (the URI form
+/// with mode=rw): a missing file is an error, never an empty file made in its place.
+void attachPlayers(DbConnection &connection)
+{
+    connection.exec(QStringLiteral("ATTACH DATABASE ? AS players"),
+                    {QUrl::fromLocalFile(Data::databaseFile(Data::playersDatabase()))
+                         .toString(QUrl::FullyEncoded) +
+                     QStringLiteral("?mode=rw")});
+}
+
+/// A result of a finished tournament changed: its archived results follow, in the caller's
+/// transaction (the players' file attached).
+void rewriteArchived(DbConnection &connection, const QList<Progress::StandingsRow> &standings,
+                     const TournamentStore::ArchiveOf &archiveOf)
+{
+    if (!archiveOf)
+        return;
+    if (const std::optional<History::ArchivedTournament> archived = archiveOf(standings))
+        History::rewriteArchive(connection, *archived, QStringLiteral("players."));
+}
+
 void writeScalars(DbConnection &connection, const Progress::State &state)
 {
     connection.execForEach(
@@ -371,14 +393,19 @@ void SqliteTournamentStore::reopenGame(const Progress::Game &game, const Progres
 
 QList<Progress::Entrant> SqliteTournamentStore::amendGame(const Progress::Game &game,
                                                           const QList<StandingsChange> &changes,
-                                                          const EntrantsOf &entrantsOf)
+                                                          const EntrantsOf &entrantsOf,
+                                                          const ArchiveOf &archiveOf)
 {
     DbConnection connection(Data::tournyDatabase());
+    if (archiveOf)
+        attachPlayers(connection);
     Transaction transaction(connection);
     applyChanges(connection, changes);
     updateGame(connection, game);
-    QList<Progress::Entrant> entrants = entrantsOf(readStandings(connection));
+    const QList<Progress::StandingsRow> standings = readStandings(connection);
+    QList<Progress::Entrant> entrants = entrantsOf(standings);
     writeEntrants(connection, entrants);
+    rewriteArchived(connection, standings, archiveOf);
     transaction.commit();
     return entrants;
 }
@@ -386,15 +413,19 @@ QList<Progress::Entrant> SqliteTournamentStore::amendGame(const Progress::Game &
 QList<Progress::Entrant>
 SqliteTournamentStore::recordMissedGame(Progress::Game &game, const Progress::MissedGame &missed,
                                         const QList<StandingsChange> &changes,
-                                        const EntrantsOf &entrantsOf)
+                                        const EntrantsOf &entrantsOf, const ArchiveOf &archiveOf)
 {
     DbConnection connection(Data::tournyDatabase());
+    if (archiveOf)
+        attachPlayers(connection);
     Transaction transaction(connection);
     applyChanges(connection, changes);
     const qint64 id = insertGame(connection, game);
     deleteMissed(connection, missed);
-    QList<Progress::Entrant> entrants = entrantsOf(readStandings(connection));
+    const QList<Progress::StandingsRow> standings = readStandings(connection);
+    QList<Progress::Entrant> entrants = entrantsOf(standings);
     writeEntrants(connection, entrants);
+    rewriteArchived(connection, standings, archiveOf);
     transaction.commit();
     game.id = id;
     return entrants;
@@ -424,7 +455,9 @@ QList<Progress::Entrant> SqliteTournamentStore::endRound(const Progress::State &
         entrants = entrantsOf(standings);
         if (archiveOf) {
             if (const std::optional<History::ArchivedTournament> archived = archiveOf(standings))
-                History::writeArchive(connection, *archived, QStringLiteral("players."));
+                History::rememberArchive(
+                    connection,
+                    History::writeArchive(connection, *archived, QStringLiteral("players.")));
         }
         writeEntrants(connection, entrants);
         writeSeats(connection, next.seats);

@@ -577,8 +577,19 @@ void TournamentProgress::amendGame(qint64 gameId, const QString &result1, double
         {game.player1, game.points1 - old.points1, game.power1 - old.power1}};
     if (game.player2 != Round::bye())
         changes.append({game.player2, old.points1 - game.points1, game.power2 - old.power2});
+    // A finished tournament's archived results follow the amended game.
+    State after;
+    TournamentStore::ArchiveOf archiveOf;
+    if (isOver(m_state)) {
+        after = m_state;
+        after.games[at] = game;
+        archiveOf = [this, &after](const QList<Progress::StandingsRow> &rows) {
+            return std::optional<History::ArchivedTournament>(archiveOfTournament(after, rows));
+        };
+    }
     QList<Entrant> entrants = m_store->amendGame(
-        game, changes, [this](const auto &rows) { return entrantsFromStandings(rows, false); });
+        game, changes, [this](const auto &rows) { return entrantsFromStandings(rows, false); },
+        archiveOf);
     m_state.games[at] = game;
     m_state.entrants = std::move(entrants);
     Q_EMIT gamesChanged();
@@ -607,10 +618,19 @@ void TournamentProgress::recordMissedGame(const Progress::MissedGame &missed,
 
     // Both players' rows, the game, the missing game's row and the lists' scores change
     // together or not at all.
-    QList<Entrant> entrants =
-        m_store->recordMissedGame(game, kept, changesOf(game, 1), [this](const auto &rows) {
-            return entrantsFromStandings(rows, false);
-        });
+    State after;
+    TournamentStore::ArchiveOf archiveOf;
+    if (isOver(m_state)) {
+        after = m_state;
+        after.missed.removeAt(at);
+        after.games.append(game);
+        archiveOf = [this, &after](const QList<Progress::StandingsRow> &rows) {
+            return std::optional<History::ArchivedTournament>(archiveOfTournament(after, rows));
+        };
+    }
+    QList<Entrant> entrants = m_store->recordMissedGame(
+        game, kept, changesOf(game, 1),
+        [this](const auto &rows) { return entrantsFromStandings(rows, false); }, archiveOf);
     m_state.missed.removeAt(at);
     m_state.games.append(game);
     m_state.entrants = std::move(entrants);

@@ -81,17 +81,21 @@ public:
     virtual void reopenGame(const Progress::Game &game, const Progress::Seat &seat,
                             const QList<StandingsChange> &changes) = 0;
     /// A game of an ended round changed: the standings by the difference, the game, and
-    /// the entrant lists made from the new standings (returned).
+    /// the entrant lists made from the new standings (returned); where archiveOf is given
+    /// (the tournament is over), its archived results as archiveOf makes them, all in one
+    /// transaction.
     virtual QList<Progress::Entrant> amendGame(const Progress::Game &game,
                                                const QList<StandingsChange> &changes,
-                                               const EntrantsOf &entrantsOf) = 0;
+                                               const EntrantsOf &entrantsOf,
+                                               const ArchiveOf &archiveOf = {}) = 0;
     /// A game of an ended round recorded late: the standings, the game (its id returned
     /// through game), the missed game gone, and the entrant lists made from the new
-    /// standings (returned).
+    /// standings (returned); the archived results as amendGame writes them.
     virtual QList<Progress::Entrant> recordMissedGame(Progress::Game &game,
                                                       const Progress::MissedGame &missed,
                                                       const QList<StandingsChange> &changes,
-                                                      const EntrantsOf &entrantsOf) = 0;
+                                                      const EntrantsOf &entrantsOf,
+                                                      const ArchiveOf &archiveOf = {}) = 0;
     /// "End Round": the games not recorded kept, the entrant lists made from the
     /// standings (returned), no seats, next's counters, and, where archiveOf makes one, the
     /// finished tournament in the club's archive, all in one transaction; then a copy of the

@@ -64,6 +64,7 @@ private Q_SLOTS:
     void aFailingArchiveLeavesTheRoundOpen();
     void renameAndDelete();
     void leaguesKeepTheirTournaments();
+    void resultsChangedAfterTheEndFollowInTheArchive();
 };
 
 void TestArchive::lastEndRoundArchivesTheTournament()
@@ -205,6 +206,71 @@ void TestArchive::leaguesKeepTheirTournaments()
     QCOMPARE(install
                  .rows(QStringLiteral("players"),
                        QStringLiteral("SELECT count(*) FROM ZuviLeagueTournament"))
+                 .first()
+                 .first()
+                 .toInt(),
+             0);
+}
+
+void TestArchive::resultsChangedAfterTheEndFollowInTheArchive()
+{
+    TempInstall install;
+    SqliteTournamentStore store;
+    TournamentProgress model(&store);
+    playToTheLastGame(model);
+    // The last game is left unrecorded when the last round ends.
+    QVERIFY(model.undoLastGame());
+    model.endRound();
+    const History::ArchiveAccess archive(std::nullopt);
+    const qint64 id = archive.list().first().id;
+    archive.rename(id, QStringLiteral("Winter Open"));
+    const int games = int(archive.list(true).first().games.size());
+    const auto scoreOf = [](const History::ArchivedTournament &t, const QString &name) {
+        for (const History::ArchivedEntrant &e : t.entrants) {
+            if (e.name == name)
+                return e.score;
+        }
+        return -1.0;
+    };
+
+    // Recorded late, the game joins the archive; its name and date stay.
+    QCOMPARE(model.missedGames().size(), 1);
+    const Progress::MissedGame missed = model.missedGames().first();
+    const double before = scoreOf(archive.list().first(), missed.player1);
+    model.recordMissedGame(missed, QStringLiteral("Full Win"), 9, 0);
+    History::ArchivedTournament kept = archive.list(true).first();
+    QCOMPARE(kept.id, id);
+    QCOMPARE(kept.name, QStringLiteral("Winter Open"));
+    QCOMPARE(kept.games.size(), games + 1);
+    QCOMPARE(scoreOf(kept, missed.player1), before + 3);
+
+    // Amended, a game changes the archived standings at once.
+    const Progress::Game first = model.games().first();
+    model.amendGame(first.id, QStringLiteral("Modified Loss"), 0, 9);
+    kept = archive.list(true).first();
+    QCOMPARE(kept.games.first().result1, QStringLiteral("Modified Loss"));
+    QCOMPARE(kept.entrants.size(), 6);
+
+    // An amendment the archive cannot take is not written either: one transaction.
+    const QList<QVariantList> standings =
+        install.rows(QStringLiteral("Tourny"), QStringLiteral("SELECT * FROM TournyInfo"));
+    install.exec(QStringLiteral("players"),
+                 QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ZuviArchiveGame BEGIN "
+                                "SELECT RAISE(ABORT, 'refused'); END"));
+    QVERIFY_THROWS_EXCEPTION(Data::DbError,
+                             model.amendGame(first.id, QStringLiteral("Full Win"), 9, 0));
+    QCOMPARE(install.rows(QStringLiteral("Tourny"), QStringLiteral("SELECT * FROM TournyInfo")),
+             standings);
+    QCOMPARE(archive.list(true).first().games.first().result1, QStringLiteral("Modified Loss"));
+    install.exec(QStringLiteral("players"), QStringLiteral("DROP TRIGGER refuse"));
+
+    // Deleted from the history, the tournament is not brought back by a later change.
+    archive.remove(id);
+    model.amendGame(first.id, QStringLiteral("True Draw"), 4, 4);
+    QVERIFY(archive.list().isEmpty());
+    QCOMPARE(install
+                 .rows(QStringLiteral("players"),
+                       QStringLiteral("SELECT count(*) FROM ZuviArchiveEntrant"))
                  .first()
                  .first()
                  .toInt(),

@@ -121,7 +121,8 @@ public:
 
     QList<Progress::Entrant> amendGame(const Progress::Game &game,
                                        const QList<StandingsChange> &changes,
-                                       const EntrantsOf &entrantsOf) override
+                                       const EntrantsOf &entrantsOf,
+                                       const ArchiveOf &archiveOf = {}) override
     {
         begin();
         apply(changes);
@@ -130,13 +131,15 @@ public:
                 g = game;
         }
         stored.entrants = entrantsOf(standings());
+        rewriteArchive(archiveOf);
         return stored.entrants;
     }
 
     QList<Progress::Entrant> recordMissedGame(Progress::Game &game,
                                               const Progress::MissedGame &missed,
                                               const QList<StandingsChange> &changes,
-                                              const EntrantsOf &entrantsOf) override
+                                              const EntrantsOf &entrantsOf,
+                                              const ArchiveOf &archiveOf = {}) override
     {
         begin();
         apply(changes);
@@ -146,7 +149,22 @@ public:
             return g.round == missed.round && g.pairing == missed.pairing && g.seat == missed.seat;
         });
         stored.entrants = entrantsOf(standings());
+        rewriteArchive(archiveOf);
         return stored.entrants;
+    }
+
+    /// A finished tournament's result changed: its archive (the last one kept) follows,
+    /// keeping its name and date.
+    void rewriteArchive(const ArchiveOf &archiveOf)
+    {
+        if (!archiveOf || archives.isEmpty())
+            return;
+        if (std::optional<History::ArchivedTournament> archived = archiveOf(standings())) {
+            History::ArchivedTournament &kept = archives.last();
+            kept.entrants = archived->entrants;
+            kept.games = archived->games;
+            kept.rounds = archived->rounds;
+        }
     }
 
     QList<Progress::Entrant> endRound(const Progress::State &next,

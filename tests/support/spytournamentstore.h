@@ -88,16 +88,19 @@ public:
     }
     QList<Progress::Entrant> amendGame(const Progress::Game &game,
                                        const QList<StandingsChange> &changes,
-                                       const EntrantsOf &entrantsOf) override
+                                       const EntrantsOf &entrantsOf,
+                                       const ArchiveOf &archiveOf = {}) override
     {
-        return spy([&] { return m_inner.amendGame(game, changes, entrantsOf); });
+        return spy([&] { return m_inner.amendGame(game, changes, entrantsOf, archiveOf); });
     }
     QList<Progress::Entrant> recordMissedGame(Progress::Game &game,
                                               const Progress::MissedGame &missed,
                                               const QList<StandingsChange> &changes,
-                                              const EntrantsOf &entrantsOf) override
+                                              const EntrantsOf &entrantsOf,
+                                              const ArchiveOf &archiveOf = {}) override
     {
-        return spy([&] { return m_inner.recordMissedGame(game, missed, changes, entrantsOf); });
+        return spy(
+            [&] { return m_inner.recordMissedGame(game, missed, changes, entrantsOf, archiveOf); });
     }
     QList<Progress::Entrant> endRound(const Progress::State &next,
                                       const QList<Progress::MissedGame> &missed,

@@ -225,6 +225,14 @@ void TestServerStore::storesWhatTheFileStores()
     QCOMPARE(archivedOf(onServer.first()), archivedOf(memory.archives.first()));
     QCOMPARE(archivedOf(inFile.first()), archivedOf(memory.archives.first()));
 
+    // A game amended after the end: each archive follows, in the amendment's transaction.
+    for (TournamentProgress *model : {&local, &onFile, &station.model})
+        model->amendGame(model->games().first().id, QStringLiteral("Modified Loss"), 1, 8);
+    const QStringList amended = archivedOf(memory.archives.first());
+    QVERIFY(amended != archivedOf(onServer.first()));
+    QCOMPARE(archivedOf(History::ArchiveAccess(m_server->address).list(true).first()), amended);
+    QCOMPARE(archivedOf(History::ArchiveAccess(std::nullopt).list(true).first()), amended);
+
     // A station that joins later reads the same tournament.
     Station other(m_server->address, QStringLiteral("Desk 2"));
     QVERIFY(!other.model.loadStored()); // a finished tournament is not offered

@@ -83,6 +83,8 @@ void ensureServerTables(ServerLink &link)
     if (count == int(std::size(kServerTables)) && lateKept)
         return;
     ServerTransaction transaction(link);
+    // A station that finds the tables made by another meanwhile is not told so.
+    link.exec(QStringLiteral("SET LOCAL client_min_messages = warning"));
     link.exec(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kSchemaLock});
     for (const char *statement : kServerTables)
         link.exec(QString::fromLatin1(statement));

@@ -290,6 +290,13 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
     connect(m_leagueTournaments, &QListWidget::itemChanged, this,
             guarded([this] { showLeague(); }));
     connect(m_leagueChoice, &QComboBox::activated, this, guarded([this] { chooseLeague(); }));
+    connect(m_tabs, &QTabWidget::currentChanged, this, guarded([this] {
+                if (m_tabs->currentIndex() != 2 || !m_pendingLeague)
+                    return;
+                const History::League league = *std::exchange(m_pendingLeague, std::nullopt);
+                showLeagueTournaments(league);
+                showLeague();
+            }));
     connect(saveLeague, &QPushButton::clicked, this, guarded([this] { this->saveLeague(); }));
     connect(deleteLeague, &QPushButton::clicked, this, guarded([this] { removeLeague(); }));
     reload();
@@ -342,13 +349,17 @@ void HistoryDialog::chooseLeague()
     if (shown.to.isValid())
         m_to->setDate(shown.to);
     m_choosing->setCurrentIndex(shown.oneByOne ? 1 : 0);
-    showLeagueTournaments(shown);
     m_scheme->setCurrentIndex(int(shown.scheme.kind));
     m_bestOf->setValue(shown.scheme.bestOf);
     QStringList points;
     for (double value : shown.scheme.placementPoints)
         points.append(number(value));
     m_placement->setText(points.join(QStringLiteral(", ")));
+    if (m_tabs->currentIndex() != 2) {
+        m_pendingLeague = shown;
+        return;
+    }
+    showLeagueTournaments(shown);
     showLeague();
 }
 

@@ -96,6 +96,9 @@ private:
     QPushButton *m_rename;
     QPushButton *m_delete;
     QPointer<Publish::BigScreen> m_screen;
+    /// The league chosen while its tab is hidden: its list and table are made when the tab
+    /// is first shown, so that a long history opens at once.
+    std::optional<History::League> m_pendingLeague;
 };
 
 } // namespace Zuvi

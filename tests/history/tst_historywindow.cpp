@@ -60,6 +60,11 @@ QStringList column(const QTableWidget *table, int c)
     return texts;
 }
 
+void showLeagueTab(QWidget &dialog)
+{
+    control<QTabWidget>(dialog, "HistoryTabs")->setCurrentIndex(2);
+}
+
 /// Answers the next modal input dialog with text, then OK.
 void answerInput(const QString &text)
 {
@@ -139,8 +144,10 @@ void TestHistoryWindow::listsShowsRenamesAndDeletes()
     QCOMPARE(archive.list().size(), 1);
     QCOMPARE(column(list, 1), (QStringList{"Autumn \"Cup\" d'Or"}));
 
-    // The league over the tournaments shown.
+    // The league over the tournaments shown, made when its tab is first shown.
     auto *league = control<QTableWidget>(dialog, "LeagueTable");
+    QCOMPARE(league->rowCount(), 0);
+    showLeagueTab(dialog);
     QCOMPARE(column(league, 1), (QStringList{"Ada", "Bob", "Cy"}));
     QCOMPARE(column(league, 2), (QStringList{"6", "3", "0"}));
     control<QComboBox>(dialog, "LeagueScheme")->setCurrentIndex(1);
@@ -280,6 +287,7 @@ void TestHistoryWindow::leaguesAreKept()
 
     {
         HistoryDialog dialog(archive);
+        showLeagueTab(dialog);
         dialog.show();
         auto *league = control<QTableWidget>(dialog, "LeagueTable");
         // Every tournament at first: each player played all three.
@@ -314,6 +322,7 @@ void TestHistoryWindow::leaguesAreKept()
 
     // Chosen again in a new window, it shows its dates and scheme; deleting asks first.
     HistoryDialog dialog(archive);
+    showLeagueTab(dialog);
     dialog.show();
     auto *choice = control<QComboBox>(dialog, "LeagueChoice");
     QCOMPARE(choice->count(), 2);
@@ -342,6 +351,7 @@ void TestHistoryWindow::leaguesChosenOneByOne()
     archive.add(sample(QStringLiteral("April"), QDate(2027, 4, 7), {"Cy", "Bob", "Ada"}));
     {
         HistoryDialog dialog(archive);
+        showLeagueTab(dialog);
         dialog.show();
         auto *league = control<QTableWidget>(dialog, "LeagueTable");
         auto *tournaments = control<QListWidget>(dialog, "LeagueTournaments");
@@ -377,6 +387,7 @@ void TestHistoryWindow::leaguesChosenOneByOne()
 
     // Chosen again later, it shows as kept: its ticks, its table.
     HistoryDialog again(archive);
+    showLeagueTab(again);
     auto *choice = control<QComboBox>(again, "LeagueChoice");
     choice->setCurrentIndex(1);
     Q_EMIT choice->activated(1);

@@ -81,6 +81,7 @@ PageServer::PageServer(TournamentProgress *progress, QObject *parent)
     connect(m_progress, &TournamentProgress::gamesChanged, this, stale);
     connect(m_progress, &TournamentProgress::roundChanged, this, stale);
     connect(m_progress, &TournamentProgress::clockChanged, this, stale);
+    connect(m_progress, &TournamentProgress::publishedChanged, this, stale);
 }
 
 quint16 PageServer::start(const QHostAddress &address, quint16 port, QString *problem)
@@ -143,7 +144,7 @@ QByteArray PageServer::stateJson()
 {
     if (!m_stale && !m_json.isEmpty())
         return m_json;
-    const Publish::Snapshot snapshot = Publish::takeSnapshot(*m_progress);
+    const Publish::Snapshot snapshot = Publish::roomSnapshot(*m_progress);
     QJsonObject state;
     state.insert(QStringLiteral("round"), snapshot.round);
     state.insert(QStringLiteral("roundOpen"), snapshot.roundOpen);

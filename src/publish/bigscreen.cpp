@@ -121,6 +121,8 @@ void BigScreen::follow()
     connect(progress, &TournamentProgress::gamesChanged, this,
             [this] { Core::runGuarded([this] { refreshRecorded(); }); });
     connect(progress, &TournamentProgress::clockChanged, this, &BigScreen::showClock);
+    connect(progress, &TournamentProgress::publishedChanged, this,
+            [this] { Core::runGuarded([this] { refresh(); }); });
 
     const Round::RoundClock &clock = progress->clock();
     if (progress->clockRunning())
@@ -135,13 +137,17 @@ void BigScreen::refresh()
     if (!m_progress)
         return;
     const Progress::State &state = m_progress->state();
-    // The standings are read from the database only when they are shown.
-    const bool pairing = state.roundOpen && !state.seats.isEmpty();
+    // The standings are read from the database only when they are shown; a pairing still
+    // being reviewed is not shown.
+    const bool published = m_progress->pairingPublished();
+    const bool pairing = state.roundOpen && !state.seats.isEmpty() && published;
     const QList<Progress::StandingsRow> standings =
         pairing || !state.started ? QList<Progress::StandingsRow>() : m_progress->standings();
     const std::optional<qint16> rounds = m_progress->rounds();
-    showSnapshot(makeSnapshot(state, standings, rounds ? std::optional<int>(*rounds) : std::nullopt,
-                              m_progress->over()));
+    showSnapshot(
+        roomView(makeSnapshot(state, standings, rounds ? std::optional<int>(*rounds) : std::nullopt,
+                              m_progress->over()),
+                 published));
 }
 
 void BigScreen::refreshRecorded()

@@ -1,5 +1,7 @@
 #include "publish/documents.h"
 
+#include "publish/pagecode.h"
+
 #include "round/scoring.h"
 #include "ui/apptitle.h"
 #include "ui/fonts.h"
@@ -142,6 +144,8 @@ TableDocument tableDocument(DocumentKind kind, const Snapshot &snapshot)
     TableDocument doc;
     doc.title = documentTitle(kind, snapshot);
     doc.subtitle = Ui::appTitle();
+    if (kind == DocumentKind::PairingsByTable || kind == DocumentKind::PairingsByName)
+        doc.pageAddress = snapshot.pageAddress;
     switch (kind) {
     case DocumentKind::PairingsByTable:
     case DocumentKind::MatchSlips:
@@ -294,16 +298,54 @@ struct DocumentPainter::Metrics
 DocumentPainter::DocumentPainter(DocumentKind kind, const Snapshot &snapshot)
     : m_kind(kind), m_snapshot(snapshot)
 {
-    if (kind == DocumentKind::MatchSlips)
+    if (kind == DocumentKind::MatchSlips) {
         m_slips = slipTables(snapshot.pairings);
-    else
+        if (!snapshot.pageAddress.isEmpty())
+            m_pageCode = qrCode(snapshot.pageAddress);
+    } else {
         m_table = tableDocument(kind, snapshot);
+    }
+    if (!m_table.pageAddress.isEmpty())
+        m_pageCode = qrCode(m_table.pageAddress);
 }
 
 DocumentPainter::DocumentPainter(const TableDocument &table)
     : m_kind(DocumentKind::Standings), m_table(table)
 {
+    if (!m_table.pageAddress.isEmpty())
+        m_pageCode = qrCode(m_table.pageAddress);
 }
+
+namespace {
+
+/// A QR code's side on paper: large enough for a phone to read across a table.
+qreal codeSide(int dpi)
+{
+    return 20.0 / 25.4 * dpi;
+}
+
+/// Paints a QR code (one pixel a module) into a square, each dark module a filled square, so
+/// that the printed code stays sharp at any resolution.
+void paintCode(QPainter &painter, const QRectF &square, const QImage &code)
+{
+    if (code.isNull() || code.width() <= 0)
+        return;
+    const qreal module = square.width() / code.width();
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.fillRect(square, Qt::white);
+    painter.setBrush(Qt::black);
+    for (int y = 0; y < code.height(); ++y) {
+        for (int x = 0; x < code.width(); ++x) {
+            if (qGray(code.pixel(x, y)) < 128)
+                painter.drawRect(
+                    QRectF(square.left() + x * module, square.top() + y * module, module, module));
+        }
+    }
+    painter.restore();
+}
+
+} // namespace
 
 DocumentPainter::Metrics DocumentPainter::metrics(QSizeF page, int dpi) const
 {
@@ -319,6 +361,12 @@ DocumentPainter::Metrics DocumentPainter::metrics(QSizeF page, int dpi) const
     m.headHeight = QFontMetricsF(m.title).height() * 1.2 + QFontMetricsF(m.small).height() * 1.6 +
                    m.rowHeight * 1.2;
     m.footHeight = QFontMetricsF(m.small).height() * 1.8;
+    // The players' page's code stands at the head's right: the head is as tall as it.
+    if (!m_pageCode.isNull() && m_kind != DocumentKind::MatchSlips) {
+        const qreal text =
+            QFontMetricsF(m.title).height() * 1.2 + QFontMetricsF(m.small).height() * 1.6;
+        m.headHeight += std::max<qreal>(0, codeSide(dpi) + m.rowHeight * 0.3 - text);
+    }
     if (m_kind == DocumentKind::MatchSlips) {
         m.pages = std::max<int>(1, int(slipSheets(int(m_slips.size())).size()));
         return m;
@@ -364,20 +412,35 @@ void DocumentPainter::paintTablePage(QPainter &painter, const QRectF &page, cons
     const qreal unit = m.dpi / 72.0; // one point
     qreal y = page.top();
 
-    // Title, then the subtitle and the page number on one line.
+    // Title, then the subtitle and the page number on one line; the players' page's code at
+    // the right, its address under the subtitle.
     painter.setPen(Qt::black);
+    qreal textWidth = page.width();
+    const qreal top = y;
+    if (!m_pageCode.isNull()) {
+        const qreal side = codeSide(m.dpi);
+        paintCode(painter, QRectF(page.right() - side, page.top(), side, side), m_pageCode);
+        textWidth -= side + 6 * unit;
+    }
     painter.setFont(m.title);
     const qreal titleHeight = QFontMetricsF(m.title).height() * 1.2;
-    painter.drawText(QRectF(page.left(), y, page.width(), titleHeight),
+    painter.drawText(QRectF(page.left(), y, textWidth, titleHeight),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_table.title);
     y += titleHeight;
     painter.setFont(m.small);
     const qreal smallHeight = QFontMetricsF(m.small).height() * 1.6;
-    const QRectF subtitle(page.left(), y, page.width(), smallHeight);
+    const QRectF subtitle(page.left(), y, textWidth, smallHeight);
     painter.drawText(subtitle, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_table.subtitle);
     painter.drawText(subtitle, Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
                      tr("Page %1 of %2").arg(index + 1).arg(m.pages));
     y += smallHeight;
+    if (!m_pageCode.isNull()) {
+        painter.drawText(
+            QRectF(page.left(), y, textWidth, smallHeight),
+            Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+            tr("Find your table on your phone: scan the code or open %1").arg(m_table.pageAddress));
+        y = std::max(y + smallHeight, top + codeSide(m.dpi) + m.rowHeight * 0.3);
+    }
 
     const qreal pad = 3 * unit;
     QList<QRectF> cells;
@@ -453,16 +516,23 @@ void DocumentPainter::paintSlip(QPainter &painter, const QRectF &area, const Met
     qreal y = area.top();
     painter.setPen(Qt::black);
 
+    // The players' page's code in the top right corner, beside the head and the players.
+    qreal codeRoom = 0;
+    if (!m_pageCode.isNull()) {
+        const qreal side = codeSide(m.dpi);
+        paintCode(painter, QRectF(area.right() - side, area.top(), side, side), m_pageCode);
+        codeRoom = side + 6 * unit;
+    }
     painter.setFont(m.title);
     const qreal titleHeight = QFontMetricsF(m.title).height();
-    const QRectF head(area.left(), y, area.width(), titleHeight);
+    const QRectF head(area.left(), y, area.width() - codeRoom, titleHeight);
     painter.drawText(head, Qt::AlignLeft | Qt::AlignVCenter, roundOf(m_snapshot));
     painter.drawText(head, Qt::AlignRight | Qt::AlignVCenter, tr("Table %1").arg(row.table));
     y += titleHeight + line * 0.4;
 
     auto playerBlock = [&](qreal left, const QString &label, const QString &name,
                            const QString &house, const QString &score) {
-        const qreal width = half - 6 * unit;
+        const qreal width = half - 6 * unit - (left > area.left() ? codeRoom : 0);
         painter.setFont(m.small);
         painter.drawText(QRectF(left, y, width, line), Qt::AlignLeft | Qt::AlignVCenter, label);
         painter.setFont(m.slipName);
@@ -480,6 +550,8 @@ void DocumentPainter::paintSlip(QPainter &painter, const QRectF &area, const Met
     playerBlock(area.left(), tr("Player 1"), row.player1, row.house1, row.score1);
     playerBlock(area.left() + half, tr("Player 2"), row.player2, row.house2, row.score2);
     y += line * 2 + nameLine + line * 0.4;
+    if (codeRoom > 0)
+        y = std::max(y, area.top() + codeRoom);
 
     // Player 1's result: one box per result.
     painter.setFont(m.text);

@@ -54,6 +54,8 @@ struct TableDocument
 {
     QString title;
     QString subtitle;
+    /// Printed as a QR code at the top of each page where set (the players' page).
+    QString pageAddress;
     QList<TableColumn> columns;
     QList<QStringList> rows;
 };
@@ -103,6 +105,8 @@ private:
     TableDocument m_table;
     /// The tables that get a slip: every table but the bye's, in table order.
     QList<PairingRow> m_slips;
+    /// The players' page's address as a QR code (one pixel a module), null without one.
+    QImage m_pageCode;
     mutable QList<qreal> m_widths;
     mutable std::pair<qreal, int> m_widthsFor{-1, 0};
 };

@@ -1,5 +1,7 @@
 #include "publish/publishactions.h"
 
+#include "publish/pagecode.h"
+
 #include "core/errorpath.h"
 #include "publish/bigscreen.h"
 #include "publish/bigscreenowner.h"
@@ -18,6 +20,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -208,8 +211,15 @@ Snapshot takeSnapshot(const TournamentProgress &progress)
                                                         ? progress.standings()
                                                         : QList<Progress::StandingsRow>();
     const std::optional<qint16> rounds = progress.rounds();
-    return makeSnapshot(state, standings, rounds ? std::optional<int>(*rounds) : std::nullopt,
-                        progress.over());
+    Snapshot snapshot = makeSnapshot(
+        state, standings, rounds ? std::optional<int>(*rounds) : std::nullopt, progress.over());
+    snapshot.pageAddress = PageAddress::instance().address();
+    return snapshot;
+}
+
+Snapshot roomSnapshot(const TournamentProgress &progress)
+{
+    return roomView(takeSnapshot(progress), progress.pairingPublished());
 }
 
 std::optional<QString> exportDocument(DocumentKind kind, const Snapshot &snapshot,
@@ -234,6 +244,43 @@ BigScreen *bigScreenOf(const TournamentProgress *progress)
 PublishDialogs setPublishDialogs(PublishDialogs dialogs)
 {
     return std::exchange(installedDialogs(), std::move(dialogs));
+}
+
+QList<QAction *> createReviewActions(QWidget *parent, TournamentProgress *progress)
+{
+    auto *review = new QAction(tr("Review pairings before publishing"), parent);
+    review->setObjectName(QStringLiteral("ReviewPairings"));
+    review->setCheckable(true);
+    auto *publish = new QAction(tr("Publish pairings"), parent);
+    publish->setObjectName(QStringLiteral("PublishPairings"));
+    publish->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U));
+    publish->setShortcutContext(Qt::WindowShortcut);
+    publish->setShortcutVisibleInContextMenu(true);
+    const QPointer<TournamentProgress> model(progress);
+    const auto follow = [review, publish, model] {
+        if (!model)
+            return;
+        const QSignalBlocker block(review);
+        review->setChecked(model->reviewPairings());
+        publish->setEnabled(model->roundOpen() && !model->pairingPublished());
+    };
+    QObject::connect(review, &QAction::toggled, parent, [model, follow](bool on) {
+        Core::runGuarded([&] {
+            if (model)
+                model->setReviewPairings(on);
+        });
+        follow();
+    });
+    QObject::connect(publish, &QAction::triggered, parent, Core::guarded([model] {
+                         if (model)
+                             model->publishPairing();
+                     }));
+    QObject::connect(progress, &TournamentProgress::publishedChanged, review, follow);
+    QObject::connect(progress, &TournamentProgress::roundChanged, review, follow);
+    QObject::connect(progress, &TournamentProgress::pairingChanged, review, follow);
+    follow();
+    parent->addAction(publish);
+    return {review, publish};
 }
 
 QList<QAction *> createPublishActions(QWidget *parent, TournamentProgress *progress)

@@ -29,12 +29,21 @@ class BigScreen;
 /// Every window that calls this shares the one big screen of progress.
 QList<QAction *> createPublishActions(QWidget *parent, TournamentProgress *progress);
 
+/// The commands that hold a new pairing back from the room until the organiser has looked
+/// at it: "Review pairings before publishing" (checkable, off by default) and "Publish
+/// pairings" (Ctrl+Shift+U, enabled while a round's pairing waits). Each window that calls
+/// this gets its own pair, kept in step with progress.
+QList<QAction *> createReviewActions(QWidget *parent, TournamentProgress *progress);
+
 /// The big screen of progress while it is open, else nullptr.
 BigScreen *bigScreenOf(const TournamentProgress *progress);
 
 /// What the documents show of progress now (reads the standings from the database; may
 /// throw DbError).
 Snapshot takeSnapshot(const TournamentProgress &progress);
+/// What the room is shown of progress now: the snapshot without a pairing that is still
+/// being reviewed (the players' page, the big screen).
+Snapshot roomSnapshot(const TournamentProgress &progress);
 
 /// Writes the document to path as PDF or CSV by the path's extension (letter case aside).
 /// Returns the reason when there is nothing to write, the extension is neither, or the file

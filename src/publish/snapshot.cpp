@@ -168,4 +168,14 @@ Snapshot makeSnapshot(const Progress::State &state, const QList<Progress::Standi
     return snapshot;
 }
 
+Snapshot roomView(Snapshot snapshot, bool published)
+{
+    if (published || !snapshot.roundOpen)
+        return snapshot;
+    snapshot.roundOpen = false;
+    snapshot.pairings.clear();
+    snapshot.round = std::max(0, snapshot.round - 1);
+    return snapshot;
+}
+
 } // namespace Zuvi::Publish

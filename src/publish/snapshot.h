@@ -69,6 +69,9 @@ struct Snapshot
     /// The tournament's name where it has one (an archived tournament): the documents'
     /// titles begin with it.
     QString name;
+    /// The players' page's address while it is served: the pairings and the match slips
+    /// carry it as a QR code.
+    QString pageAddress;
     QList<PairingRow> pairings;  ///< the open round's tables, in table order
     QList<RankedRow> standings;  ///< in standings order
     QList<Progress::Game> games; ///< every recorded game, oldest first
@@ -79,6 +82,11 @@ struct Snapshot
 /// number of rounds and whether its last round has ended.
 Snapshot makeSnapshot(const Progress::State &state, const QList<Progress::StandingsRow> &standings,
                       std::optional<int> rounds, bool over);
+
+/// What the room is shown of a snapshot whose pairing has not been published yet: no round
+/// in play, the standings after the last round ended (so the big screen and the players'
+/// page say the next round is coming). A published pairing is shown as it is.
+Snapshot roomView(Snapshot snapshot, bool published);
 
 /// The open round's pairing as tables, with each player's house and score text taken from
 /// the entrant of that name.

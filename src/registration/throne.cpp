@@ -278,6 +278,7 @@ void Throne::buildActions()
     setContextMenuPolicy(Qt::ActionsContextMenu);
     addContextActions({m_avoidRematches, m_recordedGames});
     addContextActions(Publish::createPublishActions(this, m_progress));
+    addContextActions(Publish::createReviewActions(this, m_progress));
     auto *history = new QAction(QStringLiteral("History\u2026"), this);
     history->setObjectName(QStringLiteral("History"));
     history->setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
@@ -654,6 +655,7 @@ void Throne::openRoundWindow(bool resumed)
     if (!tournament()) {
         m_tournament = new Tournament(m_progress, resumed);
         m_tournament->addContextActions(Publish::createPublishActions(m_tournament, m_progress));
+        m_tournament->addContextActions(Publish::createReviewActions(m_tournament, m_progress));
         m_tournament->addContextActions({m_pageAction});
         placeBeside(m_tournament);
         Q_EMIT roundWindowOpened(m_tournament);

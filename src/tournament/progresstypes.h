@@ -101,6 +101,19 @@ struct State
     qint64 clockLeftSeconds = 0; ///< time left on a stopped clock
     bool avoidRematches = false;
     bool bigScreenOpen = false; ///< the big screen was open: a resume opens it again
+    /// A new pairing reaches the players' page and the big screen only when the organiser
+    /// publishes it.
+    bool reviewPairings = false;
+    int publishedRound = 0;   ///< the round and pairing last published
+    int publishedPairing = 0; ///< (while pairings are reviewed first)
 };
+
+/// Whether the open round's pairing is shown to the room: always, unless pairings are
+/// reviewed first and this one has not been published.
+inline bool pairingPublished(const State &state)
+{
+    return !state.reviewPairings || (state.publishedRound == state.roundcounter &&
+                                     state.publishedPairing == state.pairingNumber);
+}
 
 } // namespace Zuvi::Progress

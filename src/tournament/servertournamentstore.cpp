@@ -54,6 +54,9 @@ void writeScalars(ServerLink &link, const Progress::State &state)
         {QStringLiteral("clockLeft"), state.clockLeftSeconds},
         {QStringLiteral("avoidRematches"), int(state.avoidRematches)},
         {QStringLiteral("bigScreenOpen"), int(state.bigScreenOpen)},
+        {QStringLiteral("reviewPairings"), int(state.reviewPairings)},
+        {QStringLiteral("publishedRound"), state.publishedRound},
+        {QStringLiteral("publishedPairing"), state.publishedPairing},
     };
     for (const auto &value : values)
         link.exec(upsertState(), {value.first, stateText(value.second)});
@@ -83,6 +86,9 @@ Progress::State readState(ServerLink &link, qint64 *counter)
     state.clockLeftSeconds = value("clockLeft").toLongLong();
     state.avoidRematches = value("avoidRematches").toInt() != 0;
     state.bigScreenOpen = value("bigScreenOpen").toInt() != 0;
+    state.reviewPairings = value("reviewPairings").toInt() != 0;
+    state.publishedRound = value("publishedRound").toInt();
+    state.publishedPairing = value("publishedPairing").toInt();
 
     {
         QSqlQuery &query = link.exec(QStringLiteral("SELECT Name, House, ScoreText, NameShown, "

@@ -46,6 +46,9 @@ Progress::State readState(DbConnection &connection)
     state.clockLeftSeconds = scalar(values, "clockLeft").toLongLong();
     state.avoidRematches = scalar(values, "avoidRematches").toBool();
     state.bigScreenOpen = scalar(values, "bigScreenOpen").toBool();
+    state.reviewPairings = scalar(values, "reviewPairings").toBool();
+    state.publishedRound = scalar(values, "publishedRound").toInt();
+    state.publishedPairing = scalar(values, "publishedPairing").toInt();
 
     connection.readRows(QStringLiteral("SELECT Name, House, ScoreText, NameShown, Dropped FROM "
                                        "ZuviEntrant ORDER BY Position"),
@@ -137,6 +140,9 @@ void writeScalars(DbConnection &connection, const Progress::State &state)
             {QStringLiteral("clockLeft"), state.clockLeftSeconds},
             {QStringLiteral("avoidRematches"), int(state.avoidRematches)},
             {QStringLiteral("bigScreenOpen"), int(state.bigScreenOpen)},
+            {QStringLiteral("reviewPairings"), int(state.reviewPairings)},
+            {QStringLiteral("publishedRound"), state.publishedRound},
+            {QStringLiteral("publishedPairing"), state.publishedPairing},
         });
 }
 

@@ -258,6 +258,9 @@ void TournamentProgress::reload()
         Q_EMIT entrantsChanged();
     if (!sameRecords(previous, m_state))
         Q_EMIT gamesChanged();
+    if (Progress::pairingPublished(previous) != Progress::pairingPublished(m_state) ||
+        previous.reviewPairings != m_state.reviewPairings)
+        Q_EMIT publishedChanged();
 }
 
 void TournamentProgress::discard()
@@ -384,6 +387,38 @@ void TournamentProgress::setBigScreenOpen(bool open)
         m_store->setOptions(next, false);
     }
     m_state.bigScreenOpen = open;
+}
+
+void TournamentProgress::setReviewPairings(bool on)
+{
+    if (m_state.reviewPairings == on)
+        return;
+    State next = m_state;
+    next.reviewPairings = on;
+    // What the room is shown now stays shown.
+    if (on) {
+        next.publishedRound = next.roundcounter;
+        next.publishedPairing = next.pairingNumber;
+    }
+    m_store->setOptions(next, m_staleStored);
+    m_staleStored = false;
+    m_state.reviewPairings = next.reviewPairings;
+    m_state.publishedRound = next.publishedRound;
+    m_state.publishedPairing = next.publishedPairing;
+    Q_EMIT publishedChanged();
+}
+
+void TournamentProgress::publishPairing()
+{
+    if (pairingPublished())
+        return;
+    State next = m_state;
+    next.publishedRound = next.roundcounter;
+    next.publishedPairing = next.pairingNumber;
+    m_store->setOptions(next, false);
+    m_state.publishedRound = next.publishedRound;
+    m_state.publishedPairing = next.publishedPairing;
+    Q_EMIT publishedChanged();
 }
 
 // ---- Rounds ----------------------------------------------------------------------------

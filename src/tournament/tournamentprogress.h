@@ -117,6 +117,16 @@ public:
     /// Whether the big screen is open, kept with the tournament so that a resume opens it
     /// again.
     bool bigScreenOpen() const { return m_state.bigScreenOpen; }
+
+    /// "Review pairings before publishing": a new pairing reaches the players' page and
+    /// the big screen only with publishPairing(). Turned on, the pairing shown now stays
+    /// shown.
+    bool reviewPairings() const { return m_state.reviewPairings; }
+    void setReviewPairings(bool on);
+    /// Whether the room is shown the open round's pairing.
+    bool pairingPublished() const { return Progress::pairingPublished(m_state); }
+    /// "Publish pairings": the open round's pairing, as it stands, goes to the room.
+    void publishPairing();
     void setBigScreenOpen(bool open);
 
     // ---- Rounds -----------------------------------------------------------------------
@@ -175,6 +185,8 @@ public:
     }
 
 Q_SIGNALS:
+    /// The room's view of the pairing changed: published, or the option turned.
+    void publishedChanged();
     /// The entrant lists changed (add, remove, drop, draw, end of round, resume).
     void entrantsChanged();
     /// The open round's pairing changed, as change says.

@@ -114,6 +114,23 @@ void TestPageServer::stateFollowsTheTournament()
     QCOMPARE(standings.at(0).toObject().value(QStringLiteral("name")).toString(),
              QStringLiteral("O'Neil, Bran"));
     QCOMPARE(standings.at(0).toObject().value(QStringLiteral("rank")).toInt(), 1);
+
+    // With pairings reviewed first, round 2 stays off the page until it is published: the
+    // page still says the round is next, with the standings.
+    served.model.setReviewPairings(true);
+    served.model.startRound(QStringLiteral("2"));
+    const QJsonObject waiting =
+        QJsonDocument::fromJson(fetch(served.url(QStringLiteral("/state.json"))).body).object();
+    QVERIFY(!waiting.value(QStringLiteral("roundOpen")).toBool());
+    QCOMPARE(waiting.value(QStringLiteral("round")).toInt(), 1);
+    QCOMPARE(waiting.value(QStringLiteral("pairings")).toArray().size(), 0);
+    QCOMPARE(waiting.value(QStringLiteral("standings")).toArray().size(), 4);
+    served.model.publishPairing();
+    const QJsonObject shown =
+        QJsonDocument::fromJson(fetch(served.url(QStringLiteral("/state.json"))).body).object();
+    QVERIFY(shown.value(QStringLiteral("roundOpen")).toBool());
+    QCOMPARE(shown.value(QStringLiteral("round")).toInt(), 2);
+    QCOMPARE(shown.value(QStringLiteral("pairings")).toArray().size(), 2);
 }
 
 void TestPageServer::onlyGetAndHead_data()

@@ -43,6 +43,7 @@ class TestBigScreenWindows : public QObject
 private Q_SLOTS:
     void reopensAfterAResumeOnly_data();
     void reopensAfterAResumeOnly();
+    void reviewedPairingsWaitForPublishing();
     void opensBesideTheRegistrationWindow_data();
     void opensBesideTheRegistrationWindow();
 };
@@ -103,6 +104,37 @@ void TestBigScreenWindows::reopensAfterAResumeOnly()
     settle();
     BigScreen *third = bigScreenOf(f.throne->progress());
     QCOMPARE(third && third->isVisible(), reopens && resume);
+    QCOMPARE(f.log.texts(), QStringList());
+}
+
+void TestBigScreenWindows::reviewedPairingsWaitForPublishing()
+{
+    RoundFixture f({kA, kB, kC, kD, kE});
+    f.throne->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.throne.get()));
+    BigScreen *screen = openBigScreen(*f.throne);
+    QVERIFY(screen);
+    // Off by default; ticked on the registration window before the round is started.
+    auto *review = f.throne->findChild<QAction *>(QStringLiteral("ReviewPairings"));
+    QVERIFY(review);
+    QVERIFY(!review->isChecked());
+    review->trigger();
+    QVERIFY(f.throne->progress()->reviewPairings());
+
+    Tournament *round = f.startRound();
+    QVERIFY(round);
+    // The organiser sees the pairing; the room does not, yet.
+    QCOMPARE(rowCount(round->MatchList1()), 3);
+    QCOMPARE(screen->showing(), BigScreen::Showing::Standings);
+    QCOMPARE(screen->roundText(), QStringLiteral("Next: Round 1 of 3"));
+    auto *publish = round->findChild<QAction *>(QStringLiteral("PublishPairings"));
+    QVERIFY(publish);
+    QVERIFY(publish->isEnabled());
+    QCOMPARE(publish->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+U")));
+    QVERIFY(round->findChild<QAction *>(QStringLiteral("ReviewPairings"))->isChecked());
+    publish->trigger();
+    QCOMPARE(screen->showing(), BigScreen::Showing::Pairings);
+    QVERIFY(!publish->isEnabled());
     QCOMPARE(f.log.texts(), QStringList());
 }
 

@@ -158,6 +158,8 @@ private Q_SLOTS:
     void gamesInRoundAndTableOrderWithWholeHeadings_data();
     void gamesInRoundAndTableOrderWithWholeHeadings();
     void longListsGoOnMorePages();
+    void pairingsAndSlipsCarryThePagesCode_data();
+    void pairingsAndSlipsCarryThePagesCode();
     void csvReadsBackFieldForField_data();
     void csvReadsBackFieldForField();
     void csvQuotesWhatNeedsQuoting();
@@ -473,6 +475,50 @@ void TestDocuments::longListsGoOnMorePages()
                                                QRegularExpression::MultilineOption)),
                  1);
     QCOMPARE(int(text.count(QRegularExpression(QStringLiteral(R"(Player 1\b)")))), pages);
+}
+
+void TestDocuments::pairingsAndSlipsCarryThePagesCode_data()
+{
+    QTest::addColumn<DocumentKind>("kind");
+    QTest::addColumn<bool>("carries");
+    QTest::newRow("pairings by table") << DocumentKind::PairingsByTable << true;
+    QTest::newRow("pairings by name") << DocumentKind::PairingsByName << true;
+    QTest::newRow("match slips") << DocumentKind::MatchSlips << true;
+    QTest::newRow("standings") << DocumentKind::Standings << false;
+}
+
+void TestDocuments::pairingsAndSlipsCarryThePagesCode()
+{
+    // While the players' page is served, the code stands in the top right corner (of the
+    // page, or of the first slip); without it the corner holds text only.
+    QFETCH(DocumentKind, kind);
+    QFETCH(bool, carries);
+    Snapshot snapshot = sampleSnapshot(40);
+    const auto darkInCorner = [&](const Snapshot &shown) {
+        const QImage page = renderPage(kind, shown, 0, 100);
+        // 15 mm margins at 100 dpi: the printable area's top right 20 mm square.
+        const int right = page.width() - 59;
+        const int top = 59;
+        int dark = 0;
+        for (int y = top + 10; y < top + 70; ++y) {
+            for (int x = right - 70; x < right - 10; ++x)
+                dark += qGray(page.pixel(x, y)) < 100 ? 1 : 0;
+        }
+        return dark;
+    };
+    const int without = darkInCorner(snapshot);
+    snapshot.pageAddress = QStringLiteral("http://192.168.1.20:8080/");
+    const int with = darkInCorner(snapshot);
+    if (carries)
+        QVERIFY2(with > without + 600,
+                 qPrintable(QStringLiteral("%1 / %2").arg(with).arg(without)));
+    else
+        QCOMPARE(with, without);
+    if (kind == DocumentKind::PairingsByTable) {
+        const QString path = m_dir.filePath(QStringLiteral("coded.pdf"));
+        QVERIFY(!writePdf(kind, snapshot, path));
+        QVERIFY(pdfText(path).contains(QStringLiteral("http://192.168.1.20:8080/")));
+    }
 }
 
 void TestDocuments::csvReadsBackFieldForField_data()

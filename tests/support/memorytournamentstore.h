@@ -255,6 +255,9 @@ private:
         stored.clockLeftSeconds = next.clockLeftSeconds;
         stored.avoidRematches = next.avoidRematches;
         stored.bigScreenOpen = next.bigScreenOpen;
+        stored.reviewPairings = next.reviewPairings;
+        stored.publishedRound = next.publishedRound;
+        stored.publishedPairing = next.publishedPairing;
     }
 
     qint64 m_lastId = 0;

@@ -104,6 +104,7 @@ private Q_SLOTS:
     void amendChangesTheStandingsByTheDifference();
     void resumeTakesOverWhatIsStored();
     void optionsAreStoredAndResumed();
+    void pairingsWaitForPublishingWhenReviewed();
     void pairAgainIsRefusedWhileAGameIsRecorded();
     void failedStoreChangesNothing_data();
     void failedStoreChangesNothing();
@@ -348,6 +349,52 @@ void TestTournamentProgress::optionsAreStoredAndResumed()
     const int changes = f.store.changes;
     f.model.setAvoidRematches(true);
     QCOMPARE(f.store.changes, changes);
+}
+
+void TestTournamentProgress::pairingsWaitForPublishingWhenReviewed()
+{
+    Fixture f(kFive);
+    // Off by default: every pairing is shown at once.
+    f.model.startRound(QStringLiteral("3"));
+    QVERIFY(f.model.pairingPublished());
+
+    // Turned on during a round, the pairing shown stays shown.
+    QSignalSpy published(&f.model, &TournamentProgress::publishedChanged);
+    f.model.setReviewPairings(true);
+    QVERIFY(f.model.pairingPublished());
+    QCOMPARE(published.size(), 1);
+    while (!f.model.openSeats().isEmpty())
+        f.model.recordGame(0, QStringLiteral("Full Win"), 5, 1);
+    f.model.endRound();
+
+    // The next pairing waits, also through Up/Down and a resume, until it is published.
+    f.model.startRound(QStringLiteral("3"));
+    QVERIFY(!f.model.pairingPublished());
+    f.model.swapOpponents(0, 1);
+    QVERIFY(!f.model.pairingPublished());
+    {
+        TournamentProgress again(&f.store);
+        QVERIFY(again.loadStored());
+        again.resume();
+        QVERIFY(again.reviewPairings());
+        QVERIFY(!again.pairingPublished());
+    }
+    const int changes = f.store.changes;
+    f.model.publishPairing();
+    QVERIFY(f.model.pairingPublished());
+    QCOMPARE(f.store.changes, changes + 1);
+    f.model.publishPairing(); // published already: nothing written
+    QCOMPARE(f.store.changes, changes + 1);
+    TournamentProgress again(&f.store);
+    QVERIFY(again.loadStored());
+    again.resume();
+    QVERIFY(again.pairingPublished());
+
+    // The round paired again is a new pairing: it waits too.
+    QCOMPARE(f.model.repairRound(), TournamentProgress::RepairRefusal::None);
+    QVERIFY(!f.model.pairingPublished());
+    f.model.setReviewPairings(false);
+    QVERIFY(f.model.pairingPublished());
 }
 
 void TestTournamentProgress::pairAgainIsRefusedWhileAGameIsRecorded()

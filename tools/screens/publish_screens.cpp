@@ -138,6 +138,15 @@ bool renderPublishScreens(const QDir &out)
     ok = savePicture(renderPage(DocumentKind::MatchSlips, round, 0, 100), out,
                      QStringLiteral("Print-match-slips.png")) &&
          ok;
+    // The pairings and the slips while the page is served: its code to scan.
+    Snapshot coded = round;
+    coded.pageAddress = QStringLiteral("http://192.168.1.20:8080/");
+    ok = savePicture(renderPage(DocumentKind::PairingsByTable, coded, 0, 100), out,
+                     QStringLiteral("Print-pairings-page-code.png")) &&
+         ok;
+    ok = savePicture(renderPage(DocumentKind::MatchSlips, coded, 0, 100), out,
+                     QStringLiteral("Print-match-slips-page-code.png")) &&
+         ok;
     ok = savePicture(renderPage(DocumentKind::Standings, final, 0, 100), out,
                      QStringLiteral("Print-final-standings.png")) &&
          ok;

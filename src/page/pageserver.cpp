@@ -17,10 +17,60 @@
 #include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace Zuvi {
 
 namespace {
+
+/// A listening socket whose connections are watched before the HTTP server reads them: one
+/// that sends a request larger than the limit (its line and headers included) before it is
+/// answered, or stays silent longer than the idle time, is closed, so that a slow or
+/// oversized client cannot hold the page's memory or its connections.
+class GuardedTcpServer final : public QTcpServer
+{
+public:
+    GuardedTcpServer(qint64 maxRequestBytes, int idleMs, QObject *parent)
+        : QTcpServer(parent), m_maxRequestBytes(maxRequestBytes), m_idleMs(idleMs)
+    {
+    }
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto *socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        auto *idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        idle->setInterval(m_idleMs);
+        connect(idle, &QTimer::timeout, socket, &QTcpSocket::abort);
+        // Bytes received since the last answer: one request, or a few pipelined ones.
+        auto *received = new qint64(0);
+        connect(socket, &QObject::destroyed, socket, [received] { delete received; });
+        const qint64 limit = m_maxRequestBytes;
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, idle, received, limit] {
+            idle->start();
+            *received += socket->bytesAvailable();
+            if (*received > limit)
+                socket->abort();
+        });
+        connect(socket, &QTcpSocket::bytesWritten, socket, [idle, received] {
+            idle->start();
+            *received = 0;
+        });
+        idle->start();
+        addPendingConnection(socket);
+    }
+
+private:
+    qint64 m_maxRequestBytes;
+    int m_idleMs;
+};
 
 using Status = QHttpServerResponder::StatusCode;
 
@@ -87,7 +137,7 @@ PageServer::PageServer(TournamentProgress *progress, QObject *parent)
 quint16 PageServer::start(const QHostAddress &address, quint16 port, QString *problem)
 {
     stop();
-    auto *server = new QTcpServer(this);
+    auto *server = new GuardedTcpServer(m_maxRequestBytes, m_idleMs, this);
     if (!server->listen(address, port)) {
         if (problem)
             *problem = server->errorString();
@@ -103,6 +153,12 @@ quint16 PageServer::start(const QHostAddress &address, quint16 port, QString *pr
     if (!address.isLoopback())
         Publish::PageAddress::instance().setAddress(pageAddress());
     return m_port;
+}
+
+void PageServer::setLimits(qint64 maxRequestBytes, int idleMs)
+{
+    m_maxRequestBytes = std::max<qint64>(1024, maxRequestBytes);
+    m_idleMs = std::max(10, idleMs);
 }
 
 void PageServer::stop()

@@ -32,6 +32,13 @@ public:
     /// The tournament as the page reads it.
     QByteArray stateJson();
 
+    /// What a connection may cost: a request (its line, headers and body) larger than
+    /// maxRequestBytes, or a connection that sends and receives nothing for idleMs, is
+    /// closed. Applies to the connections made after the next start().
+    void setLimits(qint64 maxRequestBytes, int idleMs);
+    static constexpr qint64 kMaxRequestBytes = 16 * 1024;
+    static constexpr int kIdleMs = 30000;
+
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
@@ -40,6 +47,8 @@ private:
     TournamentProgress *m_progress;
     QHostAddress m_address;
     quint16 m_port = 0;
+    qint64 m_maxRequestBytes = kMaxRequestBytes;
+    int m_idleMs = kIdleMs;
     QByteArray m_json;
     QByteArray m_etag;
     bool m_stale = true;

@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTcpSocket>
+#include <QElapsedTimer>
 #include <QTest>
 
 using namespace Zuvi;
@@ -23,6 +25,8 @@ private Q_SLOTS:
     void stateFollowsTheTournament();
     void onlyGetAndHead_data();
     void onlyGetAndHead();
+    void oversizedAndIdleConnectionsAreClosed_data();
+    void oversizedAndIdleConnectionsAreClosed();
     void nothingElseIsServed_data();
     void nothingElseIsServed();
 };
@@ -160,6 +164,62 @@ void TestPageServer::onlyGetAndHead()
         QVERIFY(fetched.headers.value("content-length").toInt() > 0);
     }
     QCOMPARE(fetched.headers.value("x-content-type-options"), QByteArray("nosniff"));
+}
+
+void TestPageServer::oversizedAndIdleConnectionsAreClosed_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("a request within the limit")
+        << QByteArray("GET /state.json HTTP/1.1\r\nHost: zuvi\r\n\r\n") << true;
+    QTest::newRow("headers beyond the limit, never ended")
+        << QByteArray("GET / HTTP/1.1\r\nHost: zuvi\r\nX-Padding: ") + QByteArray(8000, 'a')
+        << false;
+    QTest::newRow("a body beyond the limit")
+        << QByteArray("POST /state.json HTTP/1.1\r\nHost: zuvi\r\nContent-Length: 9000\r\n\r\n") +
+               QByteArray(9000, 'b')
+        << false;
+    QTest::newRow("nothing: an idle connection") << QByteArray() << false;
+}
+
+void TestPageServer::oversizedAndIdleConnectionsAreClosed()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(bool, answered);
+    ServedTournament served;
+    served.server.setLimits(4096, 300);
+    QString problem;
+    const quint16 port = served.server.start(QHostAddress::LocalHost, 0, &problem);
+    QVERIFY2(port, qPrintable(problem));
+
+    // The server runs in this thread: the client waits by running the event loop.
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, port);
+    QTRY_COMPARE(client.state(), QAbstractSocket::ConnectedState);
+    if (!sent.isEmpty())
+        client.write(sent);
+    QByteArray reply;
+    QElapsedTimer clock;
+    clock.start();
+    // The server answers, or closes the connection: within the idle time and a margin.
+    while (client.state() == QAbstractSocket::ConnectedState && clock.elapsed() < 3000) {
+        QTest::qWait(20);
+        reply += client.readAll();
+        if (answered && reply.contains("\r\n\r\n"))
+            break;
+    }
+    if (answered) {
+        QVERIFY2(reply.startsWith("HTTP/1.1 200"), reply.constData());
+        // Answered, the connection stays open until it has been idle for the idle time.
+        QTRY_COMPARE_WITH_TIMEOUT(client.state(), QAbstractSocket::UnconnectedState, 3000);
+    } else {
+        QVERIFY2(!reply.contains("200 OK"), reply.constData());
+        QCOMPARE(client.state(), QAbstractSocket::UnconnectedState);
+    }
+    QVERIFY(clock.elapsed() < 3000);
+    // The page goes on serving others.
+    const Fetched after = fetch(QStringLiteral("http://127.0.0.1:%1/state.json").arg(port));
+    QCOMPARE(after.status, 200);
 }
 
 void TestPageServer::nothingElseIsServed_data()

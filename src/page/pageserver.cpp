@@ -138,6 +138,9 @@ quint16 PageServer::start(const QHostAddress &address, quint16 port, QString *pr
 {
     stop();
     auto *server = new GuardedTcpServer(m_maxRequestBytes, m_idleMs, this);
+    // A room of phones connects at once when a pairing is announced: the default queue of
+    // 50 connections not yet taken would leave the rest waiting for the network's retries.
+    server->setListenBacklogSize(1024);
     if (!server->listen(address, port)) {
         if (problem)
             *problem = server->errorString();

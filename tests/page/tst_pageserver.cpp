@@ -27,6 +27,7 @@ private Q_SLOTS:
     void onlyGetAndHead();
     void oversizedAndIdleConnectionsAreClosed_data();
     void oversizedAndIdleConnectionsAreClosed();
+    void aRoomOfPhonesIsServedAtOnce();
     void nothingElseIsServed_data();
     void nothingElseIsServed();
 };
@@ -220,6 +221,35 @@ void TestPageServer::oversizedAndIdleConnectionsAreClosed()
     // The page goes on serving others.
     const Fetched after = fetch(QStringLiteral("http://127.0.0.1:%1/state.json").arg(port));
     QCOMPARE(after.status, 200);
+}
+
+void TestPageServer::aRoomOfPhonesIsServedAtOnce()
+{
+    // 500 phones connect at the same moment (a pairing announced) and each asks for the
+    // tournament: every one is answered, on the loopback, within a few seconds.
+    ServedTournament served;
+    QList<QTcpSocket *> phones;
+    QList<QByteArray> replies(500);
+    for (int i = 0; i < 500; ++i) {
+        auto *phone = new QTcpSocket(this);
+        phone->connectToHost(QHostAddress::LocalHost, served.port);
+        phone->write("GET /state.json HTTP/1.1\r\nHost: zuvi\r\n\r\n");
+        phones.append(phone);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    int answered = 0;
+    while (answered < phones.size() && clock.elapsed() < 5000) {
+        QTest::qWait(10);
+        answered = 0;
+        for (qsizetype i = 0; i < phones.size(); ++i) {
+            replies[i] += phones.at(i)->readAll();
+            const qsizetype end = replies.at(i).indexOf("\r\n\r\n");
+            answered += end > 0 && replies.at(i).endsWith("}") ? 1 : 0;
+        }
+    }
+    qDeleteAll(phones);
+    QCOMPARE(answered, 500);
 }
 
 void TestPageServer::nothingElseIsServed_data()

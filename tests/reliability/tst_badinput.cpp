@@ -6,6 +6,8 @@
 #include "support/roundfixture.h"
 
 #include "data/installfolder.h"
+#include "history/archiveaccess.h"
+#include "historywindow/historydialog.h"
 #include "playereditor/birthday.h"
 #include "playereditor/playerinfo.h"
 #include "data/displayname.h"
@@ -14,12 +16,15 @@
 #include "roundwindow/tournament.h"
 #include "ui/listutil.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -202,6 +207,8 @@ private Q_SLOTS:
     void powersTakeANumberOrRefuseTheGame();
     void resultBoxRefusesAnyTextThatIsNoResult_data();
     void resultBoxRefusesAnyTextThatIsNoResult();
+    void historyTakesAnyNameAndRefusesAnyPlacementText_data();
+    void historyTakesAnyNameAndRefusesAnyPlacementText();
     void powersAddUpInTheStandingsAsTyped_data();
     void powersAddUpInTheStandingsAsTyped();
 
@@ -396,6 +403,54 @@ void TestBadInput::editorBoxesKeepWhatWasTyped()
         QCOMPARE(editorBox(*editor, box.name)->text(),
                  isBirthday(box) ? QString() : typedInto(box));
     QCOMPARE(fixture.log.texts(), QStringList());
+}
+
+void TestBadInput::historyTakesAnyNameAndRefusesAnyPlacementText_data()
+{
+    namesAndHousesRoundTripThroughATournament_data();
+}
+
+void TestBadInput::historyTakesAnyNameAndRefusesAnyPlacementText()
+{
+    QFETCH(QString, text);
+    RoundFixture fixture;
+    const History::ArchiveAccess archive(std::nullopt);
+    History::ArchivedTournament evening;
+    evening.name = QStringLiteral("Autumn");
+    evening.played = QDate(2026, 10, 1);
+    evening.rounds = 1;
+    evening.entrants = {{kA.name(), QStringLiteral("Stark"), 0, 1, 3, 5}};
+    archive.add(evening);
+    HistoryDialog dialog(archive);
+    dialog.show();
+
+    // As a tournament's new name: kept as typed (without the blanks around it) where it
+    // has 1 to 200 letters, refused with a message otherwise; the archive stays whole.
+    QTimer::singleShot(0, &dialog, [text] {
+        if (auto *input = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+            input->setTextValue(text);
+            input->accept();
+        }
+    });
+    click(dialog, "HistoryRename");
+    const QString trimmed = text.trimmed();
+    const bool fits = !trimmed.isEmpty() && trimmed.size() <= 200;
+    QCOMPARE(archive.list().first().name, fits ? trimmed : QStringLiteral("Autumn"));
+    QCOMPARE(fixture.log.texts(),
+             fits ? QStringList()
+                  : QStringList{QStringLiteral("Please enter a name of 1 to 200 letters.")});
+    QCOMPARE(archive.list().size(), 1);
+
+    // As a league's placement points: no such text is a list of numbers; nothing is kept.
+    fixture.log.clear();
+    control<QTabWidget>(dialog, "HistoryTabs")->setCurrentIndex(2);
+    control<QLineEdit>(dialog, "LeaguePlacement")->setText(text);
+    click(dialog, "LeagueSave");
+    QCOMPARE(fixture.log.texts().size(), 1);
+    QVERIFY(fixture.log.texts().first().startsWith(
+        QStringLiteral("Please enter the placement points")));
+    QVERIFY(archive.leagues().isEmpty());
+    QCOMPARE(fixture.log.ends(), 0);
 }
 
 void TestBadInput::numberTable()

@@ -938,6 +938,8 @@ void editorActions(Throne &throne, int stored)
 
 int main(int argc, char *argv[])
 {
+    // Whole lines only: a warning on stderr lands between the table's rows, never inside one.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     bool reportOnly = false;
     // "zuvi-bench pairing" times the standings pairing alone.
     if (argc > 1 && qstrcmp(argv[1], "pairing") == 0)

@@ -940,6 +940,7 @@ int main(int argc, char *argv[])
 {
     // Whole lines only: a warning on stderr lands between the table's rows, never inside one.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
     bool reportOnly = false;
     // "zuvi-bench pairing" times the standings pairing alone.
     if (argc > 1 && qstrcmp(argv[1], "pairing") == 0)
@@ -958,10 +959,12 @@ int main(int argc, char *argv[])
     };
     useFolder(national);
 
-    // The offscreen platform cannot raise a window and says so at every start.
+    // The offscreen platform cannot raise a window nor pass its size hints on, and says so
+    // at every window shown.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.*=false"));
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
         if (type != QtDebugMsg && !text.contains(QStringLiteral("does not support raise")) &&
+            !text.contains(QStringLiteral("does not support propagateSizeHints")) &&
             !text.contains(QStringLiteral("XDG_RUNTIME_DIR")))
             std::fprintf(stderr, "%s\n", qPrintable(text));
     });

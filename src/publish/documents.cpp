@@ -1,7 +1,6 @@
 #include "publish/documents.h"
 
 #include "publish/pagecode.h"
-
 #include "round/scoring.h"
 #include "ui/apptitle.h"
 #include "ui/fonts.h"

@@ -1,11 +1,10 @@
 #include "publish/publishactions.h"
 
-#include "publish/pagecode.h"
-
 #include "core/errorpath.h"
 #include "publish/bigscreen.h"
 #include "publish/bigscreenowner.h"
 #include "publish/csvexport.h"
+#include "publish/pagecode.h"
 #include "tournament/tournamentprogress.h"
 #include "ui/accessibility.h"
 #include "ui/apptitle.h"

@@ -5,6 +5,7 @@
 
 #include "support/childprocess.h"
 #include "support/memorytournamentstore.h"
+#include "support/modeltexts.h"
 #include "support/testserver.h"
 #include "support/testsupport.h"
 #include "support/windowdrivers.h"
@@ -52,53 +53,6 @@ void enter(TournamentProgress &model, const QStringList &names)
 {
     for (const QString &name : names)
         model.addEntrant(name, QStringLiteral("Stark"));
-}
-
-QStringList standingsOf(TournamentStore &store)
-{
-    QStringList rows;
-    for (const Progress::StandingsRow &row : store.standings())
-        rows.append(QStringLiteral("%1 %2 %3")
-                        .arg(row.name)
-                        .arg(row.score)
-                        .arg(QString::number(row.power, 'g', 17)));
-    return rows;
-}
-
-/// Every game with its result and powers to the last digit.
-QStringList gamesOf(const TournamentProgress &model)
-{
-    QStringList rows;
-    for (const Progress::Game &g : model.games())
-        rows.append(
-            QStringLiteral("%1/%2/%3 %4-%5 %6 %7 %8 %9")
-                .arg(g.round)
-                .arg(g.pairing)
-                .arg(g.seat)
-                .arg(g.player1, g.player2, g.result1)
-                .arg(g.points1)
-                .arg(QString::number(g.power1, 'g', 17), QString::number(g.power2, 'g', 17)));
-    return rows;
-}
-
-QStringList entrantsOf(const TournamentProgress &model)
-{
-    QStringList rows;
-    for (const Progress::Entrant &e : model.entrants())
-        rows.append(QStringLiteral("%1|%2|%3|%4|%5")
-                        .arg(e.name, e.house, e.scoreText)
-                        .arg(e.nameShown)
-                        .arg(e.dropped));
-    return rows;
-}
-
-QStringList openGames(const TournamentProgress &model)
-{
-    QStringList games;
-    for (int seat : model.openSeats())
-        games.append(model.seats().at(seat).player1 + QLatin1Char('-') +
-                     model.seats().at(seat).player2);
-    return games;
 }
 
 /// A tournament with every kind of change: late entry, drop, a bye, Up/Down, record, undo,

@@ -4,6 +4,7 @@
 // conflict was refused with its message.
 
 #include "support/memorytournamentstore.h"
+#include "support/modeltexts.h"
 #include "support/testserver.h"
 #include "support/testsupport.h"
 
@@ -48,17 +49,6 @@ void enterAll(TournamentProgress &model)
     for (int i = 1; i <= kEntrants; ++i)
         model.addEntrant(QStringLiteral("Player %1").arg(i, 3, 10, QLatin1Char('0')),
                          QStringLiteral("Stark"));
-}
-
-QStringList standingsOf(TournamentStore &store)
-{
-    QStringList rows;
-    for (const Progress::StandingsRow &row : store.standings())
-        rows.append(QStringLiteral("%1 %2 %3")
-                        .arg(row.name)
-                        .arg(row.score)
-                        .arg(QString::number(row.power, 'g', 17)));
-    return rows;
 }
 
 /// One station process: tries every table of the open round, starting at its own share.

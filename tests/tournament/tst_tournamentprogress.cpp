@@ -4,6 +4,7 @@
 // the same tests run over the shared server's store on the test server.
 
 #include "support/memorytournamentstore.h"
+#include "support/modeltexts.h"
 #include "support/spytournamentstore.h"
 #include "support/testserver.h"
 
@@ -30,25 +31,6 @@ QStringList namesOf(const QList<Entrant> &entrants)
     for (const Entrant &entrant : entrants)
         names.append(entrant.name);
     return names;
-}
-
-/// The open round as "player1-player2" per open seat, in list order.
-QStringList openGames(const TournamentProgress &model)
-{
-    QStringList games;
-    for (int seat : model.openSeats())
-        games.append(model.seats().at(seat).player1 + QLatin1Char('-') +
-                     model.seats().at(seat).player2);
-    return games;
-}
-
-/// "name score power" for every standings row, in standings order.
-QStringList standingsOf(TournamentStore &store)
-{
-    QStringList rows;
-    for (const Progress::StandingsRow &row : store.standings())
-        rows.append(QStringLiteral("%1 %2 %3").arg(row.name).arg(row.score).arg(row.power));
-    return rows;
 }
 
 /// The store the tests run over: in memory, or (ZUVI_TEST_STORE=server) the shared

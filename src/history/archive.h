@@ -48,6 +48,11 @@ struct ArchivedTournament
     QString winner() const;
 };
 
+/// Marks the entrants who entered late: those without a game of the first round, played
+/// (in t's games) or left unrecorded (the players of unrecordedFirstRound). Where nothing
+/// of the first round is known (a file that kept no games), nobody is marked.
+void markLateEntrants(ArchivedTournament &t, const QStringList &unrecordedFirstRound);
+
 /// The name a tournament gets when it is archived: "Tournament of 10 December 2026".
 QString defaultName(const QDate &played);
 

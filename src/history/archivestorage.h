@@ -20,6 +20,16 @@
 
 namespace Zuvi::History {
 
+/// Deletes the entrants and the games of archived tournament id (its row stays).
+template <typename Connection>
+void deleteArchiveRows(Connection &db, qint64 id, const QString &prefix = {})
+{
+    for (const char *table : {"ZuviArchiveGame", "ZuviArchiveEntrant"})
+        db.exec(QStringLiteral("DELETE FROM %1%2 WHERE ArchiveId = ?")
+                    .arg(prefix, QLatin1String(table)),
+                {id});
+}
+
 /// Writes the entrants and the games of archived tournament id.
 template <typename Connection>
 void writeArchiveRows(Connection &db, qint64 id, const ArchivedTournament &t, const QString &prefix)
@@ -102,10 +112,7 @@ void rewriteArchive(Connection &db, const ArchivedTournament &t, const QString &
         if (!found)
             return;
     }
-    for (const char *table : {"ZuviArchiveGame", "ZuviArchiveEntrant"})
-        db.exec(QStringLiteral("DELETE FROM %1%2 WHERE ArchiveId = ?")
-                    .arg(prefix, QLatin1String(table)),
-                {id});
+    deleteArchiveRows(db, id, prefix);
     db.exec(QStringLiteral("UPDATE %1ZuviArchive SET Rounds = ? WHERE Id = ?").arg(prefix),
             {t.rounds, id});
     writeArchiveRows(db, id, t, prefix);
@@ -286,9 +293,7 @@ template <typename Connection> void renameArchive(Connection &db, qint64 id, con
 
 template <typename Connection> void deleteArchive(Connection &db, qint64 id)
 {
-    for (const char *table : {"ZuviArchiveGame", "ZuviArchiveEntrant"})
-        db.exec(QStringLiteral("DELETE FROM %1 WHERE ArchiveId = ?").arg(QLatin1String(table)),
-                {id});
+    deleteArchiveRows(db, id);
     // A league that chose it counts it no more.
     db.exec(QStringLiteral("DELETE FROM ZuviLeagueTournament WHERE ArchiveId = ?"), {id});
     db.exec(QStringLiteral("DELETE FROM ZuviArchive WHERE Id = ?"), {id});

@@ -23,6 +23,17 @@ QString ArchivedTournament::winner() const
     return first.join(QStringLiteral(" and "));
 }
 
+void markLateEntrants(ArchivedTournament &t, const QStringList &unrecordedFirstRound)
+{
+    QSet<QString> firstRound(unrecordedFirstRound.cbegin(), unrecordedFirstRound.cend());
+    for (const ArchivedGame &game : std::as_const(t.games)) {
+        if (game.round == 1)
+            firstRound << game.player1 << game.player2;
+    }
+    for (ArchivedEntrant &e : t.entrants)
+        e.late = !firstRound.isEmpty() && !firstRound.contains(e.name);
+}
+
 QString defaultName(const QDate &played)
 {
     return QStringLiteral("Tournament of %1")

@@ -89,17 +89,12 @@ ArchivedTournament readPastTournament(const QString &file, const QDate &played)
     }
     // Where the file kept its games, an entrant without a game of the first round (played or
     // left unrecorded) entered late.
-    QSet<QString> firstRound;
-    for (const ArchivedGame &game : std::as_const(t.games)) {
-        if (game.round == 1)
-            firstRound << game.player1 << game.player2;
-    }
-    if (!firstRound.isEmpty() && hasTable(db, QStringLiteral("ZuviMissedGame"))) {
+    QStringList unrecorded;
+    if (hasTable(db, QStringLiteral("ZuviMissedGame"))) {
         db.readRows(QStringLiteral("SELECT Player1, Player2 FROM ZuviMissedGame WHERE Round = 1"),
-                    [&](const Data::RowView &row) { firstRound << row.text(0) << row.text(1); });
+                    [&](const Data::RowView &row) { unrecorded << row.text(0) << row.text(1); });
     }
-    for (ArchivedEntrant &e : t.entrants)
-        e.late = !firstRound.isEmpty() && !firstRound.contains(e.name);
+    markLateEntrants(t, unrecorded);
     if (hasTable(db, QStringLiteral("ZuviState"))) {
         QSqlQuery query = db.exec(QStringLiteral("SELECT Value FROM ZuviState WHERE Key = ?"),
                                   {QStringLiteral("roundcounter")});

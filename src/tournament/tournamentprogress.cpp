@@ -614,17 +614,13 @@ void TournamentProgress::amendGame(qint64 gameId, const QString &result1, double
         changes.append({game.player2, old.points1 - game.points1, game.power2 - old.power2});
     // A finished tournament's archived results follow the amended game.
     State after;
-    TournamentStore::ArchiveOf archiveOf;
     if (isOver(m_state)) {
         after = m_state;
         after.games[at] = game;
-        archiveOf = [this, &after](const QList<Progress::StandingsRow> &rows) {
-            return std::optional<History::ArchivedTournament>(archiveOfTournament(after, rows));
-        };
     }
     QList<Entrant> entrants = m_store->amendGame(
         game, changes, [this](const auto &rows) { return entrantsFromStandings(rows, false); },
-        archiveOf);
+        archiveIfOver(after));
     m_state.games[at] = game;
     m_state.entrants = std::move(entrants);
     Q_EMIT gamesChanged();
@@ -654,18 +650,15 @@ void TournamentProgress::recordMissedGame(const Progress::MissedGame &missed,
     // Both players' rows, the game, the missing game's row and the lists' scores change
     // together or not at all.
     State after;
-    TournamentStore::ArchiveOf archiveOf;
     if (isOver(m_state)) {
         after = m_state;
         after.missed.removeAt(at);
         after.games.append(game);
-        archiveOf = [this, &after](const QList<Progress::StandingsRow> &rows) {
-            return std::optional<History::ArchivedTournament>(archiveOfTournament(after, rows));
-        };
     }
     QList<Entrant> entrants = m_store->recordMissedGame(
         game, kept, changesOf(game, 1),
-        [this](const auto &rows) { return entrantsFromStandings(rows, false); }, archiveOf);
+        [this](const auto &rows) { return entrantsFromStandings(rows, false); },
+        archiveIfOver(after));
     m_state.missed.removeAt(at);
     m_state.games.append(game);
     m_state.entrants = std::move(entrants);
@@ -718,19 +711,22 @@ void TournamentProgress::endRound()
     next.missed.append(missed);
     // The store keeps a copy of the round where it keeps copies; the last round's end puts
     // the finished tournament in the club's archive in the same transaction.
-    TournamentStore::ArchiveOf archiveOf;
-    if (isOver(next)) {
-        archiveOf = [this, &next](const QList<Progress::StandingsRow> &rows) {
-            return std::optional<History::ArchivedTournament>(archiveOfTournament(next, rows));
-        };
-    }
     next.entrants = m_store->endRound(
         next, missed, [this](const auto &rows) { return entrantsFromStandings(rows, true); },
-        archiveOf);
+        archiveIfOver(next));
     takeClosedRound(std::move(next));
     Q_EMIT entrantsChanged();
     Q_EMIT pairingChanged({});
     Q_EMIT roundChanged();
+}
+
+TournamentStore::ArchiveOf TournamentProgress::archiveIfOver(const State &finished) const
+{
+    if (!isOver(finished))
+        return {};
+    return [this, &finished](const QList<Progress::StandingsRow> &rows) {
+        return std::optional<History::ArchivedTournament>(archiveOfTournament(finished, rows));
+    };
 }
 
 History::ArchivedTournament
@@ -749,23 +745,11 @@ TournamentProgress::archiveOfTournament(const State &finished,
     for (const Progress::StandingsRow &row : rows)
         keys.append({row.score, row.power});
     const QList<int> ranks = Round::sharedRanks(keys);
-    // Everyone paired in the first round has a game of it, recorded or missed: the others
-    // entered late.
-    QSet<QString> firstRound;
-    for (const Game &game : finished.games) {
-        if (game.round == 1)
-            firstRound << game.player1 << game.player2;
-    }
-    for (const Progress::MissedGame &missed : finished.missed) {
-        if (missed.round == 1)
-            firstRound << missed.player1 << missed.player2;
-    }
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const Progress::StandingsRow &row = rows.at(i);
         const Entrant *entrant = byName.value(row.name);
         archived.entrants.append({row.name, row.house, entrant ? entrant->playerId : 0, ranks.at(i),
-                                  row.score, row.power, entrant ? entrant->dropped : false,
-                                  !firstRound.contains(row.name)});
+                                  row.score, row.power, entrant ? entrant->dropped : false});
     }
     QList<Game> games = finished.games;
     std::stable_sort(games.begin(), games.end(), [](const Game &a, const Game &b) {
@@ -775,6 +759,14 @@ TournamentProgress::archiveOfTournament(const State &finished,
         archived.games.append({game.round, game.seat + 1, game.player1, game.player2, game.result1,
                                game.points1, game.power1, game.power2});
     }
+    // Everyone paired in the first round has a game of it, recorded or missed: the others
+    // entered late.
+    QStringList unrecorded;
+    for (const Progress::MissedGame &missed : finished.missed) {
+        if (missed.round == 1)
+            unrecorded << missed.player1 << missed.player2;
+    }
+    History::markLateEntrants(archived, unrecorded);
     return archived;
 }
 

@@ -214,6 +214,10 @@ private:
     /// the entrants.
     bool pairRound(Progress::State &next, bool redraw,
                    const TournamentStore::StandingsReader &standings) const;
+    /// For a store's change: where finished is a tournament whose last round has ended,
+    /// what makes its archive from the final standings the store reads (finished must
+    /// outlive the store's call); nothing otherwise.
+    TournamentStore::ArchiveOf archiveIfOver(const Progress::State &finished) const;
     /// The finished tournament of the state given, with its final standings, as the club's
     /// archive keeps it.
     History::ArchivedTournament

@@ -63,6 +63,15 @@ void fill(QTableWidget *widget, const QList<QStringList> &rows)
     widget->resizeColumnsToContents();
 }
 
+/// A control after its caption in a row; the caption's mnemonic moves the focus to it.
+void addLabelled(QHBoxLayout *row, const QString &caption, QWidget *control, int stretch = 0)
+{
+    auto *label = new QLabel(caption, control->parentWidget());
+    label->setBuddy(control);
+    row->addWidget(label);
+    row->addWidget(control, stretch);
+}
+
 QString number(double value)
 {
     return Round::powerText(value);
@@ -131,36 +140,15 @@ HistoryDialog::HistoryDialog(History::ArchiveAccess archive, QWidget *parent)
                      {QStringLiteral("Rank"), QStringLiteral("Player"), QStringLiteral("Points"),
                       QStringLiteral("Events"), QStringLiteral("Counted")});
     auto *schemeRow = new QHBoxLayout;
-    auto *schemeLabel = new QLabel(QStringLiteral("&Scheme:"), leaguePage);
-    schemeLabel->setBuddy(m_scheme);
-    auto *bestLabel = new QLabel(QStringLiteral("&Best of:"), leaguePage);
-    bestLabel->setBuddy(m_bestOf);
-    schemeRow->addWidget(schemeLabel);
-    schemeRow->addWidget(m_scheme, 1);
-    schemeRow->addWidget(bestLabel);
-    schemeRow->addWidget(m_bestOf);
+    addLabelled(schemeRow, QStringLiteral("&Scheme:"), m_scheme, 1);
+    addLabelled(schemeRow, QStringLiteral("&Best of:"), m_bestOf);
     auto *choiceRow = new QHBoxLayout;
-    auto *choiceLabel = new QLabel(QStringLiteral("&League:"), leaguePage);
-    choiceLabel->setBuddy(m_leagueChoice);
-    auto *fromLabel = new QLabel(QStringLiteral("&From:"), leaguePage);
-    fromLabel->setBuddy(m_from);
-    auto *toLabel = new QLabel(QStringLiteral("&To:"), leaguePage);
-    toLabel->setBuddy(m_to);
-    choiceRow->addWidget(choiceLabel);
-    choiceRow->addWidget(m_leagueChoice, 1);
-    auto *choosingLabel = new QLabel(QStringLiteral("T&ournaments:"), leaguePage);
-    choosingLabel->setBuddy(m_choosing);
-    choiceRow->addWidget(choosingLabel);
-    choiceRow->addWidget(m_choosing);
-    choiceRow->addWidget(fromLabel);
-    choiceRow->addWidget(m_from);
-    choiceRow->addWidget(toLabel);
-    choiceRow->addWidget(m_to);
+    addLabelled(choiceRow, QStringLiteral("&League:"), m_leagueChoice, 1);
+    addLabelled(choiceRow, QStringLiteral("T&ournaments:"), m_choosing);
+    addLabelled(choiceRow, QStringLiteral("&From:"), m_from);
+    addLabelled(choiceRow, QStringLiteral("&To:"), m_to);
     auto *placementRow = new QHBoxLayout;
-    auto *placementLabel = new QLabel(QStringLiteral("&Placement points:"), leaguePage);
-    placementLabel->setBuddy(m_placement);
-    placementRow->addWidget(placementLabel);
-    placementRow->addWidget(m_placement, 1);
+    addLabelled(placementRow, QStringLiteral("&Placement points:"), m_placement, 1);
     auto *saveLeague = new QPushButton(QStringLiteral("Sa&ve league\u2026"), leaguePage);
     saveLeague->setObjectName(QStringLiteral("LeagueSave"));
     auto *deleteLeague = new QPushButton(QStringLiteral("Delete lea&gue"), leaguePage);

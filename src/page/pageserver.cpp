@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 
 namespace Zuvi {
 
@@ -50,8 +51,7 @@ protected:
         idle->setInterval(m_idleMs);
         connect(idle, &QTimer::timeout, socket, &QTcpSocket::abort);
         // Bytes received since the last answer: one request, or a few pipelined ones.
-        auto *received = new qint64(0);
-        connect(socket, &QObject::destroyed, socket, [received] { delete received; });
+        const auto received = std::make_shared<qint64>(0);
         const qint64 limit = m_maxRequestBytes;
         connect(socket, &QTcpSocket::readyRead, socket, [socket, idle, received, limit] {
             idle->start();

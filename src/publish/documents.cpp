@@ -297,15 +297,15 @@ struct DocumentPainter::Metrics
 DocumentPainter::DocumentPainter(DocumentKind kind, const Snapshot &snapshot)
     : m_kind(kind), m_snapshot(snapshot)
 {
-    if (kind == DocumentKind::MatchSlips) {
+    if (kind == DocumentKind::MatchSlips)
         m_slips = slipTables(snapshot.pairings);
-        if (!snapshot.pageAddress.isEmpty())
-            m_pageCode = qrCode(snapshot.pageAddress);
-    } else {
+    else
         m_table = tableDocument(kind, snapshot);
-    }
-    if (!m_table.pageAddress.isEmpty())
-        m_pageCode = qrCode(m_table.pageAddress);
+    // The slips carry the page's code; of the tables, those that name it (the pairings).
+    const QString &address =
+        kind == DocumentKind::MatchSlips ? snapshot.pageAddress : m_table.pageAddress;
+    if (!address.isEmpty())
+        m_pageCode = qrCode(address);
 }
 
 DocumentPainter::DocumentPainter(const TableDocument &table)

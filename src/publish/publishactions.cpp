@@ -201,24 +201,38 @@ void exportCommand(QWidget *parent, TournamentProgress *progress)
 
 } // namespace
 
+namespace {
+
+Snapshot snapshotWith(const TournamentProgress &progress,
+                      const QList<Progress::StandingsRow> &standings)
+{
+    const std::optional<qint16> rounds = progress.rounds();
+    Snapshot snapshot =
+        makeSnapshot(progress.state(), standings,
+                     rounds ? std::optional<int>(*rounds) : std::nullopt, progress.over());
+    snapshot.pageAddress = PageAddress::instance().address();
+    return snapshot;
+}
+
+} // namespace
+
 Snapshot takeSnapshot(const TournamentProgress &progress)
 {
     const Progress::State &state = progress.state();
     // Without stored progress the standings table may still hold a tournament's rows: they
     // are shown as stored. A registration under way has no standings yet.
-    const QList<Progress::StandingsRow> standings = state.started || state.entrants.isEmpty()
-                                                        ? progress.standings()
-                                                        : QList<Progress::StandingsRow>();
-    const std::optional<qint16> rounds = progress.rounds();
-    Snapshot snapshot = makeSnapshot(
-        state, standings, rounds ? std::optional<int>(*rounds) : std::nullopt, progress.over());
-    snapshot.pageAddress = PageAddress::instance().address();
-    return snapshot;
+    return snapshotWith(progress, state.started || state.entrants.isEmpty()
+                                      ? progress.standings()
+                                      : QList<Progress::StandingsRow>());
 }
 
 Snapshot roomSnapshot(const TournamentProgress &progress)
 {
-    return roomView(takeSnapshot(progress), progress.pairingPublished());
+    const bool published = progress.pairingPublished();
+    // While the room is shown a pairing it is not shown the standings: they are not read.
+    if (progress.roundOpen() && published)
+        return snapshotWith(progress, {});
+    return roomView(takeSnapshot(progress), published);
 }
 
 std::optional<QString> exportDocument(DocumentKind kind, const Snapshot &snapshot,

@@ -468,11 +468,15 @@ void HistoryDialog::showSelected()
     QList<QStringList> standings;
     QList<QStringList> games;
     if (t) {
+        // The games of the tournament shown are read when it is first shown, for the tab
+        // and for its documents.
+        if (t->games.isEmpty())
+            m_tournaments[m_list->currentRow()].games = m_archive.games(t->id);
         for (const History::ArchivedEntrant &e : t->entrants)
             standings.append({QString::number(e.rank), e.name, e.house, number(e.score),
                               number(e.power), e.dropped ? QStringLiteral("yes") : QString(),
                               e.late ? QStringLiteral("yes") : QString()});
-        for (const History::ArchivedGame &g : m_archive.games(t->id)) {
+        for (const History::ArchivedGame &g : std::as_const(t->games)) {
             const bool bye = g.player2 == QLatin1String("Bye");
             games.append({QString::number(g.round), QString::number(g.table), g.player1, g.player2,
                           g.result1, number(g.power1), bye ? QString() : number(g.power2)});
@@ -585,7 +589,7 @@ std::optional<HistoryDialog::Shown> HistoryDialog::shown(QString *refusal) const
     const Publish::DocumentKind kind = m_tabs->currentIndex() == 1
                                            ? Publish::DocumentKind::Games
                                            : Publish::DocumentKind::Standings;
-    const Publish::Snapshot snapshot = Publish::archivedSnapshot(*t, m_archive.games(t->id));
+    const Publish::Snapshot snapshot = Publish::archivedSnapshot(*t);
     if (const std::optional<QString> nothing = Publish::nothingToShow(kind, snapshot)) {
         *refusal = *nothing;
         return std::nullopt;

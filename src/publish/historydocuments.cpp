@@ -16,8 +16,7 @@ QString tr(const char *text)
 
 } // namespace
 
-Snapshot archivedSnapshot(const History::ArchivedTournament &tournament,
-                          const QList<History::ArchivedGame> &games)
+Snapshot archivedSnapshot(const History::ArchivedTournament &tournament)
 {
     Snapshot snapshot;
     snapshot.name = tournament.name;
@@ -29,8 +28,8 @@ Snapshot archivedSnapshot(const History::ArchivedTournament &tournament,
     snapshot.standings.reserve(tournament.entrants.size());
     for (const History::ArchivedEntrant &e : tournament.entrants)
         snapshot.standings.append({e.rank, e.name, e.house, e.score, e.power, e.dropped});
-    snapshot.games.reserve(games.size());
-    for (const History::ArchivedGame &g : games) {
+    snapshot.games.reserve(tournament.games.size());
+    for (const History::ArchivedGame &g : tournament.games) {
         Progress::Game game;
         game.round = g.round;
         game.seat = g.table - 1;

@@ -14,8 +14,7 @@ namespace Zuvi::Publish {
 
 /// An archived tournament as the documents show a finished one: its final standings and
 /// its games (in round and table order), the titles beginning with its name.
-Snapshot archivedSnapshot(const History::ArchivedTournament &tournament,
-                          const QList<History::ArchivedGame> &games);
+Snapshot archivedSnapshot(const History::ArchivedTournament &tournament);
 
 /// How a league counts, in words: "Placement points 10, 8, 6, 5; best 4 events".
 QString schemeText(const History::LeagueScheme &scheme);

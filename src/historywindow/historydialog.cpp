@@ -61,6 +61,10 @@ void fill(QTableWidget *widget, const QList<QStringList> &rows)
             widget->setItem(r, c, new QTableWidgetItem(rows.at(r).at(c)));
     }
     widget->resizeColumnsToContents();
+    // Fitting the columns to a table that is shown takes the stretch from the last one:
+    // it is given back, so that the last column fills the width again.
+    widget->horizontalHeader()->setStretchLastSection(false);
+    widget->horizontalHeader()->setStretchLastSection(true);
 }
 
 /// A control after its caption in a row; the caption's mnemonic moves the focus to it.

@@ -176,7 +176,9 @@ bool renderHistory(const QDir &out)
     bool ok = save(&dialog, out);
     // The league tab, its table on a big screen and as a printed page.
     auto *tabs = dialog.findChild<QTabWidget *>(QStringLiteral("HistoryTabs"));
+    dialog.show();
     tabs->setCurrentIndex(2);
+    QCoreApplication::processEvents();
     ok = save(&dialog, out, QStringLiteral("HistoryDialog-league")) && ok;
     if (Publish::BigScreen *screen = dialog.showOnBigScreen()) {
         screen->resize(1280, 720);

@@ -195,7 +195,8 @@ std::optional<int> runCommandLine(int &argc, char **argv)
         QStringList{QStringLiteral("server")},
         QCoreApplication::translate(
             "cmdline", "Work on the tournament shared on a PostgreSQL server, for this start "
-                       "(the windows) or with --export. The password is asked for, or taken "
+                       "(the windows) or with --export, --import-players, --export-players and "
+                       "--serve-page. The password is asked for, or taken "
                        "from PGPASSWORD, ~/.pgpass or a service file; it is never stored."),
         QStringLiteral("postgresql://user@host:port/database"));
     const QCommandLineOption station(
@@ -251,9 +252,6 @@ std::optional<int> runCommandLine(int &argc, char **argv)
     const bool pageOptionAlone =
         understood && (parser.isSet(port) || parser.isSet(bind)) &&
         !(chosen && chosen->option.names().constFirst() == QLatin1String("serve-page"));
-    const bool playersOnServer = understood && parser.isSet(server) && chosen &&
-                                 chosen->option.names().constFirst() != QLatin1String("export") &&
-                                 chosen->option.names().constFirst() != QLatin1String("serve-page");
     if (understood && !wantsHelp && !wantsVersion && !chosen &&
         parser.positionalArguments().isEmpty() && serverProblem.isEmpty() && !serverOptionAlone &&
         !pageOptionAlone)
@@ -280,10 +278,6 @@ std::optional<int> runCommandLine(int &argc, char **argv)
     if (pageOptionAlone)
         return usageError(QCoreApplication::translate("cmdline", "--port and --bind go with "
                                                                  "--serve-page."));
-    if (playersOnServer)
-        return usageError(QCoreApplication::translate(
-            "cmdline", "The stored players are kept on this computer: --server goes with "
-                       "--export and the windows only."));
     if (chosenNames.size() > 1)
         return usageError(QCoreApplication::translate("cmdline", "Give only one of %1.")
                               .arg(chosenNames.join(QStringLiteral(", "))));

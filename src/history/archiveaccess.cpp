@@ -1,7 +1,9 @@
 #include "history/archiveaccess.h"
 
 #include "data/dbconnection.h"
+#include "data/displayname.h"
 #include "data/installfolder.h"
+#include "data/statements.h"
 #include "history/archivestorage.h"
 
 namespace Zuvi::History {
@@ -91,6 +93,38 @@ qint64 ArchiveAccess::add(const ArchivedTournament &tournament) const
 {
     return onArchive(m_server, m_station, true,
                      [&](auto &db) { return writeArchive(db, tournament); });
+}
+
+} // namespace Zuvi::History
+
+namespace Zuvi::History {
+
+QHash<QString, qint64> ArchiveAccess::storedPlayersByName() const
+{
+    QHash<QString, qint64> ids;
+    QSet<QString> shared;
+    const auto take = [&](const QString &first, const QString &last, qint64 id) {
+        const QString name = displayName(last, first);
+        if (ids.contains(name))
+            shared.insert(name);
+        ids.insert(name, id);
+    };
+    if (m_server) {
+        Data::ServerLink link(*m_server, m_station);
+        QSqlQuery &query =
+            link.exec(QStringLiteral("SELECT [first name], [last name], ID FROM PlayerInfo"));
+        while (link.next(query))
+            take(query.value(0).toString(), query.value(1).toString(), query.value(2).toLongLong());
+        query.finish();
+    } else {
+        Data::DbConnection players(Data::playersDatabase());
+        players.readRows(Data::Sql::selectPlayersWithIds(), [&](const Data::RowView &row) {
+            take(row.text(0), row.text(1), row.value(2).toLongLong());
+        });
+    }
+    for (const QString &name : std::as_const(shared))
+        ids.remove(name);
+    return ids;
 }
 
 } // namespace Zuvi::History

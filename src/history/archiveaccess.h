@@ -38,6 +38,9 @@ public:
     /// Adds a tournament of the past (for example brought in from an old file); returns
     /// its number.
     qint64 add(const ArchivedTournament &tournament) const;
+    /// The stored players (beside the archive) by display name, for linking the entrants of
+    /// a past tournament; a name that two players share is left out.
+    QHash<QString, qint64> storedPlayersByName() const;
 
 private:
     std::optional<Data::ServerAddress> m_server;

@@ -23,31 +23,14 @@ bool hasTable(Data::DbConnection &db, const QString &name)
     return db.next(query) && query.value(0).toInt() > 0;
 }
 
-/// The stored players by display name; a name that two players share is left out.
-QHash<QString, qint64> storedPlayersByName()
-{
-    QHash<QString, qint64> ids;
-    QSet<QString> shared;
-    Data::DbConnection players(Data::playersDatabase());
-    players.readRows(Data::Sql::selectPlayersWithIds(), [&](const Data::RowView &row) {
-        const QString name = displayName(row.text(1), row.text(0));
-        if (ids.contains(name))
-            shared.insert(name);
-        ids.insert(name, row.value(2).toLongLong());
-    });
-    for (const QString &name : std::as_const(shared))
-        ids.remove(name);
-    return ids;
-}
-
 } // namespace
 
-ArchivedTournament readPastTournament(const QString &file, const QDate &played)
+ArchivedTournament readPastTournament(const QString &file, const QDate &played,
+                                      const QHash<QString, qint64> &stored)
 {
     ArchivedTournament t;
     t.played = played;
     t.name = defaultName(played);
-    const QHash<QString, qint64> stored = storedPlayersByName();
     Data::DbConnection db(Data::DbConnection::AtPath{file, false});
     if (!hasTable(db, QStringLiteral("TournyInfo")))
         throw Failure(0, QStringLiteral("%1 holds no standings (no table TournyInfo).")

@@ -558,7 +558,7 @@ void HistoryDialog::addPastTournament(const QString &file)
     }
     History::ArchivedTournament past;
     try {
-        past = History::readPastTournament(file, played);
+        past = History::readPastTournament(file, played, m_archive.storedPlayersByName());
     } catch (const Failure &failure) {
         // A file that is not a tournament file is refused; the archive stays as it was.
         Ui::message(this, QStringLiteral("%1 cannot be added: %2")

@@ -1,7 +1,6 @@
 #include "playereditor/datacontrol.h"
 
 #include "core/errorpath.h"
-#include "data/dbconnection.h"
 #include "data/dberror.h"
 #include "playereditor/boxdelegate.h"
 #include "playereditor/recordrefusal.h"
@@ -145,13 +144,19 @@ void DataControl::setWriteCheck(WriteCheck check)
     m_check = std::move(check);
 }
 
+void DataControl::setServer(std::optional<Data::ServerAddress> server, QString station)
+{
+    m_server = std::move(server);
+    m_station = std::move(station);
+}
+
 void DataControl::open(const QString &databaseName, const QString &tableName)
 {
     m_databaseName = databaseName;
     m_tableName = tableName;
     try {
         reopen();
-    } catch (const Data::DbError &error) {
+    } catch (const Failure &error) {
         showCurrent();
         report(error.description());
     }
@@ -371,12 +376,9 @@ void DataControl::navigate(Button button)
             }
         }
         setCurrent(row);
-    } catch (const Data::DbError &error) {
-        // A change that cannot be written keeps its record current and its text typed.
-        Q_EMIT moveComplete();
-        report(error.description());
-        return;
-    } catch (const RecordRefusal &error) {
+    } catch (const Failure &error) {
+        // A change that cannot be written (or is refused) keeps its record current and its
+        // text typed.
         Q_EMIT moveComplete();
         report(error.description());
         return;
@@ -393,13 +395,15 @@ void DataControl::reopen()
     m_deleted = false;
     m_inserted = false;
 
-    auto connection = std::make_unique<Data::DbConnection>(m_databaseName);
+    std::unique_ptr<RecordConnection> connection =
+        m_server ? RecordConnection::openServer(*m_server, m_station)
+                 : RecordConnection::openFile(m_databaseName);
     // The model reports any failure to read the table's columns as a table it cannot
     // find; a statement on the table first reports SQLite's own reason (a damaged file,
     // a lock held elsewhere, a missing table).
     connection->exec(QStringLiteral("SELECT * FROM %1 LIMIT 0")
                          .arg(connection->database().driver()->escapeIdentifier(
-                             m_tableName, QSqlDriver::TableName)));
+                             connection->tableName(m_tableName), QSqlDriver::TableName)));
     auto model = std::make_unique<RecordTableModel>(*connection, m_tableName);
     if (m_companion)
         model->setCompanion(*m_companion);

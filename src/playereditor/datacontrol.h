@@ -17,10 +17,6 @@ class QAction;
 class QLabel;
 class QToolButton;
 
-namespace Zuvi::Data {
-class DbConnection;
-}
-
 namespace Zuvi {
 
 /// A data control: a navigation bar over one whole table that keeps a current record
@@ -63,6 +59,9 @@ public:
     /// shown in the message box; the control then stays closed and empty, and
     /// refresh() tries again.
     void open(const QString &databaseName, const QString &tableName);
+    /// Keeps the table on the shared server instead of the file databaseName names (the
+    /// station's name goes with the connection); set before open().
+    void setServer(std::optional<Data::ServerAddress> server, QString station);
 
     /// The text between the navigation buttons.
     QString caption() const;
@@ -143,12 +142,14 @@ private:
     void report(const QString &description);
     bool hasCurrent() const;
 
-    std::unique_ptr<Data::DbConnection> m_connection;
+    std::unique_ptr<RecordConnection> m_connection;
     std::unique_ptr<RecordTableModel> m_model;
     std::unique_ptr<QAbstractItemDelegate> m_delegate;
     std::unique_ptr<QDataWidgetMapper> m_mapper;
 
     QString m_databaseName;
+    std::optional<Data::ServerAddress> m_server;
+    QString m_station;
     QString m_tableName;
     QList<Binding> m_bindings;
     std::optional<RecordTableModel::Companion> m_companion;

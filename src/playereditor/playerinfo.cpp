@@ -10,6 +10,7 @@
 #include "playereditor/findplayerdialog.h"
 #include "playereditor/recordrefusal.h"
 #include "players/playerfileactions.h"
+#include "tournament/storechoice.h"
 #include "ui/accessibility.h"
 #include "ui/fonts.h"
 #include "ui/layout.h"
@@ -103,6 +104,8 @@ PlayerInfo::PlayerInfo() : QWidget(nullptr)
                             Data::PlayerCountryStore::keyColumn(),
                             Data::PlayerCountryStore::valueColumn()});
     m_adodc1->setWriteCheck([](QSqlRecord &values) { checkRecord(values); });
+    // On a shared tournament the stored players are the server's.
+    m_adodc1->setServer(storeChoice().server, storeChoice().stationName());
     m_adodc1->open(Data::playersDatabase(), QStringLiteral("PlayerInfo"));
     // Finding a player, and import and export of player files, on the card's context menu
     // with their shortcuts. After an import the records are read anew and the lists of
@@ -301,9 +304,8 @@ void PlayerInfo::runCommand(const std::function<void()> &steps)
 {
     try {
         steps();
-    } catch (const Data::DbError &error) {
-        Ui::message(this, error.description());
-    } catch (const RecordRefusal &error) {
+    } catch (const Failure &error) {
+        // A database failure, the server's, or the record refused.
         Ui::message(this, error.description());
     }
 }
@@ -414,9 +416,7 @@ void PlayerInfo::closeEvent(QCloseEvent *event)
         try {
             m_adodc1->leaveRecord();
             written = true;
-        } catch (const Data::DbError &error) {
-            Ui::message(this, error.description());
-        } catch (const RecordRefusal &error) {
+        } catch (const Failure &error) {
             Ui::message(this, error.description());
         }
     });

@@ -1,6 +1,5 @@
 #include "playereditor/recordtablemodel.h"
 
-#include "data/dbconnection.h"
 #include "data/dberror.h"
 #include "playereditor/recordrefusal.h"
 
@@ -12,36 +11,30 @@
 
 namespace Zuvi {
 
-RecordTableModel::RecordTableModel(Data::DbConnection &connection, const QString &tableName)
-    : m_connection(connection), m_db(connection.database()), m_tableName(tableName),
-      m_fields(m_db.record(tableName)), m_key(m_db.primaryIndex(tableName)), m_read(m_db)
+RecordTableModel::RecordTableModel(RecordConnection &connection, const QString &tableName)
+    : m_connection(connection), m_db(connection.database()),
+      m_tableName(connection.tableName(tableName)), m_fields(m_db.record(m_tableName)),
+      m_key(m_db.primaryIndex(m_tableName)), m_read(m_db)
 {
     m_read.setForwardOnly(true);
-    // The rowid goes by any of its three names that no column of the table takes.
-    for (const QString &name :
-         {QStringLiteral("rowid"), QStringLiteral("_rowid_"), QStringLiteral("oid")}) {
-        if (!m_fields.contains(name)) {
-            m_rowidName = name;
-            break;
-        }
-    }
-    if (m_rowidName.isEmpty() || m_fields.isEmpty())
+    if (m_fields.isEmpty())
         return;
-    // A table without rowids (or a view) cannot be read by rowid.
-    QSqlQuery probe(m_db);
-    m_byRowid =
-        probe.prepare(QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(m_rowidName, escapedTable()));
+    m_rowidName = m_connection.identity(escapedTable(), m_fields, m_key);
+    m_byRowid = !m_rowidName.isEmpty();
 }
 
 void RecordTableModel::setCompanion(const Companion &companion)
 {
     if (!m_byRowid || m_fields.contains(companion.column))
         return;
-    const QSqlRecord side = m_db.record(companion.table);
+    const QString table = m_connection.tableName(companion.table);
+    const QSqlRecord side = m_db.record(table);
     if (!side.contains(companion.key) || !side.contains(companion.value))
         return;
     beginResetModel();
-    m_companion = companion;
+    // The side table's names as the database spells them.
+    m_companion = {companion.column, table, side.fieldName(side.indexOf(companion.key)),
+                   side.fieldName(side.indexOf(companion.value))};
     m_hasCompanion = true;
     m_readPrepared = false;
     m_loadedRow = -1;
@@ -121,7 +114,7 @@ int RecordTableModel::nextRowContaining(int after, const QStringList &columns,
         m_connection.readRows(
             QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
                 .arg(m_rowidName, names.join(QStringLiteral(", ")), escapedTable()),
-            [&](const Data::RowView &row) {
+            [&](const RecordRow &row) {
                 for (int i = 1; i <= int(names.size()); ++i) {
                     if (row.text(i).contains(text, Qt::CaseInsensitive)) {
                         consider(rowOfRowid(row.value(0).toLongLong()));
@@ -271,9 +264,8 @@ void RecordTableModel::select()
     m_records.clear();
     try {
         if (m_fields.isEmpty())
-            Data::DbConnection::raise(
-                QSqlError(QStringLiteral("Unable to find table ") + m_tableName, QString(),
-                          QSqlError::StatementError));
+            m_connection.raise(QSqlError(QStringLiteral("Unable to find table ") + m_tableName,
+                                         QString(), QSqlError::StatementError));
         if (m_byRowid)
             readIdentities();
         if (!m_byRowid)
@@ -298,17 +290,17 @@ void RecordTableModel::load(int row) const
     if (m_byRowid) {
         if (!m_readPrepared) {
             if (!m_read.prepare(readStatement()))
-                Data::DbConnection::raise(m_read.lastError());
+                m_connection.raise(m_read.lastError());
             m_readPrepared = true;
         }
         m_read.bindValue(0, m_ids.at(row));
         if (!m_read.exec())
-            Data::DbConnection::raise(m_read.lastError());
+            m_connection.raise(m_read.lastError());
         found = m_read.next();
         if (!found && m_read.lastError().isValid()) {
             const QSqlError error = m_read.lastError();
             m_read.finish();
-            Data::DbConnection::raise(error);
+            m_connection.raise(error);
         }
         for (int i = 0; found && i < values.count(); ++i)
             values.setValue(i, m_read.value(i));
@@ -403,7 +395,7 @@ void RecordTableModel::readIdentities()
     bool complete = true;
     m_connection.readRows(
         QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(m_rowidName, escapedTable()),
-        [&](const Data::RowView &row) {
+        [&](const RecordRow &row) {
             const QVariant id = row.value(0);
             complete = complete && !id.isNull();
             ids.append(id.toLongLong());
@@ -421,7 +413,7 @@ void RecordTableModel::readRecords()
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(columnList(), escapedTable())))
-        Data::DbConnection::raise(query.lastError());
+        m_connection.raise(query.lastError());
     while (query.next()) {
         QSqlRecord values = m_fields;
         for (int i = 0; i < values.count(); ++i)
@@ -429,7 +421,7 @@ void RecordTableModel::readRecords()
         m_records.append(values);
     }
     if (query.lastError().isValid())
-        Data::DbConnection::raise(query.lastError());
+        m_connection.raise(query.lastError());
 }
 
 void RecordTableModel::startEdit(Op op, int row)
@@ -482,15 +474,7 @@ qint64 RecordTableModel::execWrite(const QString &statement, const QSqlRecord &v
         if (where.isGenerated(i) && !where.isNull(i))
             bound.append(where.value(i));
     }
-    {
-        QSqlQuery query = m_connection.prepare(statement);
-        m_connection.exec(query, bound);
-    }
-    QSqlQuery count = m_connection.exec(QStringLiteral("SELECT changes(), last_insert_rowid()"));
-    if (!m_connection.next(count))
-        Data::DbConnection::raise(count.lastError());
-    m_lastInsertRowid = count.value(1).toLongLong();
-    return count.value(0).toLongLong();
+    return m_connection.write(statement, bound, m_rowidName, &m_lastInsertRowid);
 }
 
 qint64 RecordTableModel::insertIntoTable()
@@ -525,9 +509,10 @@ qint64 RecordTableModel::writeToRowAsRead(QSqlDriver::StatementType type, const 
             if (where.isGenerated(i) && !where.isNull(i))
                 bound.append(where.value(i));
         }
-        QSqlQuery found = m_connection.exec(
-            QStringLiteral("SELECT count(*) FROM %1 %2").arg(escapedTable(), condition), bound);
-        return m_connection.next(found) ? found.value(0).toLongLong() : 0;
+        return m_connection
+            .exec(QStringLiteral("SELECT count(*) FROM %1 %2").arg(escapedTable(), condition),
+                  bound)
+            .toLongLong();
     }
     if (statement.isEmpty() || condition.isEmpty())
         throw RecordRefusal(QStringLiteral("No Fields to update"));
@@ -558,7 +543,7 @@ void RecordTableModel::writeCompanion()
 // the companion column is written in the same transaction.
 void RecordTableModel::writeOneRow(const std::function<qint64()> &statement, const QString &what)
 {
-    Data::Transaction transaction(m_connection);
+    RecordTransaction transaction(m_connection);
     const qint64 changed = statement();
     if (changed == 0)
         throw RecordRefusal(

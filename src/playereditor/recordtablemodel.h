@@ -1,5 +1,7 @@
 #pragma once
 
+#include "playereditor/recordconnection.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QSqlDatabase>
@@ -12,15 +14,12 @@
 
 #include <functional>
 
-namespace Zuvi::Data {
-class DbConnection;
-}
-
 namespace Zuvi {
 
 /// The rows of one table, read as they are needed: the model holds the identity of every
-/// row (its SQLite rowid), in the order of the table, and reads the values of a row when
-/// it is shown, so that a long table costs a few bytes a row rather than all its values.
+/// row (its SQLite rowid, or its key on the shared server), in the order of the table, and
+/// reads the values of a row when it is shown, so that a long table costs a few bytes a row
+/// rather than all its values.
 /// A table whose rows have no rowid is read whole instead.
 ///
 /// At most one row has a change pending: the data control's current record, changed, new
@@ -43,7 +42,7 @@ namespace Zuvi {
 class RecordTableModel final : public QAbstractTableModel
 {
 public:
-    RecordTableModel(Data::DbConnection &connection, const QString &tableName);
+    RecordTableModel(RecordConnection &connection, const QString &tableName);
 
     /// A column kept in a table of its own: the name it goes by (the boxes bind to it),
     /// and the side table with its key column (a record's rowid) and its value column.
@@ -132,7 +131,7 @@ private:
     void writeOneRow(const std::function<qint64()> &statement, const QString &what);
     void writeCompanion();
 
-    Data::DbConnection &m_connection;
+    RecordConnection &m_connection;
     QSqlDatabase m_db;
     QString m_tableName;
     QSqlRecord m_fields;

@@ -6,6 +6,7 @@
 #include "data/schema.h"
 #include "players/playerfile.h"
 #include "players/playerimport.h"
+#include "players/storedplayers.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -41,8 +42,8 @@ int importPlayersCommand(const QString &file, QTextStream &out, QTextStream &err
     return runCommand(QStringLiteral("players not imported"), err, [&] {
         const PlayerTable table = readPlayerFile(file);
         Data::ensureDatabases();
-        Data::DbConnection connection(Data::playersDatabase());
-        const ImportResult result = runImport(connection, table);
+        const ImportResult result =
+            onStoredPlayers([&](auto &players) { return runImport(players, table); });
         out << importSummary(result) << Qt::endl;
         if (!table.ignoredColumns.isEmpty())
             out << QStringLiteral("Columns not imported: %1.")
@@ -55,8 +56,8 @@ int exportPlayersCommand(const QString &file, QTextStream &out, QTextStream &err
 {
     return runCommand(QStringLiteral("players not exported"), err, [&] {
         Data::ensureDatabases();
-        Data::DbConnection connection(Data::playersDatabase());
-        const qsizetype count = exportPlayersCsv(connection, file);
+        const qsizetype count =
+            onStoredPlayers([&](auto &players) { return exportPlayersCsv(players, file); });
         out << exportSummary(count, file) << Qt::endl;
     });
 }

@@ -1,11 +1,10 @@
 #include "players/playerfileactions.h"
 
 #include "core/errorpath.h"
-#include "data/dbconnection.h"
-#include "data/installfolder.h"
 #include "players/importpreviewdialog.h"
 #include "players/playerfile.h"
 #include "players/playerimport.h"
+#include "players/storedplayers.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
@@ -68,8 +67,7 @@ void importPlayers(QWidget *parent, const std::function<void()> &afterImport)
     try {
         const BusyCursor busy;
         table = readPlayerFile(file);
-        Data::DbConnection connection(Data::playersDatabase());
-        preview = previewImport(connection, table);
+        preview = onStoredPlayers([&](auto &players) { return previewImport(players, table); });
     } catch (const FileError &error) {
         Ui::message(parent,
                     QStringLiteral("The players cannot be imported from %1").arg(error.text()));
@@ -91,17 +89,16 @@ void importPlayers(QWidget *parent, const std::function<void()> &afterImport)
     progress.setAutoClose(false);
     progress.setAutoReset(false);
     ImportResult result;
-    {
-        Data::DbConnection connection(Data::playersDatabase());
-        result = runImport(
-            connection, table,
+    result = onStoredPlayers([&](auto &players) {
+        return runImport(
+            players, table,
             [&](qsizetype done, qsizetype total) {
                 progress.setMaximum(int(total));
                 progress.setValue(int(done));
                 return !progress.wasCanceled();
             },
             repeats);
-    }
+    });
     progress.close();
     if (result.canceled) {
         Ui::message(parent, QStringLiteral("The import was cancelled: no player was imported."));
@@ -120,8 +117,7 @@ void exportPlayers(QWidget *parent)
     qsizetype count = 0;
     try {
         const BusyCursor busy;
-        Data::DbConnection connection(Data::playersDatabase());
-        count = exportPlayersCsv(connection, file);
+        count = onStoredPlayers([&](auto &players) { return exportPlayersCsv(players, file); });
     } catch (const FileError &error) {
         Ui::message(parent,
                     QStringLiteral("The players cannot be exported to %1").arg(error.text()));

@@ -4,6 +4,7 @@
 #include "data/dbconnection.h"
 #include "data/dberror.h"
 #include "data/playercountrystore.h"
+#include "data/serverlink.h"
 
 #include <QHash>
 #include <QSaveFile>
@@ -87,6 +88,27 @@ QSet<PlayerKey> storedKeys(Data::DbConnection &players)
                          keys.insert(keyOf(row.value(0), row.value(1), row.value(2)));
                      });
     return keys;
+}
+
+QSet<PlayerKey> storedKeys(Data::ServerLink &players)
+{
+    QSet<PlayerKey> keys;
+    QSqlQuery &query =
+        players.exec(QStringLiteral("SELECT [First Name], [Last Name], Email FROM PlayerInfo"));
+    while (players.next(query))
+        keys.insert(keyOf(query.value(0), query.value(1), query.value(2)));
+    query.finish();
+    return keys;
+}
+
+// The player table's own columns as the statements for both places write them: the
+// server's are the same names in lower case.
+QString bracketedColumns()
+{
+    QStringList bracketed;
+    for (int c = 0; c < kTableColumns; ++c)
+        bracketed.append(QLatin1Char('[') + playerColumns().at(c) + QLatin1Char(']'));
+    return bracketed.join(QStringLiteral(", "));
 }
 
 // The player table's own columns, quoted.
@@ -190,11 +212,9 @@ void appendQuoted(QByteArray &out, QByteArrayView text)
     out.resize(at + qsizetype(written));
 }
 
-} // namespace
-
-ImportPreview previewImport(Data::DbConnection &players, const PlayerTable &table, int firstRows)
+ImportPreview previewAgainst(const QSet<PlayerKey> &stored, const PlayerTable &table, int firstRows)
 {
-    const QList<RowFate> fates = fatesOf(storedKeys(players), table);
+    const QList<RowFate> fates = fatesOf(stored, table);
     ImportPreview preview;
     for (qsizetype i = 0; i < table.rows.size(); ++i) {
         switch (fates.at(i)) {
@@ -216,14 +236,13 @@ ImportPreview previewImport(Data::DbConnection &players, const PlayerTable &tabl
     return preview;
 }
 
-ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
-                       const ImportProgress &progress, Repeats repeats)
+// The rows of the file to write, in order, and the result so far (what is skipped).
+QList<qsizetype> rowsToWrite(const QSet<PlayerKey> &stored, const PlayerTable &table,
+                             Repeats repeats, ImportResult &result)
 {
-    Data::Transaction transaction(players);
-    const QList<RowFate> fates = fatesOf(storedKeys(players), table);
+    const QList<RowFate> fates = fatesOf(stored, table);
     QList<qsizetype> fresh;
     fresh.reserve(table.rows.size());
-    ImportResult result;
     result.nameless = table.namelessRows;
     for (qsizetype i = 0; i < table.rows.size(); ++i) {
         if (fates.at(i) == RowFate::Stored)
@@ -233,6 +252,27 @@ ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
         else
             fresh.append(i);
     }
+    return fresh;
+}
+
+} // namespace
+
+ImportPreview previewImport(Data::DbConnection &players, const PlayerTable &table, int firstRows)
+{
+    return previewAgainst(storedKeys(players), table, firstRows);
+}
+
+ImportPreview previewImport(Data::ServerLink &players, const PlayerTable &table, int firstRows)
+{
+    return previewAgainst(storedKeys(players), table, firstRows);
+}
+
+ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
+                       const ImportProgress &progress, Repeats repeats)
+{
+    Data::Transaction transaction(players);
+    ImportResult result;
+    const QList<qsizetype> fresh = rowsToWrite(storedKeys(players), table, repeats, result);
     const qsizetype total = fresh.size();
     if (progress && !progress(0, total)) {
         result.canceled = true;
@@ -321,6 +361,124 @@ qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file)
                          if (buffer.size() >= 256 * 1024)
                              flush();
                      });
+    flush();
+    if (!output.commit())
+        throw failed();
+    return count;
+}
+
+ImportResult runImport(Data::ServerLink &players, const PlayerTable &table,
+                       const ImportProgress &progress, Repeats repeats)
+{
+    Data::ServerTransaction transaction(players);
+    // One import at a time: two stations importing the same file store it once.
+    players.exec(QStringLiteral("LOCK TABLE PlayerInfo IN SHARE ROW EXCLUSIVE MODE"));
+    ImportResult result;
+    const QList<qsizetype> fresh = rowsToWrite(storedKeys(players), table, repeats, result);
+    const qsizetype total = fresh.size();
+    if (progress && !progress(0, total)) {
+        result.canceled = true;
+        return result;
+    }
+    players.exec(QStringLiteral(
+        "DELETE FROM ZuviPlayerCountry WHERE PlayerId NOT IN (SELECT ID FROM PlayerInfo)"));
+    // The new players' ids are taken from the table's own sequence at once, so that their
+    // countries can be written beside them without asking for each id.
+    QList<qint64> ids;
+    ids.reserve(total);
+    if (total > 0) {
+        QSqlQuery &next = players.exec(
+            QStringLiteral("SELECT nextval(pg_get_serial_sequence('playerinfo', 'id')) FROM "
+                           "generate_series(1, ?)"),
+            {qlonglong(total)});
+        while (players.next(next))
+            ids.append(next.value(0).toLongLong());
+        next.finish();
+    }
+    const QString insert =
+        QStringLiteral("INSERT INTO PlayerInfo (ID, %1) VALUES (%2)")
+            .arg(bracketedColumns(),
+                 QStringList(kTableColumns + 1, QStringLiteral("?")).join(QStringLiteral(", ")));
+    QList<QVariantList> countries;
+    for (qsizetype done = 0; done < total;) {
+        const qsizetype end = std::min(total, done + kChunk);
+        QList<QVariantList> rows;
+        rows.reserve(end - done);
+        for (qsizetype i = done; i < end; ++i) {
+            const QVariantList &row = table.rows.at(fresh.at(i));
+            QVariantList values{ids.at(i)};
+            values += row.mid(0, kTableColumns);
+            rows.append(values);
+            const QVariant &country = row.at(kCountry);
+            if (!country.isNull() && !country.toString().isEmpty())
+                countries.append({ids.at(i), country});
+        }
+        players.execForEach(insert, rows);
+        done = end;
+        if (progress && !progress(done, total)) {
+            result.canceled = true;
+            return result;
+        }
+    }
+    players.execForEach(
+        QStringLiteral("INSERT INTO ZuviPlayerCountry (PlayerId, Country) VALUES (?, ?)"),
+        countries);
+    transaction.commit();
+    result.imported = total;
+    return result;
+}
+
+qsizetype exportPlayersCsv(Data::ServerLink &players, const QString &file)
+{
+    QSaveFile output(file);
+    const auto failed = [&] {
+        return FileError(file,
+                         QStringLiteral("it cannot be written (%1)").arg(output.errorString()));
+    };
+    if (!output.open(QIODevice::WriteOnly))
+        throw failed();
+    QByteArray buffer;
+    const auto flush = [&] {
+        if (output.write(buffer) != buffer.size())
+            throw failed();
+        buffer.clear();
+    };
+    const QStringList &columns = playerColumns();
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+        if (c > 0)
+            buffer.append(',');
+        appendQuoted(buffer, columns.at(c).toUtf8());
+    }
+    buffer.append("\r\n");
+    qsizetype count = 0;
+    QSqlQuery &query = players.exec(
+        QStringLiteral("SELECT %1, (SELECT Country FROM ZuviPlayerCountry WHERE PlayerId = "
+                       "PlayerInfo.ID) FROM PlayerInfo ORDER BY ID")
+            .arg(bracketedColumns()));
+    while (players.next(query)) {
+        for (int c = 0; c < int(columns.size()); ++c) {
+            if (c > 0)
+                buffer.append(',');
+            const QVariant value = query.value(c);
+            // NULL stays an empty unquoted field, a number unquoted, text in quotes.
+            if (value.isNull())
+                continue;
+            if (value.typeId() != QMetaType::QString) {
+                buffer.append(value.toString().toUtf8());
+                continue;
+            }
+            const QByteArray text = value.toString().toUtf8();
+            if (Data::looksLikeFormula(text))
+                appendQuoted(buffer, QByteArray(1, '\'') + text);
+            else
+                appendQuoted(buffer, text);
+        }
+        buffer.append("\r\n");
+        ++count;
+        if (buffer.size() >= 256 * 1024)
+            flush();
+    }
+    query.finish();
     flush();
     if (!output.commit())
         throw failed();

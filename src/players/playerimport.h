@@ -6,7 +6,8 @@
 
 namespace Zuvi::Data {
 class DbConnection;
-}
+class ServerLink;
+} // namespace Zuvi::Data
 
 namespace Zuvi::Players {
 
@@ -31,6 +32,9 @@ struct ImportPreview
 
 /// Compares the players of a file with the stored ones; reads only.
 ImportPreview previewImport(Data::DbConnection &players, const PlayerTable &table,
+                            int firstRows = 20);
+/// The same against the stored players of the shared server.
+ImportPreview previewImport(Data::ServerLink &players, const PlayerTable &table,
                             int firstRows = 20);
 
 /// What an import did.
@@ -62,6 +66,11 @@ enum class Repeats { Skip, Import };
 /// Data::DbError.
 ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
                        const ImportProgress &progress = {}, Repeats repeats = Repeats::Skip);
+/// The same on the shared server (in one of its transactions; failures throw
+/// Data::ServerError). Two stations importing at once write one after the other, so that
+/// a player of both files is stored once.
+ImportResult runImport(Data::ServerLink &players, const PlayerTable &table,
+                       const ImportProgress &progress = {}, Repeats repeats = Repeats::Skip);
 
 /// Writes every stored player, every column and the player's country last, as CSV (RFC 4180, UTF-8,
 /// CRLF line ends, the header row first): text in quotes, NULL as an empty unquoted field, so that
@@ -69,6 +78,8 @@ ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
 /// written. Returns the number of players. Throws FileError when the file cannot be
 /// written, Data::DbError for the database.
 qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file);
+/// The same for the stored players of the shared server.
+qsizetype exportPlayersCsv(Data::ServerLink &players, const QString &file);
 
 /// "1 player" or "N players", as the import and export report counts.
 QString playerCount(qsizetype count);

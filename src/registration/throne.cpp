@@ -11,9 +11,11 @@
 #include "data/dbconnection.h"
 #include "data/dberror.h"
 #include "data/installfolder.h"
+#include "data/serverschema.h"
 #include "data/statements.h"
 #include "playereditor/playerinfo.h"
 #include "players/playerfileactions.h"
+#include "players/storedplayers.h"
 #include "publish/bigscreenowner.h"
 #include "publish/publishactions.h"
 #include "data/displayname.h"
@@ -319,7 +321,11 @@ QList<QAction *> Throne::stationActions()
     reconnect->setObjectName(QStringLiteral("Reconnect"));
     reconnect->setShortcut(QKeySequence(Qt::Key_F5));
     reconnect->setVisible(m_progress->isShared());
-    connect(reconnect, &QAction::triggered, this, guarded([this] { m_progress->reload(); }));
+    // The stored players are read again too: another station may have added some.
+    connect(reconnect, &QAction::triggered, this, guarded([this] {
+                m_progress->reload();
+                FillNames();
+            }));
     auto *local = new QAction(QStringLiteral("Work on this computer only"), this);
     local->setObjectName(QStringLiteral("WorkLocally"));
     local->setVisible(m_progress->isShared());
@@ -529,7 +535,18 @@ void Throne::FillNames()
 {
     QStringList names;
     QList<qint64> ids;
-    {
+    if (const std::optional<Data::ServerAddress> &server = storeChoice().server) {
+        // A shared tournament registers the server's players, the same at every station.
+        Data::ServerLink link(*server, storeChoice().stationName());
+        Data::ensureServerTables(link);
+        QSqlQuery &query = link.exec(
+            QStringLiteral("SELECT [first name], [last name], ID FROM PlayerInfo ORDER BY ID"));
+        while (link.next(query)) {
+            names.append(displayName(query.value(1).toString(), query.value(0).toString()));
+            ids.append(query.value(2).toLongLong());
+        }
+        query.finish();
+    } else {
         Data::DbConnection connection(Data::playersDatabase());
         // Each player's id comes with its names where the table has row ids (a table made
         // WITHOUT ROWID has none: its players are then told apart by name only).
@@ -587,11 +604,18 @@ void Throne::addEntrant()
     // that tells the two apart is read only then.
     std::optional<QString> name = m_progress->entrantNameFor(displayName, playerId, QString());
     if (name && *name != displayName) {
-        QString city;
-        Data::DbConnection connection(Data::playersDatabase());
-        QSqlQuery query = connection.exec(Data::Sql::selectPlayerCity(), {playerId});
-        if (connection.next(query))
-            city = query.value(0).toString();
+        const QString city = Players::onStoredPlayers([&](auto &players) {
+            // The server's players are told apart by their ID, the file's by their rowid.
+            constexpr bool onServer =
+                std::is_same_v<std::decay_t<decltype(players)>, Data::ServerLink>;
+            auto &&query =
+                players.exec(onServer ? QStringLiteral("SELECT City FROM PlayerInfo WHERE ID = ?")
+                                      : Data::Sql::selectPlayerCity(),
+                             {playerId});
+            const QString found = players.next(query) ? query.value(0).toString() : QString();
+            query.finish();
+            return found;
+        });
         name = m_progress->entrantNameFor(displayName, playerId, city);
     }
     const bool late = m_progress->state().started;

@@ -78,9 +78,6 @@ void TestCommandLine::answersWithoutWindow_data()
     QTest::newRow("--station without --server")
         << QStringList{"--station", "Desk 2"} << 2 << QString()
         << QStringLiteral("zuvi: --station and --results-only go with --server.\n") + tryHelp;
-    QTest::newRow("--server with the players' commands")
-        << QStringList{"--server", "postgresql://zuvi@localhost/zuvi", "--export-players", "p.csv"}
-        << 2 << QString() << QStringLiteral("The stored players are kept on this computer");
     QTest::newRow("--port without --serve-page")
         << QStringList{"--port", "8080"} << 2 << QString()
         << QStringLiteral("zuvi: --port and --bind go with --serve-page.\n") + tryHelp;

@@ -197,8 +197,8 @@ void TestRegistration::sameNamedStoredPlayersEnterUnderNamesOfTheirOwn()
     RoundFixture f;
     const auto store = [&](const QString &city) {
         f.install.exec(QStringLiteral("players"),
-                       QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", \"Last Name\", "
-                                      "City) VALUES ('Ada', 'Lovelace', ?)"),
+                       QStringLiteral("INSERT INTO PlayerInfo([First Name], [Last Name], City) "
+                                      "VALUES ('Ada', 'Lovelace', ?)"),
                        {city.isNull() ? QVariant() : QVariant(city)});
     };
     store(QStringLiteral("London"));

@@ -7,6 +7,7 @@
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
 #include "data/schema.h"
+#include "data/serverschema.h"
 #include "ui/messagebox.h"
 
 #include <QAbstractItemView>
@@ -59,6 +60,17 @@ QString TempInstall::file(const QString &databaseName) const
 
 void TempInstall::addPlayers(const QList<std::pair<QString, QString>> &players) const
 {
+    if (const std::optional<Data::ServerAddress> &server = storeChoice().server) {
+        Data::ServerLink link(*server, QStringLiteral("test"));
+        Data::ensureServerTables(link);
+        Data::ServerTransaction transaction(link);
+        for (const auto &[first, last] : players)
+            link.exec(QStringLiteral("INSERT INTO PlayerInfo([First Name], [Last Name]) VALUES "
+                                     "(?, ?)"),
+                      {first, last});
+        transaction.commit();
+        return;
+    }
     Data::DbConnection connection(Data::playersDatabase());
     connection.begin();
     QSqlQuery insert = connection.prepare(
@@ -70,11 +82,10 @@ void TempInstall::addPlayers(const QList<std::pair<QString, QString>> &players) 
 
 namespace {
 
-/// The shared server the tournament is kept on in this run, for the tournament's file.
-std::optional<Data::ServerAddress> tournamentServer(const QString &databaseName)
+/// The shared server the tournament is kept on in this run, in place of both files (the
+/// stored players and the archive are the server's too).
+std::optional<Data::ServerAddress> tournamentServer(const QString &)
 {
-    if (databaseName != Data::tournyDatabase())
-        return std::nullopt;
     return storeChoice().server;
 }
 

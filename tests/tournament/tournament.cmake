@@ -23,6 +23,10 @@ zuvi_server_test(tst_serverstore tournament/tst_serverstore.cpp)
 target_compile_definitions(tst_serverstore PRIVATE ZUVI_BINARY="$<TARGET_FILE:zuvi>")
 add_dependencies(tst_serverstore zuvi)
 zuvi_server_test(tst_stations tournament/tst_stations.cpp)
+# The stored players of a shared tournament: registration, the editor, import and export.
+zuvi_server_test(tst_sharedplayers players/tst_sharedplayers.cpp)
+target_compile_definitions(tst_sharedplayers PRIVATE ZUVI_BINARY="$<TARGET_FILE:zuvi>")
+add_dependencies(tst_sharedplayers zuvi)
 
 # Tests of the model and of the windows once more, with the tournament on the test server
 # (ZUVI_TEST_STORE=server): those whose every case applies to a shared tournament. (The

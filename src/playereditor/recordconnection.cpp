@@ -71,7 +71,8 @@ public:
             QSqlQuery query = m_connection.prepare(sql);
             m_connection.exec(query, values);
         }
-        QSqlQuery count = m_connection.exec(QStringLiteral("SELECT changes(), last_insert_rowid()"));
+        QSqlQuery count =
+            m_connection.exec(QStringLiteral("SELECT changes(), last_insert_rowid()"));
         if (!m_connection.next(count))
             Data::DbConnection::raise(count.lastError());
         if (inserted)
@@ -128,7 +129,7 @@ public:
         const bool whole = type == QMetaType::Int || type == QMetaType::LongLong ||
                            type == QMetaType::UInt || type == QMetaType::ULongLong;
         return whole ? m_link.database().driver()->escapeIdentifier(key.fieldName(0),
-                                                                     QSqlDriver::FieldName)
+                                                                    QSqlDriver::FieldName)
                      : QString();
     }
 

@@ -13,8 +13,7 @@ namespace Zuvi::Players {
 
 /// Runs work on the stored players' connection: a Data::ServerLink to the shared server
 /// of this station's choice, or a Data::DbConnection to players.db.
-template <typename Work>
-auto onStoredPlayers(Work &&work)
+template <typename Work> auto onStoredPlayers(Work &&work)
 {
     if (const std::optional<Data::ServerAddress> &server = storeChoice().server) {
         Data::ServerLink link(*server, storeChoice().stationName());

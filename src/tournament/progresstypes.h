@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace Zuvi::Progress {
 
@@ -83,6 +84,45 @@ struct StandingsRow
     bool dropped = false;
 };
 
+/// A result (or a wish to drop) reported from a table on the players' page.
+struct Report
+{
+    enum class Fate : quint8 {
+        Pending,  ///< waits for the other player or the organiser
+        Recorded, ///< its result was recorded
+        Rejected, ///< the organiser rejected it
+        Replaced, ///< a later report of the same player, or the desk's result, took its place
+    };
+    int table = 0;     ///< 1-based table of the open round
+    int reporter = 0;  ///< 1 or 2: the player of the table who reported
+    bool drop = false; ///< "I am dropping" instead of a result
+    QString result1;   ///< the table's first player's result
+    double power1 = 0;
+    double power2 = 0;
+    qint64 at = 0; ///< when it arrived (ms since the epoch)
+    Fate fate = Fate::Pending;
+};
+
+/// The reports of the open round: each table's code and its wrong codes, and every report
+/// with its fate.
+struct ReportBook
+{
+    int round = 0;     ///< the round the codes belong to
+    int pairing = 0;   ///< and its pairing
+    QStringList codes; ///< the code of table i + 1
+    QList<int> wrong;  ///< wrong codes given for table i + 1
+    QList<Report> reports;
+
+    friend bool operator==(const ReportBook &, const ReportBook &) = default;
+};
+
+inline bool operator==(const Report &a, const Report &b)
+{
+    return a.table == b.table && a.reporter == b.reporter && a.drop == b.drop &&
+           a.result1 == b.result1 && a.power1 == b.power1 && a.power2 == b.power2 && a.at == b.at &&
+           a.fate == b.fate;
+}
+
 /// Everything that is stored about the tournament in progress.
 struct State
 {
@@ -106,6 +146,11 @@ struct State
     bool reviewPairings = false;
     int publishedRound = 0;   ///< the round and pairing last published
     int publishedPairing = 0; ///< (while pairings are reviewed first)
+    /// Results are taken from the players' page; agreed reports wait for the organiser's
+    /// key where confirmReports is set.
+    bool takeReports = false;
+    bool confirmReports = false;
+    ReportBook reports;
 };
 
 /// Whether the open round's pairing is shown to the room: always, unless pairings are

@@ -1,5 +1,7 @@
 #include "tournament/servertournamentstore.h"
 
+#include "tournament/tablereports.h"
+
 #include "data/serverlink.h"
 #include "data/serverschema.h"
 #include "data/statements.h"
@@ -57,6 +59,9 @@ void writeScalars(ServerLink &link, const Progress::State &state)
         {QStringLiteral("reviewPairings"), int(state.reviewPairings)},
         {QStringLiteral("publishedRound"), state.publishedRound},
         {QStringLiteral("publishedPairing"), state.publishedPairing},
+        {QStringLiteral("takeReports"), int(state.takeReports)},
+        {QStringLiteral("confirmReports"), int(state.confirmReports)},
+        {QStringLiteral("reports"), Progress::reportBookText(state.reports)},
     };
     for (const auto &value : values)
         link.exec(upsertState(), {value.first, stateText(value.second)});
@@ -89,6 +94,9 @@ Progress::State readState(ServerLink &link, qint64 *counter)
     state.reviewPairings = value("reviewPairings").toInt() != 0;
     state.publishedRound = value("publishedRound").toInt();
     state.publishedPairing = value("publishedPairing").toInt();
+    state.takeReports = value("takeReports").toInt() != 0;
+    state.confirmReports = value("confirmReports").toInt() != 0;
+    state.reports = Progress::reportBookFromText(value("reports"));
 
     {
         QSqlQuery &query = link.exec(QStringLiteral("SELECT Name, House, ScoreText, NameShown, "
@@ -643,6 +651,19 @@ void ServerTournamentStore::leaveRound(Progress::State &next, const Pairer &pair
         else
             writeSeats(m_link, next.seats);
         writeScalars(m_link, next);
+    });
+}
+
+void ServerTournamentStore::saveReports(const Progress::State &next)
+{
+    // Only the reports and their options, as the clock writes only its own values.
+    change(Check::Unchecked, Act::Result, "reports kept", [&] {
+        m_link.exec(upsertState(),
+                    {QStringLiteral("takeReports"), QString::number(int(next.takeReports))});
+        m_link.exec(upsertState(),
+                    {QStringLiteral("confirmReports"), QString::number(int(next.confirmReports))});
+        m_link.exec(upsertState(),
+                    {QStringLiteral("reports"), Progress::reportBookText(next.reports)});
     });
 }
 

@@ -69,6 +69,7 @@ public:
                                       const ArchiveOf &archiveOf = {}) override;
     void leaveRound(Progress::State &next, const Pairer &pair) override;
     void saveClock(const Progress::State &next) override;
+    void saveReports(const Progress::State &next) override;
 
     bool isShared() const override { return true; }
     QString station() const override;

@@ -1,5 +1,7 @@
 #include "tournament/sqlitetournamentstore.h"
 
+#include "tournament/tablereports.h"
+
 #include "data/backup.h"
 #include "data/dbconnection.h"
 #include "data/installfolder.h"
@@ -49,6 +51,9 @@ Progress::State readState(DbConnection &connection)
     state.reviewPairings = scalar(values, "reviewPairings").toBool();
     state.publishedRound = scalar(values, "publishedRound").toInt();
     state.publishedPairing = scalar(values, "publishedPairing").toInt();
+    state.takeReports = scalar(values, "takeReports").toBool();
+    state.confirmReports = scalar(values, "confirmReports").toBool();
+    state.reports = Progress::reportBookFromText(scalar(values, "reports").toString());
 
     connection.readRows(QStringLiteral("SELECT Name, House, ScoreText, NameShown, Dropped FROM "
                                        "ZuviEntrant ORDER BY Position"),
@@ -143,6 +148,9 @@ void writeScalars(DbConnection &connection, const Progress::State &state)
             {QStringLiteral("reviewPairings"), int(state.reviewPairings)},
             {QStringLiteral("publishedRound"), state.publishedRound},
             {QStringLiteral("publishedPairing"), state.publishedPairing},
+            {QStringLiteral("takeReports"), int(state.takeReports)},
+            {QStringLiteral("confirmReports"), int(state.confirmReports)},
+            {QStringLiteral("reports"), Progress::reportBookText(state.reports)},
         });
 }
 
@@ -336,6 +344,18 @@ void SqliteTournamentStore::setOptions(const Progress::State &next, bool fresh)
     Transaction transaction(connection);
     replaceFinished(connection, next, fresh);
     writeScalars(connection, next);
+    transaction.commit();
+}
+
+void SqliteTournamentStore::saveReports(const Progress::State &next)
+{
+    DbConnection connection(Data::tournyDatabase());
+    Transaction transaction(connection);
+    connection.execForEach(
+        QStringLiteral("INSERT OR REPLACE INTO ZuviState (Key, Value) VALUES (?, ?)"),
+        {{QStringLiteral("takeReports"), int(next.takeReports)},
+         {QStringLiteral("confirmReports"), int(next.confirmReports)},
+         {QStringLiteral("reports"), Progress::reportBookText(next.reports)}});
     transaction.commit();
 }
 

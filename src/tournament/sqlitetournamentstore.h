@@ -48,6 +48,7 @@ public:
                                       const ArchiveOf &archiveOf = {}) override;
     void leaveRound(Progress::State &next, const Pairer &pair) override;
     void saveClock(const Progress::State &next) override;
+    void saveReports(const Progress::State &next) override;
 };
 
 } // namespace Zuvi

@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <limits>
@@ -169,6 +170,7 @@ void TournamentProgress::resume()
     Q_EMIT entrantsChanged();
     Q_EMIT pairingChanged({});
     Q_EMIT gamesChanged();
+    Q_EMIT reportsChanged();
 }
 
 namespace {
@@ -261,6 +263,9 @@ void TournamentProgress::reload()
     if (Progress::pairingPublished(previous) != Progress::pairingPublished(m_state) ||
         previous.reviewPairings != m_state.reviewPairings)
         Q_EMIT publishedChanged();
+    if (previous.takeReports != m_state.takeReports ||
+        previous.confirmReports != m_state.confirmReports || previous.reports != m_state.reports)
+        Q_EMIT reportsChanged();
 }
 
 void TournamentProgress::discard()
@@ -465,6 +470,8 @@ void TournamentProgress::startRound(const QString &roundsText)
         Q_EMIT entrantsChanged();
     if (pair)
         Q_EMIT pairingChanged({});
+    if (pair && m_state.takeReports)
+        Q_EMIT reportsChanged();
 }
 
 bool TournamentProgress::pairRound(State &next, bool redraw,
@@ -524,12 +531,243 @@ bool TournamentProgress::pairRound(State &next, bool redraw,
                            i < pairing.right.size() ? pairing.right.at(i) : QString(), false});
     next.roundOpen = true;
     ++next.pairingNumber;
+    // A new pairing has new codes, stored with it, where results come from the tables.
+    if (next.takeReports)
+        next.reports = newReportBook(next);
     // A new round window: the seconds go to 0, the clock stands still.
     next.clockRunning = false;
     Round::RoundClock clock = m_clock;
     clock.resetSeconds();
     next.clockLeftSeconds = clock.remainingSeconds();
     return draw;
+}
+
+// ---- Results reported from the tables -------------------------------------------------
+
+Progress::ReportBook TournamentProgress::newReportBook(const State &state)
+{
+    Progress::ReportBook book;
+    book.round = state.roundcounter;
+    book.pairing = state.pairingNumber;
+    book.codes = Progress::newTableCodes(int(state.seats.size()),
+                                         [] { return QRandomGenerator::system()->generate(); });
+    book.wrong = QList<int>(book.codes.size(), 0);
+    return book;
+}
+
+bool TournamentProgress::bookIsCurrent() const
+{
+    const Progress::ReportBook &book = m_state.reports;
+    return m_state.roundOpen && book.round == m_state.roundcounter &&
+           book.pairing == m_state.pairingNumber && book.codes.size() == m_state.seats.size();
+}
+
+void TournamentProgress::storeReports(const State &next)
+{
+    m_store->saveReports(next);
+    m_state.takeReports = next.takeReports;
+    m_state.confirmReports = next.confirmReports;
+    m_state.reports = next.reports;
+    Q_EMIT reportsChanged();
+}
+
+void TournamentProgress::setTakeReports(bool on)
+{
+    if (m_state.takeReports == on)
+        return;
+    State next = m_state;
+    next.takeReports = on;
+    // The open round's tables get their codes now.
+    if (on && m_state.roundOpen && !bookIsCurrent())
+        next.reports = newReportBook(next);
+    storeReports(next);
+}
+
+void TournamentProgress::setConfirmReports(bool on)
+{
+    if (m_state.confirmReports == on)
+        return;
+    State next = m_state;
+    next.confirmReports = on;
+    storeReports(next);
+}
+
+QString TournamentProgress::tableCode(int table) const
+{
+    if (!m_state.takeReports || !bookIsCurrent() || table < 1 ||
+        table > m_state.reports.codes.size())
+        return QString();
+    return m_state.reports.codes.at(table - 1);
+}
+
+TournamentProgress::ReportOutcome TournamentProgress::takeReport(const ReportRequest &request)
+{
+    using Progress::Report;
+    if (!m_state.takeReports || !bookIsCurrent())
+        return ReportOutcome::NotTaking;
+    const int table = request.table;
+    if (table < 1 || table > m_state.seats.size())
+        return ReportOutcome::NoSuchTable;
+    const Seat &seat = m_state.seats.at(table - 1);
+    if (seat.player2 == Round::bye())
+        return ReportOutcome::NoSuchTable;
+    if (m_state.reports.wrong.value(table - 1) >= Progress::kWrongCodesAllowed)
+        return ReportOutcome::Locked;
+    State next = m_state;
+    if (request.code.trimmed().compare(m_state.reports.codes.at(table - 1), Qt::CaseInsensitive) !=
+        0) {
+        next.reports.wrong[table - 1] += 1;
+        storeReports(next);
+        return next.reports.wrong.at(table - 1) >= Progress::kWrongCodesAllowed
+                   ? ReportOutcome::Locked
+                   : ReportOutcome::WrongCode;
+    }
+    if (request.reporter != 1 && request.reporter != 2)
+        return ReportOutcome::BadReport;
+    const QString &name = request.reporter == 1 ? seat.player1 : seat.player2;
+    Report report;
+    report.table = table;
+    report.reporter = request.reporter;
+    report.drop = request.drop;
+    report.at = nowMs();
+    if (request.drop) {
+        for (const Entrant &entrant : m_state.entrants) {
+            if (entrant.name == name && entrant.dropped)
+                return ReportOutcome::AlreadyDropped;
+        }
+    } else {
+        if (seat.recorded)
+            return ReportOutcome::AlreadyRecorded;
+        const std::optional<std::pair<double, double>> powers =
+            Round::parseGamePowers(request.power1, request.power2, false);
+        if (!Round::resultTexts().contains(request.result1) || !powers)
+            return ReportOutcome::BadReport;
+        report.result1 = request.result1;
+        report.power1 = powers->first;
+        report.power2 = powers->second;
+    }
+    // A player's later report takes the place of the earlier one still pending.
+    for (Report &earlier : next.reports.reports) {
+        if (earlier.table == table && earlier.reporter == report.reporter &&
+            earlier.drop == report.drop && earlier.fate == Report::Fate::Pending)
+            earlier.fate = Report::Fate::Replaced;
+    }
+    next.reports.reports.append(report);
+    const std::optional<Report> agreed = Progress::agreedReport(next.reports, table);
+    if (!agreed || report.drop || m_state.confirmReports) {
+        storeReports(next);
+        return ReportOutcome::Taken;
+    }
+    // Both players agree: the game is recorded as "Game Over" records it, and the reports
+    // are kept as recorded. Should the game not be recorded, they stay pending.
+    storeReports(next);
+    recordFromReports(table, *agreed);
+    return ReportOutcome::Recorded;
+}
+
+void TournamentProgress::recordFromReports(int table, const Progress::Report &agreed)
+{
+    const int row = int(m_openSeats.indexOf(table - 1));
+    if (row < 0)
+        return;
+    State next = m_state;
+    for (Progress::Report &r : next.reports.reports) {
+        if (r.table == table && !r.drop && r.fate == Progress::Report::Fate::Pending)
+            r.fate = Progress::Report::Fate::Recorded;
+    }
+    m_settlingTable = table;
+    const auto settled = qScopeGuard([this] { m_settlingTable = 0; });
+    recordGame(row, agreed.result1, agreed.power1, agreed.power2);
+    storeReports(next);
+}
+
+Progress::TableReports TournamentProgress::tableReports(int table) const
+{
+    return bookIsCurrent() ? Progress::tableReports(m_state.reports, table)
+                           : Progress::TableReports::None;
+}
+
+QList<Progress::Report> TournamentProgress::pendingReports(int table) const
+{
+    return bookIsCurrent() ? Progress::pendingResults(m_state.reports, table)
+                           : QList<Progress::Report>();
+}
+
+int TournamentProgress::tableOfRow(int row) const
+{
+    const int seat = seatOfRow(row);
+    return seat < 0 ? 0 : seat + 1;
+}
+
+bool TournamentProgress::recordReport(int row)
+{
+    const int table = tableOfRow(row);
+    const std::optional<Progress::Report> agreed =
+        bookIsCurrent() ? Progress::agreedReport(m_state.reports, table) : std::nullopt;
+    if (!agreed)
+        return false;
+    recordFromReports(table, *agreed);
+    return true;
+}
+
+void TournamentProgress::rejectReports(int row)
+{
+    const int table = tableOfRow(row);
+    if (table == 0 || pendingReports(table).isEmpty())
+        return;
+    State next = m_state;
+    for (Progress::Report &r : next.reports.reports) {
+        if (r.table == table && !r.drop && r.fate == Progress::Report::Fate::Pending)
+            r.fate = Progress::Report::Fate::Rejected;
+    }
+    storeReports(next);
+}
+
+void TournamentProgress::settleTable(int table)
+{
+    if (table == m_settlingTable || pendingReports(table).isEmpty())
+        return;
+    State next = m_state;
+    for (Progress::Report &r : next.reports.reports) {
+        if (r.table == table && !r.drop && r.fate == Progress::Report::Fate::Pending)
+            r.fate = Progress::Report::Fate::Replaced;
+    }
+    storeReports(next);
+}
+
+QStringList TournamentProgress::dropRequests() const
+{
+    QStringList names;
+    if (!bookIsCurrent())
+        return names;
+    for (const Progress::Report &r : m_state.reports.reports) {
+        if (!r.drop || r.fate != Progress::Report::Fate::Pending || r.table < 1 ||
+            r.table > m_state.seats.size())
+            continue;
+        const Seat &seat = m_state.seats.at(r.table - 1);
+        const QString &name = r.reporter == 1 ? seat.player1 : seat.player2;
+        if (!names.contains(name))
+            names.append(name);
+    }
+    return names;
+}
+
+void TournamentProgress::settleDropRequest(const QString &name)
+{
+    State next = m_state;
+    bool changed = false;
+    for (Progress::Report &r : next.reports.reports) {
+        if (!r.drop || r.fate != Progress::Report::Fate::Pending || r.table < 1 ||
+            r.table > next.seats.size())
+            continue;
+        const Seat &seat = next.seats.at(r.table - 1);
+        if ((r.reporter == 1 ? seat.player1 : seat.player2) == name) {
+            r.fate = Progress::Report::Fate::Recorded;
+            changed = true;
+        }
+    }
+    if (changed)
+        storeReports(next);
 }
 
 void TournamentProgress::swapOpponents(int row, int otherRow)
@@ -568,6 +806,8 @@ void TournamentProgress::recordGame(int row, const QString &result1, double powe
     m_openSeats.removeAt(row);
     Q_EMIT pairingChanged({Progress::PairingChange::Kind::Recorded, row});
     Q_EMIT gamesChanged();
+    // Reports of the table still pending lapse: the desk's result stands.
+    settleTable(seatIndex + 1);
 }
 
 std::optional<int> TournamentProgress::undoLastGame()
@@ -797,6 +1037,8 @@ TournamentProgress::RepairRefusal TournamentProgress::repairRound()
     rebuildOpenSeats();
     Q_EMIT entrantsChanged();
     Q_EMIT pairingChanged({});
+    if (m_state.takeReports)
+        Q_EMIT reportsChanged();
     return RepairRefusal::None;
 }
 

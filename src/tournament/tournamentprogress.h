@@ -2,6 +2,7 @@
 
 #include "round/roundclock.h"
 #include "tournament/progresstypes.h"
+#include "tournament/tablereports.h"
 #include "tournament/tournamentstore.h"
 
 #include <QObject>
@@ -170,6 +171,59 @@ public:
     /// the pairing is recorded.
     RepairRefusal repairRound();
 
+    // ---- Results reported from the tables ----------------------------------------------
+
+    /// "Take results from the players' page": each table of the open round has a code
+    /// (printed on its slip) with which its players report the result on the page.
+    bool takeReports() const { return m_state.takeReports; }
+    void setTakeReports(bool on);
+    /// "Confirm reports at the desk": an agreed report waits for recordReport().
+    bool confirmReports() const { return m_state.confirmReports; }
+    void setConfirmReports(bool on);
+    /// The code of a table (1-based) of the open round; empty where there is none.
+    QString tableCode(int table) const;
+
+    /// One report as the page sends it.
+    struct ReportRequest
+    {
+        int table = 0;
+        QString code;
+        int reporter = 0; ///< 1 or 2: the table's first or second player
+        bool drop = false;
+        QString result1;
+        QString power1; ///< as typed on the page: the desk's rule for a power applies
+        QString power2;
+    };
+    enum class ReportOutcome {
+        Taken,           ///< kept; it waits for the other player or the organiser
+        Recorded,        ///< both players agreed and the game is recorded
+        NotTaking,       ///< reports are not taken, or no round is open
+        NoSuchTable,     ///< no table of that number waits for a result (or a bye)
+        AlreadyRecorded, ///< the table's game is recorded: a report never changes it
+        WrongCode,       ///< the code is not the table's
+        Locked,          ///< too many wrong codes: the table takes no reports this round
+        BadReport,       ///< the result or a power is not one the desk would take
+        AlreadyDropped,  ///< the player has dropped already
+    };
+    /// Takes a report from the page. A wrong code is counted; after kWrongCodesAllowed the
+    /// table is closed to reports for the round. Where both players' reports agree and the
+    /// desk need not confirm, the game is recorded as "Game Over" records it.
+    ReportOutcome takeReport(const ReportRequest &request);
+    /// Where the reports of a table (1-based) stand, and its pending result reports.
+    Progress::TableReports tableReports(int table) const;
+    QList<Progress::Report> pendingReports(int table) const;
+    /// The open round's table of a row of the round window's lists (1-based), or 0.
+    int tableOfRow(int row) const;
+    /// Records the agreed report of the table at row; false where its reports do not agree.
+    bool recordReport(int row);
+    /// Rejects the pending reports of the table at row.
+    void rejectReports(int row);
+    /// The entrants who asked from their table to drop, not yet settled.
+    QStringList dropRequests() const;
+    /// Settles the drop requests of an entrant (after the organiser dropped the entrant, or
+    /// decided not to).
+    void settleDropRequest(const QString &name);
+
     // ---- Clock --------------------------------------------------------------------------
 
     void startClock(qint16 minutes);
@@ -197,9 +251,25 @@ Q_SIGNALS:
     void roundChanged();
     /// The clock shows a new caption.
     void clockChanged(const QString &caption);
+    /// A report came from a table, or one was recorded, rejected or settled; or the report
+    /// options changed.
+    void reportsChanged();
 
 private:
     void rebuildOpenSeats();
+    /// Gives the open pairing's tables their codes where reports are taken and they have
+    /// none yet (a new round or pairing); pending reports of another pairing lapse.
+    void ensureTableCodes();
+    /// Stores next's reports and takes them over.
+    void storeReports(const Progress::State &next);
+    /// A new book of codes for the pairing of state.
+    static Progress::ReportBook newReportBook(const Progress::State &state);
+    /// The stored book belongs to the open round's pairing.
+    bool bookIsCurrent() const;
+    /// Records the agreed report of a table and keeps its reports as recorded.
+    void recordFromReports(int table, const Progress::Report &agreed);
+    /// The pending reports of a table lapse (its game was recorded at the desk).
+    void settleTable(int table);
     int seatOfRow(int row) const;
     /// The index of a recorded game in the state, or -1.
     qsizetype gameIndex(qint64 gameId) const;
@@ -235,6 +305,8 @@ private:
     std::optional<Progress::State> m_stored;
     bool m_staleStored = false;
     QList<int> m_openSeats;
+    // The table whose game the reports are recording (its reports are settled so).
+    int m_settlingTable = 0;
     Round::RoundClock m_clock;
     RandomSource m_randomSource;
 };

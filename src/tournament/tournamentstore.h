@@ -109,6 +109,9 @@ public:
     virtual void leaveRound(Progress::State &next, const Pairer &pair) = 0;
     /// The clock's state of next (started, or run out).
     virtual void saveClock(const Progress::State &next) = 0;
+    /// The reports from the tables of next, with their two options: only those, so that a
+    /// report taken while another station changes the tournament changes nothing else.
+    virtual void saveReports(const Progress::State &next) = 0;
 
     // ---- Several stations ------------------------------------------------------------
 

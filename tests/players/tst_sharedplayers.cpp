@@ -241,8 +241,7 @@ void TestSharedPlayers::aRecordDeletedAtAnotherStationIsNotWrittenBack()
     QCOMPARE(m_messages->texts(),
              QStringList{"The record was not written: it was changed or deleted elsewhere since "
                          "it was read."});
-    QCOMPARE(serverRows(link, QStringLiteral("SELECT count(*) FROM PlayerInfo")),
-             QStringList{"0"});
+    QCOMPARE(serverRows(link, QStringLiteral("SELECT count(*) FROM PlayerInfo")), QStringList{"0"});
     QCOMPARE(control<QLineEdit>(*editor, "City")->text(), QStringLiteral("London"));
 }
 
@@ -268,11 +267,11 @@ void TestSharedPlayers::aLostConnectionLosesNoTypingAndTheEditorGoesOn()
     setText(control<QLineEdit>(*editor, "City"), QStringLiteral("London"));
     click(*editor, "cmdUpdate");
     QCOMPARE(m_messages->texts().size(), 1);
-    QVERIFY2(m_messages->last().contains(QStringLiteral("was lost")), qPrintable(m_messages->last()));
+    QVERIFY2(m_messages->last().contains(QStringLiteral("was lost")),
+             qPrintable(m_messages->last()));
     QCOMPARE(m_messages->ends(), 0);
     QCOMPARE(control<QLineEdit>(*editor, "City")->text(), QStringLiteral("London"));
-    QCOMPARE(serverRows(admin, QStringLiteral("SELECT City FROM PlayerInfo")),
-             QStringList{"NULL"});
+    QCOMPARE(serverRows(admin, QStringLiteral("SELECT City FROM PlayerInfo")), QStringList{"NULL"});
 
     // Refresh opens the table again; typed again, the record is written.
     click(*editor, "cmdRefresh");
@@ -295,9 +294,9 @@ void TestSharedPlayers::theCommandLineImportsAndExportsTheServersPlayers()
     Data::ServerAddress address = m_server->address;
     address.password.clear();
 
-    const ZuviRun imported = runZuvi(
-        {QStringLiteral("--server"), address.url(), QStringLiteral("--import-players"), in},
-        environment);
+    const ZuviRun imported =
+        runZuvi({QStringLiteral("--server"), address.url(), QStringLiteral("--import-players"), in},
+                environment);
     QVERIFY(imported.finished);
     QVERIFY2(imported.exitCode == 0, qPrintable(imported.errText()));
     QVERIFY2(imported.outText().startsWith(QStringLiteral("Imported 6 players; skipped")),

@@ -202,6 +202,14 @@ public:
         copyScalars(next);
     }
 
+    void saveReports(const Progress::State &next) override
+    {
+        begin();
+        stored.takeReports = next.takeReports;
+        stored.confirmReports = next.confirmReports;
+        stored.reports = next.reports;
+    }
+
 private:
     /// Every change starts here: a failure set for it is thrown before anything changes.
     void begin()
@@ -258,6 +266,9 @@ private:
         stored.reviewPairings = next.reviewPairings;
         stored.publishedRound = next.publishedRound;
         stored.publishedPairing = next.publishedPairing;
+        stored.takeReports = next.takeReports;
+        stored.confirmReports = next.confirmReports;
+        stored.reports = next.reports;
     }
 
     qint64 m_lastId = 0;

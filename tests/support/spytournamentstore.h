@@ -120,6 +120,10 @@ public:
     {
         spy([&] { m_inner.saveClock(next); });
     }
+    void saveReports(const Progress::State &next) override
+    {
+        spy([&] { m_inner.saveReports(next); });
+    }
 
     bool isShared() const override { return m_inner.isShared(); }
     QString station() const override { return m_inner.station(); }

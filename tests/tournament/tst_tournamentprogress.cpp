@@ -65,9 +65,31 @@ struct Fixture
 };
 
 const QStringList kFour{"A", "B", "C", "D"};
+
+using Request = TournamentProgress::ReportRequest;
+using Outcome = TournamentProgress::ReportOutcome;
+
+/// A report from table 1 (A plays B after the draw of kFour) with its right code unless
+/// code says otherwise.
+Request report(int reporter, const QString &result1, const QString &power1 = QStringLiteral("5"),
+               const QString &power2 = QStringLiteral("2"), const QString &code = QString(),
+               int table = 1)
+{
+    Request r;
+    r.table = table;
+    r.reporter = reporter;
+    r.result1 = result1;
+    r.power1 = power1;
+    r.power2 = power2;
+    r.code = code;
+    return r;
+}
 const QStringList kFive{"A", "B", "C", "D", "E"};
 
 } // namespace
+
+Q_DECLARE_METATYPE(QList<Zuvi::TournamentProgress::ReportRequest>)
+Q_DECLARE_METATYPE(QList<Zuvi::TournamentProgress::ReportOutcome>)
 
 class TestTournamentProgress : public QObject
 {
@@ -88,6 +110,10 @@ private Q_SLOTS:
     void optionsAreStoredAndResumed();
     void pairingsWaitForPublishingWhenReviewed();
     void pairAgainIsRefusedWhileAGameIsRecorded();
+    void eachTableHasACodeKeptWithThePairing();
+    void reportsFromTheTables_data();
+    void reportsFromTheTables();
+    void theDeskDecidesOnReports();
     void failedStoreChangesNothing_data();
     void failedStoreChangesNothing();
 };
@@ -461,6 +487,173 @@ void TestTournamentProgress::failedStoreChangesNothing()
     QCOMPARE(f.store.stored.entrants.size(), stored.entrants.size());
     QCOMPARE(standingsOf(f.store), standings);
     QCOMPARE(entrants.count() + pairing.count() + games.count(), 0);
+}
+
+void TestTournamentProgress::eachTableHasACodeKeptWithThePairing()
+{
+    Fixture f(kFive);
+    f.model.setTakeReports(true);
+    f.model.startRound(QStringLiteral("3"));
+    const QString one = f.model.tableCode(1);
+    const QString two = f.model.tableCode(2);
+    QCOMPARE(one.size(), Progress::kCodeLength);
+    for (const QChar c : one + two)
+        QVERIFY(QByteArray(Progress::kCodeLetters).contains(char(c.unicode())));
+    QCOMPARE(f.model.tableCode(0), QString());
+    QCOMPARE(f.model.tableCode(4), QString());
+    // A report and the codes survive a resume.
+    QCOMPARE(f.model.takeReport(report(1, QStringLiteral("Full Win"), "5", "2", one)),
+             Outcome::Taken);
+    TournamentProgress again(&f.store);
+    QVERIFY(again.loadStored());
+    again.resume();
+    QVERIFY(again.takeReports());
+    QCOMPARE(again.tableCode(1), one);
+    QCOMPARE(again.tableCode(2), two);
+    QCOMPARE(again.tableReports(1), Progress::TableReports::Reported);
+    // The bye's table takes no report.
+    QCOMPARE(f.model.takeReport(
+                 report(1, QStringLiteral("Full Win"), "5", "2", f.model.tableCode(3), 3)),
+             Outcome::NoSuchTable);
+    // A new round has new codes; the old ones lapse.
+    while (!f.model.openSeats().isEmpty())
+        f.model.recordGame(0, QStringLiteral("Full Win"), 1, 0);
+    f.model.endRound();
+    QCOMPARE(f.model.tableCode(1), QString());
+    QCOMPARE(f.model.takeReport(report(1, QStringLiteral("Full Win"))), Outcome::NotTaking);
+    f.model.startRound(QStringLiteral("3"));
+    QCOMPARE(f.model.tableCode(1).size(), Progress::kCodeLength);
+    // Turned off, nothing is taken and no code is shown.
+    f.model.setTakeReports(false);
+    QCOMPARE(f.model.tableCode(1), QString());
+    QCOMPARE(f.model.takeReport(report(1, QStringLiteral("Full Win"))), Outcome::NotTaking);
+}
+
+void TestTournamentProgress::reportsFromTheTables_data()
+{
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<QList<Request>>("requests");
+    QTest::addColumn<QList<Outcome>>("outcomes");
+    QTest::addColumn<QString>("games");
+    QTest::addColumn<int>("state");
+
+    const QString win = QStringLiteral("Full Win");
+    const QString draw = QStringLiteral("True Draw");
+    using R = QList<Request>;
+    using O = QList<Outcome>;
+    const int none = int(Progress::TableReports::None);
+    const int reported = int(Progress::TableReports::Reported);
+    QTest::newRow("one player: it waits")
+        << false << R{report(1, win)} << O{Outcome::Taken} << "" << reported;
+    QTest::newRow("both agree: recorded")
+        << false << R{report(1, win), report(2, win)} << O{Outcome::Taken, Outcome::Recorded}
+        << "A-B Full Win 5 2" << none;
+    QTest::newRow("both agree, the desk confirms")
+        << true << R{report(1, win), report(2, win)} << O{Outcome::Taken, Outcome::Taken} << ""
+        << int(Progress::TableReports::Agreed);
+    QTest::newRow("they disagree on a power")
+        << false << R{report(1, win), report(2, win, "5", "3")} << O{Outcome::Taken, Outcome::Taken}
+        << "" << int(Progress::TableReports::Disputed);
+    QTest::newRow("a later report replaces the player's own")
+        << false << R{report(1, win), report(1, draw, "1", "1"), report(2, draw, "1", "1")}
+        << O{Outcome::Taken, Outcome::Taken, Outcome::Recorded} << "A-B True Draw 1 1" << none;
+    QTest::newRow("a wrong code is refused")
+        << false << R{report(1, win, "5", "2", "WRONG")} << O{Outcome::WrongCode} << "" << none;
+    R wrongs(5, report(1, win, "5", "2", "WRONG"));
+    wrongs.append(report(1, win));
+    QTest::newRow("five wrong codes close the table")
+        << false << wrongs << O{Outcome::WrongCode, Outcome::WrongCode, Outcome::WrongCode,
+                                Outcome::WrongCode, Outcome::Locked,    Outcome::Locked}
+        << "" << none;
+    QTest::newRow("a result the desk does not know")
+        << false << R{report(1, QStringLiteral("Victory"))} << O{Outcome::BadReport} << "" << none;
+    QTest::newRow("a negative power")
+        << false << R{report(1, win, "-1")} << O{Outcome::BadReport} << "" << none;
+    QTest::newRow("a power that is no number")
+        << false << R{report(1, win, "5", "<b>2</b>")} << O{Outcome::BadReport} << "" << none;
+    QTest::newRow("a third player")
+        << false << R{report(3, win)} << O{Outcome::BadReport} << "" << none;
+    QTest::newRow("a table that is not there")
+        << false
+        << R{report(1, win, "5", "2", QString(), 9), report(1, win, "5", "2", QString(), 0)}
+        << O{Outcome::NoSuchTable, Outcome::NoSuchTable} << "" << none;
+    QTest::newRow("a report after both agreed changes nothing")
+        << false << R{report(1, win), report(2, win), report(2, draw)}
+        << O{Outcome::Taken, Outcome::Recorded, Outcome::AlreadyRecorded} << "A-B Full Win 5 2"
+        << none;
+}
+
+void TestTournamentProgress::reportsFromTheTables()
+{
+    QFETCH(bool, confirm);
+    QFETCH(QList<Request>, requests);
+    QFETCH(QList<Outcome>, outcomes);
+    QFETCH(QString, games);
+    QFETCH(int, state);
+    Fixture f(kFour);
+    f.model.setTakeReports(true);
+    f.model.setConfirmReports(confirm);
+    f.model.startRound(QStringLiteral("3"));
+    QList<Outcome> got;
+    for (Request request : std::as_const(requests)) {
+        // The right code, typed in small letters: case is ignored.
+        if (request.code.isNull())
+            request.code = f.model.tableCode(request.table).toLower();
+        got.append(f.model.takeReport(request));
+    }
+    QCOMPARE(got, outcomes);
+    QStringList recorded;
+    for (const Progress::Game &g : f.model.games())
+        recorded.append(QStringLiteral("%1-%2 %3 %4 %5")
+                            .arg(g.player1, g.player2, g.result1)
+                            .arg(g.power1)
+                            .arg(g.power2));
+    QCOMPARE(recorded.join(QLatin1Char(';')), games);
+    QCOMPARE(int(f.model.tableReports(1)), state);
+    // Table 2 heard nothing of it.
+    QCOMPARE(f.model.tableReports(2), Progress::TableReports::None);
+    QCOMPARE(f.model.openSeats().size(), games.isEmpty() ? 2 : 1);
+}
+
+void TestTournamentProgress::theDeskDecidesOnReports()
+{
+    Fixture f(kFour);
+    f.model.setTakeReports(true);
+    f.model.setConfirmReports(true);
+    f.model.startRound(QStringLiteral("3"));
+    const auto send = [&](int table, int reporter, const QString &result) {
+        return f.model.takeReport(
+            report(reporter, result, "4", "1", f.model.tableCode(table), table));
+    };
+    QSignalSpy reports(&f.model, &TournamentProgress::reportsChanged);
+    // Agreed reports wait for the desk's key; a single report cannot be recorded so.
+    QCOMPARE(send(1, 1, "Full Win"), Outcome::Taken);
+    QVERIFY(!f.model.recordReport(0));
+    QCOMPARE(send(1, 2, "Full Win"), Outcome::Taken);
+    QCOMPARE(reports.count(), 2);
+    QVERIFY(f.model.recordReport(0));
+    QCOMPARE(f.model.games().size(), 1);
+    QCOMPARE(f.model.tableReports(1), Progress::TableReports::None);
+    // Table 2 (now row 0): disputed, rejected.
+    QCOMPARE(send(2, 1, "Full Win"), Outcome::Taken);
+    QCOMPARE(send(2, 2, "Full Loss"), Outcome::Taken);
+    QCOMPARE(f.model.tableReports(2), Progress::TableReports::Disputed);
+    QCOMPARE(f.model.pendingReports(2).size(), 2);
+    f.model.rejectReports(0);
+    QCOMPARE(f.model.tableReports(2), Progress::TableReports::None);
+    // Reported again, then recorded at the desk: the report lapses, the desk's result stands.
+    QCOMPARE(send(2, 1, "Full Win"), Outcome::Taken);
+    f.model.recordGame(0, QStringLiteral("Modified Loss"), 2, 3);
+    QCOMPARE(f.model.tableReports(2), Progress::TableReports::None);
+    QCOMPARE(f.model.games().last().result1, QStringLiteral("Modified Loss"));
+
+    // "I am dropping": the organiser is asked, the request settled once decided.
+    Request drop = report(2, QString(), QString(), QString(), f.model.tableCode(1), 1);
+    drop.drop = true;
+    QCOMPARE(f.model.takeReport(drop), Outcome::Taken);
+    QCOMPARE(f.model.dropRequests(), QStringList{"B"});
+    f.model.settleDropRequest(QStringLiteral("B"));
+    QCOMPARE(f.model.dropRequests(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestTournamentProgress)

@@ -1,0 +1,119 @@
+#include "tournament/tablereports.h"
+
+#include "round/scoring.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace Zuvi::Progress {
+
+QStringList newTableCodes(int tables, const std::function<quint32()> &random)
+{
+    constexpr int letters = int(sizeof(kCodeLetters)) - 1;
+    QStringList codes;
+    codes.reserve(tables);
+    for (int t = 0; t < tables; ++t) {
+        QString code;
+        for (int i = 0; i < kCodeLength; ++i)
+            code.append(QLatin1Char(kCodeLetters[random() % letters]));
+        codes.append(code);
+    }
+    return codes;
+}
+
+QString reportBookText(const ReportBook &book)
+{
+    QJsonArray codes;
+    for (qsizetype i = 0; i < book.codes.size(); ++i)
+        codes.append(QJsonArray{book.codes.at(i), i < book.wrong.size() ? book.wrong.at(i) : 0});
+    QJsonArray reports;
+    for (const Report &r : book.reports)
+        reports.append(QJsonObject{{QStringLiteral("table"), r.table},
+                                   {QStringLiteral("reporter"), r.reporter},
+                                   {QStringLiteral("drop"), r.drop},
+                                   {QStringLiteral("result1"), r.result1},
+                                   {QStringLiteral("power1"), r.power1},
+                                   {QStringLiteral("power2"), r.power2},
+                                   {QStringLiteral("at"), double(r.at)},
+                                   {QStringLiteral("fate"), int(r.fate)}});
+    return QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("round"), book.round},
+                                                       {QStringLiteral("pairing"), book.pairing},
+                                                       {QStringLiteral("codes"), codes},
+                                                       {QStringLiteral("reports"), reports}})
+                                 .toJson(QJsonDocument::Compact));
+}
+
+ReportBook reportBookFromText(const QString &text)
+{
+    ReportBook book;
+    const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
+    book.round = object.value(QStringLiteral("round")).toInt();
+    book.pairing = object.value(QStringLiteral("pairing")).toInt();
+    const QJsonArray codes = object.value(QStringLiteral("codes")).toArray();
+    for (const QJsonValue &code : codes) {
+        book.codes.append(code.toArray().at(0).toString());
+        book.wrong.append(code.toArray().at(1).toInt());
+    }
+    const QJsonArray reports = object.value(QStringLiteral("reports")).toArray();
+    for (const QJsonValue &value : reports) {
+        const QJsonObject o = value.toObject();
+        Report r;
+        r.table = o.value(QStringLiteral("table")).toInt();
+        r.reporter = o.value(QStringLiteral("reporter")).toInt();
+        r.drop = o.value(QStringLiteral("drop")).toBool();
+        r.result1 = o.value(QStringLiteral("result1")).toString();
+        r.power1 = o.value(QStringLiteral("power1")).toDouble();
+        r.power2 = o.value(QStringLiteral("power2")).toDouble();
+        r.at = qint64(o.value(QStringLiteral("at")).toDouble());
+        const int fate = o.value(QStringLiteral("fate")).toInt();
+        r.fate = fate >= 0 && fate <= int(Report::Fate::Replaced) ? Report::Fate(fate)
+                                                                  : Report::Fate::Rejected;
+        book.reports.append(r);
+    }
+    return book;
+}
+
+QList<Report> pendingResults(const ReportBook &book, int table)
+{
+    QList<Report> pending;
+    for (const Report &r : book.reports) {
+        if (r.table == table && !r.drop && r.fate == Report::Fate::Pending)
+            pending.append(r);
+    }
+    return pending;
+}
+
+TableReports tableReports(const ReportBook &book, int table)
+{
+    const QList<Report> pending = pendingResults(book, table);
+    if (pending.isEmpty())
+        return TableReports::None;
+    // Each player has one pending report at most: a later one replaces the earlier.
+    if (pending.size() == 1)
+        return TableReports::Reported;
+    const Report &a = pending.at(0);
+    const Report &b = pending.at(1);
+    return a.result1 == b.result1 && a.power1 == b.power1 && a.power2 == b.power2
+               ? TableReports::Agreed
+               : TableReports::Disputed;
+}
+
+std::optional<Report> agreedReport(const ReportBook &book, int table)
+{
+    if (tableReports(book, table) != TableReports::Agreed)
+        return std::nullopt;
+    return pendingResults(book, table).last();
+}
+
+QString reportText(const Report &report, const Seat &seat)
+{
+    const QString &reporter = report.reporter == 1 ? seat.player1 : seat.player2;
+    if (report.drop)
+        return QStringLiteral("%1 asks to drop").arg(reporter);
+    return QStringLiteral("%1: %2 for %3, %4 to %5")
+        .arg(reporter, report.result1, seat.player1, Round::powerText(report.power1),
+             Round::powerText(report.power2));
+}
+
+} // namespace Zuvi::Progress

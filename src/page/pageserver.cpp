@@ -1,5 +1,7 @@
 #include "page/pageserver.h"
 
+#include "core/errorpath.h"
+#include "page/reportrequest.h"
 #include "publish/pagecode.h"
 #include "publish/publishactions.h"
 #include "publish/snapshot.h"
@@ -132,6 +134,7 @@ PageServer::PageServer(TournamentProgress *progress, QObject *parent)
     connect(m_progress, &TournamentProgress::roundChanged, this, stale);
     connect(m_progress, &TournamentProgress::clockChanged, this, stale);
     connect(m_progress, &TournamentProgress::publishedChanged, this, stale);
+    connect(m_progress, &TournamentProgress::reportsChanged, this, stale);
 }
 
 quint16 PageServer::start(const QHostAddress &address, quint16 port, QString *problem)
@@ -221,6 +224,10 @@ QByteArray PageServer::stateJson()
     for (const Publish::PairingRow &row : snapshot.pairings)
         pairings.append(pairingJson(row));
     state.insert(QStringLiteral("pairings"), pairings);
+    // The report form shows while the open round's results are taken from the tables.
+    state.insert(QStringLiteral("reports"),
+                 m_acceptReports && m_progress->takeReports() && snapshot.roundOpen &&
+                     !snapshot.pairings.isEmpty() && !m_progress->tableCode(1).isEmpty());
     QJsonArray standings;
     if (!snapshot.roundOpen) {
         for (const Publish::RankedRow &row : snapshot.standings)
@@ -245,6 +252,21 @@ bool PageServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *so
     const QString path = request.url().path();
     const auto method = request.method();
     const bool head = method == QHttpServerRequest::Method::Head;
+    if (path == QLatin1String("/report")) {
+        if (method != QHttpServerRequest::Method::Post) {
+            respond(responder, head, Status::MethodNotAllowed, "text/plain; charset=utf-8",
+                    "Only POST.\n", {{"Allow", "POST"}});
+            return true;
+        }
+        const auto [status, message] = takeReport(request);
+        respond(responder, false, Status(status), "application/json",
+                QJsonDocument(QJsonObject{{QStringLiteral("ok"), status == 200},
+                                          {QStringLiteral("message"), message}})
+                    .toJson(QJsonDocument::Compact),
+                status == 429 ? QList<std::pair<QByteArray, QByteArray>>{{"Retry-After", "60"}}
+                              : QList<std::pair<QByteArray, QByteArray>>{});
+        return true;
+    }
     if (method != QHttpServerRequest::Method::Get && !head) {
         respond(responder, false, Status::MethodNotAllowed, "text/plain; charset=utf-8",
                 "Only GET and HEAD.\n", {{"Allow", "GET, HEAD"}});
@@ -271,6 +293,79 @@ bool PageServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *so
     }
     respond(responder, head, Status::NotFound, "text/plain; charset=utf-8", "Not found.\n");
     return true;
+}
+
+std::pair<int, QString> PageServer::takeReport(const QHttpServerRequest &request)
+{
+    using Outcome = TournamentProgress::ReportOutcome;
+    if (!m_acceptReports || !m_progress->takeReports())
+        return {403, QStringLiteral("Results are not taken on this page: please report at the "
+                                    "desk.")};
+    // Each address may report a few times a minute: enough for both players of a table on
+    // one phone and a mistake or two, too few to try codes one after the other.
+    const QString client = request.remoteAddress().toString();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    QList<qint64> &times = m_reportTimes[client];
+    times.removeIf([now](qint64 at) { return now - at >= 60000; });
+    if (times.size() >= m_reportsPerMinute)
+        return {429, QStringLiteral("Too many reports from this phone: please wait a minute.")};
+    times.append(now);
+    if (m_reportTimes.size() > 4096) {
+        // Addresses that have not reported within the minute are forgotten.
+        m_reportTimes.removeIf([now](const auto &entry) {
+            return entry.value().isEmpty() || now - entry.value().last() >= 60000;
+        });
+    }
+    if (!request.value("Content-Type").startsWith("application/x-www-form-urlencoded"))
+        return {415, QStringLiteral("The report is not a form Zuvi knows.")};
+    QString problem;
+    const std::optional<TournamentProgress::ReportRequest> report =
+        parseReportRequest(request.body(), &problem);
+    if (!report)
+        return {400, problem};
+    const int table = report->table;
+    std::optional<Outcome> outcome;
+    // A failure to keep the report is the organiser's to see; the player is told to report at
+    // the desk.
+    Core::runGuarded([&] { outcome = m_progress->takeReport(*report); });
+    if (!outcome)
+        return {503, QStringLiteral("The report could not be kept: please report at the desk.")};
+    switch (*outcome) {
+    case Outcome::Taken:
+        return {200, report->drop ? QStringLiteral("The organiser has your wish to drop from "
+                                                   "table %1 and will confirm it.")
+                                        .arg(table)
+                                  : QStringLiteral("Thank you: your report for table %1 is "
+                                                   "with the organiser.")
+                                        .arg(table)};
+    case Outcome::Recorded:
+        return {200, QStringLiteral("Thank you: both reports agree, and the result of table %1 "
+                                    "is recorded.")
+                         .arg(table)};
+    case Outcome::NotTaking:
+        return {403, QStringLiteral("Results are not taken on this page: please report at the "
+                                    "desk.")};
+    case Outcome::NoSuchTable:
+        return {404, QStringLiteral("There is no table %1 waiting for a result.").arg(table)};
+    case Outcome::AlreadyRecorded:
+        return {409, QStringLiteral("The result of table %1 is recorded already. Please see the "
+                                    "organiser if it is wrong.")
+                         .arg(table)};
+    case Outcome::WrongCode:
+        return {403, QStringLiteral("That is not the code of table %1. Please look at the slip "
+                                    "on your table.")
+                         .arg(table)};
+    case Outcome::Locked:
+        return {403, QStringLiteral("Table %1 takes no more reports this round: please report "
+                                    "at the desk.")
+                         .arg(table)};
+    case Outcome::BadReport:
+        return {400, QStringLiteral("Please choose a result and give both powers as numbers "
+                                    "(0 or more).")};
+    case Outcome::AlreadyDropped:
+        return {409, QStringLiteral("You have dropped already.")};
+    }
+    return {400, QStringLiteral("The report is not one Zuvi knows.")};
 }
 
 void PageServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)

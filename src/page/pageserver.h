@@ -2,7 +2,10 @@
 
 #include <QAbstractHttpServer>
 #include <QByteArray>
+#include <QHash>
 #include <QHostAddress>
+
+#include <algorithm>
 
 namespace Zuvi {
 
@@ -11,9 +14,10 @@ class TournamentProgress;
 /// The players' page on the local network: a read-only page of its own (GET /, /page.js,
 /// /page.css) and the tournament as JSON (GET /state.json: the round, the clock, the
 /// pairing by table, the standings between rounds), which the page asks for every few
-/// seconds. Only names, houses, scores, powers and tables are served: nothing else of the
-/// stored players, and no file of the data folder. Every response carries a content
-/// security policy that lets the page load nothing from elsewhere and run no inline script.
+/// seconds. Where the organiser takes results from the page, players report their table's
+/// result with its code (POST /report). Only names, houses, scores, powers and tables are served:
+/// nothing else of the stored players, and no file of the data folder. Every response carries a
+/// content security policy that lets the page load nothing from elsewhere and run no inline script.
 class PageServer final : public QAbstractHttpServer
 {
     Q_OBJECT
@@ -39,12 +43,27 @@ public:
     static constexpr qint64 kMaxRequestBytes = 16 * 1024;
     static constexpr int kIdleMs = 30000;
 
+    /// Reports (POST /report) taken from one client address in a minute; more are refused
+    /// until the minute has passed.
+    void setReportLimit(int perMinute) { m_reportsPerMinute = std::max(1, perMinute); }
+    static constexpr int kReportsPerMinute = 12;
+    /// Whether this page takes reports at all: the page served without a window
+    /// (--serve-page) does not, since the organiser's window would not hear of them.
+    void setAcceptReports(bool accept) { m_acceptReports = accept; }
+
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
 
 private:
+    /// Answers POST /report: the status and the player's message.
+    std::pair<int, QString> takeReport(const QHttpServerRequest &request);
+
     TournamentProgress *m_progress;
+    int m_reportsPerMinute = kReportsPerMinute;
+    bool m_acceptReports = true;
+    // The times of the reports of each client address within the last minute.
+    QHash<QString, QList<qint64>> m_reportTimes;
     QHostAddress m_address;
     quint16 m_port = 0;
     qint64 m_maxRequestBytes = kMaxRequestBytes;

@@ -56,6 +56,9 @@ int serveFromCommandLine(const QCommandLineParser &parser)
         progress.loadStored();
         progress.resume();
         PageServer server(&progress);
+        // The organiser's window takes the reports: a page served apart from it would keep
+        // them where the window never looks.
+        server.setAcceptReports(false);
         QString problem;
         if (!server.start(address, quint16(port), &problem)) {
             err << QStringLiteral("zuvi: The page cannot be served at %1, port %2: %3")

@@ -296,6 +296,43 @@ QList<QAction *> createReviewActions(QWidget *parent, TournamentProgress *progre
     return {review, publish};
 }
 
+QList<QAction *> createReportActions(QWidget *parent, TournamentProgress *progress)
+{
+    auto *take = new QAction(tr("Take results from the players' page"), parent);
+    take->setObjectName(QStringLiteral("TakeReports"));
+    take->setCheckable(true);
+    auto *confirm = new QAction(tr("Confirm reports at the desk"), parent);
+    confirm->setObjectName(QStringLiteral("ConfirmReports"));
+    confirm->setCheckable(true);
+    const QPointer<TournamentProgress> model(progress);
+    const auto follow = [take, confirm, model] {
+        if (!model)
+            return;
+        const QSignalBlocker blockTake(take);
+        const QSignalBlocker blockConfirm(confirm);
+        take->setChecked(model->takeReports());
+        confirm->setChecked(model->confirmReports());
+        confirm->setEnabled(model->takeReports());
+    };
+    QObject::connect(take, &QAction::toggled, parent, [model, follow](bool on) {
+        Core::runGuarded([&] {
+            if (model)
+                model->setTakeReports(on);
+        });
+        follow();
+    });
+    QObject::connect(confirm, &QAction::toggled, parent, [model, follow](bool on) {
+        Core::runGuarded([&] {
+            if (model)
+                model->setConfirmReports(on);
+        });
+        follow();
+    });
+    QObject::connect(progress, &TournamentProgress::reportsChanged, take, follow);
+    follow();
+    return {take, confirm};
+}
+
 QList<QAction *> createPublishActions(QWidget *parent, TournamentProgress *progress)
 {
     auto *print = new QAction(tr("Print…"), parent);

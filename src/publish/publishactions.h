@@ -34,6 +34,9 @@ QList<QAction *> createPublishActions(QWidget *parent, TournamentProgress *progr
 /// pairings" (Ctrl+Shift+U, enabled while a round's pairing waits). Each window that calls
 /// this gets its own pair, kept in step with progress.
 QList<QAction *> createReviewActions(QWidget *parent, TournamentProgress *progress);
+/// "Take results from the players' page" and "Confirm reports at the desk" (checkable, off
+/// by default), following the tournament's options.
+QList<QAction *> createReportActions(QWidget *parent, TournamentProgress *progress);
 
 /// The big screen of progress while it is open, else nullptr.
 BigScreen *bigScreenOf(const TournamentProgress *progress);

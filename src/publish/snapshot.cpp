@@ -1,5 +1,7 @@
 #include "publish/snapshot.h"
 
+#include "tournament/tablereports.h"
+
 #include "round/ranks.h"
 #include "round/scoring.h"
 
@@ -32,6 +34,7 @@ QList<PairingRow> pairingRows(const Progress::State &state)
         row.player1 = seat.player1;
         row.player2 = seat.player2;
         row.recorded = seat.recorded;
+        row.code = Progress::tableCodeOf(state, row.table);
         if (const Progress::Entrant *entrant = byName.value(seat.player1)) {
             row.house1 = entrant->house;
             row.score1 = entrant->scoreText;

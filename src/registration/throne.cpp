@@ -281,6 +281,7 @@ void Throne::buildActions()
     addContextActions({m_avoidRematches, m_recordedGames});
     addContextActions(Publish::createPublishActions(this, m_progress));
     addContextActions(Publish::createReviewActions(this, m_progress));
+    addContextActions(Publish::createReportActions(this, m_progress));
     auto *history = new QAction(QStringLiteral("History\u2026"), this);
     history->setObjectName(QStringLiteral("History"));
     history->setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
@@ -290,7 +291,13 @@ void Throne::buildActions()
     page->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+P")));
     connect(page, &QAction::triggered, this, guarded([this] { showPageDialog(); }));
     m_pageAction = page;
-    addContextActions({history, page});
+    // Players who asked from their table, on the players' page, to leave the tournament.
+    auto *drops = new QAction(QStringLiteral("Drop requests\u2026"), this);
+    drops->setObjectName(QStringLiteral("DropRequests"));
+    drops->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+D")));
+    connect(drops, &QAction::triggered, this, guarded([this] { settleDropRequests(); }));
+    connect(m_progress, &TournamentProgress::reportsChanged, this, [this] { showDropRequests(); });
+    addContextActions({history, page, drops});
     addContextActions(stationActions());
     // Importing refills the stored players at once.
     addStoredPlayersActions(Players::createPlayerFileActions(
@@ -499,6 +506,42 @@ void Throne::showEntrants()
     m_namesModel->setTexts(names, greyedNames);
     m_housesModel->setTexts(houses, greyed);
     m_scoresModel->setTexts(scores, greyed);
+    showDropRequests();
+}
+
+void Throne::showDropRequests()
+{
+    const QStringList asking = m_progress->dropRequests();
+    QStringList nameNotes;
+    QStringList notes;
+    for (const Progress::Entrant &entrant : m_progress->entrants()) {
+        const QString note = asking.contains(entrant.name)
+                                 ? QStringLiteral("asks to drop (Drop requests\u2026)")
+                                 : QString();
+        if (entrant.nameShown)
+            nameNotes.append(note);
+        notes.append(note);
+    }
+    m_namesModel->setNotes(nameNotes);
+    m_housesModel->setNotes(notes);
+    m_scoresModel->setNotes(notes);
+}
+
+void Throne::settleDropRequests()
+{
+    const QStringList asking = m_progress->dropRequests();
+    if (asking.isEmpty()) {
+        Ui::message(this, QStringLiteral("No player has asked to drop."));
+        return;
+    }
+    for (const QString &name : asking) {
+        const bool drop = Ui::ask(this,
+                                  QStringLiteral("%1 asks from the table to drop out of "
+                                                 "the tournament. Drop %1?")
+                                      .arg(name),
+                                  Ui::DefaultAnswer::No);
+        m_progress->settleDropRequest(name, drop);
+    }
 }
 
 void Throne::showRound()
@@ -680,6 +723,7 @@ void Throne::openRoundWindow(bool resumed)
         m_tournament = new Tournament(m_progress, resumed);
         m_tournament->addContextActions(Publish::createPublishActions(m_tournament, m_progress));
         m_tournament->addContextActions(Publish::createReviewActions(m_tournament, m_progress));
+        m_tournament->addContextActions(Publish::createReportActions(m_tournament, m_progress));
         m_tournament->addContextActions({m_pageAction});
         placeBeside(m_tournament);
         Q_EMIT roundWindowOpened(m_tournament);

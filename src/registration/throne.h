@@ -111,6 +111,10 @@ private:
     void buildActions();
     void load();
     void showEntrants();
+    /// Marks the entrants who asked from their table to drop.
+    void showDropRequests();
+    /// "Drop requests…": asks the organiser about each request in turn.
+    void settleDropRequests();
     void showRound();
 
     void addEntrant();

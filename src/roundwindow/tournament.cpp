@@ -7,6 +7,7 @@
 #include "roundwindow/recordedgames.h"
 #include "round/roundclock.h"
 #include "round/scoring.h"
+#include "tournament/tablereports.h"
 #include "tournament/tournamentprogress.h"
 #include "ui/accessibility.h"
 #include "ui/fonts.h"
@@ -62,6 +63,7 @@ Tournament::Tournament(TournamentProgress *progress, bool resumed)
     // Every caption fits its box whichever sans-serif face the system has.
     Ui::fitTexts(this);
     showPairing({});
+    showReports();
     if (resumed) {
         const Round::RoundClock &clock = m_progress->clock();
         m_fullTime->setText(
@@ -260,12 +262,28 @@ void Tournament::buildActions()
     m_recordedGames->setObjectName(QStringLiteral("RecordedGames"));
     m_pairAgain = new QAction(QStringLiteral("Pair this round again"), this);
     m_pairAgain->setObjectName(QStringLiteral("PairAgain"));
+    // A result reported from the table: recorded where both players agree, else shown in
+    // the panel for "Game Over"; or rejected.
+    m_takeReport = new QAction(QStringLiteral("Take the report"), this);
+    m_takeReport->setObjectName(QStringLiteral("TakeReport"));
+    m_takeReport->setShortcut(QKeySequence(Qt::Key_F8));
+    m_takeReport->setShortcutContext(Qt::WindowShortcut);
+    m_takeReport->setShortcutVisibleInContextMenu(true);
+    m_rejectReports = new QAction(QStringLiteral("Reject the reports"), this);
+    m_rejectReports->setObjectName(QStringLiteral("RejectReports"));
+    m_rejectReports->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F8));
+    m_rejectReports->setShortcutContext(Qt::WindowShortcut);
+    m_rejectReports->setShortcutVisibleInContextMenu(true);
     addAction(m_undo);
+    addAction(m_takeReport);
+    addAction(m_rejectReports);
     for (QListView *list : {m_matchList1, m_matchList2}) {
         list->setContextMenuPolicy(Qt::ActionsContextMenu);
         list->addAction(m_undo);
         list->addAction(m_recordedGames);
         list->addAction(m_pairAgain);
+        list->addAction(m_takeReport);
+        list->addAction(m_rejectReports);
     }
 }
 
@@ -286,8 +304,14 @@ void Tournament::connectHandlers()
     connect(m_undo, &QAction::triggered, this, guarded([this] { undoLastGame(); }));
     connect(m_recordedGames, &QAction::triggered, this, guarded([this] { showRecordedGames(); }));
     connect(m_pairAgain, &QAction::triggered, this, guarded([this] { pairAgain(); }));
+    connect(m_takeReport, &QAction::triggered, this, guarded([this] { takeReport(); }));
+    connect(m_rejectReports, &QAction::triggered, this, guarded([this] { rejectReports(); }));
     connect(m_progress, &TournamentProgress::pairingChanged, this,
-            [this](const Progress::PairingChange &change) { showPairing(change); });
+            [this](const Progress::PairingChange &change) {
+                showPairing(change);
+                showReports();
+            });
+    connect(m_progress, &TournamentProgress::reportsChanged, this, [this] { showReports(); });
     connect(m_progress, &TournamentProgress::roundChanged, this, [this] {
         // A round ended at another station: this window goes as after its own End Round.
         if (m_progress->isShared() && !m_progress->roundOpen() && !m_roundEnded) {
@@ -471,6 +495,11 @@ void Tournament::recordGame()
                                   Round::powerText(entry->power2));
     }
     m_progress->recordGame(game, result, entry->power1, entry->power2);
+    goOnAfterRecording(game, recorded);
+}
+
+void Tournament::goOnAfterRecording(int game, const QString &recorded)
+{
     Ui::clearSelection(m_matchList2);
     // The keyboard goes on to the next game; once every game is recorded, to "End Round".
     const int left = Ui::rowCount(m_matchList1);
@@ -485,6 +514,92 @@ void Tournament::recordGame()
     }
 }
 
+void Tournament::showReports()
+{
+    if (m_roundEnded)
+        return;
+    QStringList notes;
+    const QList<int> &open = m_progress->openSeats();
+    const QList<Progress::Seat> &seats = m_progress->seats();
+    const QStringList asking = m_progress->dropRequests();
+    for (const int seat : open) {
+        const int table = seat + 1;
+        const Progress::Seat &players = seats.at(seat);
+        QStringList said;
+        for (const Progress::Report &report : m_progress->pendingReports(table))
+            said.append(Progress::reportText(report, players));
+        QString note;
+        switch (m_progress->tableReports(table)) {
+        case Progress::TableReports::None:
+            break;
+        case Progress::TableReports::Reported:
+            note = QStringLiteral("Reported: %1").arg(said.join(QStringLiteral("; ")));
+            break;
+        case Progress::TableReports::Agreed:
+            note = QStringLiteral("Both reports agree (F8 records): %1")
+                       .arg(said.join(QStringLiteral("; ")));
+            break;
+        case Progress::TableReports::Disputed:
+            note = QStringLiteral("The reports differ: %1").arg(said.join(QStringLiteral("; ")));
+            break;
+        }
+        for (const QString &name : {players.player1, players.player2}) {
+            if (asking.contains(name))
+                note += (note.isEmpty() ? QString() : QStringLiteral(". ")) +
+                        QStringLiteral("%1 asks to drop").arg(name);
+        }
+        notes.append(note);
+    }
+    m_list1Model->setNotes(notes);
+    m_list2Model->setNotes(notes);
+}
+
+void Tournament::takeReport()
+{
+    const int row = Ui::selectedRow(m_matchList1);
+    if (row < 0) {
+        Ui::message(this, QStringLiteral("Please select a game"));
+        return;
+    }
+    const int table = m_progress->tableOfRow(row);
+    const QList<Progress::Report> reports = m_progress->pendingReports(table);
+    if (reports.isEmpty()) {
+        Ui::message(this, QStringLiteral("No result has been reported from table %1.").arg(table));
+        return;
+    }
+    if (m_progress->tableReports(table) == Progress::TableReports::Agreed) {
+        const Progress::Report &agreed = reports.last();
+        const QString recorded =
+            QStringLiteral("Game #%1 recorded as reported: %2.")
+                .arg(table)
+                .arg(Progress::reportText(agreed, m_progress->seats().at(table - 1)));
+        m_progress->recordReport(row);
+        goOnAfterRecording(row, recorded);
+        return;
+    }
+    // One report, or two that differ: the latest fills the panel for the organiser to check
+    // and record with "Game Over".
+    const Progress::Report &latest = reports.last();
+    m_gameFrame->show();
+    showGame(row);
+    fillPanel(latest.result1, latest.power1, latest.power2);
+    m_player1Win->setFocus(Qt::OtherFocusReason);
+    m_announcer->announce(QStringLiteral("%1: the panel shows the report of %2. Check it, then "
+                                         "Game Over.")
+                              .arg(m_gameNumber->text(),
+                                   latest.reporter == 1 ? m_player1->text() : m_player2->text()));
+}
+
+void Tournament::rejectReports()
+{
+    const int row = Ui::selectedRow(m_matchList1);
+    if (row < 0) {
+        Ui::message(this, QStringLiteral("Please select a game"));
+        return;
+    }
+    m_progress->rejectReports(row);
+}
+
 void Tournament::undoLastGame()
 {
     const QList<Progress::Game> games = m_progress->openRoundGames();
@@ -497,13 +612,8 @@ void Tournament::undoLastGame()
         reopen(*row, game.result1, game.power1, game.power2);
 }
 
-void Tournament::reopen(int row, const QString &result1, double power1, double power2)
+void Tournament::fillPanel(const QString &result1, double power1, double power2)
 {
-    // The game is back at its seat, selected, with the panel showing it and what was
-    // recorded, ready to be recorded again.
-    m_gameFrame->show();
-    Ui::selectRow(m_matchList1, row);
-    showGame(row);
     const int index = m_player1Win->findText(result1, Qt::MatchExactly | Qt::MatchCaseSensitive);
     m_player1Win->setCurrentIndex(index);
     m_player1Win->setEditText(result1);
@@ -512,6 +622,16 @@ void Tournament::reopen(int row, const QString &result1, double power1, double p
     m_player1Power->setText(Round::powerText(power1));
     m_player2Power->setText(m_player2->text() == Round::bye() ? QString()
                                                               : Round::powerText(power2));
+}
+
+void Tournament::reopen(int row, const QString &result1, double power1, double power2)
+{
+    // The game is back at its seat, selected, with the panel showing it and what was
+    // recorded, ready to be recorded again.
+    m_gameFrame->show();
+    Ui::selectRow(m_matchList1, row);
+    showGame(row);
+    fillPanel(result1, power1, power2);
     if (isActiveWindow())
         m_matchList1->setFocus(Qt::OtherFocusReason);
     m_announcer->announce(

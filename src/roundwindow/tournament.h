@@ -53,6 +53,9 @@ public:
     QAction *recordedGamesAction() const { return m_recordedGames; }
     /// "Pair this round again".
     QAction *pairAgainAction() const { return m_pairAgain; }
+    /// "Take the report" (F8) and "Reject the reports" (Shift+F8) for the selected game.
+    QAction *takeReportAction() const { return m_takeReport; }
+    QAction *rejectReportsAction() const { return m_rejectReports; }
     /// Adds commands to the context menus of both lists (and their shortcuts to the
     /// window).
     void addContextActions(const QList<QAction *> &actions);
@@ -82,6 +85,14 @@ private:
     void recordGame();
     void undoLastGame();
     void reopen(int row, const QString &result1, double power1, double power2);
+    /// Fills the panel with a result and powers, as a reopened game or a report shows them.
+    void fillPanel(const QString &result1, double power1, double power2);
+    /// Marks the rows whose tables have reports (a tool tip with the reports, a tint).
+    void showReports();
+    void takeReport();
+    void rejectReports();
+    /// After a game left the lists: the next game, or "End Round", takes the keyboard.
+    void goOnAfterRecording(int row, const QString &recorded);
     void showRecordedGames();
     void pairAgain();
 
@@ -125,6 +136,8 @@ private:
     QAction *m_undo = nullptr;
     QAction *m_recordedGames = nullptr;
     QAction *m_pairAgain = nullptr;
+    QAction *m_takeReport = nullptr;
+    QAction *m_rejectReports = nullptr;
 };
 
 } // namespace Zuvi

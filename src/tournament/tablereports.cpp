@@ -22,6 +22,21 @@ QStringList newTableCodes(int tables, const std::function<quint32()> &random)
     return codes;
 }
 
+bool bookIsCurrent(const State &state)
+{
+    const ReportBook &book = state.reports;
+    return state.roundOpen && book.round == state.roundcounter &&
+           book.pairing == state.pairingNumber && book.codes.size() == state.seats.size();
+}
+
+QString tableCodeOf(const State &state, int table)
+{
+    if (!state.takeReports || !bookIsCurrent(state) || table < 1 ||
+        table > state.reports.codes.size())
+        return QString();
+    return state.reports.codes.at(table - 1);
+}
+
 QString reportBookText(const ReportBook &book)
 {
     QJsonArray codes;

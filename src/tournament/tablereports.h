@@ -28,6 +28,11 @@ QStringList newTableCodes(int tables, const std::function<quint32()> &random);
 QString reportBookText(const ReportBook &book);
 ReportBook reportBookFromText(const QString &text);
 
+/// The book of state belongs to its open round's pairing.
+bool bookIsCurrent(const State &state);
+/// The code of a table (1-based) of the open round where reports are taken; else empty.
+QString tableCodeOf(const State &state, int table);
+
 /// Where a table's reports stand.
 enum class TableReports {
     None,     ///< nothing pending

@@ -557,9 +557,7 @@ Progress::ReportBook TournamentProgress::newReportBook(const State &state)
 
 bool TournamentProgress::bookIsCurrent() const
 {
-    const Progress::ReportBook &book = m_state.reports;
-    return m_state.roundOpen && book.round == m_state.roundcounter &&
-           book.pairing == m_state.pairingNumber && book.codes.size() == m_state.seats.size();
+    return Progress::bookIsCurrent(m_state);
 }
 
 void TournamentProgress::storeReports(const State &next)
@@ -594,10 +592,7 @@ void TournamentProgress::setConfirmReports(bool on)
 
 QString TournamentProgress::tableCode(int table) const
 {
-    if (!m_state.takeReports || !bookIsCurrent() || table < 1 ||
-        table > m_state.reports.codes.size())
-        return QString();
-    return m_state.reports.codes.at(table - 1);
+    return Progress::tableCodeOf(m_state, table);
 }
 
 TournamentProgress::ReportOutcome TournamentProgress::takeReport(const ReportRequest &request)
@@ -746,14 +741,27 @@ QStringList TournamentProgress::dropRequests() const
             continue;
         const Seat &seat = m_state.seats.at(r.table - 1);
         const QString &name = r.reporter == 1 ? seat.player1 : seat.player2;
-        if (!names.contains(name))
+        const bool dropped =
+            std::any_of(m_state.entrants.cbegin(), m_state.entrants.cend(),
+                        [&](const Entrant &e) { return e.name == name && e.dropped; });
+        if (!dropped && !names.contains(name))
             names.append(name);
     }
     return names;
 }
 
-void TournamentProgress::settleDropRequest(const QString &name)
+void TournamentProgress::settleDropRequest(const QString &name, bool drop)
 {
+    if (drop && m_state.started) {
+        for (qsizetype i = 0; i < m_state.entrants.size(); ++i) {
+            if (m_state.entrants.at(i).name != name || m_state.entrants.at(i).dropped)
+                continue;
+            QList<Entrant> entrants = m_state.entrants;
+            entrants[i].dropped = true;
+            replaceEntrants(std::move(entrants));
+            break;
+        }
+    }
     State next = m_state;
     bool changed = false;
     for (Progress::Report &r : next.reports.reports) {
@@ -762,7 +770,7 @@ void TournamentProgress::settleDropRequest(const QString &name)
             continue;
         const Seat &seat = next.seats.at(r.table - 1);
         if ((r.reporter == 1 ? seat.player1 : seat.player2) == name) {
-            r.fate = Progress::Report::Fate::Recorded;
+            r.fate = drop ? Progress::Report::Fate::Recorded : Progress::Report::Fate::Rejected;
             changed = true;
         }
     }

@@ -218,11 +218,12 @@ public:
     bool recordReport(int row);
     /// Rejects the pending reports of the table at row.
     void rejectReports(int row);
-    /// The entrants who asked from their table to drop, not yet settled.
+    /// The entrants who asked from their table to drop, not yet settled (nor dropped).
     QStringList dropRequests() const;
-    /// Settles the drop requests of an entrant (after the organiser dropped the entrant, or
-    /// decided not to).
-    void settleDropRequest(const QString &name);
+    /// Settles an entrant's request to drop: with drop, the entrant is dropped as "Remove
+    /// From Tournament" drops one (kept in the standings, paired no more); else the
+    /// request is declined.
+    void settleDropRequest(const QString &name, bool drop);
 
     // ---- Clock --------------------------------------------------------------------------
 

@@ -31,12 +31,41 @@ QColor TextListModel::greyedText()
                   mix(text.blue(), base.blue()));
 }
 
+QColor TextListModel::notedBackground()
+{
+    // A light amber: the text's contrast on it stays as on white.
+    return QColor(0xff, 0xf0, 0xb3);
+}
+
+void TextListModel::setNotes(const QStringList &notes)
+{
+    QStringList next = notes;
+    next.resize(m_texts.size());
+    QList<int> changed;
+    for (qsizetype row = 0; row < next.size(); ++row) {
+        if (m_notes.value(row) != next.at(row))
+            changed.append(int(row));
+    }
+    m_notes = std::move(next);
+    for (int row : std::as_const(changed))
+        Q_EMIT dataChanged(index(row), index(row));
+}
+
 QVariant TextListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_texts.size())
         return QVariant();
     if (role == Qt::DisplayRole)
         return m_texts.at(index.row());
+    const QString note = m_notes.value(index.row());
+    if (!note.isEmpty()) {
+        if (role == Qt::ToolTipRole)
+            return note;
+        if (role == Qt::BackgroundRole)
+            return QBrush(notedBackground());
+        if (role == Qt::AccessibleTextRole)
+            return QStringLiteral("%1 (%2)").arg(m_texts.at(index.row()), note);
+    }
     const bool greyed = index.row() < m_greyed.size() && m_greyed.at(index.row());
     if (role == Qt::ForegroundRole && greyed)
         return QBrush(greyedText());
@@ -59,6 +88,7 @@ void TextListModel::setTexts(const QStringList &texts, const QList<bool> &greyed
         beginInsertRows(QModelIndex(), int(old), int(texts.size() - 1));
         m_texts = texts;
         m_greyed = flags;
+        m_notes.resize(texts.size());
         endInsertRows();
         return;
     }
@@ -69,6 +99,8 @@ void TextListModel::setTexts(const QStringList &texts, const QList<bool> &greyed
                 changed.append(int(i));
         }
         if (changed.size() <= kInPlaceRows) {
+            for (int row : changed)
+                m_notes[row].clear();
             m_texts = texts;
             m_greyed = flags;
             for (int row : changed)
@@ -85,6 +117,8 @@ void TextListModel::resetTexts(const QStringList &texts, const QList<bool> &grey
     m_texts = texts;
     m_greyed = greyed;
     m_greyed.resize(texts.size(), false);
+    m_notes = QStringList();
+    m_notes.resize(texts.size());
     endResetModel();
 }
 
@@ -95,6 +129,7 @@ void TextListModel::insertText(int row, const QString &text)
     beginInsertRows(QModelIndex(), row, row);
     m_texts.insert(row, text);
     m_greyed.insert(row, false);
+    m_notes.insert(row, QString());
     endInsertRows();
 }
 
@@ -105,6 +140,7 @@ void TextListModel::removeText(int row)
     beginRemoveRows(QModelIndex(), row, row);
     m_texts.removeAt(row);
     m_greyed.removeAt(row);
+    m_notes.removeAt(row);
     endRemoveRows();
 }
 

@@ -40,10 +40,17 @@ public:
     /// What a greyed row means, for screen readers: they read "text (note)" where the
     /// screen shows the text greyed, so that colour is not the only sign.
     void setGreyedNote(const QString &note) { m_greyedNote = note; }
+    /// A note on each row (empty: none), kept with its row as rows come and go: shown as
+    /// the row's tool tip on a tinted background, and read after the row's text.
+    void setNotes(const QStringList &notes);
+    QString note(int row) const { return m_notes.value(row); }
+    /// The tint of a row with a note.
+    static QColor notedBackground();
 
 private:
     QStringList m_texts;
     QList<bool> m_greyed;
+    QStringList m_notes;
     QString m_greyedNote;
 };
 

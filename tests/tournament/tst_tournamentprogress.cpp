@@ -652,8 +652,11 @@ void TestTournamentProgress::theDeskDecidesOnReports()
     drop.drop = true;
     QCOMPARE(f.model.takeReport(drop), Outcome::Taken);
     QCOMPARE(f.model.dropRequests(), QStringList{"B"});
-    f.model.settleDropRequest(QStringLiteral("B"));
+    f.model.settleDropRequest(QStringLiteral("B"), true);
     QCOMPARE(f.model.dropRequests(), QStringList());
+    QVERIFY(f.model.entrants().at(1).dropped);
+    // Asked again by a player who has dropped: refused.
+    QCOMPARE(f.model.takeReport(drop), Outcome::AlreadyDropped);
 }
 
 QTEST_GUILESS_MAIN(TestTournamentProgress)

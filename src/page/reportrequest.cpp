@@ -1,0 +1,99 @@
+#include "page/reportrequest.h"
+
+#include <QSet>
+#include <QStringDecoder>
+#include <QUrl>
+
+namespace Zuvi {
+
+namespace {
+
+std::optional<TournamentProgress::ReportRequest> refuse(QString *problem, const QString &why)
+{
+    if (problem)
+        *problem = why;
+    return std::nullopt;
+}
+
+/// One field's name or value decoded: "+" is a space, %XX a byte; the bytes must be UTF-8.
+std::optional<QString> decodeField(QByteArray raw)
+{
+    raw.replace('+', ' ');
+    const QByteArray bytes = QByteArray::fromPercentEncoding(raw);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<int> wholeNumber(const QString &text, int low, int high)
+{
+    if (text.isEmpty() || text.size() > 6)
+        return std::nullopt;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    }
+    const int value = text.toInt();
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<TournamentProgress::ReportRequest> parseReportRequest(const QByteArray &body,
+                                                                    QString *problem)
+{
+    if (body.size() > kMaxReportBytes)
+        return refuse(problem, QStringLiteral("The report is too long."));
+    static const QSet<QString> known = {
+        QStringLiteral("table"),  QStringLiteral("code"),   QStringLiteral("player"),
+        QStringLiteral("result"), QStringLiteral("power1"), QStringLiteral("power2"),
+        QStringLiteral("drop")};
+    QHash<QString, QString> fields;
+    for (const QByteArray &pair : body.split('&')) {
+        if (pair.isEmpty())
+            continue;
+        const qsizetype equals = pair.indexOf('=');
+        const std::optional<QString> name = decodeField(equals < 0 ? pair : pair.left(equals));
+        const std::optional<QString> value =
+            decodeField(equals < 0 ? QByteArray() : pair.mid(equals + 1));
+        if (!name || !value)
+            return refuse(problem, QStringLiteral("The report is not UTF-8 text."));
+        if (!known.contains(*name))
+            return refuse(problem, QStringLiteral("The report has a field Zuvi does not know."));
+        if (fields.contains(*name))
+            return refuse(problem, QStringLiteral("The report gives a field twice."));
+        if (value->size() > kMaxReportField)
+            return refuse(problem, QStringLiteral("A field of the report is too long."));
+        fields.insert(*name, value->trimmed());
+    }
+    TournamentProgress::ReportRequest request;
+    const std::optional<int> table = wholeNumber(fields.value(QStringLiteral("table")), 1, 99999);
+    if (!table)
+        return refuse(problem, QStringLiteral("Please give your table's number."));
+    const std::optional<int> player = wholeNumber(fields.value(QStringLiteral("player")), 1, 2);
+    if (!player)
+        return refuse(problem, QStringLiteral("Please say which player of the table you are."));
+    request.table = *table;
+    request.reporter = *player;
+    request.code = fields.value(QStringLiteral("code"));
+    if (request.code.isEmpty())
+        return refuse(problem, QStringLiteral("Please give the code on your table's slip."));
+    const QString drop = fields.value(QStringLiteral("drop"));
+    if (!drop.isEmpty() && drop != QLatin1String("1"))
+        return refuse(problem, QStringLiteral("The report is not one Zuvi knows."));
+    request.drop = drop == QLatin1String("1");
+    if (request.drop)
+        return request;
+    request.result1 = fields.value(QStringLiteral("result"));
+    request.power1 = fields.value(QStringLiteral("power1"));
+    request.power2 = fields.value(QStringLiteral("power2"));
+    if (request.result1.isEmpty())
+        return refuse(problem, QStringLiteral("Please choose the result."));
+    return request;
+}
+
+} // namespace Zuvi

@@ -11,7 +11,7 @@ build=$1
 seconds=${2:-15}
 here=$(cd "$(dirname "$0")" && pwd)
 work="$build/fuzz-run"
-targets=(firstdraw standingspairing rematchpairing numbertext roundclock)
+targets=(firstdraw standingspairing rematchpairing numbertext roundclock reportrequest)
 
 rm -rf "$work"
 mkdir -p "$work"

@@ -8,7 +8,7 @@ namespace Zuvi {
 
 namespace {
 
-std::optional<TournamentProgress::ReportRequest> refuse(QString *problem, const QString &why)
+std::optional<Progress::ReportRequest> refuse(QString *problem, const QString &why)
 {
     if (problem)
         *problem = why;
@@ -43,15 +43,14 @@ std::optional<int> wholeNumber(const QString &text, int low, int high)
 
 } // namespace
 
-std::optional<TournamentProgress::ReportRequest> parseReportRequest(const QByteArray &body,
-                                                                    QString *problem)
+std::optional<Progress::ReportRequest> parseReportRequest(const QByteArray &body, QString *problem)
 {
     if (body.size() > kMaxReportBytes)
         return refuse(problem, QStringLiteral("The report is too long."));
-    static const QSet<QString> known = {
-        QStringLiteral("table"),  QStringLiteral("code"),   QStringLiteral("player"),
-        QStringLiteral("result"), QStringLiteral("power1"), QStringLiteral("power2"),
-        QStringLiteral("drop")};
+    static const QSet<QString> known = {QStringLiteral("table"),  QStringLiteral("code"),
+                                        QStringLiteral("player"), QStringLiteral("result"),
+                                        QStringLiteral("power1"), QStringLiteral("power2"),
+                                        QStringLiteral("drop")};
     QHash<QString, QString> fields;
     for (const QByteArray &pair : body.split('&')) {
         if (pair.isEmpty())
@@ -70,7 +69,7 @@ std::optional<TournamentProgress::ReportRequest> parseReportRequest(const QByteA
             return refuse(problem, QStringLiteral("A field of the report is too long."));
         fields.insert(*name, value->trimmed());
     }
-    TournamentProgress::ReportRequest request;
+    Progress::ReportRequest request;
     const std::optional<int> table = wholeNumber(fields.value(QStringLiteral("table")), 1, 99999);
     if (!table)
         return refuse(problem, QStringLiteral("Please give your table's number."));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tournament/tournamentprogress.h"
+#include "tournament/progresstypes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,7 +18,7 @@ inline constexpr qsizetype kMaxReportField = 64;
 /// reason in problem, for a body that is not one: too long, a field unknown, given twice
 /// or too long, text that is not UTF-8, a table or player that is not a number in range.
 /// Whether the result and powers are ones the desk takes is the model's to say.
-std::optional<TournamentProgress::ReportRequest> parseReportRequest(const QByteArray &body,
-                                                                    QString *problem = nullptr);
+std::optional<Progress::ReportRequest> parseReportRequest(const QByteArray &body,
+                                                          QString *problem = nullptr);
 
 } // namespace Zuvi

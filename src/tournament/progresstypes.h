@@ -103,6 +103,18 @@ struct Report
     Fate fate = Fate::Pending;
 };
 
+/// One report as the players' page sends it, before the model checks it.
+struct ReportRequest
+{
+    int table = 0;
+    QString code;
+    int reporter = 0; ///< 1 or 2: the table's first or second player
+    bool drop = false;
+    QString result1;
+    QString power1; ///< as typed on the page: the desk's rule for a power applies
+    QString power2;
+};
+
 /// The reports of the open round: each table's code and its wrong codes, and every report
 /// with its fate.
 struct ReportBook

@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
+
 namespace Zuvi::Progress {
 
 QStringList newTableCodes(int tables, const std::function<quint32()> &random)
@@ -80,10 +82,20 @@ ReportBook reportBookFromText(const QString &text)
         r.result1 = o.value(QStringLiteral("result1")).toString();
         r.power1 = o.value(QStringLiteral("power1")).toDouble();
         r.power2 = o.value(QStringLiteral("power2")).toDouble();
-        r.at = qint64(o.value(QStringLiteral("at")).toDouble());
+        // A damaged file's time is no time; its powers out of range make it no report.
+        const double at = o.value(QStringLiteral("at")).toDouble();
+        r.at = std::isfinite(at) && std::fabs(at) < 9e18 ? qint64(at) : 0;
         const int fate = o.value(QStringLiteral("fate")).toInt();
         r.fate = fate >= 0 && fate <= int(Report::Fate::Replaced) ? Report::Fate(fate)
                                                                   : Report::Fate::Rejected;
+        const auto fits = [](double power) {
+            return std::isfinite(power) && power >= 0 && power <= 1e15;
+        };
+        if (!fits(r.power1) || !fits(r.power2) || (r.reporter != 1 && r.reporter != 2)) {
+            r.power1 = fits(r.power1) ? r.power1 : 0;
+            r.power2 = fits(r.power2) ? r.power2 : 0;
+            r.fate = Report::Fate::Rejected;
+        }
         book.reports.append(r);
     }
     return book;

@@ -183,17 +183,7 @@ public:
     /// The code of a table (1-based) of the open round; empty where there is none.
     QString tableCode(int table) const;
 
-    /// One report as the page sends it.
-    struct ReportRequest
-    {
-        int table = 0;
-        QString code;
-        int reporter = 0; ///< 1 or 2: the table's first or second player
-        bool drop = false;
-        QString result1;
-        QString power1; ///< as typed on the page: the desk's rule for a power applies
-        QString power2;
-    };
+    using ReportRequest = Progress::ReportRequest;
     enum class ReportOutcome {
         Taken,           ///< kept; it waits for the other player or the organiser
         Recorded,        ///< both players agreed and the game is recorded

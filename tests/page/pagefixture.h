@@ -24,7 +24,8 @@ struct Fetched
 };
 
 inline Fetched fetch(const QString &url, const QByteArray &method = "GET",
-                     const QList<std::pair<QByteArray, QByteArray>> &headers = {})
+                     const QList<std::pair<QByteArray, QByteArray>> &headers = {},
+                     const QByteArray &body = {})
 {
     static QNetworkAccessManager manager;
     QNetworkRequest request{QUrl(url)};
@@ -32,7 +33,7 @@ inline Fetched fetch(const QString &url, const QByteArray &method = "GET",
         request.setRawHeader(header.first, header.second);
     // A HEAD sent as a custom verb would wait for the body its length announces.
     QNetworkReply *reply =
-        method == "HEAD" ? manager.head(request) : manager.sendCustomRequest(request, method);
+        method == "HEAD" ? manager.head(request) : manager.sendCustomRequest(request, method, body);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
@@ -71,5 +72,11 @@ struct ServedTournament
     PageServer server{&model};
     quint16 port = 0;
 };
+
+/// Posts a report as the page does.
+inline Fetched postReport(const QString &url, const QByteArray &form)
+{
+    return fetch(url, "POST", {{"Content-Type", "application/x-www-form-urlencoded"}}, form);
+}
 
 } // namespace Zuvi::Test

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QDir>
 #include <QTest>
 
 using namespace Zuvi;
@@ -15,7 +16,7 @@ namespace {
 
 /// Runs headless Chromium on url with the extra arguments; returns what it printed, or
 /// fails the test. The page server answers from this process while it waits.
-QByteArray runBrowser(const QString &url, const QStringList &extra)
+QByteArray runBrowser(const QString &url, const QStringList &extra, QSize window = {375, 900})
 {
     QString browser = QStandardPaths::findExecutable(QStringLiteral("chromium"));
     if (browser.isEmpty())
@@ -28,14 +29,15 @@ QByteArray runBrowser(const QString &url, const QStringList &extra)
     }
     QTemporaryDir profile;
     QProcess process;
-    QStringList arguments{QStringLiteral("--headless=new"),
-                          QStringLiteral("--no-sandbox"),
-                          QStringLiteral("--disable-gpu"),
-                          QStringLiteral("--disable-dev-shm-usage"),
-                          QStringLiteral("--no-first-run"),
-                          QStringLiteral("--user-data-dir=") + profile.path(),
-                          QStringLiteral("--virtual-time-budget=5000"),
-                          QStringLiteral("--window-size=375,900")};
+    QStringList arguments{
+        QStringLiteral("--headless=new"),
+        QStringLiteral("--no-sandbox"),
+        QStringLiteral("--disable-gpu"),
+        QStringLiteral("--disable-dev-shm-usage"),
+        QStringLiteral("--no-first-run"),
+        QStringLiteral("--user-data-dir=") + profile.path(),
+        QStringLiteral("--virtual-time-budget=5000"),
+        QStringLiteral("--window-size=%1,%2").arg(window.width()).arg(window.height())};
     arguments += extra;
     arguments.append(url);
     process.start(browser, arguments);
@@ -60,6 +62,7 @@ class TestPageBrowser : public QObject
 private Q_SLOTS:
     void pageShowsTheRoundAndFindsAName();
     void pageFitsAPhone();
+    void reportFormIsFilledFromTheNameFound();
 };
 
 void TestPageBrowser::pageShowsTheRoundAndFindsAName()
@@ -84,15 +87,43 @@ void TestPageBrowser::pageShowsTheRoundAndFindsAName()
 void TestPageBrowser::pageFitsAPhone()
 {
     ServedTournament served;
+    served.model.setTakeReports(true);
+    const QString url =
+        served.url(QStringLiteral("/#find=")) + QUrl::toPercentEncoding(QStringLiteral("zoë"));
     QTemporaryDir dir;
-    const QString picture = dir.filePath(QStringLiteral("page.png"));
-    runBrowser(served.url(QStringLiteral("/")), {QStringLiteral("--screenshot=") + picture});
-    QImage image(picture);
-    QVERIFY2(!image.isNull(), "no screenshot");
-    QCOMPARE(image.width(), 375);
-    // Kept for a look when ZUVI_PAGE_PICTURE names a file.
-    if (const QString keep = qEnvironmentVariable("ZUVI_PAGE_PICTURE"); !keep.isEmpty())
-        QVERIFY(image.save(keep));
+    // A phone, and a laptop; kept for a look (and the README) where ZUVI_PAGE_PICTURES
+    // names a folder.
+    const QString keep = qEnvironmentVariable("ZUVI_PAGE_PICTURES");
+    for (const auto &[name, size] : {std::pair{QStringLiteral("phone"), QSize(375, 812)},
+                                     std::pair{QStringLiteral("laptop"), QSize(1280, 800)}}) {
+        const QString picture = dir.filePath(name + QStringLiteral(".png"));
+        runBrowser(url, {QStringLiteral("--screenshot=") + picture}, size);
+        QImage image(picture);
+        QVERIFY2(!image.isNull(), "no screenshot");
+        QCOMPARE(image.width(), size.width());
+        if (!keep.isEmpty())
+            QVERIFY(image.save(QDir(keep).filePath(QStringLiteral("page-%1.png").arg(name))));
+    }
+}
+
+void TestPageBrowser::reportFormIsFilledFromTheNameFound()
+{
+    ServedTournament served;
+    served.model.setTakeReports(true);
+    const QString dom = QString::fromUtf8(runBrowser(
+        served.url(QStringLiteral("/#find=")) + QUrl::toPercentEncoding(QStringLiteral("zoë")),
+        {QStringLiteral("--dump-dom")}));
+    QVERIFY2(dom.contains(QStringLiteral("<section id=\"report-section\">")), qPrintable(dom));
+    // The name found fills the table and the player; the results name both players, as
+    // text; the table's code is nowhere on the page.
+    QVERIFY(dom.contains(QStringLiteral("Power of &lt;b&gt;Zoë&lt;/b&gt; &amp; co")));
+    QVERIFY(dom.contains(QStringLiteral("O'Neil, Bran: Full Win")));
+    QVERIFY(!dom.contains(served.model.tableCode(1)));
+    QVERIFY(!dom.contains(QStringLiteral("<b>Zoë</b>")));
+    // Keeping the form's state is the page's own: the table typed is the one found.
+    QVERIFY2(dom.contains(
+                 QStringLiteral("<option value=\"2\">&lt;b&gt;Zoë&lt;/b&gt; &amp; co</option>")),
+             qPrintable(dom));
 }
 
 QTEST_MAIN(TestPageBrowser)

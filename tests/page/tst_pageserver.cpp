@@ -10,6 +10,9 @@
 #include <QJsonObject>
 #include <QTcpSocket>
 #include <QElapsedTimer>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSet>
 #include <QTest>
 
 using namespace Zuvi;
@@ -28,6 +31,10 @@ private Q_SLOTS:
     void oversizedAndIdleConnectionsAreClosed_data();
     void oversizedAndIdleConnectionsAreClosed();
     void aRoomOfPhonesIsServedAtOnce();
+    void twoHundredReportsWhileTheDeskRecords();
+    void reportsAreAnswered_data();
+    void reportsAreAnswered();
+    void reportsNeedTheOptionTheFormAndTime();
     void nothingElseIsServed_data();
     void nothingElseIsServed();
 };
@@ -167,6 +174,117 @@ void TestPageServer::onlyGetAndHead()
     QCOMPARE(fetched.headers.value("x-content-type-options"), QByteArray("nosniff"));
 }
 
+void TestPageServer::reportsAreAnswered_data()
+{
+    QTest::addColumn<QList<QByteArray>>("forms");
+    QTest::addColumn<QList<int>>("statuses");
+    QTest::addColumn<int>("recorded");
+    QTest::addColumn<QString>("said");
+
+    const QByteArray win = "table=1&code={code}&player=1&result=Full+Win&power1=5&power2=2";
+    const QByteArray agree = "table=1&code={code}&player=2&result=Full+Win&power1=5&power2=2";
+    const QByteArray wrong = "table=1&code=WRONG&player=1&result=Full+Win&power1=5&power2=2";
+    using F = QList<QByteArray>;
+    using S = QList<int>;
+    QTest::newRow("one player reports") << F{win} << S{200} << 0 << "is with the organiser";
+    QTest::newRow("both agree: recorded")
+        << F{win, agree} << S{200, 200} << 1 << "the result of table 1 is recorded";
+    QTest::newRow("a report after the result changes nothing")
+        << F{win, agree, "table=1&code={code}&player=1&result=Full+Loss&power1=0&power2=9"}
+        << S{200, 200, 409} << 1 << "recorded already";
+    QTest::newRow("a wrong code") << F{wrong} << S{403} << 0 << "not the code of table 1";
+    QTest::newRow("five wrong codes close the table")
+        << F{wrong, wrong, wrong, wrong, wrong, win} << S{403, 403, 403, 403, 403, 403} << 0
+        << "Table 1 takes no more reports this round";
+    QTest::newRow("no code") << F{"table=1&player=1&result=Full+Win&power1=5&power2=2"} << S{400}
+                             << 0 << "code on your table's slip";
+    QTest::newRow("a table that is not there")
+        << F{"table=7&code={code}&player=1&result=Full+Win&power1=5&power2=2"} << S{404} << 0
+        << "no table 7";
+    QTest::newRow("a field twice") << F{win + "&table=2"} << S{400} << 0 << "gives a field twice";
+    QTest::newRow("a field Zuvi does not know")
+        << F{win + "&name=Eve"} << S{400} << 0 << "field Zuvi does not know";
+    QTest::newRow("bytes that are not UTF-8")
+        << F{"table=1&code={code}&player=1&result=Full%FFWin"} << S{400} << 0 << "not UTF-8";
+    QTest::newRow("a report too long")
+        << F{win + "&power2=" + QByteArray(3000, '9')} << S{400} << 0 << "too long";
+    QTest::newRow("a result the desk does not know")
+        << F{"table=1&code={code}&player=1&result=Victory&power1=5&power2=2"} << S{400} << 0
+        << "choose a result";
+    QTest::newRow("markup for a power")
+        << F{"table=1&code={code}&player=1&result=Full+Win&power1=%3Cscript%3E&power2=2"} << S{400}
+        << 0 << "both powers as numbers";
+    QTest::newRow("a third player")
+        << F{"table=1&code={code}&player=3&result=Full+Win&power1=5&power2=2"} << S{400} << 0
+        << "which player of the table";
+}
+
+void TestPageServer::reportsAreAnswered()
+{
+    QFETCH(QList<QByteArray>, forms);
+    QFETCH(QList<int>, statuses);
+    QFETCH(int, recorded);
+    QFETCH(QString, said);
+    ServedTournament served;
+    served.model.setTakeReports(true);
+    const QByteArray code = served.model.tableCode(1).toLatin1();
+    QList<int> got;
+    QString last;
+    for (QByteArray form : std::as_const(forms)) {
+        const Fetched answer =
+            postReport(served.url(QStringLiteral("/report")), form.replace("{code}", code));
+        got.append(answer.status);
+        QCOMPARE(answer.headers.value("content-type"), QByteArray("application/json"));
+        QCOMPARE(answer.headers.value("x-content-type-options"), QByteArray("nosniff"));
+        const QJsonObject reply = QJsonDocument::fromJson(answer.body).object();
+        QCOMPARE(reply.value(QStringLiteral("ok")).toBool(), answer.status == 200);
+        last = reply.value(QStringLiteral("message")).toString();
+    }
+    QCOMPARE(got, statuses);
+    QVERIFY2(last.contains(said), qPrintable(last));
+    QCOMPARE(served.model.games().size(), recorded);
+    // The application goes on serving, and a table's code is never served.
+    const Fetched state = fetch(served.url(QStringLiteral("/state.json")));
+    QCOMPARE(state.status, 200);
+    QVERIFY(!state.body.contains(code));
+    QCOMPARE(QJsonDocument::fromJson(state.body)[QStringLiteral("reports")].toBool(), true);
+}
+
+void TestPageServer::reportsNeedTheOptionTheFormAndTime()
+{
+    ServedTournament served;
+    const QString report = served.url(QStringLiteral("/report"));
+    const QByteArray form = "table=1&code=" + served.model.tableCode(1).toLatin1() +
+                            "&player=1&result=Full+Win&power1=5&power2=2";
+    // Not taking reports: refused, and the page shows no form.
+    QCOMPARE(postReport(report, form).status, 403);
+    QCOMPARE(QJsonDocument::fromJson(
+                 fetch(served.url(QStringLiteral("/state.json"))).body)[QStringLiteral("reports")]
+                 .toBool(),
+             false);
+    served.model.setTakeReports(true);
+    const QByteArray right = "table=1&code=" + served.model.tableCode(1).toLatin1() +
+                             "&player=1&result=Full+Win&power1=5&power2=2";
+    // Only POST, and only a form.
+    const Fetched get = fetch(report);
+    QCOMPARE(get.status, 405);
+    QCOMPARE(get.headers.value("allow"), QByteArray("POST"));
+    QCOMPARE(fetch(report, "POST", {{"Content-Type", "application/json"}}, right).status, 415);
+    // A few reports a minute from one address (the refused form counted); then it waits,
+    // told for how long.
+    served.server.setReportLimit(3);
+    QCOMPARE(postReport(report, right).status, 200);
+    QCOMPARE(postReport(report, right).status, 200);
+    const Fetched limited = postReport(report, right);
+    QCOMPARE(limited.status, 429);
+    QCOMPARE(limited.headers.value("retry-after"), QByteArray("60"));
+    QCOMPARE(served.model.games().size(), 0);
+    // Served without the organiser's window, the page takes no reports at all.
+    served.server.setAcceptReports(false);
+    served.server.setReportLimit(100);
+    QCOMPARE(postReport(report, right).status, 403);
+}
+
 void TestPageServer::oversizedAndIdleConnectionsAreClosed_data()
 {
     QTest::addColumn<QByteArray>("sent");
@@ -250,6 +368,85 @@ void TestPageServer::aRoomOfPhonesIsServedAtOnce()
     }
     qDeleteAll(phones);
     QCOMPARE(answered, 500);
+}
+
+void TestPageServer::twoHundredReportsWhileTheDeskRecords()
+{
+    // 100 tables: both players of every table report at once (200 reports, sent together)
+    // while the organiser records the first 30 tables at the desk. Every game is recorded
+    // exactly once; a report that comes after the desk's result is refused, not counted.
+    MemoryTournamentStore store;
+    TournamentProgress model(&store);
+    model.setRandomSource([] { return 0.0; });
+    for (int i = 0; i < 200; ++i)
+        model.addEntrant(QStringLiteral("Player %1").arg(i, 3, 10, QLatin1Char('0')),
+                         QStringLiteral("Stark"));
+    model.startRound(QStringLiteral("3"));
+    model.setTakeReports(true);
+    PageServer server(&model);
+    server.setReportLimit(1000); // every phone is 127.0.0.1 here
+    QString problem;
+    const quint16 port = server.start(QHostAddress::LocalHost, 0, &problem);
+    QVERIFY2(port, qPrintable(problem));
+
+    static QNetworkAccessManager manager;
+    QList<QNetworkReply *> replies;
+    for (int table = 1; table <= 100; ++table) {
+        for (int player = 1; player <= 2; ++player) {
+            QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1/report").arg(port)));
+            request.setHeader(QNetworkRequest::ContentTypeHeader,
+                              QByteArray("application/x-www-form-urlencoded"));
+            const QByteArray form = QStringLiteral("table=%1&code=%2&player=%3&result=Full+Win&"
+                                                   "power1=4&power2=1")
+                                        .arg(table)
+                                        .arg(model.tableCode(table))
+                                        .arg(player)
+                                        .toUtf8();
+            replies.append(manager.post(request, form));
+        }
+    }
+    QElapsedTimer clock;
+    clock.start();
+    // The desk records its 30 tables (each the first open row that is one of them) while
+    // the reports arrive.
+    int deskRecorded = 0;
+    while (deskRecorded < 30 && clock.elapsed() < 30000) {
+        const QList<int> &open = model.openSeats();
+        const auto row =
+            std::find_if(open.cbegin(), open.cend(), [](int seat) { return seat < 30; });
+        if (row != open.cend()) {
+            model.recordGame(int(row - open.cbegin()), QStringLiteral("Modified Win"), 2, 1);
+            ++deskRecorded;
+        } else {
+            break;
+        }
+        QTest::qWait(1);
+    }
+    const auto finished = [&] {
+        return std::all_of(replies.cbegin(), replies.cend(),
+                           [](const QNetworkReply *r) { return r->isFinished(); });
+    };
+    while (!finished() && clock.elapsed() < 60000)
+        QTest::qWait(5);
+    QVERIFY2(finished(), "the reports were not all answered within a minute");
+    QMap<int, int> statuses;
+    for (QNetworkReply *reply : std::as_const(replies)) {
+        ++statuses[reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()];
+        reply->deleteLater();
+    }
+    // Taken, or refused as recorded already (the desk was first): nothing else.
+    for (auto it = statuses.cbegin(); it != statuses.cend(); ++it)
+        QVERIFY2(it.key() == 200 || it.key() == 409, qPrintable(QString::number(it.key())));
+    QCOMPARE(statuses.value(200) + statuses.value(409), 200);
+    QVERIFY(deskRecorded > 0);
+    // Every table once: 100 games, no seat twice, no open seat left.
+    QCOMPARE(model.games().size(), 100);
+    QSet<int> seats;
+    for (const Progress::Game &game : model.games())
+        seats.insert(game.seat);
+    QCOMPARE(seats.size(), 100);
+    QVERIFY(model.openSeats().isEmpty());
+    qInfo("200 reports and %d desk results in %lld ms", deskRecorded, clock.elapsed());
 }
 
 void TestPageServer::nothingElseIsServed_data()

@@ -2,8 +2,8 @@
 // reports, under any bytes: reading never crashes, and what it accepts holds together. A
 // report read is within its limits (a table from 1 to 99999, the first or second player, a
 // code, no field longer than allowed) and reads back the same once written as the page
-// writes it, where that fits the limit. A book of reports read from any text has a wrong-code count for every code,
-// and written and read again it is the same book.
+// writes it, where that fits the limit. A book of reports read from any text has a wrong-code count
+// for every code, and written and read again it is the same book.
 
 #include "check.h"
 
@@ -36,9 +36,8 @@ QByteArray formOf(const Progress::ReportRequest &r)
 
 bool same(const Progress::ReportRequest &a, const Progress::ReportRequest &b)
 {
-    return a.table == b.table && a.code == b.code && a.reporter == b.reporter &&
-           a.drop == b.drop && a.result1 == b.result1 && a.power1 == b.power1 &&
-           a.power2 == b.power2;
+    return a.table == b.table && a.code == b.code && a.reporter == b.reporter && a.drop == b.drop &&
+           a.result1 == b.result1 && a.power1 == b.power1 && a.power2 == b.power2;
 }
 
 } // namespace
@@ -69,8 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
     const Progress::ReportBook book =
         Progress::reportBookFromText(QString::fromUtf8(body.constData(), body.size()));
     ZUVI_CHECK(book.codes.size() == book.wrong.size());
-    const Progress::ReportBook again =
-        Progress::reportBookFromText(Progress::reportBookText(book));
+    const Progress::ReportBook again = Progress::reportBookFromText(Progress::reportBookText(book));
     ZUVI_CHECK(again.round == book.round && again.pairing == book.pairing);
     ZUVI_CHECK(again.codes == book.codes && again.wrong == book.wrong);
     ZUVI_CHECK(again.reports.size() == book.reports.size());

@@ -23,8 +23,8 @@ using namespace Zuvi::Test;
 
 namespace {
 
-const QList<Entrant> kSix{kA, kB, kC, kD, kE,
-                          {QStringLiteral("Fay"), QStringLiteral("Fox"), QStringLiteral("Tully")}};
+const QList<Entrant> kSix{
+    kA, kB, kC, kD, kE, {QStringLiteral("Fay"), QStringLiteral("Fox"), QStringLiteral("Tully")}};
 
 /// Sends a report of a table as the page does, with the table's code.
 TournamentProgress::ReportOutcome send(TournamentProgress &model, int table, int reporter,
@@ -82,10 +82,12 @@ void TestReportsDesk::reportedGamesAreMarkedAndTakenAtTheDesk()
     // Table 1: both agree (waiting for the desk). Table 2: one report. Table 3: they differ.
     QCOMPARE(send(model, 1, 1, "Full Win", "5", "2"), TournamentProgress::ReportOutcome::Taken);
     QCOMPARE(send(model, 1, 2, "Full Win", "5", "2"), TournamentProgress::ReportOutcome::Taken);
-    QCOMPARE(send(model, 2, 2, "Modified Loss", "2", "4"), TournamentProgress::ReportOutcome::Taken);
+    QCOMPARE(send(model, 2, 2, "Modified Loss", "2", "4"),
+             TournamentProgress::ReportOutcome::Taken);
     QCOMPARE(send(model, 3, 1, "True Draw", "3", "3"), TournamentProgress::ReportOutcome::Taken);
     QCOMPARE(send(model, 3, 2, "Full Loss", "0", "6"), TournamentProgress::ReportOutcome::Taken);
-    QVERIFY2(noteOf(list, 0).startsWith(QStringLiteral("Both reports agree")), qPrintable(noteOf(list, 0)));
+    QVERIFY2(noteOf(list, 0).startsWith(QStringLiteral("Both reports agree")),
+             qPrintable(noteOf(list, 0)));
     QVERIFY(noteOf(list, 1).startsWith(QStringLiteral("Reported: ")));
     QVERIFY(noteOf(list, 2).startsWith(QStringLiteral("The reports differ: ")));
     QCOMPARE(noteOf(round->MatchList2(), 2), noteOf(list, 2));
@@ -178,9 +180,9 @@ void TestReportsDesk::dropRequestsAreSettledAtRegistration()
     // Declined: the request goes, the entrant stays.
     f.log.setAnswer(false);
     drops->trigger();
-    QCOMPARE(f.log.questions().last(),
-             QStringLiteral("%1 asks from the table to drop out of the tournament. Drop %1?")
-                 .arg(name));
+    QCOMPARE(
+        f.log.questions().last(),
+        QStringLiteral("%1 asks from the table to drop out of the tournament. Drop %1?").arg(name));
     QVERIFY(model.dropRequests().isEmpty());
     QVERIFY(!model.entrants().at(row).dropped);
     QCOMPARE(noteOf(f.throne->PlayerScores(), row), QString());

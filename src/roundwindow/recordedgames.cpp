@@ -1,5 +1,7 @@
 #include "roundwindow/recordedgames.h"
 
+#include "tournament/tablereports.h"
+
 #include "core/errorpath.h"
 #include "round/numbertext.h"
 #include "round/pairing.h"
@@ -25,6 +27,12 @@
 namespace Zuvi {
 
 namespace Round {
+
+/// Where the reports of a table of a round's pairing are found.
+QString reportKey(int round, int pairing, int seat)
+{
+    return QStringLiteral("%1/%2/%3").arg(round).arg(pairing).arg(seat);
+}
 
 /// The recorded games as rows of a table, newest last, then the games of ended rounds
 /// that were not recorded (id 0), in round and table order.
@@ -56,16 +64,27 @@ public:
     }
     int columnCount(const QModelIndex &parent = QModelIndex()) const override
     {
-        return parent.isValid() ? 0 : (m_withStation ? 8 : 7);
+        return parent.isValid() ? 0 : 7 + (m_withStation ? 1 : 0) + (m_withReports ? 1 : 0);
     }
-    /// Where stations share the tournament, a last column says which recorded each game.
+    /// Where stations share the tournament, a column says which recorded each game.
     void setWithStation(bool on) { m_withStation = on; }
+    /// Where results are taken from the tables, a last column gives the reports of each
+    /// table of the pairing in play, with what became of them (key: round, pairing, seat).
+    void setReports(QHash<QString, QString> reports, bool on)
+    {
+        beginResetModel();
+        m_reports = std::move(reports);
+        m_withReports = on;
+        endResetModel();
+    }
     QVariant data(const QModelIndex &index, int role) const override
     {
         if (!index.isValid() || role != Qt::DisplayRole)
             return QVariant();
         const Progress::Game &game = m_games.at(index.row());
         const bool bye = game.player2 == Round::bye();
+        if (index.column() == reportsColumn())
+            return m_reports.value(reportKey(game.round, game.pairing, game.seat));
         if (game.id == 0 && index.column() >= 4)
             return index.column() == 4 ? QStringLiteral("Not recorded") : QString();
         switch (index.column()) {
@@ -84,23 +103,27 @@ public:
         case 6:
             return bye ? QString() : Round::powerText(game.power2);
         case 7:
-            return game.station;
+            return m_withStation ? game.station : QString();
         }
         return QVariant();
     }
+    int reportsColumn() const { return m_withReports ? 7 + (m_withStation ? 1 : 0) : -1; }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
         static const char *const titles[] = {"Round",  "Table",   "Player 1", "Player 2",
                                              "Result", "Power 1", "Power 2",  "Station"};
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
             section < columnCount())
-            return QString::fromLatin1(titles[section]);
+            return section == reportsColumn() ? QStringLiteral("Reports")
+                                              : QString::fromLatin1(titles[section]);
         return QAbstractTableModel::headerData(section, orientation, role);
     }
 
 private:
     QList<Progress::Game> m_games;
     bool m_withStation = false;
+    bool m_withReports = false;
+    QHash<QString, QString> m_reports;
 };
 
 } // namespace Round
@@ -182,6 +205,24 @@ void RecordedGamesDialog::refresh()
     const std::pair<int, int> place =
         before ? std::pair{before->round, before->seat} : std::pair{-1, -1};
     m_model->setGames(m_progress->games(), m_progress->missedGames());
+    // The reports of the pairing in play, each with its fate.
+    QHash<QString, QString> reports;
+    const Progress::State &state = m_progress->state();
+    if (state.takeReports && Progress::bookIsCurrent(state)) {
+        for (const Progress::Report &report : state.reports.reports) {
+            if (report.table < 1 || report.table > state.seats.size())
+                continue;
+            static const char *const fates[] = {"waiting", "recorded", "rejected", "replaced"};
+            QString &text = reports[Round::reportKey(state.reports.round, state.reports.pairing,
+                                                     report.table - 1)];
+            if (!text.isEmpty())
+                text += QStringLiteral("; ");
+            text += QStringLiteral("%1 (%2)").arg(
+                Progress::reportText(report, state.seats.at(report.table - 1)),
+                QString::fromLatin1(fates[int(report.fate)]));
+        }
+    }
+    m_model->setReports(std::move(reports), state.takeReports);
     for (int row = 0; row < m_model->games().size(); ++row) {
         const Progress::Game &game = m_model->games().at(row);
         if (selected == 0 ? std::pair{game.round, game.seat} == place : game.id == selected)

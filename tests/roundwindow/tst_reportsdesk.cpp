@@ -7,6 +7,7 @@
 
 #include "publish/publishactions.h"
 #include "registration/throne.h"
+#include "roundwindow/recordedgames.h"
 #include "roundwindow/tournament.h"
 #include "tournament/tournamentprogress.h"
 #include "ui/listutil.h"
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 
 using namespace Zuvi;
@@ -126,6 +128,20 @@ void TestReportsDesk::reportedGamesAreMarkedAndTakenAtTheDesk()
     // F8 with nothing reported says so.
     QTest::keyClick(round, Qt::Key_F8);
     QCOMPARE(f.log.last(), QStringLiteral("No result has been reported from table 3."));
+
+    // "Recorded games…" gives each table's reports with what became of them.
+    {
+        RecordedGamesDialog dialog(&model, round);
+        auto *table = control<QTableView>(dialog, "RecordedGamesTable");
+        const int last = table->model()->columnCount() - 1;
+        QCOMPARE(table->model()->headerData(last, Qt::Horizontal).toString(),
+                 QStringLiteral("Reports"));
+        QCOMPARE(table->model()->index(0, last).data().toString(),
+                 QStringLiteral("Adams, Ann: Full Win for Adams, Ann, 5 to 2 (recorded); Baker, "
+                                "Bob: Full Win for Adams, Ann, 5 to 2 (recorded)"));
+        QVERIFY(table->model()->index(1, last).data().toString().endsWith(
+            QStringLiteral("(replaced)")));
+    }
 
     // The commands show their keys in the lists' menu.
     QVERIFY(list->actions().contains(round->takeReportAction()));

@@ -116,7 +116,29 @@ bool renderTournament(Throne &throne, const QDir &out)
     round->findChild<QWidget *>(QStringLiteral("Player2Power"))->setProperty("text", "9.5");
     round->findChild<QPushButton *>(QStringLiteral("StartTimer"))->click();
     QMetaObject::invokeMethod(round->findChild<QObject *>(QStringLiteral("Timer1")), "timeout");
-    return save(round, out);
+    bool ok = save(round, out);
+    // Results reported from the tables: the first table's two reports agree, the second's
+    // differ; the mouse rests on the first row, whose tool tip says the reports.
+    TournamentProgress &model = *throne.progress();
+    model.setTakeReports(true);
+    model.setConfirmReports(true);
+    const auto send = [&](int table, int reporter, const char *result, const char *power1,
+                          const char *power2) {
+        Progress::ReportRequest report;
+        report.table = table;
+        report.code = model.tableCode(table);
+        report.reporter = reporter;
+        report.result1 = QString::fromLatin1(result);
+        report.power1 = QString::fromLatin1(power1);
+        report.power2 = QString::fromLatin1(power2);
+        model.takeReport(report);
+    };
+    send(1, 1, "Full Win", "12", "4");
+    send(1, 2, "Full Win", "12", "4");
+    send(2, 1, "True Draw", "8", "8");
+    send(2, 2, "Modified Loss", "6", "9");
+    ok = save(round, out, QStringLiteral("Tournament-reports")) && ok;
+    return ok;
 }
 
 /// The player editor opened from the registration window, showing a filled record.

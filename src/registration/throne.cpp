@@ -512,6 +512,10 @@ void Throne::showEntrants()
 void Throne::showDropRequests()
 {
     const QStringList asking = m_progress->dropRequests();
+    // Nothing asked and nothing marked: the lists are left alone.
+    if (asking.isEmpty() && !m_dropsShown)
+        return;
+    m_dropsShown = !asking.isEmpty();
     QStringList nameNotes;
     QStringList notes;
     for (const Progress::Entrant &entrant : m_progress->entrants()) {

@@ -145,6 +145,8 @@ private:
     Ui::TextListModel *m_namesModel = nullptr;
     Ui::TextListModel *m_housesModel = nullptr;
     Ui::TextListModel *m_scoresModel = nullptr;
+    // Entrants are marked as asking to drop.
+    bool m_dropsShown = false;
 
     QAction *m_reinstate = nullptr;
     QAction *m_avoidRematches = nullptr;

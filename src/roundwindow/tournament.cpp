@@ -518,30 +518,48 @@ void Tournament::showReports()
 {
     if (m_roundEnded)
         return;
+    // Without reports (the usual case) nothing is marked: the lists are left alone, so
+    // that "Game Over" and the undo cost nothing here.
+    const Progress::State &state = m_progress->state();
+    const bool current = state.takeReports && Progress::bookIsCurrent(state);
+    if (!current && !m_reportsShown)
+        return;
     QStringList notes;
     const QList<int> &open = m_progress->openSeats();
     const QList<Progress::Seat> &seats = m_progress->seats();
-    const QStringList asking = m_progress->dropRequests();
+    const QHash<int, QList<Progress::Report>> pending =
+        current ? Progress::pendingResultsByTable(state.reports)
+                : QHash<int, QList<Progress::Report>>();
+    const QStringList asking = current ? m_progress->dropRequests() : QStringList();
+    notes.reserve(open.size());
     for (const int seat : open) {
         const int table = seat + 1;
+        const auto reports = pending.constFind(table);
+        if (reports == pending.cend() && asking.isEmpty()) {
+            notes.append(QString());
+            continue;
+        }
         const Progress::Seat &players = seats.at(seat);
         QStringList said;
-        for (const Progress::Report &report : m_progress->pendingReports(table))
-            said.append(Progress::reportText(report, players));
         QString note;
-        switch (m_progress->tableReports(table)) {
-        case Progress::TableReports::None:
-            break;
-        case Progress::TableReports::Reported:
-            note = QStringLiteral("Reported: %1").arg(said.join(QStringLiteral("; ")));
-            break;
-        case Progress::TableReports::Agreed:
-            note = QStringLiteral("Both reports agree (F8 records): %1")
-                       .arg(said.join(QStringLiteral("; ")));
-            break;
-        case Progress::TableReports::Disputed:
-            note = QStringLiteral("The reports differ: %1").arg(said.join(QStringLiteral("; ")));
-            break;
+        if (reports != pending.cend()) {
+            for (const Progress::Report &report : *reports)
+                said.append(Progress::reportText(report, players));
+            switch (Progress::tableReportsOf(*reports)) {
+            case Progress::TableReports::None:
+                break;
+            case Progress::TableReports::Reported:
+                note = QStringLiteral("Reported: %1").arg(said.join(QStringLiteral("; ")));
+                break;
+            case Progress::TableReports::Agreed:
+                note = QStringLiteral("Both reports agree (F8 records): %1")
+                           .arg(said.join(QStringLiteral("; ")));
+                break;
+            case Progress::TableReports::Disputed:
+                note =
+                    QStringLiteral("The reports differ: %1").arg(said.join(QStringLiteral("; ")));
+                break;
+            }
         }
         for (const QString &name : {players.player1, players.player2}) {
             if (asking.contains(name))
@@ -552,6 +570,7 @@ void Tournament::showReports()
     }
     m_list1Model->setNotes(notes);
     m_list2Model->setNotes(notes);
+    m_reportsShown = current;
 }
 
 void Tournament::takeReport()

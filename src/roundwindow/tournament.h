@@ -103,6 +103,8 @@ private:
 
     TournamentProgress *m_progress;
     bool m_roundEnded = false;
+    // The lists carry the marks of reports (cleared once reports are no longer taken).
+    bool m_reportsShown = false;
     // Set while the result field finishes an edit: a typed text never sets player 2's
     // result, even when it matches an entry of the list.
     bool m_resultTyped = false;

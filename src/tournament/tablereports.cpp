@@ -111,9 +111,23 @@ QList<Report> pendingResults(const ReportBook &book, int table)
     return pending;
 }
 
+QHash<int, QList<Report>> pendingResultsByTable(const ReportBook &book)
+{
+    QHash<int, QList<Report>> pending;
+    for (const Report &r : book.reports) {
+        if (!r.drop && r.fate == Report::Fate::Pending)
+            pending[r.table].append(r);
+    }
+    return pending;
+}
+
 TableReports tableReports(const ReportBook &book, int table)
 {
-    const QList<Report> pending = pendingResults(book, table);
+    return tableReportsOf(pendingResults(book, table));
+}
+
+TableReports tableReportsOf(const QList<Report> &pending)
+{
     if (pending.isEmpty())
         return TableReports::None;
     // Each player has one pending report at most: a later one replaces the earlier.

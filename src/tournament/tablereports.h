@@ -5,6 +5,7 @@
 
 #include "tournament/progresstypes.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -42,7 +43,11 @@ enum class TableReports {
 };
 /// The pending result reports of a table (drop requests left out), oldest first.
 QList<Report> pendingResults(const ReportBook &book, int table);
+/// The same for every table that has any, in one pass.
+QHash<int, QList<Report>> pendingResultsByTable(const ReportBook &book);
 TableReports tableReports(const ReportBook &book, int table);
+/// Where a table stands with these pending reports (as pendingResults() gives them).
+TableReports tableReportsOf(const QList<Report> &pending);
 /// The agreed report of a table, where both players' reports agree.
 std::optional<Report> agreedReport(const ReportBook &book, int table);
 /// A report in words for the organiser: "Lovelace, Ada: Full Win for Lovelace, Ada, 5 to 2".

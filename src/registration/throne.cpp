@@ -582,6 +582,10 @@ void Throne::FillNames()
 {
     QStringList names;
     QList<qint64> ids;
+    // Read again, the list is about as long as before: room for it at once, so that it is
+    // not copied as it grows while the list shown still holds the old one.
+    names.reserve(m_storedModel->rowCount() + 64);
+    ids.reserve(m_storedModel->rowCount() + 64);
     if (const std::optional<Data::ServerAddress> &server = storeChoice().server) {
         // A shared tournament registers the server's players, the same at every station.
         Data::ServerLink link(*server, storeChoice().stationName());

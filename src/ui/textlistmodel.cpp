@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <algorithm>
+
 namespace Zuvi::Ui {
 
 namespace {
@@ -39,11 +41,19 @@ QColor TextListModel::notedBackground()
 
 void TextListModel::setNotes(const QStringList &notes)
 {
+    // A list without notes keeps none (a list of 100,000 stored players would otherwise
+    // hold as many empty texts).
     QStringList next = notes;
-    next.resize(m_texts.size());
+    const bool any = std::any_of(next.cbegin(), next.cend(),
+                                 [](const QString &note) { return !note.isEmpty(); });
+    if (any)
+        next.resize(m_texts.size());
+    else
+        next.clear();
     QList<int> changed;
-    for (qsizetype row = 0; row < next.size(); ++row) {
-        if (m_notes.value(row) != next.at(row))
+    const qsizetype rows = std::min(m_texts.size(), std::max(next.size(), m_notes.size()));
+    for (qsizetype row = 0; row < rows; ++row) {
+        if (m_notes.value(row) != next.value(row))
             changed.append(int(row));
     }
     m_notes = std::move(next);
@@ -88,7 +98,6 @@ void TextListModel::setTexts(const QStringList &texts, const QList<bool> &greyed
         beginInsertRows(QModelIndex(), int(old), int(texts.size() - 1));
         m_texts = texts;
         m_greyed = flags;
-        m_notes.resize(texts.size());
         endInsertRows();
         return;
     }
@@ -99,8 +108,10 @@ void TextListModel::setTexts(const QStringList &texts, const QList<bool> &greyed
                 changed.append(int(i));
         }
         if (changed.size() <= kInPlaceRows) {
-            for (int row : changed)
-                m_notes[row].clear();
+            for (int row : changed) {
+                if (row < m_notes.size())
+                    m_notes[row].clear();
+            }
             m_texts = texts;
             m_greyed = flags;
             for (int row : changed)
@@ -117,8 +128,7 @@ void TextListModel::resetTexts(const QStringList &texts, const QList<bool> &grey
     m_texts = texts;
     m_greyed = greyed;
     m_greyed.resize(texts.size(), false);
-    m_notes = QStringList();
-    m_notes.resize(texts.size());
+    m_notes.clear();
     endResetModel();
 }
 
@@ -129,7 +139,8 @@ void TextListModel::insertText(int row, const QString &text)
     beginInsertRows(QModelIndex(), row, row);
     m_texts.insert(row, text);
     m_greyed.insert(row, false);
-    m_notes.insert(row, QString());
+    if (row < m_notes.size())
+        m_notes.insert(row, QString());
     endInsertRows();
 }
 
@@ -140,7 +151,8 @@ void TextListModel::removeText(int row)
     beginRemoveRows(QModelIndex(), row, row);
     m_texts.removeAt(row);
     m_greyed.removeAt(row);
-    m_notes.removeAt(row);
+    if (row < m_notes.size())
+        m_notes.removeAt(row);
     endRemoveRows();
 }
 

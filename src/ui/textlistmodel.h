@@ -50,6 +50,7 @@ public:
 private:
     QStringList m_texts;
     QList<bool> m_greyed;
+    // The note of each row; empty while no row has one, and then no longer than the rows.
     QStringList m_notes;
     QString m_greyedNote;
 };

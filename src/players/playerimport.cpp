@@ -212,6 +212,81 @@ void appendQuoted(QByteArray &out, QByteArrayView text)
     out.resize(at + qsizetype(written));
 }
 
+// The players' CSV file as it is written, whichever database the players come from: the
+// header row first, then a row per player, each field as its kind wants it; the file is
+// replaced only when commit() finds all of it written. Throws FileError.
+class PlayersCsv final
+{
+public:
+    explicit PlayersCsv(const QString &file) : m_file(file), m_output(file)
+    {
+        if (!m_output.open(QIODevice::WriteOnly))
+            throw failed();
+        for (const QString &column : playerColumns())
+            text(column.toUtf8());
+        endRow();
+        m_rows = 0;
+    }
+
+    // NULL: an empty field, unquoted.
+    void null() { separate(); }
+    void number(QByteArrayView digits)
+    {
+        separate();
+        m_buffer.append(digits);
+    }
+    // Text in quotes; a formula's sign first gets an apostrophe before it, which the import
+    // reads off again.
+    void text(QByteArrayView text)
+    {
+        separate();
+        if (Data::looksLikeFormula(text))
+            appendQuoted(m_buffer, QByteArray(1, '\'') + text.toByteArray());
+        else
+            appendQuoted(m_buffer, text);
+    }
+    void endRow()
+    {
+        m_buffer.append("\r\n");
+        m_field = 0;
+        ++m_rows;
+        if (m_buffer.size() >= 256 * 1024)
+            flush();
+    }
+    // Writes what is left and replaces the file; returns the number of players written.
+    qsizetype commit()
+    {
+        flush();
+        if (!m_output.commit())
+            throw failed();
+        return m_rows;
+    }
+
+private:
+    void separate()
+    {
+        if (m_field++ > 0)
+            m_buffer.append(',');
+    }
+    void flush()
+    {
+        if (m_output.write(m_buffer) != m_buffer.size())
+            throw failed();
+        m_buffer.clear();
+    }
+    FileError failed() const
+    {
+        return FileError(m_file,
+                         QStringLiteral("it cannot be written (%1)").arg(m_output.errorString()));
+    }
+
+    QString m_file;
+    QSaveFile m_output;
+    QByteArray m_buffer;
+    int m_field = 0;
+    qsizetype m_rows = 0;
+};
+
 ImportPreview previewAgainst(const QSet<PlayerKey> &stored, const PlayerTable &table, int firstRows)
 {
     const QList<RowFate> fates = fatesOf(stored, table);
@@ -308,63 +383,29 @@ ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
 
 qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file)
 {
-    QSaveFile output(file);
-    const auto failed = [&] {
-        return FileError(file,
-                         QStringLiteral("it cannot be written (%1)").arg(output.errorString()));
-    };
-    if (!output.open(QIODevice::WriteOnly))
-        throw failed();
-
-    QByteArray buffer;
-    const auto flush = [&] {
-        if (output.write(buffer) != buffer.size())
-            throw failed();
-        buffer.clear();
-    };
-    const QStringList &columns = playerColumns();
+    PlayersCsv csv(file);
+    const int columns = int(playerColumns().size());
     const bool countries = Data::PlayerCountryStore::exists(players);
-    for (qsizetype c = 0; c < columns.size(); ++c) {
-        if (c > 0)
-            buffer.append(',');
-        appendQuoted(buffer, columns.at(c).toUtf8());
-    }
-    buffer.append("\r\n");
-
-    qsizetype count = 0;
     players.readRows(QStringLiteral("SELECT %1, %2 FROM PlayerInfo ORDER BY rowid")
                          .arg(quotedColumns(), countries ? Data::PlayerCountryStore::countryOf(
                                                                QStringLiteral("PlayerInfo.rowid"))
                                                          : QStringLiteral("NULL")),
                      [&](const Data::RowView &row) {
-                         for (int c = 0; c < int(columns.size()); ++c) {
-                             if (c > 0)
-                                 buffer.append(',');
+                         for (int c = 0; c < columns; ++c) {
                              if (row.isNumber(c)) {
-                                 buffer.append(row.text(c).toUtf8());
+                                 csv.number(row.text(c).toUtf8());
                                  continue;
                              }
-                             // SQLite hands out no text at all for NULL: the field stays
-                             // empty and unquoted.
+                             // SQLite hands out no text at all for NULL.
                              const QByteArrayView text = row.utf8(c);
-                             if (!text.data())
-                                 continue;
-                             // A formula's sign first: an apostrophe before it, which the
-                             // import reads off again.
-                             if (Data::looksLikeFormula(text))
-                                 appendQuoted(buffer, QByteArray(1, '\'') + text.toByteArray());
+                             if (text.data())
+                                 csv.text(text);
                              else
-                                 appendQuoted(buffer, text);
+                                 csv.null();
                          }
-                         buffer.append("\r\n");
-                         ++count;
-                         if (buffer.size() >= 256 * 1024)
-                             flush();
+                         csv.endRow();
                      });
-    flush();
-    if (!output.commit())
-        throw failed();
-    return count;
+    return csv.commit();
 }
 
 ImportResult runImport(Data::ServerLink &players, const PlayerTable &table,
@@ -430,59 +471,26 @@ ImportResult runImport(Data::ServerLink &players, const PlayerTable &table,
 
 qsizetype exportPlayersCsv(Data::ServerLink &players, const QString &file)
 {
-    QSaveFile output(file);
-    const auto failed = [&] {
-        return FileError(file,
-                         QStringLiteral("it cannot be written (%1)").arg(output.errorString()));
-    };
-    if (!output.open(QIODevice::WriteOnly))
-        throw failed();
-    QByteArray buffer;
-    const auto flush = [&] {
-        if (output.write(buffer) != buffer.size())
-            throw failed();
-        buffer.clear();
-    };
-    const QStringList &columns = playerColumns();
-    for (qsizetype c = 0; c < columns.size(); ++c) {
-        if (c > 0)
-            buffer.append(',');
-        appendQuoted(buffer, columns.at(c).toUtf8());
-    }
-    buffer.append("\r\n");
-    qsizetype count = 0;
+    PlayersCsv csv(file);
+    const int columns = int(playerColumns().size());
     QSqlQuery &query = players.exec(
         QStringLiteral("SELECT %1, (SELECT Country FROM ZuviPlayerCountry WHERE PlayerId = "
                        "PlayerInfo.ID) FROM PlayerInfo ORDER BY ID")
             .arg(bracketedColumns()));
     while (players.next(query)) {
-        for (int c = 0; c < int(columns.size()); ++c) {
-            if (c > 0)
-                buffer.append(',');
+        for (int c = 0; c < columns; ++c) {
             const QVariant value = query.value(c);
-            // NULL stays an empty unquoted field, a number unquoted, text in quotes.
             if (value.isNull())
-                continue;
-            if (value.typeId() != QMetaType::QString) {
-                buffer.append(value.toString().toUtf8());
-                continue;
-            }
-            const QByteArray text = value.toString().toUtf8();
-            if (Data::looksLikeFormula(text))
-                appendQuoted(buffer, QByteArray(1, '\'') + text);
+                csv.null();
+            else if (value.typeId() != QMetaType::QString)
+                csv.number(value.toString().toUtf8());
             else
-                appendQuoted(buffer, text);
+                csv.text(value.toString().toUtf8());
         }
-        buffer.append("\r\n");
-        ++count;
-        if (buffer.size() >= 256 * 1024)
-            flush();
+        csv.endRow();
     }
     query.finish();
-    flush();
-    if (!output.commit())
-        throw failed();
-    return count;
+    return csv.commit();
 }
 
 QString playerCount(qsizetype count)

@@ -59,12 +59,11 @@ void writeScalars(ServerLink &link, const Progress::State &state)
         {QStringLiteral("reviewPairings"), int(state.reviewPairings)},
         {QStringLiteral("publishedRound"), state.publishedRound},
         {QStringLiteral("publishedPairing"), state.publishedPairing},
-        {QStringLiteral("takeReports"), int(state.takeReports)},
-        {QStringLiteral("confirmReports"), int(state.confirmReports)},
-        {QStringLiteral("reports"), Progress::reportBookText(state.reports)},
     };
     for (const auto &value : values)
         link.exec(upsertState(), {value.first, stateText(value.second)});
+    for (const auto &[key, value] : Progress::reportStateValues(state))
+        link.exec(upsertState(), {key, stateText(value)});
 }
 
 Progress::State readState(ServerLink &link, qint64 *counter)
@@ -658,12 +657,8 @@ void ServerTournamentStore::saveReports(const Progress::State &next)
 {
     // Only the reports and their options, as the clock writes only its own values.
     change(Check::Unchecked, Act::Result, "reports kept", [&] {
-        m_link.exec(upsertState(),
-                    {QStringLiteral("takeReports"), QString::number(int(next.takeReports))});
-        m_link.exec(upsertState(),
-                    {QStringLiteral("confirmReports"), QString::number(int(next.confirmReports))});
-        m_link.exec(upsertState(),
-                    {QStringLiteral("reports"), Progress::reportBookText(next.reports)});
+        for (const auto &[key, value] : Progress::reportStateValues(next))
+            m_link.exec(upsertState(), {key, stateText(value)});
     });
 }
 

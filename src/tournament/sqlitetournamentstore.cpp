@@ -131,27 +131,26 @@ void rewriteArchived(DbConnection &connection, const QList<Progress::StandingsRo
 
 void writeScalars(DbConnection &connection, const Progress::State &state)
 {
+    QList<QVariantList> rows{
+        {QStringLiteral("rounds"), state.roundsText},
+        {QStringLiteral("roundcounter"), int(state.roundcounter)},
+        {QStringLiteral("randomFirst"), int(state.randomFirst)},
+        {QStringLiteral("started"), int(state.started)},
+        {QStringLiteral("roundOpen"), int(state.roundOpen)},
+        {QStringLiteral("pairing"), state.pairingNumber},
+        {QStringLiteral("clockRunning"), int(state.clockRunning)},
+        {QStringLiteral("clockEnd"), state.clockEndMs},
+        {QStringLiteral("clockLeft"), state.clockLeftSeconds},
+        {QStringLiteral("avoidRematches"), int(state.avoidRematches)},
+        {QStringLiteral("bigScreenOpen"), int(state.bigScreenOpen)},
+        {QStringLiteral("reviewPairings"), int(state.reviewPairings)},
+        {QStringLiteral("publishedRound"), state.publishedRound},
+        {QStringLiteral("publishedPairing"), state.publishedPairing},
+    };
+    for (const auto &[key, value] : Progress::reportStateValues(state))
+        rows.append({key, value});
     connection.execForEach(
-        QStringLiteral("INSERT OR REPLACE INTO ZuviState (Key, Value) VALUES (?, ?)"),
-        {
-            {QStringLiteral("rounds"), state.roundsText},
-            {QStringLiteral("roundcounter"), int(state.roundcounter)},
-            {QStringLiteral("randomFirst"), int(state.randomFirst)},
-            {QStringLiteral("started"), int(state.started)},
-            {QStringLiteral("roundOpen"), int(state.roundOpen)},
-            {QStringLiteral("pairing"), state.pairingNumber},
-            {QStringLiteral("clockRunning"), int(state.clockRunning)},
-            {QStringLiteral("clockEnd"), state.clockEndMs},
-            {QStringLiteral("clockLeft"), state.clockLeftSeconds},
-            {QStringLiteral("avoidRematches"), int(state.avoidRematches)},
-            {QStringLiteral("bigScreenOpen"), int(state.bigScreenOpen)},
-            {QStringLiteral("reviewPairings"), int(state.reviewPairings)},
-            {QStringLiteral("publishedRound"), state.publishedRound},
-            {QStringLiteral("publishedPairing"), state.publishedPairing},
-            {QStringLiteral("takeReports"), int(state.takeReports)},
-            {QStringLiteral("confirmReports"), int(state.confirmReports)},
-            {QStringLiteral("reports"), Progress::reportBookText(state.reports)},
-        });
+        QStringLiteral("INSERT OR REPLACE INTO ZuviState (Key, Value) VALUES (?, ?)"), rows);
 }
 
 void writeEntrants(DbConnection &connection, const QList<Progress::Entrant> &entrants)
@@ -351,11 +350,11 @@ void SqliteTournamentStore::saveReports(const Progress::State &next)
 {
     DbConnection connection(Data::tournyDatabase());
     Transaction transaction(connection);
+    QList<QVariantList> rows;
+    for (const auto &[key, value] : Progress::reportStateValues(next))
+        rows.append({key, value});
     connection.execForEach(
-        QStringLiteral("INSERT OR REPLACE INTO ZuviState (Key, Value) VALUES (?, ?)"),
-        {{QStringLiteral("takeReports"), int(next.takeReports)},
-         {QStringLiteral("confirmReports"), int(next.confirmReports)},
-         {QStringLiteral("reports"), Progress::reportBookText(next.reports)}});
+        QStringLiteral("INSERT OR REPLACE INTO ZuviState (Key, Value) VALUES (?, ?)"), rows);
     transaction.commit();
 }
 

@@ -39,6 +39,13 @@ QString tableCodeOf(const State &state, int table)
     return state.reports.codes.at(table - 1);
 }
 
+QList<std::pair<QString, QVariant>> reportStateValues(const State &state)
+{
+    return {{QStringLiteral("takeReports"), int(state.takeReports)},
+            {QStringLiteral("confirmReports"), int(state.confirmReports)},
+            {QStringLiteral("reports"), reportBookText(state.reports)}};
+}
+
 QString reportBookText(const ReportBook &book)
 {
     QJsonArray codes;

@@ -8,9 +8,11 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace Zuvi::Progress {
 
@@ -24,6 +26,10 @@ inline constexpr int kWrongCodesAllowed = 5;
 /// A code for each of tables tables, drawn from random (a value at least as large as the
 /// number of letters).
 QStringList newTableCodes(int tables, const std::function<quint32()> &random);
+
+/// The reports' state values as stored beside the tournament's other values: the two options
+/// (0 or 1) and the book (reportBookText()), by key.
+QList<std::pair<QString, QVariant>> reportStateValues(const State &state);
 
 /// The book as it is stored (JSON), and read back; a damaged text reads as an empty book.
 QString reportBookText(const ReportBook &book);

@@ -17,6 +17,12 @@ inline QString selectPlayersWithIds()
     return QStringLiteral("Select [first name], [last name], rowid from playerinfo");
 }
 
+/// The stored players of a shared server, each with its id, in the order of the ids.
+inline QString selectServerPlayersWithIds()
+{
+    return QStringLiteral("Select [first name], [last name], ID from playerinfo order by ID");
+}
+
 /// One stored player's city; binds the player's id.
 inline QString selectPlayerCity()
 {

@@ -111,8 +111,7 @@ QHash<QString, qint64> ArchiveAccess::storedPlayersByName() const
     };
     if (m_server) {
         Data::ServerLink link(*m_server, m_station);
-        QSqlQuery &query =
-            link.exec(QStringLiteral("SELECT [first name], [last name], ID FROM PlayerInfo"));
+        QSqlQuery &query = link.exec(Data::Sql::selectServerPlayersWithIds());
         while (link.next(query))
             take(query.value(0).toString(), query.value(1).toString(), query.value(2).toLongLong());
         query.finish();

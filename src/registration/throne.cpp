@@ -590,8 +590,7 @@ void Throne::FillNames()
         // A shared tournament registers the server's players, the same at every station.
         Data::ServerLink link(*server, storeChoice().stationName());
         Data::ensureServerTables(link);
-        QSqlQuery &query = link.exec(
-            QStringLiteral("SELECT [first name], [last name], ID FROM PlayerInfo ORDER BY ID"));
+        QSqlQuery &query = link.exec(Data::Sql::selectServerPlayersWithIds());
         while (link.next(query)) {
             names.append(displayName(query.value(1).toString(), query.value(0).toString()));
             ids.append(query.value(2).toLongLong());

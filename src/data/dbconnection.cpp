@@ -4,13 +4,19 @@
 #include "data/installfolder.h"
 
 #include <QAtomicInteger>
+#include <QCoreApplication>
+#include <QFile>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QThread>
 #include <QUrl>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace Zuvi::Data {
 
@@ -23,11 +29,129 @@ QString nextConnectionName()
     static QAtomicInteger<quint64> counter;
     return QStringLiteral("zuvi-%1").arg(counter.fetchAndAddRelaxed(1));
 }
+
+// Every failure raised through a connection; a connection that saw one is not kept.
+QAtomicInteger<quint64> g_failures;
+
+// A connection of the main thread kept open between operations, with the identity of the
+// file it was opened on. Opening a connection (the file, its schema) costs more than most
+// single-row operations; a kept one is handed out again only while its path still names
+// the same file with the same permissions, so a file renamed away, replaced or made
+// read-only is opened afresh and fails as a new connection would.
+struct KeptConnection
+{
+    QString path;
+    QString name;
+    dev_t device = 0;
+    ino_t inode = 0;
+    mode_t mode = 0;
+    uid_t owner = 0;
+    bool busy = false;
+};
+
+constexpr std::size_t kMostKept = 4;
+
+bool identify(const QString &path, KeptConnection &into)
+{
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return false;
+    into.device = status.st_dev;
+    into.inode = status.st_ino;
+    into.mode = status.st_mode;
+    into.owner = status.st_uid;
+    return true;
+}
+
+bool sameFile(const KeptConnection &a, const KeptConnection &b)
+{
+    return a.device == b.device && a.inode == b.inode && a.mode == b.mode && a.owner == b.owner;
+}
+
+void closeConnection(const QString &name)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+std::vector<KeptConnection> &keptConnections()
+{
+    static std::vector<KeptConnection> kept;
+    static bool cleanup = false;
+    if (!cleanup) {
+        cleanup = true;
+        // Closed while the application (and the SQL driver it loaded) still exists.
+        qAddPostRoutine([] {
+            for (const KeptConnection &connection : kept)
+                closeConnection(connection.name);
+            kept.clear();
+        });
+    }
+    return kept;
+}
+
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(handle.constData());
+    return nullptr;
+}
+
+bool mayKeep()
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
 } // namespace
 
 DbConnection::DbConnection(const QString &databaseName)
 {
-    open(databaseFile(databaseName), false);
+    const QString path = databaseFile(databaseName);
+    if (!mayKeep()) {
+        open(path, false);
+        return;
+    }
+    KeptConnection now;
+    const bool exists = identify(path, now);
+    std::vector<KeptConnection> &kept = keptConnections();
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (it->path != path || it->busy)
+            continue;
+        if (exists && sameFile(*it, now)) {
+            it->busy = true;
+            m_name = it->name;
+            m_db = QSqlDatabase::database(m_name, false);
+            m_kept = true;
+            m_failuresAtOpen = g_failures.loadRelaxed();
+            return;
+        }
+        closeConnection(it->name);
+        kept.erase(it);
+        break;
+    }
+    open(path, false);
+    if (!exists || !identify(path, now))
+        return;
+    if (kept.size() >= kMostKept) {
+        const auto idle =
+            std::find_if(kept.begin(), kept.end(), [](const KeptConnection &k) { return !k.busy; });
+        if (idle == kept.end())
+            return;
+        closeConnection(idle->name);
+        kept.erase(idle);
+    }
+    now.path = path;
+    now.name = m_name;
+    now.busy = true;
+    kept.push_back(now);
+    m_kept = true;
+    m_failuresAtOpen = g_failures.loadRelaxed();
 }
 
 DbConnection::DbConnection(const AtPath &where)
@@ -65,6 +189,24 @@ DbConnection::~DbConnection()
 {
     if (m_name.isEmpty())
         return;
+    if (m_kept) {
+        std::vector<KeptConnection> &kept = keptConnections();
+        const auto it = std::find_if(kept.begin(), kept.end(),
+                                     [this](const KeptConnection &k) { return k.name == m_name; });
+        if (it != kept.end()) {
+            // Kept only when it is as a new one would be: no failure seen, no transaction
+            // left open, no other database attached.
+            sqlite3 *db = handleOf(m_db);
+            const bool clean = db && g_failures.loadRelaxed() == m_failuresAtOpen &&
+                               sqlite3_get_autocommit(db) != 0 && !sqlite3_db_name(db, 2);
+            if (clean) {
+                it->busy = false;
+                m_db = QSqlDatabase();
+                return;
+            }
+            kept.erase(it);
+        }
+    }
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);
@@ -147,6 +289,7 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
 
 [[noreturn]] void raiseSqlite(sqlite3 *db)
 {
+    g_failures.fetchAndAddRelaxed(1);
     throw DbError(sqlite3_errcode(db) & 0xff, QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
@@ -271,6 +414,7 @@ void DbConnection::raise(const QSqlError &error)
         description = error.driverText();
     if (description.isEmpty())
         description = QStringLiteral("unknown database error");
+    g_failures.fetchAndAddRelaxed(1);
     throw DbError(resultCode(error), description);
 }
 

@@ -34,7 +34,9 @@ private:
 };
 
 /// One connection to one database file for the length of one operation. It opens the
-/// existing file (never creating one) and closes it when the scope ends. Every failure
+/// existing file (never creating one) and closes it when the scope ends; on the main
+/// thread, a connection to a named database that ended cleanly is kept for the next
+/// operation on the same, unchanged file. Every failure
 /// throws DbError with SQLite's result code and description. Queries made through it
 /// must be destroyed before it, which declaring them after it in the same scope ensures.
 /// An operation that ends with an exception inside begin()/commit() is rolled back when
@@ -94,6 +96,9 @@ private:
 
     QString m_name;
     QSqlDatabase m_db;
+    // Handed back for the next operation on the same file when this one ends cleanly.
+    bool m_kept = false;
+    quint64 m_failuresAtOpen = 0;
 };
 
 /// One transaction on a connection for the length of a scope: BEGIN IMMEDIATE in the

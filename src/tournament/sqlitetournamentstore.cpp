@@ -13,6 +13,10 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
 namespace Zuvi {
 
 using Data::DbConnection;
@@ -26,9 +30,45 @@ QVariant scalar(const QHash<QString, QVariant> &values, const char *key)
     return values.value(QString::fromLatin1(key));
 }
 
+// The texts of a stored tournament repeat: every seat, game and game left unrecorded names
+// two entrants, and houses, scores and results come from short lists. Each distinct text is
+// decoded once and shared by every row that holds it, which saves a decoding and an
+// allocation per row and keeps one copy of each name in memory.
+class SharedTexts final
+{
+public:
+    QString text(const RowView &row, int column)
+    {
+        if (row.isNumber(column))
+            return row.text(column);
+        const QByteArrayView bytes = row.utf8(column);
+        // An empty text and NULL stay apart, as each reads on its own.
+        if (bytes.isEmpty())
+            return row.text(column);
+        const std::string_view key(bytes.data(), std::size_t(bytes.size()));
+        if (const auto found = m_texts.find(key); found != m_texts.end())
+            return found->second;
+        QString decoded = QString::fromUtf8(bytes);
+        m_texts.emplace(std::string(key), decoded);
+        return decoded;
+    }
+
+private:
+    struct Hash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const
+        {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> m_texts;
+};
+
 Progress::State readState(DbConnection &connection)
 {
     Progress::State state;
+    SharedTexts texts;
     QHash<QString, QVariant> values;
     {
         QSqlQuery query = connection.exec(QStringLiteral("SELECT Key, Value FROM ZuviState"));
@@ -58,8 +98,9 @@ Progress::State readState(DbConnection &connection)
     connection.readRows(QStringLiteral("SELECT Name, House, ScoreText, NameShown, Dropped FROM "
                                        "ZuviEntrant ORDER BY Position"),
                         [&](const RowView &row) {
-                            state.entrants.append({row.text(0), row.text(1), row.text(2),
-                                                   row.value(3).toBool(), row.value(4).toBool()});
+                            state.entrants.append({texts.text(row, 0), texts.text(row, 1),
+                                                   texts.text(row, 2), row.value(3).toBool(),
+                                                   row.value(4).toBool()});
                         });
     {
         QHash<QString, qint64> players;
@@ -72,7 +113,7 @@ Progress::State readState(DbConnection &connection)
     connection.readRows(
         QStringLiteral("SELECT Player1, Player2, Recorded FROM ZuviSeat ORDER BY Seat"),
         [&](const RowView &row) {
-            state.seats.append({row.text(0), row.text(1), row.value(2).toBool()});
+            state.seats.append({texts.text(row, 0), texts.text(row, 1), row.value(2).toBool()});
         });
     connection.readRows(QStringLiteral("SELECT Id, Round, Pairing, Seat, Player1, Player2, "
                                        "Result1, Points1, Power1, Power2 FROM ZuviGame ORDER BY "
@@ -83,9 +124,9 @@ Progress::State readState(DbConnection &connection)
                             game.round = row.value(1).toInt();
                             game.pairing = row.value(2).toInt();
                             game.seat = row.value(3).toInt();
-                            game.player1 = row.text(4);
-                            game.player2 = row.text(5);
-                            game.result1 = row.text(6);
+                            game.player1 = texts.text(row, 4);
+                            game.player2 = texts.text(row, 5);
+                            game.result1 = texts.text(row, 6);
                             game.points1 = row.value(7).toInt();
                             game.power1 = row.value(8).toDouble();
                             game.power2 = row.value(9).toDouble();
@@ -95,7 +136,8 @@ Progress::State readState(DbConnection &connection)
                                        "ZuviMissedGame ORDER BY Round, Pairing, Seat"),
                         [&](const RowView &row) {
                             state.missed.append({row.value(0).toInt(), row.value(1).toInt(),
-                                                 row.value(2).toInt(), row.text(3), row.text(4)});
+                                                 row.value(2).toInt(), texts.text(row, 3),
+                                                 texts.text(row, 4)});
                         });
     return state;
 }

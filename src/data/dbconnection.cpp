@@ -264,6 +264,13 @@ QString RowView::text(int column) const
     return isNumber(column) ? value(column).toString() : QString::fromUtf8(utf8(column));
 }
 
+qint64 RowView::integer(int column) const
+{
+    if (sqlite3_column_type(m_statement, column) == SQLITE_INTEGER)
+        return sqlite3_column_int64(m_statement, column);
+    return value(column).toLongLong();
+}
+
 bool RowView::isNumber(int column) const
 {
     const int type = sqlite3_column_type(m_statement, column);

@@ -23,6 +23,9 @@ public:
     QVariant value(int column) const;
     /// The column as text, as value(column).toString() gives it (empty for NULL).
     QString text(int column) const;
+    /// The column as a whole number, as value(column).toLongLong() gives it for an integer
+    /// (0 for NULL).
+    qint64 integer(int column) const;
     /// True when the column holds a number, whose text is not its stored bytes.
     bool isNumber(int column) const;
     /// The bytes of a text column (empty for NULL), valid until the next column of the

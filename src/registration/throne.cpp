@@ -611,12 +611,13 @@ void Throne::FillNames()
         const QString select =
             withIds ? Data::Sql::selectPlayersWithIds() : Data::Sql::selectPlayers();
         connection.readRows(select, [&](const Data::RowView &row) {
-            ids.append(withIds ? row.value(2).toLongLong() : 0);
+            ids.append(withIds ? row.integer(2) : 0);
             if (row.isNumber(0) || row.isNumber(1)) {
                 names.append(displayName(row.text(1), row.text(0)));
                 return;
             }
-            name.clear();
+            // Emptied, not freed: one buffer serves every row.
+            name.truncate(0);
             name.append(row.utf8(1));
             name.append(displayNameSeparator());
             name.append(row.utf8(0));

@@ -1,10 +1,61 @@
 #include "ui/listutil.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QPainter>
+#include <QStyle>
+#include <QStyledItemDelegate>
 
 namespace Zuvi::Ui {
+
+namespace {
+// The rows of the lists are one line of text each. The style's own item drawing lays out
+// every row's text anew at each paint (a text layout per row), which made the repaint after
+// a game was recorded or undone cost as much as the game's write. This draws the same
+// panel (background, selection, a note's tint), text colour and focus frame, with the text
+// on one line, elided at the right where it is too long.
+class OneLineDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QWidget *widget = item.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &item, painter, widget);
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect textRect = item.rect.adjusted(margin, 0, -margin, 0);
+        QPalette::ColorGroup group = QPalette::Normal;
+        if (!(item.state & QStyle::State_Enabled))
+            group = QPalette::Disabled;
+        else if (!(item.state & QStyle::State_Active))
+            group = QPalette::Inactive;
+        const bool selected = item.state & QStyle::State_Selected;
+        painter->save();
+        painter->setFont(item.font);
+        painter->setPen(
+            item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(textRect, int(item.displayAlignment) | Qt::TextSingleLine,
+                          item.fontMetrics.elidedText(item.text, Qt::ElideRight, textRect.width()));
+        painter->restore();
+        if (item.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(item);
+            focus.rect = style->subElementRect(QStyle::SE_ItemViewItemFocusRect, &item, widget);
+            focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+            focus.backgroundColor =
+                item.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+        }
+    }
+};
+} // namespace
 
 int selectedRow(const QAbstractItemView *list)
 {
@@ -49,6 +100,7 @@ void setUpListBox(QListView *list)
     list->setUniformItemSizes(true);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setItemDelegate(new OneLineDelegate(list));
 }
 
 } // namespace Zuvi::Ui

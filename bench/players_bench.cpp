@@ -185,7 +185,8 @@ bool benchPlayerFiles(const QString &dataFolder)
     const Timing mdbApp = measure(kReps, freshDatabase, [&] { imported = importFile(mdbFile); });
     if (imported != 4)
         qFatal("the Access import wrote %lld players, not 4", qint64(imported));
-    const QList<QList<QByteArray>> legacyRows = asBytes(Players::readPlayerFile(mdbFile).rows);
+    const QList<QList<QByteArray>> legacyRows =
+        asBytes(Players::rowValues(Players::readPlayerFile(mdbFile).rows));
     const Timing mdbFloor = measure(kReps, freshDatabase, [&] { insertDirectly(legacyRows); });
 
     std::printf("\nimport of players (file read, duplicate test against the stored players, "

@@ -1053,6 +1053,9 @@ int main(int argc, char *argv[])
     // "zuvi-bench station-worker".
     if (argc > 1 && qstrcmp(argv[1], "stations") == 0)
         return benchStations() ? 0 : 1;
+    // "zuvi-bench import" times the import of players' files alone.
+    if (argc > 1 && qstrcmp(argv[1], "import") == 0)
+        return benchPlayerFiles(dataDir.path()) ? 0 : 1;
     // "zuvi-bench history" times the club's history alone.
     if (argc > 1 && qstrcmp(argv[1], "history") == 0)
         return benchHistory(dataDir.path()) ? 0 : 1;

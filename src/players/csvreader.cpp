@@ -2,8 +2,6 @@
 
 #include "data/csvguard.h"
 
-#include <QStringDecoder>
-
 #include <csv.h>
 
 #include <exception>
@@ -108,18 +106,18 @@ private:
             m_recordLine = m_line;
         m_lastWasCr = false;
         if (!bytes) {
-            m_fields.append(QString());
+            m_fields.append({m_bytes.size(), 0, true});
             return;
         }
         const QByteArrayView view(bytes, qsizetype(size));
         // The apostrophe written before a formula's sign is read off again.
-        QString text = m_decoder.decode(Data::hasFormulaGuard(view) ? view.sliced(1) : view);
-        if (m_decoder.hasError())
+        const QByteArrayView text = Data::hasFormulaGuard(view) ? view.sliced(1) : view;
+        if (!text.isValidUtf8())
             fail(m_recordLine, QStringLiteral("it is not UTF-8 text (save it as \"CSV UTF-8\")"));
+        // The bytes are kept as they are until the row is made: no text object per field.
         // A field that is present but empty is empty text, not NULL.
-        if (text.isNull())
-            text = QStringLiteral("");
-        m_fields.append(std::move(text));
+        m_fields.append({m_bytes.size(), text.size(), false});
+        m_bytes.append(text);
         m_line += countLines(view);
     }
 
@@ -136,14 +134,36 @@ private:
         else
             takeRow();
         m_fields.clear();
+        // Emptied, not freed: one buffer serves every row.
+        m_bytes.truncate(0);
+    }
+
+    struct Field
+    {
+        qsizetype start = 0;
+        qsizetype size = 0;
+        bool null = true;
+    };
+
+    QByteArrayView bytesOf(const Field &field) const
+    {
+        return QByteArrayView(m_bytes).sliced(field.start, field.size);
+    }
+
+    QString textOf(const Field &field) const
+    {
+        if (field.null)
+            return QString();
+        const QString text = QString::fromUtf8(bytesOf(field));
+        return text.isNull() ? QStringLiteral("") : text;
     }
 
     void takeHeader()
     {
         m_haveHeader = true;
         QStringList names;
-        for (const QString &name : std::as_const(m_fields))
-            names.append(name.trimmed());
+        for (const Field &name : std::as_const(m_fields))
+            names.append(textOf(name).trimmed());
         m_targets = mapColumns(m_file, names, &m_table.ignoredColumns);
         m_hasAllowEmail = m_targets.contains(kAllowEmail);
     }
@@ -152,48 +172,51 @@ private:
     {
         if (m_fields.size() > m_targets.size()) {
             for (qsizetype i = m_targets.size(); i < m_fields.size(); ++i) {
-                if (!m_fields.at(i).isEmpty())
+                if (m_fields.at(i).size > 0)
                     fail(m_recordLine, QStringLiteral("it has %1 fields, but the header row "
                                                       "names %2 columns")
                                            .arg(m_fields.size())
                                            .arg(m_targets.size()));
             }
         }
-        QVariantList row(playerColumns().size());
+        PlayerRow::Parts parts;
         // Without a column of its own, "Allow Email" gets the value a new record gets: no.
         if (!m_hasAllowEmail)
-            row[kAllowEmail] = 0LL;
+            parts.nulls &= ~(1u << kAllowEmail);
         bool blank = true;
         const qsizetype count = std::min(m_fields.size(), m_targets.size());
         for (qsizetype i = 0; i < count; ++i) {
             const int target = m_targets.at(i);
-            QString &value = m_fields[i];
-            if (target < 0 || value.isNull())
+            const Field &field = m_fields.at(i);
+            if (target < 0 || field.null)
                 continue;
             if (target == kAllowEmail) {
-                if (value.isEmpty())
+                if (field.size == 0)
                     continue;
+                const QString value = textOf(field);
                 const std::optional<int> yes = parseYesNo(value);
                 if (!yes)
                     fail(m_recordLine, QStringLiteral("\"Allow Email\" is \"%1\"; it must be "
                                                       "yes or no (1, 0, true or false)")
                                            .arg(value));
-                row[target] = qlonglong(*yes);
+                parts.allowEmail = *yes;
+                parts.nulls &= ~(1u << kAllowEmail);
             } else {
-                blank = blank && value.isEmpty();
-                row[target] = std::move(value);
+                blank = blank && field.size == 0;
+                parts.texts[target] = bytesOf(field);
+                parts.nulls &= ~(1u << target);
             }
         }
         if (blank) {
             ++m_table.blankRows;
             return;
         }
-        m_table.rows.append(std::move(row));
+        m_table.rows.append(PlayerRow(parts));
     }
 
     QString m_file;
-    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
-    QStringList m_fields;
+    QList<Field> m_fields;
+    QByteArray m_bytes;
     QList<int> m_targets;
     PlayerTable m_table;
     qsizetype m_line = 1;

@@ -45,6 +45,85 @@ std::optional<int> parseYesNo(QStringView text)
     return std::nullopt;
 }
 
+PlayerRow::PlayerRow(const QVariantList &values)
+{
+    Parts parts;
+    QList<QByteArray> texts;
+    texts.reserve(kColumns);
+    for (int c = 0; c < kColumns && c < values.size(); ++c) {
+        const QVariant &value = values.at(c);
+        if (value.isNull())
+            continue;
+        parts.nulls &= ~(1u << c);
+        if (c == kAllowEmail) {
+            parts.allowEmail = value.toLongLong();
+            continue;
+        }
+        texts.append(value.toString().toUtf8());
+        parts.texts[c] = texts.last();
+    }
+    *this = PlayerRow(parts);
+}
+
+PlayerRow::PlayerRow(const Parts &parts) : m_nulls(parts.nulls), m_allowEmail(parts.allowEmail)
+{
+    qsizetype length = 0;
+    for (int c = 0; c < kColumns; ++c) {
+        if (!isNull(c) && c != kAllowEmail)
+            length += parts.texts[c].size();
+    }
+    m_text.reserve(length);
+    for (int c = 0; c < kColumns; ++c) {
+        if (!isNull(c) && c != kAllowEmail)
+            m_text.append(parts.texts[c]);
+        m_ends[c] = qint32(m_text.size());
+    }
+}
+
+QByteArrayView PlayerRow::utf8(int column) const
+{
+    const qint32 start = column == 0 ? 0 : m_ends[column - 1];
+    return QByteArrayView(m_text).sliced(start, m_ends[column] - start);
+}
+
+QVariant PlayerRow::at(int column) const
+{
+    if (column < 0 || column >= kColumns || isNull(column))
+        return QVariant();
+    if (column == kAllowEmail)
+        return QVariant(qlonglong(m_allowEmail));
+    const QString text = QString::fromUtf8(utf8(column));
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+QVariantList PlayerRow::toList() const
+{
+    QVariantList values;
+    values.reserve(kColumns);
+    for (int c = 0; c < kColumns; ++c)
+        values.append(at(c));
+    return values;
+}
+
+QList<QVariantList> rowValues(const QList<PlayerRow> &rows)
+{
+    QList<QVariantList> values;
+    values.reserve(rows.size());
+    for (const PlayerRow &row : rows)
+        values.append(row.toList());
+    return values;
+}
+
+QByteArrayView trimmedUtf8(QByteArrayView text, QByteArray &scratch)
+{
+    const auto plain = [](char c) { return uchar(c) < 0x80 && !QChar::isSpace(uchar(c)); };
+    // Most texts begin and end with a letter of ASCII: nothing to take off, nothing decoded.
+    if (text.isEmpty() || (plain(text.front()) && plain(text.back())))
+        return text;
+    scratch = QString::fromUtf8(text).trimmed().toUtf8();
+    return scratch;
+}
+
 FileError::FileError(QString file, QString cause)
     : m_file(std::move(file)), m_cause(std::move(cause)), m_what(text().toUtf8())
 {
@@ -68,6 +147,13 @@ bool isNameless(const QVariantList &row)
 {
     return row.value(kFirstName).toString().trimmed().isEmpty() &&
            row.value(kLastName).toString().trimmed().isEmpty();
+}
+
+bool isNameless(const PlayerRow &row)
+{
+    QByteArray scratch;
+    return trimmedUtf8(row.utf8(kFirstName), scratch).isEmpty() &&
+           trimmedUtf8(row.utf8(kLastName), scratch).isEmpty();
 }
 
 QList<int> mapColumns(const QString &file, const QStringList &names, QStringList *ignored)
@@ -133,7 +219,7 @@ PlayerTable readPlayerFile(const QString &file)
 {
     PlayerTable table = readAnyPlayerFile(file);
     const qsizetype before = table.rows.size();
-    table.rows.removeIf(isNameless);
+    table.rows.removeIf([](const PlayerRow &row) { return isNameless(row); });
     table.namelessRows = int(before - table.rows.size());
     return table;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 
+#include <array>
 #include <exception>
+#include <initializer_list>
 #include <optional>
 
 namespace Zuvi::Players {
@@ -49,12 +52,63 @@ private:
     QByteArray m_what;
 };
 
-/// The players a file holds, as they will be stored: each row has the values of
-/// playerColumns() in order, a null QVariant for NULL, a QString for text and a qlonglong
-/// 0 or 1 for "Allow Email".
+/// One player of a file: the values of playerColumns() in order, each NULL, text or (for
+/// "Allow Email") 0 or 1. The texts are kept as their UTF-8 bytes in one buffer for the row,
+/// so that a file of a hundred thousand players is not a million and a half text objects,
+/// and the import binds the bytes as they are.
+class PlayerRow final
+{
+public:
+    static constexpr int kColumns = 16;
+
+    /// Every value NULL.
+    PlayerRow() = default;
+    /// From values as QVariants: a null QVariant is NULL, "Allow Email" a whole number,
+    /// anything else its text; missing values are NULL.
+    PlayerRow(const QVariantList &values); // NOLINT(google-explicit-constructor)
+    PlayerRow(std::initializer_list<QVariant> values) : PlayerRow(QVariantList(values)) {}
+
+    /// A row made of parts: the text of each column (unused where null), NULL where a
+    /// column's bit is set in nulls, and "Allow Email" (ignored where NULL).
+    struct Parts
+    {
+        std::array<QByteArrayView, kColumns> texts{};
+        quint32 nulls = (1u << kColumns) - 1;
+        qint64 allowEmail = 0;
+    };
+    explicit PlayerRow(const Parts &parts);
+
+    static constexpr qsizetype size() { return kColumns; }
+    bool isNull(int column) const { return (m_nulls >> column) & 1u; }
+    /// The UTF-8 bytes of a text value (empty for NULL and for "Allow Email").
+    QByteArrayView utf8(int column) const;
+    qint64 allowEmail() const { return m_allowEmail; }
+    /// A value as a QVariant: null for NULL, qlonglong for "Allow Email", else QString
+    /// (an empty text is empty, not null).
+    QVariant at(int column) const;
+    QVariant value(int column) const { return at(column); }
+    QVariantList toList() const;
+
+    friend bool operator==(const PlayerRow &a, const PlayerRow &b)
+    {
+        return a.m_nulls == b.m_nulls && a.m_allowEmail == b.m_allowEmail && a.m_ends == b.m_ends &&
+               a.m_text == b.m_text;
+    }
+
+private:
+    QByteArray m_text;
+    std::array<qint32, kColumns> m_ends{};
+    quint32 m_nulls = (1u << kColumns) - 1;
+    qint64 m_allowEmail = 0;
+};
+
+/// The values of rows, for showing and comparing them.
+QList<QVariantList> rowValues(const QList<PlayerRow> &rows);
+
+/// The players a file holds, as they will be stored.
 struct PlayerTable
 {
-    QList<QVariantList> rows;
+    QList<PlayerRow> rows;
     /// The file's columns that are not ours, as the file names them; they are not read.
     QStringList ignoredColumns;
     /// Rows without any value (a spreadsheet's empty lines), left out.
@@ -69,6 +123,10 @@ bool isBlankRow(const QVariantList &row);
 
 /// True when a row's first and last names are both NULL, empty or blanks.
 bool isNameless(const QVariantList &row);
+bool isNameless(const PlayerRow &row);
+
+/// Text without the blanks around it, as QString::trimmed() removes them.
+QByteArrayView trimmedUtf8(QByteArrayView text, QByteArray &scratch);
 
 /// Which of our columns each column of a file fills (-1: none). Throws FileError when a
 /// column is named twice or neither "First Name" nor "Last Name" is there.

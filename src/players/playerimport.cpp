@@ -10,7 +10,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QSqlDriver>
-#include <QStringEncoder>
+#include <array>
 
 #include <csv.h>
 #include <sqlite3.h>
@@ -25,52 +25,114 @@ namespace {
 constexpr qsizetype kChunk = 2000;
 
 // What makes two players the same: first name, last name and e-mail, each compared
-// exactly; NULL is a value of its own, apart from empty text.
+// exactly (as UTF-8 bytes); NULL is a value of its own, apart from empty text. The key
+// points into bytes kept elsewhere: the file's rows, or the stored players' keys.
 struct PlayerKey
 {
-    QString first;
-    QString last;
-    QString email;
+    QByteArrayView first;
+    QByteArrayView last;
+    QByteArrayView email;
     quint8 nulls = 0;
 
-    friend bool operator==(const PlayerKey &, const PlayerKey &) = default;
+    friend bool operator==(const PlayerKey &a, const PlayerKey &b)
+    {
+        return a.nulls == b.nulls && a.first == b.first && a.last == b.last && a.email == b.email;
+    }
     friend size_t qHash(const PlayerKey &key, size_t seed = 0)
     {
         return qHashMulti(seed, key.first, key.last, key.email, key.nulls);
     }
 };
 
-PlayerKey keyOf(const QVariant &first, const QVariant &last, const QVariant &email)
+PlayerKey keyOf(const PlayerRow &row)
 {
-    return {first.value<QString>(), last.value<QString>(), email.value<QString>(),
-            quint8((first.isNull() ? 1 : 0) | (last.isNull() ? 2 : 0) | (email.isNull() ? 4 : 0))};
+    return {row.utf8(kFirstName), row.utf8(kLastName), row.utf8(kEmail),
+            quint8((row.isNull(kFirstName) ? 1 : 0) | (row.isNull(kLastName) ? 2 : 0) |
+                   (row.isNull(kEmail) ? 4 : 0))};
 }
 
-PlayerKey keyOf(const QVariantList &row)
+// The stored players' keys, with the bytes they point into.
+class StoredKeys final
 {
-    return keyOf(row.at(kFirstName), row.at(kLastName), row.at(kEmail));
-}
+public:
+    // One stored player's names and e-mail, each null or text.
+    void add(const std::array<QVariant, 3> &values)
+    {
+        QByteArray bytes;
+        std::array<qsizetype, 3> ends{};
+        quint8 nulls = 0;
+        for (int i = 0; i < 3; ++i) {
+            if (values[i].isNull())
+                nulls |= quint8(1 << i);
+            else
+                bytes.append(values[i].toString().toUtf8());
+            ends[i] = bytes.size();
+        }
+        addBytes(std::move(bytes), ends, nulls);
+    }
+    // The same from a row read straight from SQLite: text is taken as stored unless it is
+    // not valid UTF-8 (then as its text reads), numbers as their text.
+    void add(const Data::RowView &row)
+    {
+        QByteArray bytes;
+        std::array<qsizetype, 3> ends{};
+        quint8 nulls = 0;
+        for (int i = 0; i < 3; ++i) {
+            if (row.value(i).isNull()) {
+                nulls |= quint8(1 << i);
+            } else if (row.isNumber(i)) {
+                bytes.append(row.text(i).toUtf8());
+            } else {
+                const QByteArrayView text = row.utf8(i);
+                if (text.isValidUtf8())
+                    bytes.append(text);
+                else
+                    bytes.append(QString::fromUtf8(text).toUtf8());
+            }
+            ends[i] = bytes.size();
+        }
+        addBytes(std::move(bytes), ends, nulls);
+    }
+    bool contains(const PlayerKey &key) const { return m_keys.contains(key); }
 
-// What makes a row repeat an earlier row of the same file: first name, last name and
-// e-mail as the organiser reads them, without the blanks around them, NULL as empty text.
-PlayerKey repeatKeyOf(const QVariantList &row)
-{
-    return {row.at(kFirstName).toString().trimmed(), row.at(kLastName).toString().trimmed(),
-            row.at(kEmail).toString().trimmed(), 0};
-}
+private:
+    void addBytes(QByteArray bytes, const std::array<qsizetype, 3> &ends, quint8 nulls)
+    {
+        m_storage.append(std::move(bytes));
+        const QByteArrayView stored(m_storage.last());
+        m_keys.insert({stored.first(ends[0]), stored.sliced(ends[0], ends[1] - ends[0]),
+                       stored.sliced(ends[1], ends[2] - ends[1]), nulls});
+    }
+
+    QList<QByteArray> m_storage;
+    QSet<PlayerKey> m_keys;
+};
 
 // What becomes of each row of a file: a new player, one already stored, or a new row that
 // repeats an earlier row of the file.
 enum class RowFate : quint8 { New, Stored, Repeat };
 
-QList<RowFate> fatesOf(const QSet<PlayerKey> &stored, const PlayerTable &table)
+QList<RowFate> fatesOf(const StoredKeys &stored, const PlayerTable &table)
 {
     QList<RowFate> fates;
     fates.reserve(table.rows.size());
+    // What makes a row repeat an earlier row of the same file: first name, last name and
+    // e-mail as the organiser reads them, without the blanks around them, NULL as empty
+    // text. The few texts with blanks to take off are kept trimmed here.
     QSet<PlayerKey> seen;
     seen.reserve(table.rows.size());
-    for (const QVariantList &row : table.rows) {
-        const PlayerKey key = repeatKeyOf(row);
+    QList<QByteArray> trimmed;
+    const auto withoutBlanks = [&](QByteArrayView text) {
+        QByteArray scratch;
+        const QByteArrayView result = trimmedUtf8(text, scratch);
+        if (result.data() != scratch.constData() || scratch.isEmpty())
+            return result;
+        trimmed.append(std::move(scratch));
+        return QByteArrayView(trimmed.last());
+    };
+    for (const PlayerRow &row : table.rows) {
+        const PlayerKey key{withoutBlanks(row.utf8(kFirstName)), withoutBlanks(row.utf8(kLastName)),
+                            withoutBlanks(row.utf8(kEmail)), 0};
         const bool repeat = seen.contains(key);
         seen.insert(key);
         fates.append(stored.contains(keyOf(row)) ? RowFate::Stored
@@ -80,23 +142,21 @@ QList<RowFate> fatesOf(const QSet<PlayerKey> &stored, const PlayerTable &table)
     return fates;
 }
 
-QSet<PlayerKey> storedKeys(Data::DbConnection &players)
+StoredKeys storedKeys(Data::DbConnection &players)
 {
-    QSet<PlayerKey> keys;
+    StoredKeys keys;
     players.readRows(QStringLiteral("SELECT \"First Name\", \"Last Name\", Email FROM PlayerInfo"),
-                     [&](const Data::RowView &row) {
-                         keys.insert(keyOf(row.value(0), row.value(1), row.value(2)));
-                     });
+                     [&](const Data::RowView &row) { keys.add(row); });
     return keys;
 }
 
-QSet<PlayerKey> storedKeys(Data::ServerLink &players)
+StoredKeys storedKeys(Data::ServerLink &players)
 {
-    QSet<PlayerKey> keys;
+    StoredKeys keys;
     QSqlQuery &query =
         players.exec(QStringLiteral("SELECT [First Name], [Last Name], Email FROM PlayerInfo"));
     while (players.next(query))
-        keys.insert(keyOf(query.value(0), query.value(1), query.value(2)));
+        keys.add({query.value(0), query.value(1), query.value(2)});
     query.finish();
     return keys;
 }
@@ -128,9 +188,8 @@ QString insertPlayer()
 }
 
 // Writes players (the player table's columns of each row) straight through SQLite on the
-// connection's own handle, inside the transaction open on it. Each row's texts are encoded once
-// into one reused buffer and bound from there, so that writing a hundred thousand players makes no
-// copy per value: the general binding of the connection converts and copies every value twice.
+// connection's own handle, inside the transaction open on it, binding each row's bytes as
+// they are: the general binding of the connection converts and copies every value twice.
 class PlayerInserter final
 {
 public:
@@ -148,32 +207,22 @@ public:
         m_statement.reset(raw);
     }
 
-    // Writes one player and returns its id.
-    qint64 insert(const QVariantList &row)
+    // Writes one player and returns its id. The row's texts are bound as the bytes it
+    // keeps them in.
+    qint64 insert(const PlayerRow &row)
     {
         sqlite3_stmt *statement = m_statement.get();
-        // Room for every text at its longest (three bytes of UTF-8 per UTF-16 unit).
-        qsizetype room = 0;
         for (int i = 0; i < kTableColumns; ++i) {
-            const QVariant &value = row.at(i);
-            if (value.typeId() == QMetaType::QString)
-                room += 3 * static_cast<const QString *>(value.constData())->size();
-        }
-        if (m_buffer.size() < room)
-            m_buffer.resize(room);
-        char *out = m_buffer.data();
-        for (int i = 0; i < kTableColumns; ++i) {
-            const QVariant &value = row.at(i);
             int rc;
-            if (value.isNull()) {
+            if (row.isNull(i)) {
                 rc = sqlite3_bind_null(statement, i + 1);
-            } else if (value.typeId() == QMetaType::QString) {
-                char *const start = out;
-                out =
-                    m_encoder.appendToBuffer(out, *static_cast<const QString *>(value.constData()));
-                rc = sqlite3_bind_text(statement, i + 1, start, int(out - start), SQLITE_STATIC);
+            } else if (i == kAllowEmail) {
+                rc = sqlite3_bind_int64(statement, i + 1, row.allowEmail());
             } else {
-                rc = sqlite3_bind_int64(statement, i + 1, value.toLongLong());
+                const QByteArrayView text = row.utf8(i);
+                // Empty text is bound as text, never as NULL.
+                rc = sqlite3_bind_text(statement, i + 1, text.data() ? text.data() : "",
+                                       int(text.size()), SQLITE_STATIC);
             }
             if (rc != SQLITE_OK)
                 fail();
@@ -197,8 +246,6 @@ private:
 
     sqlite3 *m_db = nullptr;
     std::unique_ptr<sqlite3_stmt, Finalize> m_statement;
-    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
-    QByteArray m_buffer;
 };
 
 // Appends one field as RFC 4180 wants it: in quotes, each quote inside doubled.
@@ -287,7 +334,7 @@ private:
     qsizetype m_rows = 0;
 };
 
-ImportPreview previewAgainst(const QSet<PlayerKey> &stored, const PlayerTable &table, int firstRows)
+ImportPreview previewAgainst(const StoredKeys &stored, const PlayerTable &table, int firstRows)
 {
     const QList<RowFate> fates = fatesOf(stored, table);
     ImportPreview preview;
@@ -304,7 +351,7 @@ ImportPreview previewAgainst(const QSet<PlayerKey> &stored, const PlayerTable &t
             break;
         }
         if (preview.firstRows.size() < firstRows) {
-            preview.firstRows.append(table.rows.at(i));
+            preview.firstRows.append(table.rows.at(i).toList());
             preview.firstRowRepeats.append(fates.at(i) == RowFate::Repeat);
         }
     }
@@ -312,8 +359,8 @@ ImportPreview previewAgainst(const QSet<PlayerKey> &stored, const PlayerTable &t
 }
 
 // The rows of the file to write, in order, and the result so far (what is skipped).
-QList<qsizetype> rowsToWrite(const QSet<PlayerKey> &stored, const PlayerTable &table,
-                             Repeats repeats, ImportResult &result)
+QList<qsizetype> rowsToWrite(const StoredKeys &stored, const PlayerTable &table, Repeats repeats,
+                             ImportResult &result)
 {
     const QList<RowFate> fates = fatesOf(stored, table);
     QList<qsizetype> fresh;
@@ -362,11 +409,10 @@ ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
     for (qsizetype done = 0; done < total;) {
         const qsizetype end = std::min(total, done + kChunk);
         for (qsizetype i = done; i < end; ++i) {
-            const QVariantList &row = table.rows.at(fresh.at(i));
+            const PlayerRow &row = table.rows.at(fresh.at(i));
             const qint64 id = inserter.insert(row);
-            const QVariant &country = row.at(kCountry);
-            if (!country.isNull() && !country.toString().isEmpty())
-                countries.append({id, country});
+            if (!row.utf8(kCountry).isEmpty())
+                countries.append({id, row.at(kCountry)});
         }
         done = end;
         if (progress && !progress(done, total)) {
@@ -446,13 +492,12 @@ ImportResult runImport(Data::ServerLink &players, const PlayerTable &table,
         QList<QVariantList> rows;
         rows.reserve(end - done);
         for (qsizetype i = done; i < end; ++i) {
-            const QVariantList &row = table.rows.at(fresh.at(i));
+            const PlayerRow &row = table.rows.at(fresh.at(i));
             QVariantList values{ids.at(i)};
-            values += row.mid(0, kTableColumns);
+            values += row.toList().mid(0, kTableColumns);
             rows.append(values);
-            const QVariant &country = row.at(kCountry);
-            if (!country.isNull() && !country.toString().isEmpty())
-                countries.append({ids.at(i), country});
+            if (!row.utf8(kCountry).isEmpty())
+                countries.append({ids.at(i), row.at(kCountry)});
         }
         players.execForEach(insert, rows);
         done = end;

@@ -105,6 +105,11 @@ bool sameRows(const QList<QVariantList> &actual, const QList<QVariantList> &expe
     return same;
 }
 
+bool sameRows(const QList<Players::PlayerRow> &actual, const QList<QVariantList> &expected)
+{
+    return sameRows(Players::rowValues(actual), expected);
+}
+
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
     const QString path = dir.filePath(name);
@@ -225,7 +230,7 @@ void TestPlayerImport::legacyRowArrivesExact()
     QCOMPARE(result.skipped, 0);
     const QList<QVariantList> stored = install.rows(kPlayers, selectAll());
     QCOMPARE(stored.size(), 4);
-    QVERIFY(sameRows({stored.at(row)}, {legacyRows().at(row)}));
+    QVERIFY(sameRows(QList<QVariantList>{stored.at(row)}, {legacyRows().at(row)}));
 }
 
 void TestPlayerImport::accessDates_data()

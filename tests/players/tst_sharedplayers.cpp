@@ -152,8 +152,11 @@ void TestSharedPlayers::aFileGoesThroughTheServerAsThroughTheFile()
     QCOMPARE(again.imported, 0);
     QCOMPARE(again.skipped, 7); // the repeated row is a stored player now as well
     Players::PlayerTable fresh = table;
-    for (QVariantList &row : fresh.rows)
-        row[Players::kEmail] = QStringLiteral("new@example.org");
+    for (Players::PlayerRow &row : fresh.rows) {
+        QVariantList values = row.toList();
+        values[Players::kEmail] = QStringLiteral("new@example.org");
+        row = values;
+    }
     const Players::ImportResult cancelled =
         Players::runImport(server, fresh, [](qsizetype done, qsizetype) { return done == 0; });
     QVERIFY(cancelled.canceled);

@@ -55,7 +55,7 @@ struct AllWindows
         Players::ImportPreview preview;
         preview.newPlayers = 1;
         preview.repeats = 1;
-        preview.firstRows = table.rows;
+        preview.firstRows = Players::rowValues(table.rows);
         preview.firstRowRepeats = {false, true};
         import = std::make_unique<Players::ImportPreviewDialog>(QStringLiteral("players.csv"),
                                                                 table, preview);

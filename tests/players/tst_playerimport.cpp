@@ -508,14 +508,17 @@ void TestPlayerImport::namelessRowsAndRepeatsAreCounted_data()
         << Players::Repeats::Skip
         << QStringList{"Lovelace, Ada <ada@example.org>", "Turing, Alan <NULL>",
                        "Hopper, Grace <g@navy.mil>"}
-        << "Imported 3 players; skipped 1 player already stored, 3 rows that repeat an earlier "
+        << "Imported 3 players; skipped 1 player already stored, 4 rows that repeat an earlier "
            "row of the file and 2 rows without a name.";
     QTest::newRow("repeats chosen: written as they stand")
-        << Players::Repeats::Import
-        << QStringList{"Lovelace, Ada <ada@example.org>",      "Turing, Alan <NULL>",
-                       " Lovelace ,  Ada  <ada@example.org >", "Turing, Alan <>",
-                       "Hopper, Grace <g@navy.mil>",           "Lovelace, Ada <ada@example.org>"}
-        << "Imported 6 players; skipped 1 player already stored and 2 rows without a name.";
+        << Players::Repeats::Import << QStringList{"Lovelace, Ada <ada@example.org>",
+                                                   "Turing, Alan <NULL>",
+                                                   " Lovelace ,  Ada  <ada@example.org >",
+                                                   "Turing, Alan <>",
+                                                   "Hopper, Grace <g@navy.mil>",
+                                                   "Hopper, \u00a0Grace\u3000 <g@navy.mil>",
+                                                   "Lovelace, Ada <ada@example.org>"}
+        << "Imported 7 players; skipped 1 player already stored and 2 rows without a name.";
 }
 
 void TestPlayerImport::namelessRowsAndRepeatsAreCounted()
@@ -528,8 +531,9 @@ void TestPlayerImport::namelessRowsAndRepeatsAreCounted()
                  QStringLiteral("INSERT INTO PlayerInfo(\"First Name\", \"Last Name\", Email) "
                                 "VALUES ('Edsger', 'Dijkstra', 'ewd@example.nl')"));
     QTemporaryDir dir;
-    // Blanks around the names and the e-mail, and empty text for NULL, make a repeat; case
-    // does not. A row with blanks for both names, or an e-mail alone, has no name.
+    // Blanks around the names and the e-mail (a space or a tab, or a no-break or wide space),
+    // and empty text for NULL, make a repeat; case does not. A row with blanks for both names, or
+    // an e-mail alone, has no name.
     const QString csv = writeFile(dir, QStringLiteral("players.csv"),
                                   "First Name,Last Name,Email,City\n"
                                   "Ada,Lovelace,ada@example.org,London\n"
@@ -539,19 +543,20 @@ void TestPlayerImport::namelessRowsAndRepeatsAreCounted()
                                   "Alan,Turing,\"\",\n"
                                   ",,,Somewhere\n"
                                   "Grace,Hopper,g@navy.mil,\n"
+                                  "\xC2\xA0Grace\xE3\x80\x80,Hopper,g@navy.mil,\n"
                                   "Edsger,Dijkstra,ewd@example.nl,\n"
                                   "Ada,Lovelace,ada@example.org,London\n");
     const Players::PlayerTable table = Players::readPlayerFile(csv);
     QCOMPARE(table.namelessRows, 2);
     QCOMPARE(table.blankRows, 0);
-    QCOMPARE(table.rows.size(), 7);
+    QCOMPARE(table.rows.size(), 8);
 
     Data::DbConnection connection(kPlayers);
     const Players::ImportPreview preview = Players::previewImport(connection, table);
     QCOMPARE(preview.newPlayers, 3);
     QCOMPARE(preview.alreadyStored, 1);
-    QCOMPARE(preview.repeats, 3);
-    QCOMPARE(preview.firstRowRepeats, (QList<bool>{false, false, true, true, false, true}));
+    QCOMPARE(preview.repeats, 4);
+    QCOMPARE(preview.firstRowRepeats, (QList<bool>{false, false, true, true, false, true, true}));
 
     const Players::ImportResult result = Players::runImport(connection, table, {}, repeats);
     QCOMPARE(Players::importSummary(result), summary);

@@ -2,6 +2,10 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QHash>
+#include <QScrollBar>
+#include <QStaticText>
+#include <QStyleOptionSlider>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QPainter>
@@ -41,8 +45,19 @@ public:
         painter->setFont(item.font);
         painter->setPen(
             item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->drawText(textRect, int(item.displayAlignment) | Qt::TextSingleLine,
-                          item.fontMetrics.elidedText(item.text, Qt::ElideRight, textRect.width()));
+        const QStaticText &text = lineOf(item.text, item.font, item.fontMetrics, textRect.width());
+        const QSizeF size = text.size();
+        qreal x = textRect.left();
+        if (item.displayAlignment & Qt::AlignRight)
+            x = textRect.right() + 1 - size.width();
+        else if (item.displayAlignment & Qt::AlignHCenter)
+            x = textRect.left() + (textRect.width() - size.width()) / 2;
+        qreal y = textRect.top() + (textRect.height() - size.height()) / 2;
+        if (item.displayAlignment & Qt::AlignTop)
+            y = textRect.top();
+        else if (item.displayAlignment & Qt::AlignBottom)
+            y = textRect.bottom() + 1 - size.height();
+        painter->drawStaticText(QPointF(x, y), text);
         painter->restore();
         if (item.state & QStyle::State_HasFocus) {
             QStyleOptionFocusRect focus;
@@ -54,6 +69,105 @@ public:
             style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
         }
     }
+
+    // The lists' rows are all one height (uniform sizes): the view asks for the first row's
+    // size at every layout. The style's answer is kept for as long as that row, its font and
+    // the style's options stay the same.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (m_hintValid && text == m_hintText && option.font == m_hintFont &&
+            option.rect.size() == m_hintRect)
+            return m_hint;
+        m_hint = QStyledItemDelegate::sizeHint(option, index);
+        m_hintText = text;
+        m_hintFont = option.font;
+        m_hintRect = option.rect.size();
+        m_hintValid = true;
+        return m_hint;
+    }
+
+private:
+    // A row's text laid out once, elided to the row's width, and drawn from then on without
+    // being shaped again. The lines are kept for one font and width, and at most so many.
+    const QStaticText &lineOf(const QString &text, const QFont &font, const QFontMetrics &metrics,
+                              int width) const
+    {
+        constexpr qsizetype kMostLines = 4096;
+        if (font != m_font || width != m_width || m_lines.size() >= kMostLines) {
+            m_lines.clear();
+            m_font = font;
+            m_width = width;
+        }
+        auto found = m_lines.find(text);
+        if (found == m_lines.end()) {
+            QStaticText line(metrics.elidedText(text, Qt::ElideRight, width));
+            line.setTextFormat(Qt::PlainText);
+            line.setPerformanceHint(QStaticText::AggressiveCaching);
+            line.prepare(QTransform(), font);
+            found = m_lines.insert(text, line);
+        }
+        return *found;
+    }
+
+    mutable QHash<QString, QStaticText> m_lines;
+    mutable QSize m_hint;
+    mutable QString m_hintText;
+    mutable QFont m_hintFont;
+    mutable QSize m_hintRect;
+    mutable bool m_hintValid = false;
+    mutable QFont m_font;
+    mutable int m_width = -1;
+};
+// A list's scroll bar repaints at every change of the list's length, though a row more or
+// less in a long list seldom moves its handle by a pixel. This one repaints only when what
+// it shows changes: its handle, its arrows' states or its enabled state.
+class SteadyScrollBar final : public QScrollBar
+{
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override
+    {
+        if (change == SliderRangeChange || change == SliderValueChange) {
+            const Look now = look();
+            if (now == m_shown) {
+                // Nothing on screen changes; a transient style still shows the bar.
+                if (!style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this))
+                    return;
+            }
+            m_shown = now;
+        }
+        QScrollBar::sliderChange(change);
+    }
+
+    void paintEvent(QPaintEvent *event) override
+    {
+        m_shown = look();
+        QScrollBar::paintEvent(event);
+    }
+
+private:
+    struct Look
+    {
+        QRect handle;
+        bool atMinimum = false;
+        bool atMaximum = false;
+        bool empty = false;
+        friend bool operator==(const Look &, const Look &) = default;
+    };
+
+    Look look() const
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                        this),
+                value() == minimum(), value() == maximum(), minimum() == maximum()};
+    }
+
+    Look m_shown;
 };
 } // namespace
 
@@ -101,6 +215,7 @@ void setUpListBox(QListView *list)
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setItemDelegate(new OneLineDelegate(list));
+    list->setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical, list));
 }
 
 } // namespace Zuvi::Ui

@@ -29,6 +29,7 @@
 #include "ui/listutil.h"
 #include "ui/messagebox.h"
 #include "ui/textlistmodel.h"
+#include "ui/utf8listmodel.h"
 #include "ui/twips.h"
 
 #include <QAction>
@@ -169,7 +170,7 @@ void Throne::buildControls()
     Ui::styleLabel(label4, true);
     Ui::fitLabelText(label4);
 
-    m_storedModel = new Ui::TextListModel(this);
+    m_storedModel = new Ui::Utf8ListModel(this);
     m_namesModel = new Ui::TextListModel(this);
     m_housesModel = new Ui::TextListModel(this);
     m_scoresModel = new Ui::TextListModel(this);
@@ -274,7 +275,7 @@ void Throne::buildActions()
                     Ui::message(this, QStringLiteral("Please select a player"));
                     return;
                 }
-                showPlayerRecord(m_storedIds.at(row), m_storedModel->texts().value(row));
+                showPlayerRecord(m_storedIds.at(row), m_storedModel->text(row));
             }));
     m_storedPlayers->setContextMenuPolicy(Qt::ActionsContextMenu);
     setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -367,12 +368,12 @@ void Throne::mergeHistory()
         Ui::message(this, QStringLiteral("Please select a player"));
         return;
     }
-    const QStringList &names = m_storedModel->texts();
     QStringList others;
     QList<qint64> otherIds;
-    for (int i = 0; i < names.size() && i < m_storedIds.size(); ++i) {
+    for (int i = 0; i < m_storedModel->rowCount() && i < m_storedIds.size(); ++i) {
         if (i != row && m_storedIds.at(i) != 0) {
-            others.append(QStringLiteral("%1 (no. %2)").arg(names.at(i)).arg(m_storedIds.at(i)));
+            others.append(
+                QStringLiteral("%1 (no. %2)").arg(m_storedModel->text(i)).arg(m_storedIds.at(i)));
             otherIds.append(m_storedIds.at(i));
         }
     }
@@ -383,7 +384,7 @@ void Throne::mergeHistory()
     QInputDialog dialog(this);
     dialog.setObjectName(QStringLiteral("MergeHistoryDialog"));
     dialog.setWindowTitle(QStringLiteral("Merge history"));
-    dialog.setLabelText(QStringLiteral("%1 is the same person as:").arg(names.value(row)));
+    dialog.setLabelText(QStringLiteral("%1 is the same person as:").arg(m_storedModel->text(row)));
     dialog.setComboBoxItems(others);
     dialog.setComboBoxEditable(false);
     if (dialog.exec() != QDialog::Accepted)
@@ -391,11 +392,11 @@ void Throne::mergeHistory()
     const qsizetype chosen = others.indexOf(dialog.textValue());
     if (chosen < 0)
         return;
-    const QString into = names.value(m_storedIds.indexOf(otherIds.at(chosen)));
+    const QString into = m_storedModel->text(int(m_storedIds.indexOf(otherIds.at(chosen))));
     if (!Ui::ask(this,
                  QStringLiteral("Give the history of %1 to %2? Their tournaments then count as "
                                 "one person's. The stored players themselves stay as they are.")
-                     .arg(names.value(row), into),
+                     .arg(m_storedModel->text(row), into),
                  Ui::DefaultAnswer::No))
         return;
     const qint64 moved = History::ArchiveAccess(storeChoice().server, storeChoice().stationName())
@@ -580,11 +581,11 @@ void Throne::paintEvent(QPaintEvent *)
 
 void Throne::FillNames()
 {
-    QStringList names;
+    Ui::Utf8ListModel::Rows names;
     QList<qint64> ids;
     // Read again, the list is about as long as before: room for it at once, so that it is
     // not copied as it grows while the list shown still holds the old one.
-    names.reserve(m_storedModel->rowCount() + 64);
+    names.reserve(m_storedModel->rowCount() + 64, m_storedModel->byteSize() + 4096);
     ids.reserve(m_storedModel->rowCount() + 64);
     if (const std::optional<Data::ServerAddress> &server = storeChoice().server) {
         // A shared tournament registers the server's players, the same at every station.
@@ -592,7 +593,8 @@ void Throne::FillNames()
         Data::ensureServerTables(link);
         QSqlQuery &query = link.exec(Data::Sql::selectServerPlayersWithIds());
         while (link.next(query)) {
-            names.append(displayName(query.value(1).toString(), query.value(0).toString()));
+            names.append(
+                {displayName(query.value(1).toString(), query.value(0).toString()).toUtf8()});
             ids.append(query.value(2).toLongLong());
         }
         query.finish();
@@ -606,25 +608,19 @@ void Throne::FillNames()
         } catch (const Data::DbError &) {
             withIds = false;
         }
-        // The display name is put together from the stored bytes and decoded once.
-        QByteArray name;
+        // The display name is put together from the stored bytes, decoded when it is shown.
         const QString select =
             withIds ? Data::Sql::selectPlayersWithIds() : Data::Sql::selectPlayers();
         connection.readRows(select, [&](const Data::RowView &row) {
             ids.append(withIds ? row.integer(2) : 0);
             if (row.isNumber(0) || row.isNumber(1)) {
-                names.append(displayName(row.text(1), row.text(0)));
+                names.append({displayName(row.text(1), row.text(0)).toUtf8()});
                 return;
             }
-            // Emptied, not freed: one buffer serves every row.
-            name.truncate(0);
-            name.append(row.utf8(1));
-            name.append(displayNameSeparator());
-            name.append(row.utf8(0));
-            names.append(QString::fromUtf8(name));
+            names.append({row.utf8(1), displayNameSeparator(), row.utf8(0)});
         });
     }
-    m_storedModel->resetTexts(names);
+    m_storedModel->resetRows(std::move(names));
     m_storedIds = std::move(ids);
     showStoredHint();
 }
@@ -649,7 +645,7 @@ void Throne::addEntrant()
         Ui::message(this, QStringLiteral("Please select a house to play"));
         return;
     }
-    const QString displayName = m_storedModel->texts().at(row);
+    const QString displayName = m_storedModel->text(row);
     const qint64 playerId = row < m_storedIds.size() ? m_storedIds.at(row) : 0;
     // A different stored player of the same name enters under a name of its own; the city
     // that tells the two apart is read only then.

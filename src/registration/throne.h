@@ -24,7 +24,8 @@ class TournamentProgress;
 
 namespace Ui {
 class TextListModel;
-}
+class Utf8ListModel;
+} // namespace Ui
 
 /// The registration window: the start-up window and the hub of a tournament. It lists the
 /// stored players, takes the entrants with their houses and the number of rounds, starts
@@ -141,7 +142,7 @@ private:
     QListView *m_playerHouses = nullptr;
     QListView *m_playerScores = nullptr;
     QPushButton *m_startButton = nullptr;
-    Ui::TextListModel *m_storedModel = nullptr;
+    Ui::Utf8ListModel *m_storedModel = nullptr;
     Ui::TextListModel *m_namesModel = nullptr;
     Ui::TextListModel *m_housesModel = nullptr;
     Ui::TextListModel *m_scoresModel = nullptr;

@@ -391,7 +391,20 @@ struct Row
     Timing app;
     Timing floor;
     double limitMs; // 0: no limit of its own (a whole tournament)
+    // Within twice its floor too: the floor does the same work straight through SQLite.
+    bool withinTwiceFloor = true;
 };
+
+// What a row must meet, as its table shows it.
+QString targetOf(const Row &row)
+{
+    QStringList parts;
+    if (row.limitMs > 0)
+        parts.append(QStringLiteral("%1 ms").arg(row.limitMs));
+    if (row.withinTwiceFloor)
+        parts.append(QStringLiteral("2x floor"));
+    return parts.isEmpty() ? QStringLiteral("reports") : parts.join(QStringLiteral(", "));
+}
 
 QList<Row> g_rows;
 QStringList g_messages;
@@ -400,9 +413,13 @@ int g_ends = 0;
 // that times the resume.
 bool g_resume = false;
 
+// What returning to the event loop does: pending events, repaints, and the objects given
+// to deleteLater() (processEvents() alone, outside an event loop, never deletes them: a
+// closed round window would stay in memory for the rest of the run).
 void settle()
 {
     QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 template <typename W> W *child(const QObject *parent, const char *name)
@@ -601,7 +618,7 @@ QString fixed(double value, int decimals = 1)
 void printTable()
 {
     const auto line = [](const QStringList &cells) {
-        static const int widths[] = {-30, -30, 10, 22, 10, 7, 5};
+        static const int widths[] = {-30, -30, 10, 22, 10, 7, 5, -16};
         QString text;
         for (qsizetype i = 0; i < cells.size(); ++i)
             text += QStringLiteral("%1 ").arg(cells.at(i), widths[i]);
@@ -609,13 +626,13 @@ void printTable()
     };
     line({QStringLiteral("action"), QStringLiteral("scale"), QStringLiteral("median ms"),
           QStringLiteral("spread ms (min-max)"), QStringLiteral("floor ms"),
-          QStringLiteral("ratio"), QStringLiteral("runs")});
+          QStringLiteral("ratio"), QStringLiteral("runs"), QStringLiteral("target")});
     for (const Row &row : std::as_const(g_rows)) {
         const double ratio = row.floor.median > 0 ? row.app.median / row.floor.median : 0;
         line({row.action, row.scale, fixed(row.app.median, 2),
               fixed(row.app.min, 2) + QStringLiteral(" - ") + fixed(row.app.max, 2),
               fixed(row.floor.median, 2), fixed(ratio, 2) + QLatin1Char('x'),
-              QString::number(row.reps)});
+              QString::number(row.reps), targetOf(row)});
     }
 }
 
@@ -995,8 +1012,10 @@ void editorActions(Throne &throne, int stored)
         const QString scale = QStringLiteral("100,000 players");
         g_rows.append({QStringLiteral("Player editor: open"), scale, editorReps, summarise(openMs),
                        readAll, 100});
+        // The floor reads one row by its key; the action also fills the record's fifteen
+        // boxes, which no read comes near: it is held to a frame's time instead.
         g_rows.append({QStringLiteral("Player editor: last record"), scale, editorReps,
-                       summarise(lastMs), readLast, 100});
+                       summarise(lastMs), readLast, 16, false});
         g_rows.append({QStringLiteral("Player editor: Update"), scale, editorReps,
                        summarise(updateMs), write, 100});
         g_rows.append({QStringLiteral("Player editor: Refresh"), scale, editorReps,
@@ -1067,6 +1086,8 @@ int main(int argc, char *argv[])
     constexpr int kStored = 100000;
     constexpr int kEntrants = 5000;
     constexpr int kClubStored = 50;
+    // The whole run's peak resident memory, with 100,000 stored players.
+    constexpr double kPeakLimitMb = 100;
 
     // Both installs: a national event's 100,000 stored players, a club's 50.
     QList<Player> players = makePlayers(kStored, 1);
@@ -1169,7 +1190,7 @@ int main(int argc, char *argv[])
     // evening. The stored players load in table order: the first rows are the entrants.
     const auto wholeTournament = [](const QString &scale, int reps, const QList<Player> &entrants,
                                     int rounds) {
-        Row row{QStringLiteral("Whole tournament"), scale, reps, {}, {}, 0};
+        Row row{QStringLiteral("Whole tournament"), scale, reps, {}, {}, 0, true};
         row.app = measure(reps, {}, [&] { playTournament(entrants, rounds); });
         row.floor = measure(reps, {}, [&] { floorTournament(entrants, rounds); });
         g_rows.append(row);
@@ -1193,17 +1214,16 @@ int main(int argc, char *argv[])
     std::printf("\npeak memory (ru_maxrss): %.1f MB (%.1f MB before the player editor opened)\n",
                 peak, peakBeforeEditor);
     std::printf("total run time: %.1f s\n", double(total.elapsed()) / 1000.0);
-    std::printf("targets: actions 1-6, the undo and the resume within 100 ms and 2x their "
-                "floor; Game Over within 10 ms; peak memory under 150 MB\n");
+    std::printf("targets: each row's median as its target column says (ms: at most that; 2x "
+                "floor: at most twice its floor); peak memory under %.0f MB\n",
+                kPeakLimitMb);
 
     bool met = Bench::pairingActions();
     for (const Row &row : std::as_const(g_rows)) {
-        if (row.limitMs <= 0)
-            continue;
         QStringList missed;
-        if (row.app.median > row.limitMs)
+        if (row.limitMs > 0 && row.app.median > row.limitMs)
             missed.append(QStringLiteral("over %1 ms").arg(row.limitMs));
-        if (row.app.median > 2 * row.floor.median)
+        if (row.withinTwiceFloor && row.app.median > 2 * row.floor.median)
             missed.append(QStringLiteral("over 2x its floor"));
         if (!missed.isEmpty()) {
             std::printf("MISSED: %s (%s)\n", qPrintable(row.action),
@@ -1211,7 +1231,7 @@ int main(int argc, char *argv[])
             met = false;
         }
     }
-    if (peak >= 150) {
+    if (peak >= kPeakLimitMb) {
         std::printf("MISSED: peak memory\n");
         met = false;
     }

@@ -85,11 +85,13 @@ std::vector<KeptConnection> &keptConnections()
     static bool cleanup = false;
     if (!cleanup) {
         cleanup = true;
-        // Closed while the application (and the SQL driver it loaded) still exists.
+        // Closed while the application (and the SQL driver it loaded) still exists; an
+        // application made after it arms the routine again.
         qAddPostRoutine([] {
             for (const KeptConnection &connection : kept)
                 closeConnection(connection.name);
             kept.clear();
+            cleanup = false;
         });
     }
     return kept;

@@ -34,7 +34,8 @@ QString Utf8ListModel::text(int row) const
     if (row < 0 || row >= m_rows.m_ends.size())
         return QString();
     const qsizetype start = row == 0 ? 0 : m_rows.m_ends.at(row - 1);
-    return QString::fromUtf8(QByteArrayView(m_rows.m_bytes).sliced(start, m_rows.m_ends.at(row) - start));
+    return QString::fromUtf8(
+        QByteArrayView(m_rows.m_bytes).sliced(start, m_rows.m_ends.at(row) - start));
 }
 
 void Utf8ListModel::resetRows(Rows rows)

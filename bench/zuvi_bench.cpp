@@ -266,6 +266,18 @@ void writeSeat(Lite &db, sqlite3_stmt *seat, int number, const QByteArray &playe
     db.run(seat);
 }
 
+// The floor's standings at the start: the table emptied and every entrant's row written
+// with its house, scoreless.
+void writeStandings(Lite &db, sqlite3_stmt *insert, const QList<QByteArray> &names)
+{
+    db.exec("DELETE FROM TournyInfo");
+    for (int i = 0; i < names.size(); ++i) {
+        Lite::bindText(insert, 1, names.at(i));
+        Lite::bindText(insert, 2, kHouses.at(i % kHouses.size()).toUtf8());
+        db.run(insert);
+    }
+}
+
 // The progress tables' rows as the application last wrote them; a floor writes the same
 // rows again, so that it does the same work and leaves the file as it found it.
 struct ProgressRows
@@ -555,12 +567,7 @@ void floorTournament(const QList<Player> &entrants, int rounds)
     for (int r = 0; r < rounds; ++r) {
         db.exec("BEGIN IMMEDIATE");
         if (r == 0) {
-            db.exec("DELETE FROM TournyInfo");
-            for (int i = 0; i < names.size(); ++i) {
-                Lite::bindText(insert, 1, names.at(i));
-                Lite::bindText(insert, 2, kHouses.at(i % kHouses.size()).toUtf8());
-                db.run(insert);
-            }
+            writeStandings(db, insert, names);
             db.exec("DELETE FROM ZuviGame");
         } else {
             db.readAll(standings);
@@ -662,12 +669,7 @@ void tournamentActions(Throne &throne, const QStringList &entrantNames)
         const ProgressRows progress(db);
         startRow.floor = measure(startRow.reps, {}, [&] {
             db.exec("BEGIN IMMEDIATE");
-            db.exec("DELETE FROM TournyInfo");
-            for (int i = 0; i < names.size(); ++i) {
-                Lite::bindText(insert, 1, names.at(i));
-                Lite::bindText(insert, 2, kHouses.at(i % kHouses.size()).toUtf8());
-                db.run(insert);
-            }
+            writeStandings(db, insert, names);
             db.exec("DELETE FROM ZuviGame");
             progress.writeEntrants(db);
             progress.writeSeats(db);

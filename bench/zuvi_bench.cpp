@@ -954,7 +954,7 @@ void editorActions(Throne &throne, int stored)
 {
     const QString playersFile = Data::databaseFile(Data::playersDatabase());
     // 6. The player editor on 100,000 players.
-    const int editorReps = 5;
+    const int editorReps = 9;
     QList<double> openMs, lastMs, updateMs, refreshMs;
     for (int i = 0; i < editorReps; ++i) {
         if (PlayerInfo *editor = throne.playerEditor()) {

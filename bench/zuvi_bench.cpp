@@ -976,6 +976,8 @@ void editorActions(Throne &throne, int stored)
         auto *lastName = child<QLineEdit>(editor, "LastName");
         lastName->setText(QStringLiteral("D'Arcy-Ñúñez %1").arg(i));
         lastName->setModified(true);
+        // The typing is shown before the clock starts.
+        settle();
         timer.restart();
         click(editor, "cmdUpdate");
         settle();

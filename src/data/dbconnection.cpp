@@ -376,14 +376,30 @@ void DbConnection::readRows(const QString &sql,
         raiseSqlite(db);
 }
 
+// BEGIN and COMMIT go straight to SQLite: nothing to bind, nothing to read, and no
+// statement to prepare through the driver at every step.
 void DbConnection::begin()
 {
-    exec(QStringLiteral("BEGIN IMMEDIATE"));
+    sqlite3 *db = sqliteHandle(m_db);
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        raiseSqlite(db);
 }
 
 void DbConnection::commit()
 {
-    exec(QStringLiteral("COMMIT"));
+    sqlite3 *db = sqliteHandle(m_db);
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        raiseSqlite(db);
+}
+
+qint64 DbConnection::changes()
+{
+    return sqlite3_changes64(sqliteHandle(m_db));
+}
+
+qint64 DbConnection::lastInsertRowid()
+{
+    return sqlite3_last_insert_rowid(sqliteHandle(m_db));
 }
 
 Transaction::Transaction(DbConnection &connection) : m_connection(connection)

@@ -86,6 +86,11 @@ public:
     /// Commits through a COMMIT statement so that a failure carries SQLite's result code.
     void commit();
 
+    /// The rows the last statement changed, and the rowid of the last row inserted, as
+    /// SQLite's changes() and last_insert_rowid() give them.
+    qint64 changes();
+    qint64 lastInsertRowid();
+
     QSqlDatabase &database() { return m_db; }
     const QString &connectionName() const { return m_name; }
 

@@ -71,13 +71,9 @@ public:
             QSqlQuery query = m_connection.prepare(sql);
             m_connection.exec(query, values);
         }
-        QSqlQuery count =
-            m_connection.exec(QStringLiteral("SELECT changes(), last_insert_rowid()"));
-        if (!m_connection.next(count))
-            Data::DbConnection::raise(count.lastError());
         if (inserted)
-            *inserted = count.value(1).toLongLong();
-        return count.value(0).toLongLong();
+            *inserted = m_connection.lastInsertRowid();
+        return m_connection.changes();
     }
 
     void begin() override { m_connection.begin(); }

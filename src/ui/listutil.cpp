@@ -12,6 +12,9 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include <memory>
+#include <unordered_map>
+
 namespace Zuvi::Ui {
 
 namespace {
@@ -89,28 +92,60 @@ public:
 
 private:
     // A row's text laid out once, elided to the row's width, and drawn from then on without
-    // being shaped again. The lines are kept for one font and width, and at most so many.
+    // being shaped again. The lines are shared by every list (a round window's lists show
+    // the names the registration window laid out already), kept by font and width, and at
+    // most so many; they go with the last list.
+    struct Lines
+    {
+        // Node-based: a group stays where it is while others are added.
+        std::unordered_map<QString, QHash<QString, QStaticText>> byFontAndWidth;
+        qsizetype count = 0;
+        // Counts the clearings, after which every list looks its group up again.
+        quint64 generation = 0;
+    };
+
+    static std::shared_ptr<Lines> sharedLines()
+    {
+        static std::weak_ptr<Lines> shared;
+        std::shared_ptr<Lines> lines = shared.lock();
+        if (!lines) {
+            lines = std::make_shared<Lines>();
+            shared = lines;
+        }
+        return lines;
+    }
+
     const QStaticText &lineOf(const QString &text, const QFont &font, const QFontMetrics &metrics,
                               int width) const
     {
-        constexpr qsizetype kMostLines = 4096;
-        if (font != m_font || width != m_width || m_lines.size() >= kMostLines) {
-            m_lines.clear();
+        constexpr qsizetype kMostLines = 8192;
+        if (m_lines->count >= kMostLines) {
+            m_lines->byFontAndWidth.clear();
+            m_lines->count = 0;
+            ++m_lines->generation;
+        }
+        if (!m_group || m_generation != m_lines->generation || font != m_font || width != m_width) {
+            m_group =
+                &m_lines->byFontAndWidth[font.key() + QLatin1Char('|') + QString::number(width)];
+            m_generation = m_lines->generation;
             m_font = font;
             m_width = width;
         }
-        auto found = m_lines.find(text);
-        if (found == m_lines.end()) {
+        auto found = m_group->find(text);
+        if (found == m_group->end()) {
             QStaticText line(metrics.elidedText(text, Qt::ElideRight, width));
             line.setTextFormat(Qt::PlainText);
             line.setPerformanceHint(QStaticText::AggressiveCaching);
             line.prepare(QTransform(), font);
-            found = m_lines.insert(text, line);
+            found = m_group->insert(text, line);
+            ++m_lines->count;
         }
         return *found;
     }
 
-    mutable QHash<QString, QStaticText> m_lines;
+    std::shared_ptr<Lines> m_lines = sharedLines();
+    mutable QHash<QString, QStaticText> *m_group = nullptr;
+    mutable quint64 m_generation = 0;
     mutable QSize m_hint;
     mutable QString m_hintText;
     mutable QFont m_hintFont;

@@ -35,6 +35,26 @@ Timing measure(int reps, const std::function<void()> &setup, const std::function
     return summarise(ms);
 }
 
+std::pair<Timing, Timing> measureInTurns(int reps, const Turns &turns)
+{
+    QList<double> app;
+    QList<double> floor;
+    const auto timed = [](const std::function<void()> &setup, const std::function<void()> &work,
+                          QList<double> &into) {
+        if (setup)
+            setup();
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        into.append(double(timer.nsecsElapsed()) / 1e6);
+    };
+    for (int i = 0; i < reps; ++i) {
+        timed(turns.setup, turns.action, app);
+        timed(turns.floorSetup, turns.floor, floor);
+    }
+    return {summarise(app), summarise(floor)};
+}
+
 void require(bool done, const QString &what)
 {
     if (done)

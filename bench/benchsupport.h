@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 namespace Zuvi::Bench {
 
@@ -24,6 +25,18 @@ Timing summarise(QList<double> ms);
 
 /// Runs setup (not timed; may be empty) and then the action (timed), reps times.
 Timing measure(int reps, const std::function<void()> &setup, const std::function<void()> &action);
+
+/// An action and its floor, each with an untimed set-up, timed in turns (action, floor,
+/// action, ...), so that both meet the machine in the same state: a disk slower for a
+/// while slows both, not one of them.
+struct Turns
+{
+    std::function<void()> setup;
+    std::function<void()> action;
+    std::function<void()> floorSetup;
+    std::function<void()> floor;
+};
+std::pair<Timing, Timing> measureInTurns(int reps, const Turns &turns);
 
 /// Ends the run with status 2 and the text on stderr unless `done`: a step that did not do
 /// its work would give a figure that means nothing.

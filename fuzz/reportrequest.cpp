@@ -10,7 +10,7 @@
 #include "page/reportrequest.h"
 #include "tournament/tablereports.h"
 
-#include <QUrlQuery>
+#include <QUrl>
 
 #include <cstdint>
 
@@ -20,18 +20,24 @@ namespace {
 
 QByteArray formOf(const Progress::ReportRequest &r)
 {
-    QUrlQuery form;
-    form.addQueryItem(QStringLiteral("table"), QString::number(r.table));
-    form.addQueryItem(QStringLiteral("code"), r.code);
-    form.addQueryItem(QStringLiteral("player"), QString::number(r.reporter));
+    // Each value percent-encoded whole, as a browser's form encoding does ("%" too).
+    QByteArray form;
+    const auto add = [&form](const char *name, const QString &value) {
+        if (!form.isEmpty())
+            form += '&';
+        form += QByteArray(name) + '=' + QUrl::toPercentEncoding(value);
+    };
+    add("table", QString::number(r.table));
+    add("code", r.code);
+    add("player", QString::number(r.reporter));
     if (r.drop) {
-        form.addQueryItem(QStringLiteral("drop"), QStringLiteral("1"));
+        add("drop", QStringLiteral("1"));
     } else {
-        form.addQueryItem(QStringLiteral("result"), r.result1);
-        form.addQueryItem(QStringLiteral("power1"), r.power1);
-        form.addQueryItem(QStringLiteral("power2"), r.power2);
+        add("result", r.result1);
+        add("power1", r.power1);
+        add("power2", r.power2);
     }
-    return form.query(QUrl::FullyEncoded).toUtf8().replace("+", "%2B");
+    return form;
 }
 
 bool same(const Progress::ReportRequest &a, const Progress::ReportRequest &b)

@@ -15,6 +15,23 @@ std::optional<Progress::ReportRequest> refuse(QString *problem, const QString &w
     return std::nullopt;
 }
 
+/// True when every "%" of a field begins an escape of two hexadecimal digits, as a form
+/// writes it (the decoder would read any two characters after it as some byte).
+bool wellEscaped(QByteArrayView raw)
+{
+    const auto hex = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    };
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '%')
+            continue;
+        if (i + 2 >= raw.size() || !hex(raw[i + 1]) || !hex(raw[i + 2]))
+            return false;
+        i += 2;
+    }
+    return true;
+}
+
 /// One field's name or value decoded: "+" is a space, %XX a byte; the bytes must be UTF-8.
 std::optional<QString> decodeField(QByteArray raw)
 {
@@ -55,6 +72,8 @@ std::optional<Progress::ReportRequest> parseReportRequest(const QByteArray &body
     for (const QByteArray &pair : body.split('&')) {
         if (pair.isEmpty())
             continue;
+        if (!wellEscaped(pair))
+            return refuse(problem, QStringLiteral("The report is not written as a form is."));
         const qsizetype equals = pair.indexOf('=');
         const std::optional<QString> name = decodeField(equals < 0 ? pair : pair.left(equals));
         const std::optional<QString> value =

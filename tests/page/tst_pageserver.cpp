@@ -206,6 +206,8 @@ void TestPageServer::reportsAreAnswered_data()
         << F{win + "&name=Eve"} << S{400} << 0 << "field Zuvi does not know";
     QTest::newRow("bytes that are not UTF-8")
         << F{"table=1&code={code}&player=1&result=Full%FFWin"} << S{400} << 0 << "not UTF-8";
+    QTest::newRow("a broken escape") << F{"table=1&code={code}&player=1&result=Full%2%99Win"}
+                                     << S{400} << 0 << "not written as a form is";
     QTest::newRow("a report too long")
         << F{win + "&power2=" + QByteArray(3000, '9')} << S{400} << 0 << "too long";
     QTest::newRow("a result the desk does not know")

@@ -44,25 +44,7 @@ QString stateText(const QVariant &value)
 
 void writeScalars(ServerLink &link, const Progress::State &state)
 {
-    const QList<QPair<QString, QVariant>> values = {
-        {QStringLiteral("rounds"), state.roundsText},
-        {QStringLiteral("roundcounter"), int(state.roundcounter)},
-        {QStringLiteral("randomFirst"), int(state.randomFirst)},
-        {QStringLiteral("started"), int(state.started)},
-        {QStringLiteral("roundOpen"), int(state.roundOpen)},
-        {QStringLiteral("pairing"), state.pairingNumber},
-        {QStringLiteral("clockRunning"), int(state.clockRunning)},
-        {QStringLiteral("clockEnd"), state.clockEndMs},
-        {QStringLiteral("clockLeft"), state.clockLeftSeconds},
-        {QStringLiteral("avoidRematches"), int(state.avoidRematches)},
-        {QStringLiteral("bigScreenOpen"), int(state.bigScreenOpen)},
-        {QStringLiteral("reviewPairings"), int(state.reviewPairings)},
-        {QStringLiteral("publishedRound"), state.publishedRound},
-        {QStringLiteral("publishedPairing"), state.publishedPairing},
-    };
-    for (const auto &value : values)
-        link.exec(upsertState(), {value.first, stateText(value.second)});
-    for (const auto &[key, value] : Progress::reportStateValues(state))
+    for (const auto &[key, value] : Progress::stateValues(state))
         link.exec(upsertState(), {key, stateText(value)});
 }
 

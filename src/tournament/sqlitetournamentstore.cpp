@@ -173,23 +173,8 @@ void rewriteArchived(DbConnection &connection, const QList<Progress::StandingsRo
 
 void writeScalars(DbConnection &connection, const Progress::State &state)
 {
-    QList<QVariantList> rows{
-        {QStringLiteral("rounds"), state.roundsText},
-        {QStringLiteral("roundcounter"), int(state.roundcounter)},
-        {QStringLiteral("randomFirst"), int(state.randomFirst)},
-        {QStringLiteral("started"), int(state.started)},
-        {QStringLiteral("roundOpen"), int(state.roundOpen)},
-        {QStringLiteral("pairing"), state.pairingNumber},
-        {QStringLiteral("clockRunning"), int(state.clockRunning)},
-        {QStringLiteral("clockEnd"), state.clockEndMs},
-        {QStringLiteral("clockLeft"), state.clockLeftSeconds},
-        {QStringLiteral("avoidRematches"), int(state.avoidRematches)},
-        {QStringLiteral("bigScreenOpen"), int(state.bigScreenOpen)},
-        {QStringLiteral("reviewPairings"), int(state.reviewPairings)},
-        {QStringLiteral("publishedRound"), state.publishedRound},
-        {QStringLiteral("publishedPairing"), state.publishedPairing},
-    };
-    for (const auto &[key, value] : Progress::reportStateValues(state))
+    QList<QVariantList> rows;
+    for (const auto &[key, value] : Progress::stateValues(state))
         rows.append({key, value});
     connection.execForEach(
         QStringLiteral("INSERT OR REPLACE INTO ZuviState (Key, Value) VALUES (?, ?)"), rows);

@@ -46,6 +46,28 @@ QList<std::pair<QString, QVariant>> reportStateValues(const State &state)
             {QStringLiteral("reports"), reportBookText(state.reports)}};
 }
 
+QList<std::pair<QString, QVariant>> stateValues(const State &state)
+{
+    QList<std::pair<QString, QVariant>> values{
+        {QStringLiteral("rounds"), state.roundsText},
+        {QStringLiteral("roundcounter"), int(state.roundcounter)},
+        {QStringLiteral("randomFirst"), int(state.randomFirst)},
+        {QStringLiteral("started"), int(state.started)},
+        {QStringLiteral("roundOpen"), int(state.roundOpen)},
+        {QStringLiteral("pairing"), state.pairingNumber},
+        {QStringLiteral("clockRunning"), int(state.clockRunning)},
+        {QStringLiteral("clockEnd"), state.clockEndMs},
+        {QStringLiteral("clockLeft"), state.clockLeftSeconds},
+        {QStringLiteral("avoidRematches"), int(state.avoidRematches)},
+        {QStringLiteral("bigScreenOpen"), int(state.bigScreenOpen)},
+        {QStringLiteral("reviewPairings"), int(state.reviewPairings)},
+        {QStringLiteral("publishedRound"), state.publishedRound},
+        {QStringLiteral("publishedPairing"), state.publishedPairing},
+    };
+    values += reportStateValues(state);
+    return values;
+}
+
 QString reportBookText(const ReportBook &book)
 {
     QJsonArray codes;

@@ -30,6 +30,9 @@ QStringList newTableCodes(int tables, const std::function<quint32()> &random);
 /// The reports' state values as stored beside the tournament's other values: the two options
 /// (0 or 1) and the book (reportBookText()), by key.
 QList<std::pair<QString, QVariant>> reportStateValues(const State &state);
+/// Every value of a tournament's state as the stores keep them, key by key: its counters,
+/// options and clock, then its reports (reportStateValues()).
+QList<std::pair<QString, QVariant>> stateValues(const State &state);
 
 /// The book as it is stored (JSON), and read back; a damaged text reads as an empty book.
 QString reportBookText(const ReportBook &book);

@@ -1,6 +1,7 @@
 // The room's documents, the big screen and the players' page at 5,000 entrants.
 
 #include "publish_bench.h"
+#include "support/rowgame.h"
 
 #include "benchsupport.h"
 
@@ -151,8 +152,8 @@ bool benchPage(TournamentProgress &progress, QRandomGenerator &results)
     fetch({});
     const auto recordOne = [&] {
         const int rows = int(progress.openSeats().size());
-        progress.recordGame(int(results.bounded(rows)), QStringLiteral("Full Win"),
-                            results.bounded(30), results.bounded(30));
+        Test::recordAtRow(progress, int(results.bounded(rows)), QStringLiteral("Full Win"),
+                          results.bounded(30), results.bounded(30));
     };
 
     constexpr int kReps = 101;
@@ -196,7 +197,7 @@ bool benchPage(TournamentProgress &progress, QRandomGenerator &results)
            connecting.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     while (!progress.openSeats().isEmpty())
-        progress.recordGame(0, QStringLiteral("Full Win"), 3, 1);
+        Test::recordAtRow(progress, 0, QStringLiteral("Full Win"), 3, 1);
     progress.endRound();
     progress.startRound(QStringLiteral("9"));
     QElapsedTimer crowd;
@@ -310,8 +311,8 @@ bool benchPublish(const QString &dataFolder)
         const int reps = 41;
         const auto gameOver = [&] {
             const int rows = int(progress.openSeats().size());
-            progress.recordGame(int(results.bounded(rows)), QStringLiteral("Full Win"),
-                                results.bounded(30), results.bounded(30));
+            Test::recordAtRow(progress, int(results.bounded(rows)), QStringLiteral("Full Win"),
+                              results.bounded(30), results.bounded(30));
             QCoreApplication::processEvents();
         };
         const Timing without = Bench::measure(reps, {}, gameOver);
@@ -326,7 +327,7 @@ bool benchPublish(const QString &dataFolder)
         // back, then the signals of a Game Over reach the screen and it paints.
         const auto screenPart = [&](int row) {
             progress.blockSignals(true);
-            progress.recordGame(row, QStringLiteral("Full Win"), 10, 4);
+            Test::recordAtRow(progress, row, QStringLiteral("Full Win"), 10, 4);
             progress.blockSignals(false);
             QElapsedTimer timer;
             timer.start();

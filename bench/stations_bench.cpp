@@ -4,6 +4,7 @@
 #include "stations_bench.h"
 
 #include "benchsupport.h"
+#include "support/rowgame.h"
 #include "support/testserver.h"
 
 #include "data/serverlink.h"
@@ -126,7 +127,8 @@ int stationWorker(int index, int count, const char *envFile)
             continue;
         clock.start();
         try {
-            model.recordGame(row, kResults.at(seat % kResults.size()), seat % 7, seat % 3);
+            model.recordGame(model.openRoundGame(seat + 1), kResults.at(seat % kResults.size()),
+                             seat % 7, seat % 3);
             std::printf("%.3f\n", double(clock.nsecsElapsed()) / 1e6);
         } catch (const Data::ServerConflict &) {
             ++conflicts;
@@ -164,8 +166,9 @@ bool benchStations()
     // "Game Over" at desk 1; its floor: the same four statements in one transaction.
     constexpr int kGames = 200;
     int next = 0;
-    const Timing gameOver = measure(
-        kGames, {}, [&] { desk1.recordGame(0, kResults.at(next++ % kResults.size()), 3, 1); });
+    const Timing gameOver = measure(kGames, {}, [&] {
+        Test::recordAtRow(desk1, 0, kResults.at(next++ % kResults.size()), 3, 1);
+    });
     Data::ServerLink floorLink(server.address, QStringLiteral("Floor"));
     const QString first = desk1.seats().constFirst().player1;
     const QString second = desk1.seats().constFirst().player2;
@@ -196,7 +199,7 @@ bool benchStations()
     QElapsedTimer clock;
     for (int i = 0; i < 100; ++i) {
         const qsizetype open = desk2.openSeats().size();
-        desk1.recordGame(0, QStringLiteral("Full Win"), 1, 0);
+        Test::recordAtRow(desk1, 0, QStringLiteral("Full Win"), 1, 0);
         clock.start();
         while (desk2.openSeats().size() == open && clock.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);

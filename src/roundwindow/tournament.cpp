@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -180,6 +181,14 @@ void Tournament::buildGamePanel()
     m_player2->setFont(Ui::sansFont(8.25, true));
     m_player2->setAlignment(Qt::AlignRight | Qt::AlignTop);
 
+    // Over the players' names while the panel is empty because its game was recorded or
+    // changed elsewhere; hidden otherwise.
+    m_gameNotice = label(QString(), frame, "GameNotice", 120, 600, 3615, 495);
+    m_gameNotice->setFont(Ui::sansFont(8.25, true));
+    m_gameNotice->setWordWrap(true);
+    m_gameNotice->setTextFormat(Qt::PlainText);
+    m_gameNotice->hide();
+
     QLabel *versus = label(QStringLiteral("VS."), frame, "Label3", 1740, 600, 375, 255);
     versus->setFont(Ui::sansFont(8.25, true));
     versus->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -306,11 +315,21 @@ void Tournament::connectHandlers()
     connect(m_pairAgain, &QAction::triggered, this, guarded([this] { pairAgain(); }));
     connect(m_takeReport, &QAction::triggered, this, guarded([this] { takeReport(); }));
     connect(m_rejectReports, &QAction::triggered, this, guarded([this] { rejectReports(); }));
+    // Clicking a row shows its game also when the row is the one highlighted already (the
+    // panel may have been emptied by a change from elsewhere).
+    connect(m_matchList1, &QListView::clicked, this, [this](const QModelIndex &index) {
+        Core::runGuarded([this, row = index.row()] {
+            if (gameOfRow(row) != m_shown || m_shownRecord.id != 0)
+                showGame(row);
+        });
+    });
     connect(m_progress, &TournamentProgress::pairingChanged, this,
             [this](const Progress::PairingChange &change) {
                 showPairing(change);
                 showReports();
+                followShownGame();
             });
+    connect(m_progress, &TournamentProgress::gamesChanged, this, [this] { followShownGame(); });
     connect(m_progress, &TournamentProgress::reportsChanged, this, [this] { showReports(); });
     connect(m_progress, &TournamentProgress::roundChanged, this, [this] {
         // A round ended at another station: this window goes as after its own End Round.
@@ -401,7 +420,10 @@ void Tournament::moveDown()
 void Tournament::swapOpponents(int row, int otherRow)
 {
     // The texts change places; the entries and the selection stay where they are.
-    m_progress->swapOpponents(row, otherRow);
+    {
+        const QScopedValueRollback own(m_ownStep, true);
+        m_progress->swapOpponents(row, otherRow);
+    }
     const QStringList &left = m_list1Model->texts();
     const QStringList &right = m_list2Model->texts();
     if (row < left.size() && otherRow < left.size() && row < right.size() &&
@@ -411,11 +433,11 @@ void Tournament::swapOpponents(int row, int otherRow)
                 .arg(left.at(row), right.at(row), left.at(otherRow), right.at(otherRow)));
     }
 
-    // The panel's player 2 follows whoever now faces the selected game.
-    if (m_gameFrame->isHidden())
+    // The panel's player 2 follows whoever now faces its game.
+    if (m_shown.isNull() || m_shownRecord.id != 0 || !m_progress->isOpen(m_shown))
         return;
-    const int game = Ui::selectedRow(m_matchList1);
-    m_player2->setText(game >= 0 && game < right.size() ? right.at(game) : QString());
+    m_shownSeat = m_progress->seats().at(m_shown.table - 1);
+    m_player2->setText(m_shownSeat.player2);
 }
 
 void Tournament::selectGame()
@@ -426,22 +448,120 @@ void Tournament::selectGame()
     showGame(game);
 }
 
-void Tournament::showGame(int game)
+Progress::GameRef Tournament::gameOfRow(int row) const
 {
-    const QStringList &left = m_list1Model->texts();
-    const QStringList &right = m_list2Model->texts();
-    if (game < 0 || game >= left.size())
+    const QList<int> &open = m_progress->openSeats();
+    if (row < 0 || row >= open.size())
+        return {};
+    return m_progress->openRoundGame(open.at(row) + 1);
+}
+
+int Tournament::rowOfGame(const Progress::GameRef &game) const
+{
+    if (!m_progress->isOpen(game))
+        return -1;
+    return int(m_progress->openSeats().indexOf(game.table - 1));
+}
+
+void Tournament::showGame(int row)
+{
+    const Progress::GameRef game = gameOfRow(row);
+    if (game.isNull())
         return;
     // The game is numbered by its table, as the slips, the pairings and the big screen
     // number it, not by its row among the games left.
-    const QList<int> &open = m_progress->openSeats();
-    const int table = game < open.size() ? open.at(game) + 1 : game + 1;
-    m_gameNumber->setText(QStringLiteral("Game #%1").arg(table));
-    m_player1->setText(left.at(game));
-    m_player2->setText(game < right.size() ? right.at(game) : QString());
+    m_shown = game;
+    m_shownSeat = m_progress->seats().at(game.table - 1);
+    m_shownRecord = {};
+    m_gameNotice->hide();
+    m_gameNumber->setText(QStringLiteral("Game #%1").arg(game.table));
+    m_player1->setText(m_shownSeat.player1);
+    m_player2->setText(m_shownSeat.player2);
     // A newly selected game starts with an empty result and empty powers: what the last
     // game left in the panel must never be recorded for this one.
     clearResults();
+}
+
+void Tournament::followShownGame()
+{
+    if (m_ownStep || m_roundEnded || m_shown.isNull())
+        return;
+    if (m_shownRecord.id == 0 && m_progress->isOpen(m_shown)) {
+        const Progress::Seat &seat = m_progress->seats().at(m_shown.table - 1);
+        if (seat.player1 == m_shownSeat.player1 && seat.player2 == m_shownSeat.player2) {
+            // Still waiting, as shown; a list filled anew keeps it selected.
+            if (const int row = rowOfGame(m_shown); row != Ui::selectedRow(m_matchList1)) {
+                const QSignalBlocker block(m_matchList1->selectionModel());
+                Ui::selectRow(m_matchList1, row);
+            }
+            return;
+        }
+    } else if (m_shownRecord.id != 0) {
+        const std::optional<Progress::Game> now = m_progress->recordedGame(m_shown);
+        if (now && now->id == m_shownRecord.id && now->result1 == m_shownRecord.result1 &&
+            now->power1 == m_shownRecord.power1 && now->power2 == m_shownRecord.power2)
+            return;
+    }
+    emptyPanel(fateOf(m_shown));
+}
+
+QString Tournament::fateOf(const Progress::GameRef &game) const
+{
+    const QString table = QString::number(game.table);
+    const bool shared = m_progress->isShared();
+    const auto where = [&](const QString &station) {
+        if (!station.isEmpty() && station != m_progress->station())
+            return QStringLiteral(" at %1").arg(station);
+        return shared ? QStringLiteral(" at another station") : QString();
+    };
+    if (const std::optional<Progress::Game> recorded = m_progress->recordedGame(game)) {
+        const QString result = recorded->player2 == Round::bye()
+                                   ? QStringLiteral("%1 against the bye").arg(recorded->result1)
+                                   : QStringLiteral("%1, %2 to %3")
+                                         .arg(recorded->result1, Round::powerText(recorded->power1),
+                                              Round::powerText(recorded->power2));
+        if (m_shownRecord.id != 0 && recorded->id == m_shownRecord.id)
+            return QStringLiteral("Table %1 was amended%2: %3.")
+                .arg(table, where(recorded->station), result);
+        if (m_progress->recordedFromReports(game))
+            return QStringLiteral("Table %1 was recorded by both players' reports: %2.")
+                .arg(table, result);
+        return QStringLiteral("Table %1 was recorded%2: %3.")
+            .arg(table, where(recorded->station), result);
+    }
+    if (m_progress->isOpen(game)) {
+        if (m_shownRecord.id != 0)
+            return QStringLiteral("Table %1 was taken back%2: it waits for its result again.")
+                .arg(table, where(QString()));
+        return QStringLiteral("The players of table %1 were changed%2: %3 against %4.")
+            .arg(table, where(QString()), m_progress->seats().at(game.table - 1).player1,
+                 m_progress->seats().at(game.table - 1).player2);
+    }
+    if (m_progress->roundOpen() && m_progress->roundcounter() == game.round)
+        return QStringLiteral("Round %1 was paired again%2. Select the game again.")
+            .arg(QString::number(game.round), where(QString()));
+    return QStringLiteral("Round %1 has ended.").arg(game.round);
+}
+
+void Tournament::emptyPanel(const QString &notice)
+{
+    // No other game takes the panel's place by itself: the organiser chooses the next one.
+    {
+        const QSignalBlocker block(m_matchList1->selectionModel());
+        Ui::clearSelection(m_matchList1);
+    }
+    Ui::clearSelection(m_matchList2);
+    m_shown = {};
+    m_shownSeat = {};
+    m_shownRecord = {};
+    m_gameNumber->clear();
+    m_player1->clear();
+    m_player2->clear();
+    clearResults();
+    m_gameNotice->setText(notice);
+    m_gameNotice->setVisible(!notice.isEmpty());
+    if (!notice.isEmpty())
+        m_announcer->announce(notice);
 }
 
 void Tournament::clearResults()
@@ -463,18 +583,21 @@ void Tournament::chooseResult(int index)
 
 void Tournament::recordGame()
 {
-    const int game = Ui::selectedRow(m_matchList1);
-    if (game < 0) {
-        // Nothing selected: before the first selection, or right after a game was recorded.
-        // The panel may still show that game; it is never recorded twice.
+    if (m_shown.isNull() || m_shownRecord.id != 0) {
+        // No game in the panel: before the first selection, after the last game was
+        // recorded (it is never recorded twice), or after its game was recorded elsewhere.
         Ui::message(this, QStringLiteral("Please select a game"));
         return;
     }
+    const Progress::GameRef game = m_shown;
     // Only one of the five results scores; a bye has no power, whatever its box holds.
     const std::optional<GameEntry> entry =
         readGameEntry(this, m_player1Win->currentText(), m_player1Power->text(),
-                      m_player2Power->text(), m_player2->text() == Round::bye());
+                      m_player2Power->text(), m_shownSeat.player2 == Round::bye());
     if (!entry)
+        return;
+    // The box may have let a change in while it was shown.
+    if (m_shown != game)
         return;
     const QString &result = entry->result1;
     // The game, both players' rows and its seat are stored together; the game then
@@ -482,20 +605,32 @@ void Tournament::recordGame()
     // is selected with an empty panel, or, with none left, the panel keeps showing the
     // recorded game with nothing selected.
     // What readers are told, from the seat as it stands before the game leaves the lists.
-    QString recorded;
-    if (const QList<int> &open = m_progress->openSeats(); game < open.size()) {
-        const Progress::Seat &seat = m_progress->seats().at(open.at(game));
-        const QString table = QString::number(open.at(game) + 1);
-        recorded = seat.player2 == Round::bye()
-                       ? QStringLiteral("Game #%1 recorded: %2, %3, power %4, against the bye.")
-                             .arg(table, seat.player1, result, Round::powerText(entry->power1))
-                       : QStringLiteral("Game #%1 recorded: %2, %3, power %4; %5, %6, power %7.")
-                             .arg(table, seat.player1, result, Round::powerText(entry->power1),
-                                  seat.player2, Round::player2Result(result).value_or(QString()),
-                                  Round::powerText(entry->power2));
+    const Progress::Seat &seat = m_shownSeat;
+    const QString table = QString::number(game.table);
+    const QString recorded =
+        seat.player2 == Round::bye()
+            ? QStringLiteral("Game #%1 recorded: %2, %3, power %4, against the bye.")
+                  .arg(table, seat.player1, result, Round::powerText(entry->power1))
+            : QStringLiteral("Game #%1 recorded: %2, %3, power %4; %5, %6, power %7.")
+                  .arg(table, seat.player1, result, Round::powerText(entry->power1), seat.player2,
+                       Round::player2Result(result).value_or(QString()),
+                       Round::powerText(entry->power2));
+    const int row = rowOfGame(game);
+    TournamentProgress::RecordRefusal refusal;
+    {
+        const QScopedValueRollback own(m_ownStep, true);
+        refusal = m_progress->recordGame(game, result, entry->power1, entry->power2);
     }
-    m_progress->recordGame(game, result, entry->power1, entry->power2);
-    goOnAfterRecording(game, recorded);
+    if (refusal != TournamentProgress::RecordRefusal::None) {
+        // The game is no longer open (recorded or changed elsewhere a moment ago): nothing
+        // was stored, and the panel says what became of it.
+        const QString fate = fateOf(game);
+        emptyPanel(fate);
+        Ui::message(this, QStringLiteral("This result was not recorded. %1").arg(fate));
+        return;
+    }
+    m_shownRecord = m_progress->recordedGame(game).value_or(Progress::Game());
+    goOnAfterRecording(row, recorded);
 }
 
 void Tournament::goOnAfterRecording(int game, const QString &recorded)
@@ -505,7 +640,7 @@ void Tournament::goOnAfterRecording(int game, const QString &recorded)
     const int left = Ui::rowCount(m_matchList1);
     Ui::clearSelection(m_matchList1);
     if (left > 0) {
-        Ui::selectRow(m_matchList1, std::min(game, left - 1));
+        Ui::selectRow(m_matchList1, std::clamp(game, 0, left - 1));
         m_matchList1->setFocus(Qt::OtherFocusReason);
         m_announcer->announce(recorded + QStringLiteral(" Next: %1.").arg(m_gameNumber->text()));
     } else {
@@ -580,7 +715,8 @@ void Tournament::takeReport()
         Ui::message(this, QStringLiteral("Please select a game"));
         return;
     }
-    const int table = m_progress->tableOfRow(row);
+    const Progress::GameRef game = gameOfRow(row);
+    const int table = game.table;
     const QList<Progress::Report> reports = m_progress->pendingReports(table);
     if (reports.isEmpty()) {
         Ui::message(this, QStringLiteral("No result has been reported from table %1.").arg(table));
@@ -592,7 +728,11 @@ void Tournament::takeReport()
             QStringLiteral("Game #%1 recorded as reported: %2.")
                 .arg(table)
                 .arg(Progress::reportText(agreed, m_progress->seats().at(table - 1)));
-        m_progress->recordReport(row);
+        {
+            const QScopedValueRollback own(m_ownStep, true);
+            if (!m_progress->recordReport(table))
+                return;
+        }
         goOnAfterRecording(row, recorded);
         return;
     }
@@ -616,7 +756,7 @@ void Tournament::rejectReports()
         Ui::message(this, QStringLiteral("Please select a game"));
         return;
     }
-    m_progress->rejectReports(row);
+    m_progress->rejectReports(gameOfRow(row).table);
 }
 
 void Tournament::undoLastGame()
@@ -627,7 +767,12 @@ void Tournament::undoLastGame()
         return;
     }
     const Progress::Game game = games.last();
-    if (const std::optional<int> row = m_progress->reopenGame(game.id))
+    std::optional<int> row;
+    {
+        const QScopedValueRollback own(m_ownStep, true);
+        row = m_progress->reopenGame(game.id);
+    }
+    if (row)
         reopen(*row, game.result1, game.power1, game.power2);
 }
 
@@ -706,7 +851,12 @@ void Tournament::endRound()
 
 void Tournament::pairAgain()
 {
-    switch (m_progress->repairRound()) {
+    TournamentProgress::RepairRefusal refusal;
+    {
+        const QScopedValueRollback own(m_ownStep, true);
+        refusal = m_progress->repairRound();
+    }
+    switch (refusal) {
     case TournamentProgress::RepairRefusal::GamesRecorded: {
         const qsizetype recorded = m_progress->openRoundGames().size();
         Ui::message(this, recorded == 1
@@ -723,12 +873,7 @@ void Tournament::pairAgain()
         break;
     }
     // The panel showed a game of the old pairing.
-    Ui::clearSelection(m_matchList1);
-    Ui::clearSelection(m_matchList2);
-    m_gameNumber->clear();
-    m_player1->clear();
-    m_player2->clear();
-    clearResults();
+    emptyPanel(QString());
     m_matchList1->setFocus(Qt::OtherFocusReason);
     m_announcer->announce(QStringLiteral("The round is paired again."));
 }

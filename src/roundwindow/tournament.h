@@ -72,7 +72,20 @@ private:
     void connectHandlers();
 
     void showPairing(const Progress::PairingChange &change);
+    /// Shows the game at row of the lists in the panel, which then holds that game.
     void showGame(int row);
+    /// The game shown at row of the lists; a null game where the row shows none.
+    Progress::GameRef gameOfRow(int row) const;
+    /// The row of the lists that shows game, or -1.
+    int rowOfGame(const Progress::GameRef &game) const;
+    /// After a change that did not come from this window: where the game the panel holds is
+    /// no longer as the panel shows it (recorded, taken back or changed elsewhere, or its
+    /// pairing gone), the panel empties and says what became of it.
+    void followShownGame();
+    /// What became of game, in words for the organiser.
+    QString fateOf(const Progress::GameRef &game) const;
+    /// Empties the panel and the lists' selection and shows notice in the panel.
+    void emptyPanel(const QString &notice);
     /// Empties both results and both powers of the panel.
     void clearResults();
 
@@ -108,6 +121,15 @@ private:
     // Set while the result field finishes an edit: a typed text never sets player 2's
     // result, even when it matches an entry of the list.
     bool m_resultTyped = false;
+    // Set while a step of this window runs: the changes it makes are the organiser's own and
+    // leave the panel to the step.
+    bool m_ownStep = false;
+    // The game the panel holds, and what it showed of it: its players and, once recorded
+    // here, the recorded game (id 0 while the game waits for its result). "Game Over"
+    // records exactly this game.
+    Progress::GameRef m_shown;
+    Progress::Seat m_shownSeat;
+    Progress::Game m_shownRecord;
 
     QListView *m_matchList1 = nullptr;
     QListView *m_matchList2 = nullptr;
@@ -118,6 +140,8 @@ private:
 
     QFrame *m_gameFrame = nullptr;
     QLabel *m_gameNumber = nullptr;
+    /// Says in the emptied panel what became of its game.
+    QLabel *m_gameNotice = nullptr;
     QLabel *m_player1 = nullptr;
     QLabel *m_player2 = nullptr;
     QComboBox *m_player1Win = nullptr;

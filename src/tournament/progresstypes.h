@@ -48,6 +48,19 @@ struct Game
     QString station; ///< the station that recorded it, where stations share the tournament
 };
 
+/// One game as the organiser names it: a table of one pairing of one round. A panel, a
+/// report or a command that acts on a game holds this, never a row of a list, so that a
+/// list changing under it (a game recorded elsewhere) cannot turn it into another game.
+struct GameRef
+{
+    int round = 0;   ///< the round
+    int pairing = 0; ///< the pairing of that round
+    int table = 0;   ///< 1-based table; 0 names no game
+
+    bool isNull() const { return table <= 0; }
+    friend bool operator==(const GameRef &, const GameRef &) = default;
+};
+
 /// A game of an ended round that was not recorded before "End Round": it scores nothing
 /// until it is recorded late from the recorded games.
 struct MissedGame

@@ -19,6 +19,7 @@
 #include <QScopeGuard>
 #include <QSet>
 
+#include <algorithm>
 #include <limits>
 #include <tuple>
 #include <memory>
@@ -662,8 +663,8 @@ TournamentProgress::ReportOutcome TournamentProgress::takeReport(const ReportReq
 
 void TournamentProgress::recordFromReports(int table, const Progress::Report &agreed)
 {
-    const int row = int(m_openSeats.indexOf(table - 1));
-    if (row < 0)
+    const Progress::GameRef game = openRoundGame(table);
+    if (!isOpen(game))
         return;
     State next = m_state;
     for (Progress::Report &r : next.reports.reports) {
@@ -672,7 +673,14 @@ void TournamentProgress::recordFromReports(int table, const Progress::Report &ag
     }
     m_settlingTable = table;
     const auto settled = qScopeGuard([this] { m_settlingTable = 0; });
-    recordGame(row, agreed.result1, agreed.power1, agreed.power2);
+    // While the game is announced, the reports already say they recorded it, so that a
+    // view can tell the organiser where the result came from; they are stored right after.
+    const Progress::ReportBook before = std::exchange(m_state.reports, next.reports);
+    auto restore = qScopeGuard([this, &before] { m_state.reports = before; });
+    if (recordGame(game, agreed.result1, agreed.power1, agreed.power2) != RecordRefusal::None)
+        return;
+    restore.dismiss();
+    m_state.reports = before;
     storeReports(next);
 }
 
@@ -688,15 +696,8 @@ QList<Progress::Report> TournamentProgress::pendingReports(int table) const
                            : QList<Progress::Report>();
 }
 
-int TournamentProgress::tableOfRow(int row) const
+bool TournamentProgress::recordReport(int table)
 {
-    const int seat = seatOfRow(row);
-    return seat < 0 ? 0 : seat + 1;
-}
-
-bool TournamentProgress::recordReport(int row)
-{
-    const int table = tableOfRow(row);
     const std::optional<Progress::Report> agreed =
         bookIsCurrent() ? Progress::agreedReport(m_state.reports, table) : std::nullopt;
     if (!agreed)
@@ -705,10 +706,9 @@ bool TournamentProgress::recordReport(int row)
     return true;
 }
 
-void TournamentProgress::rejectReports(int row)
+void TournamentProgress::rejectReports(int table)
 {
-    const int table = tableOfRow(row);
-    if (table == 0 || pendingReports(table).isEmpty())
+    if (table < 1 || pendingReports(table).isEmpty())
         return;
     State next = m_state;
     for (Progress::Report &r : next.reports.reports) {
@@ -793,11 +793,45 @@ void TournamentProgress::swapOpponents(int row, int otherRow)
     Q_EMIT pairingChanged({Progress::PairingChange::Kind::Swapped, row, otherRow});
 }
 
-void TournamentProgress::recordGame(int row, const QString &result1, double power1, double power2)
+bool TournamentProgress::isOpen(const Progress::GameRef &game) const
 {
-    const int seatIndex = seatOfRow(row);
-    if (seatIndex < 0)
-        return;
+    return m_state.roundOpen && game.round == m_state.roundcounter &&
+           game.pairing == m_state.pairingNumber && game.table >= 1 &&
+           game.table <= m_state.seats.size() && !m_state.seats.at(game.table - 1).recorded;
+}
+
+std::optional<Game> TournamentProgress::recordedGame(const Progress::GameRef &game) const
+{
+    for (auto it = m_state.games.crbegin(); it != m_state.games.crend(); ++it) {
+        if (it->round == game.round && it->pairing == game.pairing && it->seat + 1 == game.table)
+            return *it;
+    }
+    return std::nullopt;
+}
+
+bool TournamentProgress::recordedFromReports(const Progress::GameRef &game) const
+{
+    const Progress::ReportBook &book = m_state.reports;
+    if (book.round != game.round || book.pairing != game.pairing)
+        return false;
+    return std::any_of(book.reports.cbegin(), book.reports.cend(), [&](const Progress::Report &r) {
+        return r.table == game.table && !r.drop && r.fate == Progress::Report::Fate::Recorded;
+    });
+}
+
+TournamentProgress::RecordRefusal TournamentProgress::recordGame(const Progress::GameRef &ref,
+                                                                 const QString &result1,
+                                                                 double power1, double power2)
+{
+    if (!m_state.roundOpen || ref.round != m_state.roundcounter ||
+        ref.pairing != m_state.pairingNumber)
+        return RecordRefusal::NotOpen;
+    if (ref.table < 1 || ref.table > m_state.seats.size())
+        return RecordRefusal::NoSuchTable;
+    const int seatIndex = ref.table - 1;
+    const int row = int(m_openSeats.indexOf(seatIndex));
+    if (m_state.seats.at(seatIndex).recorded || row < 0)
+        return RecordRefusal::Recorded;
     Seat seat = m_state.seats.at(seatIndex);
     Game game;
     game.round = m_state.roundcounter;
@@ -816,6 +850,7 @@ void TournamentProgress::recordGame(int row, const QString &result1, double powe
     Q_EMIT gamesChanged();
     // Reports of the table still pending lapse: the desk's result stands.
     settleTable(seatIndex + 1);
+    return RecordRefusal::None;
 }
 
 std::optional<int> TournamentProgress::undoLastGame()

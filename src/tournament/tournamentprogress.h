@@ -87,6 +87,8 @@ public:
     /// True where other stations share the stored tournament: a start-up takes over what
     /// is stored without asking, and the model follows the other stations' changes.
     bool isShared() const { return m_store->isShared(); }
+    /// This station's name where stations share the tournament; empty otherwise.
+    QString station() const { return m_store->station(); }
     /// Reads the tournament again as stored (another station changed it, or refused a
     /// change of this one) and announces what changed. Where only games of the open
     /// pairing were recorded or taken back, the rows change one by one, so that the
@@ -144,8 +146,30 @@ public:
     void startRound(const QString &roundsText);
     /// Swaps the opponents at rows row and otherRow of the open round's lists.
     void swapOpponents(int row, int otherRow);
-    /// "Game Over" for the game at row of the open round's lists.
-    void recordGame(int row, const QString &result1, double power1, double power2);
+    /// The game at a table (1-based) of the open round's pairing, as the round window's
+    /// panel holds it.
+    Progress::GameRef openRoundGame(int table) const
+    {
+        return {m_state.roundcounter, m_state.pairingNumber, table};
+    }
+    /// Whether the game waits for its result: a table of the open round's pairing whose game
+    /// is not recorded.
+    bool isOpen(const Progress::GameRef &game) const;
+    /// The game recorded at that table of that pairing, where it is recorded.
+    std::optional<Progress::Game> recordedGame(const Progress::GameRef &game) const;
+    /// Whether the game was recorded from its players' agreeing reports.
+    bool recordedFromReports(const Progress::GameRef &game) const;
+
+    enum class RecordRefusal {
+        None,        ///< recorded
+        NotOpen,     ///< no round is open, or the game belongs to another round or pairing
+        NoSuchTable, ///< the pairing has no such table
+        Recorded,    ///< the table's game is recorded already
+    };
+    /// "Game Over" for exactly the game named: recorded where it still waits for its result,
+    /// else refused (nothing changes), so that a result is never stored for another table.
+    RecordRefusal recordGame(const Progress::GameRef &game, const QString &result1, double power1,
+                             double power2);
     /// Games of ended rounds that were not recorded, in round and table order.
     const QList<Progress::MissedGame> &missedGames() const { return m_state.missed; }
     /// Records a game of an ended round that was not recorded in time: its points and
@@ -202,12 +226,11 @@ public:
     /// Where the reports of a table (1-based) stand, and its pending result reports.
     Progress::TableReports tableReports(int table) const;
     QList<Progress::Report> pendingReports(int table) const;
-    /// The open round's table of a row of the round window's lists (1-based), or 0.
-    int tableOfRow(int row) const;
-    /// Records the agreed report of the table at row; false where its reports do not agree.
-    bool recordReport(int row);
-    /// Rejects the pending reports of the table at row.
-    void rejectReports(int row);
+    /// Records the agreed report of a table (1-based) of the open round; false where its
+    /// reports do not agree.
+    bool recordReport(int table);
+    /// Rejects the pending reports of a table (1-based) of the open round.
+    void rejectReports(int table);
     /// The entrants who asked from their table to drop, not yet settled (nor dropped).
     QStringList dropRequests() const;
     /// Settles an entrant's request to drop: with drop, the entrant is dropped as "Remove

@@ -2,6 +2,7 @@
 // this computer (the tournament's file with the stored players' file), renamed, deleted,
 // and never written half when the archive cannot be written.
 
+#include "support/rowgame.h"
 #include "support/testsupport.h"
 
 #include "data/dberror.h"
@@ -28,13 +29,13 @@ void playToTheLastGame(TournamentProgress &model)
     model.addEntrant(QStringLiteral("Eve"), QStringLiteral("Greyjoy"));
     model.startRound(QStringLiteral("2"));
     while (!model.openSeats().isEmpty())
-        model.recordGame(0, QStringLiteral("Full Win"), 5, 1);
+        recordAtRow(model, 0, QStringLiteral("Full Win"), 5, 1);
     model.endRound();
     model.addEntrant(QStringLiteral("Late, Lee"), QStringLiteral("Martell"));
     model.removeEntrant(3);
     model.startRound(QStringLiteral("2"));
     while (!model.openSeats().isEmpty())
-        model.recordGame(0, QStringLiteral("True Draw"), 2, 2);
+        recordAtRow(model, 0, QStringLiteral("True Draw"), 2, 2);
 }
 
 QStringList entrantsOf(const History::ArchivedTournament &t)

@@ -3,6 +3,7 @@
 // the data folder, and names served as data, never as markup.
 
 #include "page/pagefixture.h"
+#include "support/rowgame.h"
 #include "support/testsupport.h"
 
 #include <QJsonArray>
@@ -103,7 +104,7 @@ void TestPageServer::stateFollowsTheTournament()
     QVERIFY(again.body.isEmpty());
 
     // A result recorded: new data, a new tag; between rounds the standings.
-    served.model.recordGame(0, QStringLiteral("Full Win"), 4, 1);
+    recordAtRow(served.model, 0, QStringLiteral("Full Win"), 4, 1);
     const Fetched recorded =
         fetch(served.url(QStringLiteral("/state.json")), "GET", {{"If-None-Match", etag}});
     QCOMPARE(recorded.status, 200);
@@ -116,7 +117,7 @@ void TestPageServer::stateFollowsTheTournament()
                 .toObject()
                 .value(QStringLiteral("recorded"))
                 .toBool());
-    served.model.recordGame(0, QStringLiteral("True Draw"), 2, 2);
+    recordAtRow(served.model, 0, QStringLiteral("True Draw"), 2, 2);
     served.model.endRound();
     const QJsonObject between =
         QJsonDocument::fromJson(fetch(served.url(QStringLiteral("/state.json"))).body).object();
@@ -417,7 +418,7 @@ void TestPageServer::twoHundredReportsWhileTheDeskRecords()
         const auto row =
             std::find_if(open.cbegin(), open.cend(), [](int seat) { return seat < 30; });
         if (row != open.cend()) {
-            model.recordGame(int(row - open.cbegin()), QStringLiteral("Modified Win"), 2, 1);
+            recordAtRow(model, int(row - open.cbegin()), QStringLiteral("Modified Win"), 2, 1);
             ++deskRecorded;
         } else {
             break;

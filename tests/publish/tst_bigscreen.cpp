@@ -6,6 +6,7 @@
 #include "publish/documents.h"
 #include "publish/pagecode.h"
 #include "publish/publishactions.h"
+#include "support/rowgame.h"
 #include "support/testsupport.h"
 #include "tournament/tournamentprogress.h"
 
@@ -99,7 +100,7 @@ void TestBigScreen::showsPairingsByNameAndFollowsEveryChange()
 
     // Game Over for the first row: both players of that table are marked, at once.
     const Progress::Seat first = progress.seats().at(progress.openSeats().at(0));
-    progress.recordGame(0, QStringLiteral("Full Win"), 10, 5);
+    Test::recordAtRow(progress, 0, QStringLiteral("Full Win"), 10, 5);
     QList<bool> marks = screen.pageRowsRecorded();
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const QString name = firstCells(rows).at(i);
@@ -125,8 +126,8 @@ void TestBigScreen::showsStandingsBetweenRoundsAndFinal()
     TournamentProgress progress;
     startTournament(progress, {"Abel", "Baker", "Cole", "Dane"}, QStringLiteral("1"));
     BigScreen screen(&progress);
-    progress.recordGame(0, QStringLiteral("Full Win"), 10, 5);
-    progress.recordGame(0, QStringLiteral("True Draw"), 7, 7);
+    Test::recordAtRow(progress, 0, QStringLiteral("Full Win"), 10, 5);
+    Test::recordAtRow(progress, 0, QStringLiteral("True Draw"), 7, 7);
     progress.endRound();
     QCOMPARE(screen.showing(), BigScreen::Showing::Standings);
     QCOMPARE(screen.heading(), QStringLiteral("Final standings"));

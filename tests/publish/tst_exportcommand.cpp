@@ -1,6 +1,7 @@
 // zuvi --export standings|pairings|games FILE: the stored tournament's documents written by
 // the built program with no display, nothing to export, and files that cannot be written.
 
+#include "support/rowgame.h"
 #include "support/childprocess.h"
 #include "support/testsupport.h"
 #include "history/archiveaccess.h"
@@ -57,11 +58,11 @@ void TestExportCommand::storeTournament()
     for (const char *name : {"O'Neil, Bran", "Müller, Zoë", "Żółć, Łukasz"})
         progress.addEntrant(QString::fromUtf8(name), QStringLiteral("Stark"));
     progress.startRound(QStringLiteral("3"));
-    progress.recordGame(0, QStringLiteral("Full Win"), 12, 4);
-    progress.recordGame(0, QStringLiteral("Full Win"), 6, 0);
+    recordAtRow(progress, 0, QStringLiteral("Full Win"), 12, 4);
+    recordAtRow(progress, 0, QStringLiteral("Full Win"), 6, 0);
     progress.endRound();
     progress.startRound(QStringLiteral("3"));
-    progress.recordGame(0, QStringLiteral("Modified Win"), 9, 8);
+    recordAtRow(progress, 0, QStringLiteral("Modified Win"), 9, 8);
 }
 
 void TestExportCommand::exportsTheStoredTournament_data()
@@ -171,7 +172,7 @@ void TestExportCommand::historyIsExportedAsCsv()
         for (int round = 0; round < 2; ++round) {
             progress.startRound(QStringLiteral("2"));
             while (!progress.openSeats().isEmpty())
-                progress.recordGame(0, QStringLiteral("Full Win"), 4, 1);
+                recordAtRow(progress, 0, QStringLiteral("Full Win"), 4, 1);
             progress.endRound();
         }
     }

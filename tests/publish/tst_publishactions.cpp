@@ -3,6 +3,7 @@
 
 #include "publish/bigscreen.h"
 #include "publish/publishactions.h"
+#include "support/rowgame.h"
 #include "support/testsupport.h"
 #include "tournament/tournamentprogress.h"
 
@@ -119,7 +120,7 @@ void TestPublishActions::exportWritesTheChosenFile()
     for (const char *name : {"Abel", "Baker", "Cole"})
         m_progress->addEntrant(QString::fromUtf8(name), QStringLiteral("Stark"));
     m_progress->startRound(QStringLiteral("3"));
-    m_progress->recordGame(0, QStringLiteral("Full Win"), 3, 1);
+    Test::recordAtRow(*m_progress, 0, QStringLiteral("Full Win"), 3, 1);
     m_choice = DocumentChoice{kind, false};
     m_file = QDir(m_install->folder()).filePath(file);
     press(QKeySequence(QStringLiteral("Ctrl+Shift+E")));

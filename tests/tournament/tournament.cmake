@@ -41,3 +41,7 @@ foreach(name tst_tournamentprogress tst_registration tst_correction tst_entrycha
              tst_tournamentwindow)
     zuvi_server_variant(${name})
 endforeach()
+
+# The round window's game panel against changes from elsewhere: reports, a second station
+# on the server, a game taken back, a station refused.
+zuvi_server_test(tst_gamepanel roundwindow/tst_gamepanel.cpp)

@@ -3,6 +3,8 @@
 // their message and counted once, and faults of the server that write nothing and leave
 // the station usable again.
 
+#include "support/rowgame.h"
+#include "support/teststation.h"
 #include "support/childprocess.h"
 #include "support/memorytournamentstore.h"
 #include "support/modeltexts.h"
@@ -29,26 +31,6 @@ using namespace Zuvi::Test;
 
 namespace {
 
-/// One station: its own connection, its store and its model.
-struct Station
-{
-    Station(const Data::ServerAddress &address, const QString &name)
-        : link(address, name), store(link), model(&store)
-    {
-        model.setRandomSource([] { return 0.0; });
-    }
-    /// Takes over what the server holds, as a start-up does.
-    void join()
-    {
-        if (model.loadStored())
-            model.resume();
-    }
-
-    Data::ServerLink link;
-    ServerTournamentStore store;
-    TournamentProgress model;
-};
-
 void enter(TournamentProgress &model, const QStringList &names)
 {
     for (const QString &name : names)
@@ -64,14 +46,14 @@ void playTournament(TournamentProgress &model)
         model.addEntrant(name, QStringLiteral("Stark"));
     model.startRound(QStringLiteral("3"));
     model.swapOpponents(0, 1);
-    model.recordGame(0, QStringLiteral("Full Win"), 5.25, 2);
-    model.recordGame(0, QStringLiteral("Modified Win"), 3, 1e-3);
+    recordAtRow(model, 0, QStringLiteral("Full Win"), 5.25, 2);
+    recordAtRow(model, 0, QStringLiteral("Modified Win"), 3, 1e-3);
     QVERIFY(model.undoLastGame());
-    model.recordGame(0, QStringLiteral("True Draw"), 0, 0);
+    recordAtRow(model, 0, QStringLiteral("True Draw"), 0, 0);
     model.endRound();
     model.addEntrant(QStringLiteral("Late, Lee"), QStringLiteral("Greyjoy"));
     model.startRound(QStringLiteral("3"));
-    model.recordGame(0, QStringLiteral("Full Loss"), 0.1, 4.7);
+    recordAtRow(model, 0, QStringLiteral("Full Loss"), 0.1, 4.7);
     model.endRound(); // two games not recorded, one of them a bye
     const Progress::MissedGame missed = model.missedGames().first();
     model.recordMissedGame(missed, QStringLiteral("Full Win"), 7, 0);
@@ -79,7 +61,7 @@ void playTournament(TournamentProgress &model)
     model.removeEntrant(1);
     model.startRound(QStringLiteral("3"));
     while (!model.openSeats().isEmpty())
-        model.recordGame(0, QStringLiteral("Full Win"), 1, 0);
+        recordAtRow(model, 0, QStringLiteral("Full Win"), 1, 0);
     model.endRound();
 }
 
@@ -205,7 +187,7 @@ void TestServerStore::aResultShowsAtTheOtherStationInPlace()
     QCOMPARE(openGames(desk2.model), openGames(desk1.model));
 
     QSignalSpy pairing(&desk2.model, &TournamentProgress::pairingChanged);
-    desk1.model.recordGame(1, QStringLiteral("Full Win"), 4, 1);
+    recordAtRow(desk1.model, 1, QStringLiteral("Full Win"), 4, 1);
     QTRY_COMPARE(desk2.model.openSeats().size(), 2);
     QCOMPARE(openGames(desk2.model), openGames(desk1.model));
     QCOMPARE(desk2.model.games().size(), 1);
@@ -224,7 +206,7 @@ void TestServerStore::aResultShowsAtTheOtherStationInPlace()
              Progress::PairingChange::Kind::Reopened);
 
     // The end of the round and the next pairing reach the other station as well.
-    desk1.model.recordGame(0, QStringLiteral("Full Win"), 4, 1);
+    recordAtRow(desk1.model, 0, QStringLiteral("Full Win"), 4, 1);
     desk1.model.endRound();
     QTRY_VERIFY(!desk2.model.roundOpen());
     QCOMPARE(desk2.model.roundcounter(), qint16(2));
@@ -240,9 +222,9 @@ void TestServerStore::theSameTableIsRecordedOnce()
     desk2.join();
 
     // Both desks record table 1 before either hears of the other.
-    desk1.model.recordGame(0, QStringLiteral("Full Win"), 6, 2);
+    recordAtRow(desk1.model, 0, QStringLiteral("Full Win"), 6, 2);
     try {
-        desk2.model.recordGame(0, QStringLiteral("Full Loss"), 1, 9);
+        recordAtRow(desk2.model, 0, QStringLiteral("Full Loss"), 1, 9);
         QFAIL("the second record of table 1 was accepted");
     } catch (const Data::ServerConflict &conflict) {
         QCOMPARE(conflict.description(),
@@ -254,8 +236,8 @@ void TestServerStore::theSameTableIsRecordedOnce()
     QCOMPARE(desk2.model.games().first().result1, QStringLiteral("Full Win"));
     QCOMPARE(openGames(desk2.model), QStringList{QStringLiteral("C-D")});
     // Through a window's handler the refusal is a message, and the station goes on.
-    Core::runGuarded([&] { desk1.model.recordGame(0, QStringLiteral("True Draw"), 0, 0); });
-    Core::runGuarded([&] { desk2.model.recordGame(0, QStringLiteral("True Draw"), 0, 0); });
+    Core::runGuarded([&] { recordAtRow(desk1.model, 0, QStringLiteral("True Draw"), 0, 0); });
+    Core::runGuarded([&] { recordAtRow(desk2.model, 0, QStringLiteral("True Draw"), 0, 0); });
     QCOMPARE(m_messages->last(),
              QStringLiteral("Table 2 was recorded at another station a moment ago."));
     QCOMPARE(m_messages->ends(), 0);
@@ -267,8 +249,8 @@ void TestServerStore::pairingIsOneStationsActAtATime()
     Station desk1(m_server->address, QStringLiteral("Desk 1"));
     enter(desk1.model, {"A", "B", "C", "D"});
     desk1.model.startRound(QStringLiteral("3"));
-    desk1.model.recordGame(0, QStringLiteral("Full Win"), 1, 0);
-    desk1.model.recordGame(0, QStringLiteral("Full Win"), 1, 0);
+    recordAtRow(desk1.model, 0, QStringLiteral("Full Win"), 1, 0);
+    recordAtRow(desk1.model, 0, QStringLiteral("Full Win"), 1, 0);
     desk1.model.endRound();
 
     // Another station is pairing: it holds the pairing's lock for its transaction.
@@ -312,7 +294,7 @@ void TestServerStore::aStationBehindTheOthersIsRefused()
     // Read again, desk 2 shows the round desk 1 paired and records in it.
     QTRY_VERIFY(desk2.model.roundOpen());
     QCOMPARE(openGames(desk2.model), openGames(desk1.model));
-    desk2.model.recordGame(0, QStringLiteral("Full Win"), 1, 0);
+    recordAtRow(desk2.model, 0, QStringLiteral("Full Win"), 1, 0);
     QTRY_COMPARE(desk1.model.openSeats().size(), 1);
 }
 
@@ -383,7 +365,7 @@ void TestServerStore::faultsWriteNothingAndTheStationGoesOn()
     }
 
     try {
-        desk->model.recordGame(0, QStringLiteral("Full Win"), 5, 0);
+        recordAtRow(desk->model, 0, QStringLiteral("Full Win"), 5, 0);
         QFAIL("the step went through");
     } catch (const Data::ServerError &error) {
         QVERIFY2(error.description().contains(message, Qt::CaseInsensitive),
@@ -413,7 +395,7 @@ void TestServerStore::faultsWriteNothingAndTheStationGoesOn()
     } else if (fault == QLatin1String("timeout")) {
         desk->link.exec(QStringLiteral("SET statement_timeout = 0"));
     }
-    desk->model.recordGame(0, QStringLiteral("Full Win"), 5, 0);
+    recordAtRow(desk->model, 0, QStringLiteral("Full Win"), 5, 0);
     QCOMPARE(standingsOf(checkStore).first(), QStringLiteral("A 3 5"));
     desk.reset();
     if (fault == QLatin1String("permission")) {
@@ -552,9 +534,9 @@ void TestServerStore::aResultsOnlyStationTakesResultsOnly()
     // The full station pairs; the results-only one records, takes back and records again.
     desk1.model.startRound(QStringLiteral("2"));
     QTRY_VERIFY(results.roundOpen());
-    results.recordGame(0, QStringLiteral("Full Win"), 2, 1);
+    recordAtRow(results, 0, QStringLiteral("Full Win"), 2, 1);
     QVERIFY(results.undoLastGame());
-    results.recordGame(0, QStringLiteral("True Draw"), 2, 1);
+    recordAtRow(results, 0, QStringLiteral("True Draw"), 2, 1);
     try {
         results.swapOpponents(0, 1);
         QFAIL("a results-only station changed the pairing");
@@ -579,7 +561,7 @@ void TestServerStore::theCommandLineExportsTheSharedTournament()
     Station desk1(m_server->address, QStringLiteral("Desk 1"));
     enter(desk1.model, {"Ünal, Ayşe", "O'Brien, Seán", "C", "D"});
     desk1.model.startRound(QStringLiteral("2"));
-    desk1.model.recordGame(0, QStringLiteral("Full Win"), 4, 1);
+    recordAtRow(desk1.model, 0, QStringLiteral("Full Win"), 4, 1);
     desk1.model.endRound();
 
     QTemporaryDir folder;

@@ -3,6 +3,7 @@
 // standings equal a single station's with the same results, no station hangs, and every
 // conflict was refused with its message.
 
+#include "support/rowgame.h"
 #include "support/memorytournamentstore.h"
 #include "support/modeltexts.h"
 #include "support/testserver.h"
@@ -72,13 +73,14 @@ int runWorker(int index, int stations)
     for (int n = 0; n < tables; ++n) {
         const int seat = (n + index * tables / stations) % tables;
         QCoreApplication::processEvents();
-        const int row = int(model.openSeats().indexOf(seat));
-        if (row < 0)
+        const Progress::GameRef game = model.openRoundGame(seat + 1);
+        if (!model.isOpen(game))
             continue; // already recorded, as this station knows
         const TableResult result = resultOf(seat);
         try {
-            model.recordGame(row, result.result1, result.power1, result.power2);
-            ++recorded;
+            if (model.recordGame(game, result.result1, result.power1, result.power2) ==
+                TournamentProgress::RecordRefusal::None)
+                ++recorded;
         } catch (const Data::ServerConflict &conflict) {
             ++conflicts;
             const QString expected =
@@ -130,7 +132,7 @@ void TestStations::everyGameIsRecordedOnce()
     single.startRound(QStringLiteral("3"));
     for (int seat = 0; seat < tables; ++seat) {
         const TableResult result = resultOf(seat);
-        single.recordGame(0, result.result1, result.power1, result.power2);
+        recordAtRow(single, 0, result.result1, result.power1, result.power2);
     }
 
     // The stations, all at once.

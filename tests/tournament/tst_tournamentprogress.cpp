@@ -3,6 +3,7 @@
 // store, and that a store that fails leaves both as they were. With ZUVI_TEST_STORE=server
 // the same tests run over the shared server's store on the test server.
 
+#include "support/rowgame.h"
 #include "support/memorytournamentstore.h"
 #include "support/modeltexts.h"
 #include "support/spytournamentstore.h"
@@ -103,6 +104,8 @@ private Q_SLOTS:
     void byeScoresForPlayer1Only();
     void upAndDownSwapOpponentsOnly();
     void recordUndoAndReopenAreExactInverses();
+    void gameOverRecordsOnlyTheGameNamed_data();
+    void gameOverRecordsOnlyTheGameNamed();
     void pairingChangesSayWhichRows();
     void endRoundKeepsGamesNotRecordedForLate();
     void amendChangesTheStandingsByTheDifference();
@@ -170,8 +173,8 @@ void TestTournamentProgress::lateEntrantJoinsTheStandingsAndTheNextRound()
     // The round being played goes on without the late entrant.
     QCOMPARE(openGames(f.model), (QStringList{"A-B", "C-D"}));
     QVERIFY(standingsOf(f.store).contains(QStringLiteral("E 0 0")));
-    f.model.recordGame(0, QStringLiteral("Full Win"), 1, 1);
-    f.model.recordGame(0, QStringLiteral("Full Win"), 1, 1);
+    recordAtRow(f.model, 0, QStringLiteral("Full Win"), 1, 1);
+    recordAtRow(f.model, 0, QStringLiteral("Full Win"), 1, 1);
     f.model.endRound();
     f.model.startRound(QStringLiteral("3"));
     // Score groups: A and C with 3, then B, D, E with 0; E meets the bye.
@@ -205,7 +208,7 @@ void TestTournamentProgress::byeScoresForPlayer1Only()
     f.model.startRound(QStringLiteral("3"));
     QCOMPARE(openGames(f.model), (QStringList{"A-B", "C-Bye"}));
     // The bye's power is never taken.
-    f.model.recordGame(1, QStringLiteral("Full Win"), 4, 99);
+    recordAtRow(f.model, 1, QStringLiteral("Full Win"), 4, 99);
     QCOMPARE(standingsOf(f.store), (QStringList{"C 3 4", "A 0 0", "B 0 0"}));
     QCOMPARE(f.model.games().last().power2, 0.0);
 }
@@ -230,8 +233,8 @@ void TestTournamentProgress::recordUndoAndReopenAreExactInverses()
     f.model.startRound(QStringLiteral("3"));
     const QStringList before = standingsOf(f.store);
     QSignalSpy games(&f.model, &TournamentProgress::gamesChanged);
-    f.model.recordGame(1, QStringLiteral("Modified Win"), 5, 2.5);
-    f.model.recordGame(0, QStringLiteral("True Draw"), 1, 1);
+    recordAtRow(f.model, 1, QStringLiteral("Modified Win"), 5, 2.5);
+    recordAtRow(f.model, 0, QStringLiteral("True Draw"), 1, 1);
     QCOMPARE(games.count(), 2);
     QCOMPARE(openGames(f.model), (QStringList{"E-Bye"}));
     QCOMPARE(standingsOf(f.store), (QStringList{"C 2 5", "A 2 1", "D 1 2.5", "B 1 1", "E 0 0"}));
@@ -259,7 +262,7 @@ void TestTournamentProgress::pairingChangesSayWhichRows()
     QCOMPARE(change.kind, Change::Kind::Swapped);
     QCOMPARE(change.row, 1);
     QCOMPARE(change.otherRow, 2);
-    f.model.recordGame(1, QStringLiteral("Full Win"), 1, 1);
+    recordAtRow(f.model, 1, QStringLiteral("Full Win"), 1, 1);
     change = last();
     QCOMPARE(change.kind, Change::Kind::Recorded);
     QCOMPARE(change.row, 1);
@@ -274,7 +277,7 @@ void TestTournamentProgress::endRoundKeepsGamesNotRecordedForLate()
 {
     Fixture f(kFive);
     f.model.startRound(QStringLiteral("3"));
-    f.model.recordGame(0, QStringLiteral("Full Win"), 5, 2);
+    recordAtRow(f.model, 0, QStringLiteral("Full Win"), 5, 2);
     f.model.endRound();
     QCOMPARE(f.model.roundcounter(), qint16(2));
     QCOMPARE(f.store.roundCopies, QList<int>{1});
@@ -297,8 +300,8 @@ void TestTournamentProgress::amendChangesTheStandingsByTheDifference()
 {
     Fixture f(kFour);
     f.model.startRound(QStringLiteral("3"));
-    f.model.recordGame(0, QStringLiteral("Full Win"), 10, 4);
-    f.model.recordGame(0, QStringLiteral("Full Loss"), 1, 2);
+    recordAtRow(f.model, 0, QStringLiteral("Full Win"), 10, 4);
+    recordAtRow(f.model, 0, QStringLiteral("Full Loss"), 1, 2);
     f.model.endRound();
     const qint64 id = f.model.games().first().id;
     f.model.amendGame(id, QStringLiteral("Modified Loss"), 6, 8);
@@ -311,7 +314,7 @@ void TestTournamentProgress::resumeTakesOverWhatIsStored()
 {
     Fixture f(kFive);
     f.model.startRound(QStringLiteral("1e1"));
-    f.model.recordGame(0, QStringLiteral("Full Win"), 5, 2);
+    recordAtRow(f.model, 0, QStringLiteral("Full Win"), 5, 2);
 
     TournamentProgress again(&f.store);
     const auto stored = again.loadStored();
@@ -372,7 +375,7 @@ void TestTournamentProgress::pairingsWaitForPublishingWhenReviewed()
     QVERIFY(f.model.pairingPublished());
     QCOMPARE(published.size(), 1);
     while (!f.model.openSeats().isEmpty())
-        f.model.recordGame(0, QStringLiteral("Full Win"), 5, 1);
+        recordAtRow(f.model, 0, QStringLiteral("Full Win"), 5, 1);
     f.model.endRound();
 
     // The next pairing waits, also through Up/Down and a resume, until it is published.
@@ -412,7 +415,7 @@ void TestTournamentProgress::pairAgainIsRefusedWhileAGameIsRecorded()
     QCOMPARE(f.model.repairRound(), Refusal::NoRound);
     f.model.startRound(QStringLiteral("3"));
     f.model.addEntrant(QStringLiteral("E"), QStringLiteral("Tully"));
-    f.model.recordGame(0, QStringLiteral("Full Win"), 1, 1);
+    recordAtRow(f.model, 0, QStringLiteral("Full Win"), 1, 1);
     QCOMPARE(f.model.repairRound(), Refusal::GamesRecorded);
     QCOMPARE(openGames(f.model), (QStringList{"C-D"}));
     QVERIFY(f.model.undoLastGame());
@@ -440,7 +443,7 @@ void TestTournamentProgress::failedStoreChangesNothing_data()
                             << Step([](TournamentProgress &m) { m.setAvoidRematches(true); });
     QTest::newRow("swap") << nothing << Step([](TournamentProgress &m) { m.swapOpponents(0, 1); });
     QTest::newRow("record") << nothing << Step([](TournamentProgress &m) {
-        m.recordGame(0, QStringLiteral("Full Win"), 3, 1);
+        recordAtRow(m, 0, QStringLiteral("Full Win"), 3, 1);
     });
     QTest::newRow("undo") << nothing << undo;
     QTest::newRow("end round") << nothing << Step([](TournamentProgress &m) { m.endRound(); });
@@ -454,7 +457,7 @@ void TestTournamentProgress::failedStoreChangesNothing()
     QFETCH(std::function<void(TournamentProgress &)>, step);
     Fixture f(kFive);
     f.model.startRound(QStringLiteral("3"));
-    f.model.recordGame(1, QStringLiteral("Full Win"), 3, 1);
+    recordAtRow(f.model, 1, QStringLiteral("Full Win"), 3, 1);
     prepare(f.model);
     const Progress::State model = f.model.state();
     const QList<int> open = f.model.openSeats();
@@ -517,7 +520,7 @@ void TestTournamentProgress::eachTableHasACodeKeptWithThePairing()
              Outcome::NoSuchTable);
     // A new round has new codes; the old ones lapse.
     while (!f.model.openSeats().isEmpty())
-        f.model.recordGame(0, QStringLiteral("Full Win"), 1, 0);
+        recordAtRow(f.model, 0, QStringLiteral("Full Win"), 1, 0);
     f.model.endRound();
     QCOMPARE(f.model.tableCode(1), QString());
     QCOMPARE(f.model.takeReport(report(1, QStringLiteral("Full Win"))), Outcome::NotTaking);
@@ -628,10 +631,10 @@ void TestTournamentProgress::theDeskDecidesOnReports()
     QSignalSpy reports(&f.model, &TournamentProgress::reportsChanged);
     // Agreed reports wait for the desk's key; a single report cannot be recorded so.
     QCOMPARE(send(1, 1, "Full Win"), Outcome::Taken);
-    QVERIFY(!f.model.recordReport(0));
+    QVERIFY(!f.model.recordReport(1));
     QCOMPARE(send(1, 2, "Full Win"), Outcome::Taken);
     QCOMPARE(reports.count(), 2);
-    QVERIFY(f.model.recordReport(0));
+    QVERIFY(f.model.recordReport(1));
     QCOMPARE(f.model.games().size(), 1);
     QCOMPARE(f.model.tableReports(1), Progress::TableReports::None);
     // Table 2 (now row 0): disputed, rejected.
@@ -639,11 +642,11 @@ void TestTournamentProgress::theDeskDecidesOnReports()
     QCOMPARE(send(2, 2, "Full Loss"), Outcome::Taken);
     QCOMPARE(f.model.tableReports(2), Progress::TableReports::Disputed);
     QCOMPARE(f.model.pendingReports(2).size(), 2);
-    f.model.rejectReports(0);
+    f.model.rejectReports(2);
     QCOMPARE(f.model.tableReports(2), Progress::TableReports::None);
     // Reported again, then recorded at the desk: the report lapses, the desk's result stands.
     QCOMPARE(send(2, 1, "Full Win"), Outcome::Taken);
-    f.model.recordGame(0, QStringLiteral("Modified Loss"), 2, 3);
+    recordAtRow(f.model, 0, QStringLiteral("Modified Loss"), 2, 3);
     QCOMPARE(f.model.tableReports(2), Progress::TableReports::None);
     QCOMPARE(f.model.games().last().result1, QStringLiteral("Modified Loss"));
 
@@ -657,6 +660,82 @@ void TestTournamentProgress::theDeskDecidesOnReports()
     QVERIFY(f.model.entrants().at(1).dropped);
     // Asked again by a player who has dropped: refused.
     QCOMPARE(f.model.takeReport(drop), Outcome::AlreadyDropped);
+}
+
+using Refusal = TournamentProgress::RecordRefusal;
+/// What happens to the model before "Game Over" is given for the game it named.
+using Meanwhile = std::function<void(TournamentProgress &)>;
+
+void TestTournamentProgress::gameOverRecordsOnlyTheGameNamed_data()
+{
+    QTest::addColumn<int>("table");
+    QTest::addColumn<Meanwhile>("meanwhile");
+    QTest::addColumn<Refusal>("refusal");
+    QTest::addColumn<QString>("games");
+
+    const Meanwhile nothing = [](TournamentProgress &) {};
+    QTest::newRow("an open game is recorded at its own table")
+        << 2 << nothing << Refusal::None << "C-D Modified Loss 3 4";
+    // The fault of the trials: table 1 leaves the lists, table 2 takes its row; the result
+    // meant for table 1 must not land on table 2.
+    QTest::newRow("a game recorded by its players' reports meanwhile")
+        << 1 << Meanwhile([](TournamentProgress &m) {
+               for (int reporter : {1, 2}) {
+                   TournamentProgress::ReportRequest r;
+                   r.table = 1;
+                   r.reporter = reporter;
+                   r.code = m.tableCode(1);
+                   r.result1 = QStringLiteral("Full Win");
+                   r.power1 = QStringLiteral("5");
+                   r.power2 = QStringLiteral("2");
+                   m.takeReport(r);
+               }
+           })
+        << Refusal::Recorded << "A-B Full Win 5 2";
+    QTest::newRow("a game recorded at the desk meanwhile")
+        << 1 << Meanwhile([](TournamentProgress &m) {
+               m.recordGame(m.openRoundGame(1), QStringLiteral("True Draw"), 1, 1);
+           })
+        << Refusal::Recorded << "A-B True Draw 1 1";
+    QTest::newRow("a game of a pairing made again")
+        << 1 << Meanwhile([](TournamentProgress &m) { m.repairRound(); }) << Refusal::NotOpen << "";
+    QTest::newRow("a game of an ended round")
+        << 1 << Meanwhile([](TournamentProgress &m) { m.endRound(); }) << Refusal::NotOpen << "";
+    QTest::newRow("a table the pairing does not have")
+        << 3 << nothing << Refusal::NoSuchTable << "";
+    QTest::newRow("no table") << 0 << nothing << Refusal::NoSuchTable << "";
+}
+
+void TestTournamentProgress::gameOverRecordsOnlyTheGameNamed()
+{
+    QFETCH(int, table);
+    QFETCH(Meanwhile, meanwhile);
+    QFETCH(Refusal, refusal);
+    QFETCH(QString, games);
+    Fixture f(kFour);
+    f.model.setTakeReports(true);
+    f.model.startRound(QStringLiteral("3"));
+    // The panel names its game when it is shown; the model changes before "Game Over".
+    const Progress::GameRef named = f.model.openRoundGame(table);
+    meanwhile(f.model);
+    const QStringList standingsBefore = standingsOf(f.store);
+    const qsizetype openBefore = f.model.openSeats().size();
+    QCOMPARE(f.model.recordGame(named, QStringLiteral("Modified Loss"), 3, 4), refusal);
+    QStringList recorded;
+    for (const Progress::Game &g : f.model.games())
+        recorded.append(QStringLiteral("%1-%2 %3 %4 %5")
+                            .arg(g.player1, g.player2, g.result1)
+                            .arg(g.power1)
+                            .arg(g.power2));
+    QCOMPARE(recorded.join(QLatin1Char(';')), games);
+    if (refusal != Refusal::None) {
+        // A refusal changes nothing: no standings, no seat.
+        QCOMPARE(standingsOf(f.store), standingsBefore);
+        QCOMPARE(f.model.openSeats().size(), openBefore);
+    } else {
+        QVERIFY(!f.model.isOpen(named));
+        QCOMPARE(f.model.recordedGame(named)->seat, table - 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTournamentProgress)

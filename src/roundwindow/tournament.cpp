@@ -189,9 +189,9 @@ void Tournament::buildGamePanel()
     m_gameNotice->setTextFormat(Qt::PlainText);
     m_gameNotice->hide();
 
-    QLabel *versus = label(QStringLiteral("VS."), frame, "Label3", 1740, 600, 375, 255);
-    versus->setFont(Ui::sansFont(8.25, true));
-    versus->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_versus = label(QStringLiteral("VS."), frame, "Label3", 1740, 600, 375, 255);
+    m_versus->setFont(Ui::sansFont(8.25, true));
+    m_versus->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     label(QStringLiteral("Results:"), frame, "Label6", 120, 900, 855, 255);
     label(QStringLiteral("Results:"), frame, "Label7", 2160, 900, 855, 255);
@@ -474,6 +474,7 @@ void Tournament::showGame(int row)
     m_shownSeat = m_progress->seats().at(game.table - 1);
     m_shownRecord = {};
     m_gameNotice->hide();
+    m_versus->show();
     m_gameNumber->setText(QStringLiteral("Game #%1").arg(game.table));
     m_player1->setText(m_shownSeat.player1);
     m_player2->setText(m_shownSeat.player2);
@@ -560,6 +561,7 @@ void Tournament::emptyPanel(const QString &notice)
     clearResults();
     m_gameNotice->setText(notice);
     m_gameNotice->setVisible(!notice.isEmpty());
+    m_versus->setVisible(notice.isEmpty());
     if (!notice.isEmpty())
         m_announcer->announce(notice);
 }

@@ -142,6 +142,7 @@ private:
     QLabel *m_gameNumber = nullptr;
     /// Says in the emptied panel what became of its game.
     QLabel *m_gameNotice = nullptr;
+    QLabel *m_versus = nullptr;
     QLabel *m_player1 = nullptr;
     QLabel *m_player2 = nullptr;
     QComboBox *m_player1Win = nullptr;

@@ -1,10 +1,10 @@
 #include "core/errorpath.h"
 
-#include "data/dberror.h"
-#include "ui/messagebox.h"
+#include "core/failure.h"
 
-#include <QApplication>
-#include <QWidget>
+#include <QCoreApplication>
+
+#include <cstdio>
 
 #include <exception>
 #include <new>
@@ -20,22 +20,36 @@ EndHook &endHookSlot()
     return hook;
 }
 
+Presenter &presenterSlot()
+{
+    static Presenter presenter;
+    return presenter;
+}
+
+void show(const QString &text)
+{
+    if (const Presenter &presenter = presenterSlot(); presenter.show) {
+        presenter.show(text);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
 void endApplication()
 {
     if (const EndHook &hook = endHookSlot()) {
         hook();
         return;
     }
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows)
-        window->hide();
+    if (const Presenter &presenter = presenterSlot(); presenter.end)
+        presenter.end();
     QCoreApplication::exit(1);
 }
 
 void fail(const QString &text)
 {
     s_ending = true;
-    Ui::message(nullptr, text);
+    show(text);
     endApplication();
 }
 } // namespace
@@ -64,7 +78,7 @@ void runGuarded(const std::function<void()> &handler)
         handler();
     } catch (const Interruption &interruption) {
         // The step changed nothing and the organiser carries on: only the reason is shown.
-        Ui::message(nullptr, interruption.description());
+        show(interruption.description());
     } catch (const Failure &error) {
         fail(fatalText(error.code(), error.description()));
     } catch (const std::bad_alloc &) {
@@ -84,6 +98,11 @@ bool isEnding()
 EndHook setEndHook(EndHook hook)
 {
     return std::exchange(endHookSlot(), std::move(hook));
+}
+
+Presenter setPresenter(Presenter presenter)
+{
+    return std::exchange(presenterSlot(), std::move(presenter));
 }
 
 void resetEnding()

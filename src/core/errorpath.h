@@ -9,11 +9,11 @@
 namespace Zuvi::Core {
 
 /// Runs one event handler under the application's single error path. A database failure
-/// (or any other exception) stops the handler, is reported as "Error N: description" in
-/// the message box and then ends the application with a non-zero exit status. An
-/// Interruption (a shared server's refusal or loss, after which nothing was written) is
-/// shown as its description and the application carries on. Once the
-/// application is ending, no further handler runs. Exceptions never escape into Qt.
+/// (or any other exception) stops the handler, is reported as "Error N: description" (in
+/// the message box where the windows presented it) and then ends the application with a non-zero
+/// exit status. An Interruption (a shared server's refusal or loss, after which nothing was
+/// written) is shown as its description and the application carries on. Once the application is
+/// ending, no further handler runs. Exceptions never escape into Qt.
 void runGuarded(const std::function<void()> &handler);
 
 /// Wraps a handler that takes no arguments for connect(): every window connects its
@@ -35,11 +35,23 @@ QString failureText(const std::exception &error);
 /// True once a fatal error has been reported: main() then returns 1.
 bool isEnding();
 
-/// What ending the application does after the message was closed. By default it hides
-/// every window and leaves the event loop with exit status 1; tests replace it to record
-/// the end instead. Returns the hook that was installed before.
+/// What ending the application does after the message was closed. By default it closes
+/// what the presenter shows and leaves the event loop with exit status 1; tests replace it to
+/// record the end instead. Returns the hook that was installed before.
 using EndHook = std::function<void()>;
 EndHook setEndHook(EndHook hook);
+
+/// How the error path reaches the organiser: show() shows a failure's text and waits until
+/// it was read, end() closes what is open before the application ends. The windows install
+/// theirs (a message box; every window hidden); without them the text goes to the standard
+/// error, so that the model and the command line need no windows. Returns the presenter
+/// installed before.
+struct Presenter
+{
+    std::function<void(const QString &text)> show;
+    std::function<void()> end;
+};
+Presenter setPresenter(Presenter presenter);
 
 /// Clears the ending state (tests that provoke several fatal errors in one process).
 void resetEnding();

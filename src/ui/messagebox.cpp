@@ -1,8 +1,11 @@
 #include "ui/messagebox.h"
 
+#include "core/errorpath.h"
 #include "ui/apptitle.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QWidget>
 
 #include <utility>
 
@@ -56,5 +59,23 @@ QuestionHandler setQuestionHandler(QuestionHandler handler)
 {
     return std::exchange(questionSlot(), std::move(handler));
 }
+
+} // namespace Zuvi::Ui
+
+namespace Zuvi::Ui {
+
+namespace {
+// The error path shows its failures in the message box and hides every window before the
+// application ends; installed wherever the windows are linked in.
+[[maybe_unused]] const bool s_presenterInstalled = [] {
+    Core::setPresenter({[](const QString &text) { message(nullptr, text); },
+                        [] {
+                            const auto windows = QApplication::topLevelWidgets();
+                            for (QWidget *window : windows)
+                                window->hide();
+                        }});
+    return true;
+}();
+} // namespace
 
 } // namespace Zuvi::Ui

@@ -463,7 +463,7 @@ void TournamentProgress::startRound(const QString &roundsText)
     m_staleStored = false;
     m_state = std::move(next);
     if (pair) {
-        m_clock.resetSeconds();
+        m_clock.reset();
         rebuildOpenSeats();
     }
     if (firstStart || pair)
@@ -534,11 +534,10 @@ bool TournamentProgress::pairRound(State &next, bool redraw,
     // A new pairing has new codes, stored with it, where results come from the tables.
     if (next.takeReports)
         next.reports = newReportBook(next);
-    // A new round window: the seconds go to 0, the clock stands still.
+    // A new round's clock stands still at 00:00:00: no time left from the round before
+    // carries over.
     next.clockRunning = false;
-    Round::RoundClock clock = m_clock;
-    clock.resetSeconds();
-    next.clockLeftSeconds = clock.remainingSeconds();
+    next.clockLeftSeconds = 0;
     return draw;
 }
 

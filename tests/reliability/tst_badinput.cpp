@@ -41,7 +41,7 @@ const QString kPleaseRounds = QStringLiteral("Please enter the number of rounds"
 const QString kOver = QStringLiteral("The tournament is over!");
 const QString kPleasePower = QStringLiteral("Please enter each player's power as a number");
 const QString kPleaseMinutes =
-    QStringLiteral("Please enter the time limit as a number of minutes from 0 to 32767");
+    QStringLiteral("Please enter the time limit as a whole number of minutes from 1 to 999");
 
 // The fifteen boxes of the player editor, bound to the column beside; Country is kept in a
 // table of its own.
@@ -468,16 +468,21 @@ void TestBadInput::numberTable()
     }
     const std::pair<const char *, Numbers> numbers[] = {
         {"-3", {-1, -1, refused}},
-        {"-0", {0, 0, 0}},
-        {"2.5", {-1, 2, 2.5}},
-        {"3.5", {-1, 4, 3.5}},
-        {".5", {-1, 0, 0.5}},
-        {"5.", {5, 5, 5}},
-        {"3.0", {3, 3, 3}},
-        {"+3", {3, 3, 3}},
+        {"-0", {0, -1, 0}},
+        {"2.5", {-1, -1, 2.5}},
+        {"3.5", {-1, -1, 3.5}},
+        {".5", {-1, -1, 0.5}},
+        {"5.", {5, -1, 5}},
+        {"3.0", {3, -1, 3}},
+        {"+3", {3, -1, 3}},
         {" 3 ", {3, 3, 3}},
-        {"1e1", {10, 10, 10}},
-        {"32767", {32767, 32767, 32767}},
+        {"1e1", {10, -1, 10}},
+        {"0", {0, -1, 0}},
+        {"99", {99, 99, 99}},
+        {"100", {100, 100, 100}},
+        {"999", {999, 999, 999}},
+        {"1000", {1000, -1, 1000}},
+        {"32767", {32767, -1, 32767}},
         {"32768", {-1, -1, 32768}},
         {"-32769", {-1, -1, refused}},
         {"1e308", {-1, -1, refused}},
@@ -486,10 +491,10 @@ void TestBadInput::numberTable()
         {"99999999999", {-1, -1, 99999999999.0}},
         {"1e15", {-1, -1, 1e15}},
         {"1e16", {-1, -1, refused}},
-        {"1e-400", {-1, 0, 0}},
-        {"3.0000000000000000001", {-1, 3, 3}},
-        {"2.5e1", {25, 25, 25}},
-        {"25e-1", {-1, 2, 2.5}},
+        {"1e-400", {-1, -1, 0}},
+        {"3.0000000000000000001", {-1, -1, 3}},
+        {"2.5e1", {25, -1, 25}},
+        {"25e-1", {-1, -1, 2.5}},
         {"NaN", {-1, -1, refused}},
         {"nan", {-1, -1, refused}},
         {"inf", {-1, -1, refused}},
@@ -518,7 +523,7 @@ void TestBadInput::numberTable()
         << QString(QStringLiteral("1") + QString(9999, QLatin1Char('0'))) << -1 << -1 << refused;
     QTest::newRow("10,000 characters of a tiny fraction")
         << QString(QStringLiteral("0.") + QString(9997, QLatin1Char('0')) + QStringLiteral("1"))
-        << -1 << 0 << std::optional<double>(0);
+        << -1 << -1 << std::optional<double>(0);
 }
 
 void TestBadInput::roundsTakesOnlyAWholeNumber_data()
@@ -577,8 +582,8 @@ void TestBadInput::minutesRefusesWithAMessageAndLeavesTheClock()
     auto *box = control<QLineEdit>(*round, "Minutes");
     auto *fullTime = control<QLabel>(*round, "FullTime");
 
-    // What a start must leave: the minutes replaced, hours and seconds as they stood; a
-    // refused text leaves all three. Ticks can come only from the event loop, which none of
+    // What a start must leave: the limit as the whole time left; a refused text leaves the
+    // clock as it stood. Ticks can come only from the event loop, which none of
     // the steps runs; should one come all the same, it counts one second down.
     const auto startWith = [&](const QString &typed, bool tried) {
         if (tried)
@@ -588,7 +593,6 @@ void TestBadInput::minutesRefusesWithAMessageAndLeavesTheClock()
         QCOMPARE(box->text(), typed);
         const bool running = round->Timer1()->isActive();
         const qint64 before = secondsLeft(clock);
-        const qint64 kept = qint64(clock.hours()) * 3600 + clock.seconds();
         QSignalSpy ticks(round->Timer1(), &QTimer::timeout);
         fixture.log.clear();
         click(*round, "StartTimer");
@@ -602,7 +606,7 @@ void TestBadInput::minutesRefusesWithAMessageAndLeavesTheClock()
         } else {
             QVERIFY(round->Timer1()->isActive());
             QCOMPARE(secondsLeft(clock),
-                     qMax<qint64>(kept + qint64(refusedOrMinutes) * 60 - ticks.count(), 0));
+                     qMax<qint64>(qint64(refusedOrMinutes) * 60 - ticks.count(), 0));
         }
     };
 

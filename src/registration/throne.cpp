@@ -708,11 +708,33 @@ void Throne::start()
     case TournamentProgress::StartRefusal::NoRounds:
         Ui::message(this, QStringLiteral("Please enter the number of rounds"));
         return;
+    case TournamentProgress::StartRefusal::NotWholeInRange:
+        Ui::message(this, QStringLiteral("Please enter the number of rounds as a whole number "
+                                         "from 1 to 99"));
+        return;
+    case TournamentProgress::StartRefusal::FewerThanReached:
+        Ui::message(this, QStringLiteral("The tournament has already reached round %1: please "
+                                         "enter at least %1 rounds")
+                              .arg(m_progress->fewestRounds()));
+        return;
     case TournamentProgress::StartRefusal::Over:
         Ui::message(this, QStringLiteral("The tournament is over!"));
         return;
     case TournamentProgress::StartRefusal::None:
         break;
+    }
+    // A changed number of rounds changes the length of the tournament under way: asked
+    // first, and put back as stored when the organiser says No.
+    if (m_progress->changesRounds(m_rounds->text())) {
+        const bool change =
+            Ui::ask(this,
+                    QStringLiteral("The tournament is set to %1 rounds. Change it to %2 rounds?")
+                        .arg(m_progress->roundsText().trimmed(), m_rounds->text().trimmed()),
+                    Ui::DefaultAnswer::No);
+        if (!change) {
+            m_rounds->setText(m_progress->roundsText());
+            return;
+        }
     }
     // The standings at the first start, the number of rounds and the round's pairing are
     // stored together before the round window shows them.

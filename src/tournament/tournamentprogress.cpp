@@ -430,14 +430,32 @@ void TournamentProgress::publishPairing()
 
 TournamentProgress::StartRefusal TournamentProgress::checkStart(const QString &roundsText) const
 {
-    // Only a whole number of rounds counts; anything else is refused before anything is
-    // written or opened.
-    const std::optional<qint16> rounds = Round::parseRounds(roundsText);
-    if (!rounds || *rounds < 0)
+    // Only a whole number of rounds from 1 to 99 counts; anything else is refused before
+    // anything is written or opened. An empty box or a number below 0 is asked for again.
+    const std::optional<double> typed = Round::parseDecimal(roundsText);
+    if (roundsText.trimmed().isEmpty() || (typed && *typed < 0))
         return StartRefusal::NoRounds;
+    const std::optional<qint16> rounds = Round::parseTypedRounds(roundsText);
+    if (!rounds)
+        return StartRefusal::NotWholeInRange;
+    // Fewer rounds than the tournament has reached would never equal the rounds ended,
+    // and the tournament would go on for ever.
+    if (*rounds < fewestRounds())
+        return StartRefusal::FewerThanReached;
     if (*rounds == m_state.roundcounter - 1)
         return StartRefusal::Over;
     return StartRefusal::None;
+}
+
+qint16 TournamentProgress::fewestRounds() const
+{
+    return qint16(m_state.roundOpen ? m_state.roundcounter : m_state.roundcounter - 1);
+}
+
+bool TournamentProgress::changesRounds(const QString &roundsText) const
+{
+    return m_state.started &&
+           Round::parseTypedRounds(roundsText) != Round::parseRounds(m_state.roundsText);
 }
 
 void TournamentProgress::startRound(const QString &roundsText)

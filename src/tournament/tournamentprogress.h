@@ -136,9 +136,17 @@ public:
     using RandomSource = std::function<double()>;
     void setRandomSource(RandomSource source) { m_randomSource = std::move(source); }
 
-    enum class StartRefusal { None, NoRounds, Over };
+    /// Why a start is refused: no number of rounds (empty or below 0), not a whole number
+    /// from 1 to 99, fewer rounds than the tournament has reached, or the tournament over.
+    enum class StartRefusal { None, NoRounds, NotWholeInRange, FewerThanReached, Over };
     /// Checks the typed number of rounds as "Start Tournament" does.
     StartRefusal checkStart(const QString &roundsText) const;
+    /// The fewest rounds the tournament can be set to: the round being played, or the
+    /// rounds ended when none is open (0 before the first start).
+    qint16 fewestRounds() const;
+    /// True when the typed number of rounds, accepted by checkStart, would change the
+    /// number stored with a started tournament.
+    bool changesRounds(const QString &roundsText) const;
     /// Stores the number of rounds, writes the standings at the first start, and pairs
     /// the round (the draw first, the standings after) unless a round is open.
     void startRound(const QString &roundsText);

@@ -43,7 +43,7 @@ QuestionHandler &questionSlot()
 bool ask(QWidget *parent, const QString &text, DefaultAnswer byDefault)
 {
     if (const QuestionHandler &handler = questionSlot())
-        return handler(text);
+        return handler(text, byDefault);
     QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Yes | QMessageBox::No,
                     parent);
     box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);

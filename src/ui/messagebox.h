@@ -27,9 +27,10 @@ enum class DefaultAnswer { Yes, No };
 /// makes No the default. Returns true for Yes.
 bool ask(QWidget *parent, const QString &text, DefaultAnswer byDefault = DefaultAnswer::Yes);
 
-/// Replaces the question box by a function that receives the text and gives the answer
-/// (tests). An empty function restores the real box. Returns the one installed before.
-using QuestionHandler = std::function<bool(const QString &text)>;
+/// Replaces the question box by a function that receives the text and the default answer
+/// and gives the answer (tests). An empty function restores the real box. Returns the one
+/// installed before.
+using QuestionHandler = std::function<bool(const QString &text, DefaultAnswer byDefault)>;
 QuestionHandler setQuestionHandler(QuestionHandler handler);
 
 } // namespace Zuvi::Ui

@@ -9,6 +9,7 @@
 #include "publish/historydocuments.h"
 #include "publish/publishactions.h"
 #include "round/scoring.h"
+#include "ui/layout.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
@@ -512,6 +513,7 @@ void HistoryDialog::rename()
     dialog.setLabelText(
         QStringLiteral("Name of the tournament of %1:").arg(t->played.toString(Qt::ISODate)));
     dialog.setTextValue(t->name);
+    Ui::plainTextLabels(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QString typed = dialog.textValue();
@@ -548,6 +550,7 @@ void HistoryDialog::addPastTournament(const QString &file)
     dialog.setLabelText(QStringLiteral("Date the tournament of %1 was played (YYYY-MM-DD):")
                             .arg(QFileInfo(file).fileName()));
     dialog.setTextValue(QDate::currentDate().toString(Qt::ISODate));
+    Ui::plainTextLabels(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QDate played = QDate::fromString(dialog.textValue().trimmed(), Qt::ISODate);

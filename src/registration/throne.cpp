@@ -387,6 +387,7 @@ void Throne::mergeHistory()
     dialog.setLabelText(QStringLiteral("%1 is the same person as:").arg(m_storedModel->text(row)));
     dialog.setComboBoxItems(others);
     dialog.setComboBoxEditable(false);
+    Ui::plainTextLabels(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const qsizetype chosen = others.indexOf(dialog.textValue());

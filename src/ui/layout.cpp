@@ -20,6 +20,14 @@ void placeWidget(QWidget *widget, const char *objectName, int left, int top, int
     widget->setGeometry(twipsRect(left, top, width, height));
 }
 
+void plainTextLabels(QWidget *widget)
+{
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        label->setTextFormat(Qt::PlainText);
+    for (QLabel *label : widget->findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
+}
+
 void styleLabel(QLabel *label, bool border)
 {
     label->setAutoFillBackground(true);

@@ -8,6 +8,14 @@
 
 namespace Zuvi::Ui {
 
+void prepareBox(QMessageBox &box)
+{
+    // Messages carry names, houses and file names as the organiser typed them: a player
+    // named "<b>Ann</b>" is shown with the brackets, never in bold.
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+}
+
 namespace {
 MessageHandler &handlerSlot()
 {
@@ -23,7 +31,7 @@ void message(QWidget *parent, const QString &text)
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Ok, parent);
-    box.setWindowModality(Qt::ApplicationModal);
+    prepareBox(box);
     box.exec();
 }
 
@@ -48,7 +56,7 @@ bool ask(QWidget *parent, const QString &text, DefaultAnswer byDefault)
                     parent);
     box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
-    box.setWindowModality(Qt::ApplicationModal);
+    prepareBox(box);
     return box.exec() == QMessageBox::Yes;
 }
 

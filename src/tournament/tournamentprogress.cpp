@@ -466,6 +466,8 @@ void TournamentProgress::startRound(const QString &roundsText)
     const bool pair = !next.roundOpen;
     if (firstStart) {
         next.started = true;
+        // The tournament's own name for its backups: no later tournament writes over them.
+        next.startedAtMs = nowMs();
         next.games.clear();
         next.missed.clear();
     }

@@ -43,6 +43,9 @@ public:
     qint16 RandomFirst() const { return m_state.randomFirst; }
     bool roundOpen() const { return m_state.roundOpen; }
     const QString &roundsText() const { return m_state.roundsText; }
+    /// When the tournament was first started (ms since the epoch; 0 before that, or for a
+    /// tournament stored before the start was kept): names its backups' folder.
+    qint64 startedAtMs() const { return m_state.startedAtMs; }
     bool avoidRematches() const { return m_state.avoidRematches; }
     /// The number of rounds as last started, or nothing before the start.
     std::optional<qint16> rounds() const;

@@ -5,6 +5,7 @@
 #include "historywindow/playerrecorddialog.h"
 #include "page/pagedialog.h"
 #include "page/pageserver.h"
+#include "registration/dropplayerdialog.h"
 #include "registration/stationdialog.h"
 
 #include "core/errorpath.h"
@@ -298,7 +299,13 @@ void Throne::buildActions()
     drops->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+D")));
     connect(drops, &QAction::triggered, this, guarded([this] { settleDropRequests(); }));
     connect(m_progress, &TournamentProgress::reportsChanged, this, [this] { showDropRequests(); });
-    addContextActions({history, page, drops});
+    // While the first round is played the entrant list is empty (the draw took every name
+    // into the pairing): a player is dropped by name from a list of its own.
+    auto *dropAction = new QAction(QStringLiteral("Drop a player\u2026"), this);
+    dropAction->setObjectName(QStringLiteral("DropPlayer"));
+    dropAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
+    connect(dropAction, &QAction::triggered, this, guarded([this] { dropPlayer(); }));
+    addContextActions({history, page, drops, dropAction});
     addContextActions(stationActions());
     // Importing refills the stored players at once.
     addStoredPlayersActions(Players::createPlayerFileActions(
@@ -521,12 +528,19 @@ void Throne::showDropRequests()
     QStringList nameNotes;
     QStringList notes;
     for (const Progress::Entrant &entrant : m_progress->entrants()) {
-        const QString note = asking.contains(entrant.name)
-                                 ? QStringLiteral("asks to drop (Drop requests\u2026)")
-                                 : QString();
-        if (entrant.nameShown)
+        const bool asks = asking.contains(entrant.name);
+        const QString note =
+            asks ? QStringLiteral("asks to drop (Drop requests\u2026)") : QString();
+        if (entrant.nameShown) {
             nameNotes.append(note);
-        notes.append(note);
+            notes.append(note);
+        } else {
+            // The first round's draw took the name out of the entrant list: the row of the
+            // house and the score says whose request it is.
+            notes.append(
+                asks ? QStringLiteral("%1 asks to drop (Drop requests\u2026)").arg(entrant.name)
+                     : QString());
+        }
     }
     m_namesModel->setNotes(nameNotes);
     m_housesModel->setNotes(notes);
@@ -690,6 +704,25 @@ void Throne::removeEntrant()
     // Before the start the entrant goes; after it the entrant is dropped: kept in the
     // standings, greyed in the lists, and paired no more.
     m_progress->removeEntrant(row);
+    Ui::clearSelection(m_tournyPlayers);
+}
+
+void Throne::dropPlayer()
+{
+    const QStringList names = m_progress->playingNames();
+    if (names.isEmpty()) {
+        Ui::message(this, QStringLiteral("There is no player to drop."));
+        return;
+    }
+    DropPlayerDialog dialog(names, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The entrant of that name, wherever the lists show it now.
+    if (!m_progress->removeEntrantNamed(dialog.chosen())) {
+        Ui::message(this,
+                    QStringLiteral("%1 is no longer in the tournament.").arg(dialog.chosen()));
+        return;
+    }
     Ui::clearSelection(m_tournyPlayers);
 }
 

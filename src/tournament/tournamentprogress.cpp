@@ -19,6 +19,7 @@
 #include <QScopeGuard>
 #include <QSet>
 
+#include <algorithm>
 #include <limits>
 #include <tuple>
 #include <memory>
@@ -341,15 +342,39 @@ void TournamentProgress::removeEntrant(int row)
     const int index = entrantOfRow(row);
     if (index < 0)
         return;
+    removeEntrantNamed(m_state.entrants.at(index).name);
+}
+
+QStringList TournamentProgress::playingNames() const
+{
+    QStringList names;
+    for (const Entrant &entrant : m_state.entrants) {
+        if (!entrant.dropped)
+            names.append(entrant.name);
+    }
+    return names;
+}
+
+bool TournamentProgress::removeEntrantNamed(const QString &name)
+{
+    // The entrant is found by name at the moment of the change, never by a row that the
+    // lists may have moved since the organiser chose it.
+    const auto found =
+        std::find_if(m_state.entrants.cbegin(), m_state.entrants.cend(),
+                     [&name](const Entrant &entrant) { return entrant.name == name; });
+    if (found == m_state.entrants.cend())
+        return false;
+    const qsizetype index = found - m_state.entrants.cbegin();
     QList<Entrant> next = m_state.entrants;
     if (m_state.started) {
         if (next.at(index).dropped)
-            return;
+            return false;
         next[index].dropped = true;
     } else {
         next.removeAt(index);
     }
     replaceEntrants(std::move(next));
+    return true;
 }
 
 void TournamentProgress::reinstate(int row)

@@ -113,6 +113,12 @@ public:
     /// "Remove From Tournament" on row of the entrant list (rows count the entrants whose
     /// name is shown). Before the start the entrant goes; after it the entrant is dropped.
     void removeEntrant(int row);
+    /// The same for the entrant of that name, wherever the lists show it: before the start
+    /// the entrant goes, after it the entrant is dropped. False when no entrant still in
+    /// the tournament has that name (removed or dropped meanwhile).
+    bool removeEntrantNamed(const QString &name);
+    /// The names of the entrants still in the tournament (not dropped), in list order.
+    QStringList playingNames() const;
     /// Brings the dropped entrant at row of the entrant list back into the pairing.
     void reinstate(int row);
     /// The entrant shown at row of the entrant list, or -1.

@@ -438,6 +438,17 @@ void HistoryDialog::saveLeague()
         return;
     }
     league.name = *name;
+    // Another league of that name would be replaced by this one: asked first.
+    const qint64 current = m_leagueChoice->currentData().toLongLong();
+    if (const std::optional<History::League> other =
+            History::otherLeagueNamed(m_leagues, league.name, current)) {
+        if (!Ui::ask(this,
+                     QStringLiteral("A league named \"%1\" is kept already. Replace it with "
+                                    "this one?")
+                         .arg(other->name),
+                     Ui::DefaultAnswer::No))
+            return;
+    }
     const qint64 id = m_archive.saveLeague(league);
     reloadLeagues();
     m_leagueChoice->setCurrentIndex(std::max(0, m_leagueChoice->findData(id)));

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTextDocument>
 #include <QWidget>
 
 namespace Zuvi::Ui {
@@ -26,6 +27,13 @@ void plainTextLabels(QWidget *widget)
         label->setTextFormat(Qt::PlainText);
     for (QLabel *label : widget->findChildren<QLabel *>())
         label->setTextFormat(Qt::PlainText);
+}
+
+QString plainToolTip(const QString &text)
+{
+    if (!Qt::mightBeRichText(text))
+        return text;
+    return QStringLiteral("<p style='white-space:pre-wrap'>%1</p>").arg(text.toHtmlEscaped());
 }
 
 void styleLabel(QLabel *label, bool border)

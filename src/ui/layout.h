@@ -21,6 +21,10 @@ void styleLabel(QLabel *label, bool border);
 /// so that a name typed with markup in it is shown as typed, never formatted.
 void plainTextLabels(QWidget *widget);
 
+/// A tool tip that shows text as typed: a tool tip is taken as rich text when it looks
+/// like markup, so such a text is handed over escaped; any other text stays as it is.
+QString plainToolTip(const QString &text);
+
 /// Narrows the letter spacing of a word-wrapped label a little, where needed, so that its
 /// whole text fits inside the label: the layouts were drawn for a narrower face than the
 /// sans-serif faces of this platform.

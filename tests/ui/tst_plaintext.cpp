@@ -4,14 +4,19 @@
 
 #include "support/roundfixture.h"
 
+#include "players/importpreviewdialog.h"
+#include "players/playerfile.h"
 #include "ui/messagebox.h"
+#include "ui/textlistmodel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTableView>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -35,6 +40,16 @@ QStringList formattedLabels(const QWidget &widget)
     return names;
 }
 
+/// What a tool tip shows of its text: a text that looks like markup is read as rich text.
+QString shownToolTip(const QString &tip)
+{
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    QTextDocument document;
+    document.setHtml(tip);
+    return document.toPlainText();
+}
+
 } // namespace
 
 class TestPlainText : public QObject
@@ -46,6 +61,8 @@ private Q_SLOTS:
     void messageBoxShowsMarkupAsTyped();
     void roundWindowShowsMarkupNamesAsTyped();
     void mergeDialogShowsMarkupNamesAsTyped();
+    void toolTipsShowMarkupAsTyped_data();
+    void toolTipsShowMarkupAsTyped();
 };
 
 void TestPlainText::messageBoxShowsMarkupAsTyped_data()
@@ -118,6 +135,42 @@ void TestPlainText::mergeDialogShowsMarkupNamesAsTyped()
     merge->trigger();
     QCOMPARE(shown, *markupRow + QStringLiteral(" is the same person as:"));
     QCOMPARE(formatted, QStringList());
+}
+
+void TestPlainText::toolTipsShowMarkupAsTyped_data()
+{
+    // A list's note (a drop request names the entrant) and a cell of the import preview
+    // (a value of the file) are shown in tool tips.
+    QTest::addColumn<QString>("text");
+    QTest::newRow("markup name") << kMarkup.name() + QStringLiteral(" asks to drop");
+    QTest::newRow("entity") << QStringLiteral("Tom &amp; Jerry");
+    QTest::newRow("line break tag") << QStringLiteral("Ann<br>Bob");
+    QTest::newRow("plain name") << QStringLiteral("Adams, Ann asks to drop");
+}
+
+void TestPlainText::toolTipsShowMarkupAsTyped()
+{
+    QFETCH(QString, text);
+    Ui::TextListModel notes;
+    notes.setTexts({QStringLiteral("Stark")});
+    notes.setNotes({text});
+    QCOMPARE(shownToolTip(notes.index(0).data(Qt::ToolTipRole).toString()), text);
+
+    QVariantList player(Players::playerColumns().size());
+    player[Players::kFirstName] = text;
+    player[Players::kLastName] = QStringLiteral("Adams");
+    Players::PlayerTable table;
+    table.rows = {player};
+    Players::ImportPreview preview;
+    preview.newPlayers = 1;
+    preview.firstRows = Players::rowValues(table.rows);
+    preview.firstRowRepeats = {false};
+    const Players::ImportPreviewDialog dialog(QStringLiteral("players.csv"), table, preview);
+    const auto *rows = dialog.findChild<QTableView *>(QStringLiteral("Rows"));
+    QVERIFY(rows);
+    const QModelIndex cell = rows->model()->index(0, Players::kFirstName);
+    QCOMPARE(cell.data(Qt::DisplayRole).toString(), text);
+    QCOMPARE(shownToolTip(cell.data(Qt::ToolTipRole).toString()), text);
 }
 
 QTEST_MAIN(TestPlainText)

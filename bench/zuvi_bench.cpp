@@ -480,11 +480,11 @@ void setEntrants(Throne &throne, const QStringList &names)
     delete throne.tournament();
     settle();
     Core::runGuarded([&] {
-        Bench::storeRegistration(names, kHouses, QStringLiteral("1000"));
+        Bench::storeRegistration(names, kHouses, QStringLiteral("99"));
         throne.progress()->loadStored();
         throne.progress()->resume();
     });
-    throne.Rounds()->setText(QStringLiteral("1000"));
+    throne.Rounds()->setText(QStringLiteral("99"));
     auto random = std::make_shared<QRandomGenerator>(42);
     throne.progress()->setRandomSource([random] { return random->generateDouble(); });
 }
@@ -1079,7 +1079,7 @@ int main(int argc, char *argv[])
     Ui::setMessageHandler([](const QString &text) { g_messages.append(text); });
     // The resume question is answered as each step needs; ending a round with games not
     // recorded is confirmed, as the organiser does who ends it so.
-    Ui::setQuestionHandler([](const QString &text) {
+    Ui::setQuestionHandler([](const QString &text, Ui::DefaultAnswer) {
         return text.contains(QStringLiteral(" not recorded: ")) || g_resume;
     });
     Core::setEndHook([] { ++g_ends; });

@@ -14,6 +14,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -104,14 +105,22 @@ void checkText(const QString &text)
         ZUVI_CHECK(!denotesWholeNumber(match) || *decimal < -32768 || *decimal > 32767);
     }
 
+    // The minutes as typed: digits only, within their range, and the same number as read.
+    const bool digitsOnly = !body.isEmpty() && std::all_of(body.begin(), body.end(), [](QChar ch) {
+        return ch.unicode() >= u'0' && ch.unicode() <= u'9';
+    });
     const std::optional<qint16> minutes = parseMinutes(text);
     if (minutes) {
-        ZUVI_CHECK(*minutes >= 0);
-        ZUVI_CHECK(decimal && roundHalfEven(*decimal) == double(*minutes));
-    } else if (decimal) {
-        const double whole = roundHalfEven(*decimal);
-        ZUVI_CHECK(whole < 0 || whole > 32767);
+        ZUVI_CHECK(*minutes >= 1 && *minutes <= 999 && digitsOnly);
+        ZUVI_CHECK(decimal && *decimal == double(*minutes));
+    } else if (digitsOnly) {
+        ZUVI_CHECK(!decimal || *decimal < 1 || *decimal > 999);
     }
+    const std::optional<qint16> typedRounds = parseTypedRounds(text);
+    if (typedRounds)
+        ZUVI_CHECK(rounds == typedRounds && *typedRounds >= 1 && *typedRounds <= 99);
+    else if (rounds)
+        ZUVI_CHECK(*rounds < 1 || *rounds > 99);
 
     const std::optional<double> power = parsePower(text);
     if (body.isEmpty()) {

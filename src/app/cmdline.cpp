@@ -220,6 +220,12 @@ std::optional<int> runCommandLine(int &argc, char **argv)
         QCoreApplication::translate("cmdline", "With --serve-page: the address to serve at."),
         QStringLiteral("ADDRESS"));
     parser.addOptions({port, bind});
+    // What --export-players writes.
+    const QCommandLineOption withPasswords(
+        QStringList{QStringLiteral("with-passwords")},
+        QCoreApplication::translate("cmdline", "With --export-players: write the players' "
+                                               "passwords too (left out otherwise)."));
+    parser.addOption(withPasswords);
     addQtOptions(parser);
 
     const bool understood = parser.parse(arguments);

@@ -4,6 +4,7 @@
 #include "data/dberror.h"
 #include "data/installfolder.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -49,13 +50,26 @@ QString backupFolder()
     return installFolder() + QStringLiteral("/backups");
 }
 
-void backupTournyDatabase(int round)
+QString tournamentBackupFolder(qint64 startedAtMs)
 {
-    const QString folder = backupFolder();
-    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
-        throw DbError(14, QStringLiteral("unable to create %1: %2")
-                              .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
+    if (startedAtMs <= 0)
+        return backupFolder();
+    // Local time, as the organiser remembers the evening; sorts by date in any file list.
+    return backupFolder() + QLatin1Char('/') +
+           QDateTime::fromMSecsSinceEpoch(startedAtMs)
+               .toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+}
+
+void backupTournyDatabase(qint64 startedAtMs, int round)
+{
+    // Readable by the organiser only: the copies hold the players' names.
+    for (const QString &folder : {backupFolder(), tournamentBackupFolder(startedAtMs)}) {
+        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
+            throw DbError(14, QStringLiteral("unable to create %1: %2")
+                                  .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
+        }
     }
+    const QString folder = tournamentBackupFolder(startedAtMs);
     const QString target = folder + QStringLiteral("/Tourny-round%1.db").arg(round);
     const QString temporary = target + QStringLiteral(".new");
     QFile::remove(temporary);

@@ -147,4 +147,15 @@ QList<LeagueRow> leagueTable(const QList<ArchivedTournament> &tournaments,
     return rows;
 }
 
+std::optional<League> otherLeagueNamed(const QList<League> &leagues, const QString &name,
+                                       qint64 current)
+{
+    // The name is compared as the store looks a league up by it: exactly.
+    for (const League &league : leagues) {
+        if (league.name == name && league.id != current)
+            return league;
+    }
+    return std::nullopt;
+}
+
 } // namespace Zuvi::History

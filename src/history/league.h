@@ -2,6 +2,8 @@
 
 #include "history/archive.h"
 
+#include <optional>
+
 namespace Zuvi::History {
 
 /// How a league turns each archived tournament into points.
@@ -57,5 +59,12 @@ struct LeagueRow
 /// else the name), points descending, then name ascending; equal points share a rank.
 QList<LeagueRow> leagueTable(const QList<ArchivedTournament> &tournaments,
                              const LeagueScheme &scheme);
+
+/// The kept league that a league saved under name would replace, other than the league
+/// with number current (the one being changed, 0 for a new one): saving under another
+/// league's name replaces that league, so the organiser is asked first. Nothing when no
+/// other league has that name.
+std::optional<League> otherLeagueNamed(const QList<League> &leagues, const QString &name,
+                                       qint64 current);
 
 } // namespace Zuvi::History

@@ -9,6 +9,7 @@
 #include "publish/historydocuments.h"
 #include "publish/publishactions.h"
 #include "round/scoring.h"
+#include "ui/layout.h"
 #include "ui/messagebox.h"
 
 #include <QAction>
@@ -437,6 +438,17 @@ void HistoryDialog::saveLeague()
         return;
     }
     league.name = *name;
+    // Another league of that name would be replaced by this one: asked first.
+    const qint64 current = m_leagueChoice->currentData().toLongLong();
+    if (const std::optional<History::League> other =
+            History::otherLeagueNamed(m_leagues, league.name, current)) {
+        if (!Ui::ask(this,
+                     QStringLiteral("A league named \"%1\" is kept already. Replace it with "
+                                    "this one?")
+                         .arg(other->name),
+                     Ui::DefaultAnswer::No))
+            return;
+    }
     const qint64 id = m_archive.saveLeague(league);
     reloadLeagues();
     m_leagueChoice->setCurrentIndex(std::max(0, m_leagueChoice->findData(id)));
@@ -512,6 +524,7 @@ void HistoryDialog::rename()
     dialog.setLabelText(
         QStringLiteral("Name of the tournament of %1:").arg(t->played.toString(Qt::ISODate)));
     dialog.setTextValue(t->name);
+    Ui::plainTextLabels(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QString typed = dialog.textValue();
@@ -548,6 +561,7 @@ void HistoryDialog::addPastTournament(const QString &file)
     dialog.setLabelText(QStringLiteral("Date the tournament of %1 was played (YYYY-MM-DD):")
                             .arg(QFileInfo(file).fileName()));
     dialog.setTextValue(QDate::currentDate().toString(Qt::ISODate));
+    Ui::plainTextLabels(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QDate played = QDate::fromString(dialog.textValue().trimmed(), Qt::ISODate);

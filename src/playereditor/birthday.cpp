@@ -94,4 +94,17 @@ QString birthdayRefusal(const QLocale &locale)
         .arg(locale.toString(example, QLocale::ShortFormat), example.toString(Qt::ISODate));
 }
 
+bool birthdayAfterToday(const QString &stored, const QDate &today)
+{
+    const QDate date = QDate::fromString(stored, Qt::ISODate);
+    return date.isValid() && date > today;
+}
+
+QString futureBirthdayRefusal(const QLocale &locale, const QDate &today)
+{
+    return QStringLiteral("The birthday cannot be after today (%1): please enter the date "
+                          "the player was born, or leave it empty.")
+        .arg(locale.toString(today, QLocale::ShortFormat));
+}
+
 } // namespace Zuvi

@@ -21,4 +21,11 @@ std::optional<QString> storedBirthday(const QString &typed, const QLocale &local
 /// an example date.
 QString birthdayRefusal(const QLocale &locale);
 
+/// True when a birthday as stored (YYYY-MM-DD) lies after today: nobody is born in the
+/// future, so the editor refuses it. An empty birthday is never after today.
+bool birthdayAfterToday(const QString &stored, const QDate &today);
+
+/// What the editor says when a typed birthday lies after today, with today's date.
+QString futureBirthdayRefusal(const QLocale &locale, const QDate &today);
+
 } // namespace Zuvi

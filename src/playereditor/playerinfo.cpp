@@ -342,10 +342,13 @@ void PlayerInfo::checkRecord(QSqlRecord &values)
     const int birthday = values.indexOf(QStringLiteral("Birthday"));
     if (birthday >= 0 && values.isGenerated(birthday)) {
         const QLocale locale = QLocale::system();
+        const QDate today = QDate::currentDate();
         const std::optional<QString> date =
-            storedBirthday(values.value(birthday).toString(), locale, QDate::currentDate());
+            storedBirthday(values.value(birthday).toString(), locale, today);
         if (!date)
             throw RecordRefusal(birthdayRefusal(locale));
+        if (birthdayAfterToday(*date, today))
+            throw RecordRefusal(futureBirthdayRefusal(locale, today));
         values.setValue(birthday, *date);
     }
 }

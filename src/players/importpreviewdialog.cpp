@@ -1,6 +1,7 @@
 #include "players/importpreviewdialog.h"
 
 #include "ui/accessibility.h"
+#include "ui/layout.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>
@@ -43,7 +44,8 @@ public:
         const QVariant &value = m_rows.at(index.row()).at(index.column());
         if (index.column() == kAllowEmail && !value.isNull())
             return value.toInt() ? QStringLiteral("Yes") : QStringLiteral("No");
-        return value.toString();
+        // The file's text is shown as it stands, in the tool tip too.
+        return role == Qt::ToolTipRole ? Ui::plainToolTip(value.toString()) : value.toString();
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {

@@ -52,12 +52,13 @@ int importPlayersCommand(const QString &file, QTextStream &out, QTextStream &err
     });
 }
 
-int exportPlayersCommand(const QString &file, QTextStream &out, QTextStream &err)
+int exportPlayersCommand(const QString &file, Passwords passwords, QTextStream &out,
+                         QTextStream &err)
 {
     return runCommand(QStringLiteral("players not exported"), err, [&] {
         Data::ensureDatabases();
-        const qsizetype count =
-            onStoredPlayers([&](auto &players) { return exportPlayersCsv(players, file); });
+        const qsizetype count = onStoredPlayers(
+            [&](auto &players) { return exportPlayersCsv(players, file, passwords); });
         out << exportSummary(count, file) << Qt::endl;
     });
 }
@@ -73,7 +74,10 @@ int exportPlayersFromCommandLine(const QCommandLineParser &parser)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return exportPlayersCommand(parser.value(QStringLiteral("export-players")), out, err);
+    return exportPlayersCommand(parser.value(QStringLiteral("export-players")),
+                                parser.isSet(QStringLiteral("with-passwords")) ? Passwords::Included
+                                                                               : Passwords::LeftOut,
+                                out, err);
 }
 
 } // namespace Zuvi::Players

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "players/playerimport.h"
+
 #include <QString>
 
 class QCommandLineParser;
@@ -14,10 +16,11 @@ namespace Zuvi::Players {
 /// nothing written.
 int importPlayersCommand(const QString &file, QTextStream &out, QTextStream &err);
 
-/// zuvi --export-players FILE.csv: writes every stored player to a CSV file and prints
-/// how many. Returns the exit status: 0, or 1 after printing the cause on err with no file
-/// written.
-int exportPlayersCommand(const QString &file, QTextStream &out, QTextStream &err);
+/// zuvi --export-players FILE.csv [--with-passwords]: writes every stored player to a CSV
+/// file (mode 0600; the passwords only when asked) and prints how many. Returns the exit
+/// status: 0, or 1 after printing the cause on err with no file written.
+int exportPlayersCommand(const QString &file, Passwords passwords, QTextStream &out,
+                         QTextStream &err);
 
 /// The two commands as the command line runs them: the file is the option's value, the
 /// report goes to stdout and stderr.

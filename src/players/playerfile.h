@@ -27,6 +27,8 @@ inline constexpr int kCountry = 15;
 inline constexpr int kFirstName = 0;
 inline constexpr int kLastName = 1;
 inline constexpr int kEmail = 2;
+/// The position of "Password", which an export leaves empty unless asked to write it.
+inline constexpr int kPassword = 13;
 
 /// The position of one of our columns named as a file names it (case-insensitive,
 /// blanks around it ignored), or -1.

@@ -114,10 +114,21 @@ void exportPlayers(QWidget *parent)
     const QString file = chooseFile(parent, FileChoice::Export);
     if (file.isEmpty())
         return;
+    // Passwords leave the database only when the organiser says so; Return and Escape
+    // leave them out.
+    const Passwords passwords =
+        Ui::ask(parent,
+                QStringLiteral("Write the players' passwords into %1 as well? Anyone who can "
+                               "read the file can then read them.")
+                    .arg(file),
+                Ui::DefaultAnswer::No)
+            ? Passwords::Included
+            : Passwords::LeftOut;
     qsizetype count = 0;
     try {
         const BusyCursor busy;
-        count = onStoredPlayers([&](auto &players) { return exportPlayersCsv(players, file); });
+        count = onStoredPlayers(
+            [&](auto &players) { return exportPlayersCsv(players, file, passwords); });
     } catch (const FileError &error) {
         Ui::message(parent,
                     QStringLiteral("The players cannot be exported to %1").arg(error.text()));

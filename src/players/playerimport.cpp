@@ -269,6 +269,10 @@ public:
     {
         if (!m_output.open(QIODevice::WriteOnly))
             throw failed();
+        // The file holds players' addresses and birthdays (and passwords, if asked): its
+        // owner's alone, whatever the umask, and whatever mode a file it replaces had.
+        if (!m_output.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            throw failed();
         for (const QString &column : playerColumns())
             text(column.toUtf8());
         endRow();
@@ -427,8 +431,9 @@ ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
     return result;
 }
 
-qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file)
+qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file, Passwords passwords)
 {
+    const bool leaveOut = passwords == Passwords::LeftOut;
     PlayersCsv csv(file);
     const int columns = int(playerColumns().size());
     const bool countries = Data::PlayerCountryStore::exists(players);
@@ -438,6 +443,10 @@ qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file)
                                                          : QStringLiteral("NULL")),
                      [&](const Data::RowView &row) {
                          for (int c = 0; c < columns; ++c) {
+                             if (c == kPassword && leaveOut) {
+                                 csv.null();
+                                 continue;
+                             }
                              if (row.isNumber(c)) {
                                  csv.number(row.text(c).toUtf8());
                                  continue;
@@ -514,8 +523,9 @@ ImportResult runImport(Data::ServerLink &players, const PlayerTable &table,
     return result;
 }
 
-qsizetype exportPlayersCsv(Data::ServerLink &players, const QString &file)
+qsizetype exportPlayersCsv(Data::ServerLink &players, const QString &file, Passwords passwords)
 {
+    const bool leaveOut = passwords == Passwords::LeftOut;
     PlayersCsv csv(file);
     const int columns = int(playerColumns().size());
     QSqlQuery &query = players.exec(
@@ -525,7 +535,7 @@ qsizetype exportPlayersCsv(Data::ServerLink &players, const QString &file)
     while (players.next(query)) {
         for (int c = 0; c < columns; ++c) {
             const QVariant value = query.value(c);
-            if (value.isNull())
+            if (value.isNull() || (c == kPassword && leaveOut))
                 csv.null();
             else if (value.typeId() != QMetaType::QString)
                 csv.number(value.toString().toUtf8());

@@ -72,14 +72,19 @@ ImportResult runImport(Data::DbConnection &players, const PlayerTable &table,
 ImportResult runImport(Data::ServerLink &players, const PlayerTable &table,
                        const ImportProgress &progress = {}, Repeats repeats = Repeats::Skip);
 
+/// Whether an export writes the players' passwords: left out unless the organiser asks.
+enum class Passwords { LeftOut, Included };
+
 /// Writes every stored player, every column and the player's country last, as CSV (RFC 4180, UTF-8,
 /// CRLF line ends, the header row first): text in quotes, NULL as an empty unquoted field, so that
-/// reading the file back gives the same values. The file is replaced only when all of it is
-/// written. Returns the number of players. Throws FileError when the file cannot be
-/// written, Data::DbError for the database.
-qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file);
+/// reading the file back gives the same values. The "Password" column stays in its place but
+/// is empty (as NULL) unless passwords are included. The file is readable and writable by
+/// its owner only (mode 0600) and is replaced only when all of it is written. Returns the
+/// number of players. Throws FileError when the file cannot be written, Data::DbError for
+/// the database.
+qsizetype exportPlayersCsv(Data::DbConnection &players, const QString &file, Passwords passwords);
 /// The same for the stored players of the shared server.
-qsizetype exportPlayersCsv(Data::ServerLink &players, const QString &file);
+qsizetype exportPlayersCsv(Data::ServerLink &players, const QString &file, Passwords passwords);
 
 /// "1 player" or "N players", as the import and export report counts.
 QString playerCount(qsizetype count);

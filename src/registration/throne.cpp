@@ -5,6 +5,7 @@
 #include "historywindow/playerrecorddialog.h"
 #include "page/pagedialog.h"
 #include "page/pageserver.h"
+#include "registration/dropplayerdialog.h"
 #include "registration/stationdialog.h"
 
 #include "core/errorpath.h"
@@ -298,7 +299,13 @@ void Throne::buildActions()
     drops->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+D")));
     connect(drops, &QAction::triggered, this, guarded([this] { settleDropRequests(); }));
     connect(m_progress, &TournamentProgress::reportsChanged, this, [this] { showDropRequests(); });
-    addContextActions({history, page, drops});
+    // While the first round is played the entrant list is empty (the draw took every name
+    // into the pairing): a player is dropped by name from a list of its own.
+    auto *dropAction = new QAction(QStringLiteral("Drop a player\u2026"), this);
+    dropAction->setObjectName(QStringLiteral("DropPlayer"));
+    dropAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
+    connect(dropAction, &QAction::triggered, this, guarded([this] { dropPlayer(); }));
+    addContextActions({history, page, drops, dropAction});
     addContextActions(stationActions());
     // Importing refills the stored players at once.
     addStoredPlayersActions(Players::createPlayerFileActions(
@@ -387,6 +394,7 @@ void Throne::mergeHistory()
     dialog.setLabelText(QStringLiteral("%1 is the same person as:").arg(m_storedModel->text(row)));
     dialog.setComboBoxItems(others);
     dialog.setComboBoxEditable(false);
+    Ui::plainTextLabels(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const qsizetype chosen = others.indexOf(dialog.textValue());
@@ -520,12 +528,19 @@ void Throne::showDropRequests()
     QStringList nameNotes;
     QStringList notes;
     for (const Progress::Entrant &entrant : m_progress->entrants()) {
-        const QString note = asking.contains(entrant.name)
-                                 ? QStringLiteral("asks to drop (Drop requests\u2026)")
-                                 : QString();
-        if (entrant.nameShown)
+        const bool asks = asking.contains(entrant.name);
+        const QString note =
+            asks ? QStringLiteral("asks to drop (Drop requests\u2026)") : QString();
+        if (entrant.nameShown) {
             nameNotes.append(note);
-        notes.append(note);
+            notes.append(note);
+        } else {
+            // The first round's draw took the name out of the entrant list: the row of the
+            // house and the score says whose request it is.
+            notes.append(
+                asks ? QStringLiteral("%1 asks to drop (Drop requests\u2026)").arg(entrant.name)
+                     : QString());
+        }
     }
     m_namesModel->setNotes(nameNotes);
     m_housesModel->setNotes(notes);
@@ -692,6 +707,25 @@ void Throne::removeEntrant()
     Ui::clearSelection(m_tournyPlayers);
 }
 
+void Throne::dropPlayer()
+{
+    const QStringList names = m_progress->playingNames();
+    if (names.isEmpty()) {
+        Ui::message(this, QStringLiteral("There is no player to drop."));
+        return;
+    }
+    DropPlayerDialog dialog(names, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The entrant of that name, wherever the lists show it now.
+    if (!m_progress->removeEntrantNamed(dialog.chosen())) {
+        Ui::message(this,
+                    QStringLiteral("%1 is no longer in the tournament.").arg(dialog.chosen()));
+        return;
+    }
+    Ui::clearSelection(m_tournyPlayers);
+}
+
 void Throne::reinstate()
 {
     const int row = Ui::selectedRow(m_tournyPlayers);
@@ -708,11 +742,33 @@ void Throne::start()
     case TournamentProgress::StartRefusal::NoRounds:
         Ui::message(this, QStringLiteral("Please enter the number of rounds"));
         return;
+    case TournamentProgress::StartRefusal::NotWholeInRange:
+        Ui::message(this, QStringLiteral("Please enter the number of rounds as a whole number "
+                                         "from 1 to 99"));
+        return;
+    case TournamentProgress::StartRefusal::FewerThanReached:
+        Ui::message(this, QStringLiteral("The tournament has already reached round %1: please "
+                                         "enter at least %1 rounds")
+                              .arg(m_progress->fewestRounds()));
+        return;
     case TournamentProgress::StartRefusal::Over:
         Ui::message(this, QStringLiteral("The tournament is over!"));
         return;
     case TournamentProgress::StartRefusal::None:
         break;
+    }
+    // A changed number of rounds changes the length of the tournament under way: asked
+    // first, and put back as stored when the organiser says No.
+    if (m_progress->changesRounds(m_rounds->text())) {
+        const bool change =
+            Ui::ask(this,
+                    QStringLiteral("The tournament is set to %1 rounds. Change it to %2 rounds?")
+                        .arg(m_progress->roundsText().trimmed(), m_rounds->text().trimmed()),
+                    Ui::DefaultAnswer::No);
+        if (!change) {
+            m_rounds->setText(m_progress->roundsText());
+            return;
+        }
     }
     // The standings at the first start, the number of rounds and the round's pairing are
     // stored together before the round window shows them.

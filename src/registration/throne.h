@@ -104,6 +104,7 @@ private:
     /// "Merge history into…": the selected stored player's archived tournaments go to
     /// another stored player who is the same person.
     void mergeHistory();
+    void dropPlayer();
     /// "Players' page on the network…": starts or stops the page.
     void showPageDialog();
     void buildControls();

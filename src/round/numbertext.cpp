@@ -165,15 +165,43 @@ std::optional<qint16> parseRounds(const QString &text)
     return static_cast<qint16>(*value);
 }
 
+std::optional<int> parseDigits(const QString &text, int lowest, int highest)
+{
+    const QString body = text.trimmed();
+    if (body.isEmpty())
+        return std::nullopt;
+    // Leading zeros are read; the value stops growing once it is past the range, so that
+    // any number of digits is safe.
+    qint64 value = 0;
+    for (const QChar ch : body) {
+        if (!isDigit(ch))
+            return std::nullopt;
+        if (value <= highest)
+            value = value * 10 + (ch.unicode() - u'0');
+    }
+    if (value < lowest || value > highest)
+        return std::nullopt;
+    return int(value);
+}
+
 std::optional<qint16> parseMinutes(const QString &text)
 {
-    const std::optional<double> value = parseDecimal(text);
-    if (!value)
+    // Whole minutes only: a limit of 0 would stop the clock at once, and 999 minutes
+    // (16 hours and more) is longer than any round.
+    const std::optional<int> minutes = parseDigits(text, 1, 999);
+    if (!minutes)
         return std::nullopt;
-    const double minutes = roundHalfEven(*value);
-    if (minutes < 0 || minutes > std::numeric_limits<qint16>::max())
+    return qint16(*minutes);
+}
+
+std::optional<qint16> parseTypedRounds(const QString &text)
+{
+    // Read as a stored number of rounds is ("3.0" is 3), then held to 1 to 99: 0 would end
+    // the tournament before it starts.
+    const std::optional<qint16> rounds = parseRounds(text);
+    if (!rounds || *rounds < 1 || *rounds > 99)
         return std::nullopt;
-    return static_cast<qint16>(minutes);
+    return rounds;
 }
 
 std::optional<double> parsePower(const QString &text)

@@ -10,14 +10,24 @@
 /// are not numbers.
 namespace Zuvi::Round {
 
-/// The number of rounds: a whole number ("3" and "3.0" are both 3) within the signed
-/// 16-bit range, negative ones included (the caller refuses those). Nothing for an
-/// empty text, a text that is not a number, a fraction or a number out of range.
+/// The number of rounds as stored with a tournament: a whole number ("3" and "3.0" are
+/// both 3) within the signed 16-bit range, negative ones included (the caller refuses
+/// those). Nothing for an empty text, a text that is not a number, a fraction or a number
+/// out of range. Tournaments stored before the typed rule (parseTypedRounds) read on.
 std::optional<qint16> parseRounds(const QString &text);
 
-/// The minutes of the round clock: a fraction rounds half to even (45.5 gives 46, 44.5
-/// gives 44); the result must lie in 0 to 32767. Nothing otherwise.
+/// The minutes of the round clock as typed: a whole number from 1 to 999 written in
+/// decimal digits only (blanks around it are ignored). Nothing for anything else: 0, a
+/// sign, a fraction, an exponent, an empty text.
 std::optional<qint16> parseMinutes(const QString &text);
+
+/// The number of rounds as the organiser types it: a whole number by the rule of
+/// parseRounds ("3.0" is 3), from 1 to 99. Nothing for anything else, 0 included.
+std::optional<qint16> parseTypedRounds(const QString &text);
+
+/// Reads a whole number from lowest to highest (both at least 0) written in decimal digits
+/// only, blanks around it ignored. Nothing for anything else.
+std::optional<int> parseDigits(const QString &text, int lowest, int highest);
 
 /// A player's power in a game: an empty text is 0; otherwise a finite number from 0 to
 /// 1e15, so that sums of powers stay exact. Nothing otherwise (a negative power included).

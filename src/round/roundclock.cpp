@@ -8,12 +8,19 @@ namespace Zuvi::Round {
 void RoundClock::start(qint16 minutes)
 {
     // A count below 0 would never come down to 00:00:00 and the clock would run for ever.
-    m_minutes = minutes < 0 ? qint16(0) : minutes;
+    const qint16 limit = minutes < 0 ? qint16(0) : minutes;
+    // The limit is the time left from now: what stood on the clock before is dropped, and
+    // the first tick already shows it as hours and minutes (90 as 01:30:00).
+    m_hours = qint16(limit / 60);
+    m_minutes = qint16(limit % 60);
+    m_seconds = 0;
     m_running = true;
 }
 
-void RoundClock::resetSeconds()
+void RoundClock::reset()
 {
+    m_hours = 0;
+    m_minutes = 0;
     m_seconds = 0;
     m_running = false;
 }
@@ -35,9 +42,9 @@ RoundClock::Tick RoundClock::tick()
 {
     Tick result{caption(m_hours, m_minutes, m_seconds), false};
 
-    // Whole hours move out of the minutes. Restarting with a large limit again and again
-    // piles up hours; once they are at their ceiling the minutes simply stay above 59,
-    // which counts down just the same.
+    // Whole hours move out of the minutes (start() and restore() already split them; this
+    // keeps the count right whatever the counters hold). Once the hours are at their
+    // ceiling the minutes simply stay above 59, which counts down just the same.
     while (m_minutes > 59 && m_hours < std::numeric_limits<qint16>::max()) {
         ++m_hours;
         m_minutes -= 60;

@@ -8,17 +8,18 @@ namespace Zuvi::Round {
 /// The count-down of a round, free of timers and widgets: the window turns its timer on
 /// at start() and off when tick() reports that the count stopped.
 ///
-/// The counters outlive a round window (hours may carry from one round to the next); a
-/// round window's load calls resetSeconds().
+/// Each round's clock starts from nothing: pairing a new round calls reset(), so that no
+/// time left over from an earlier round is ever added to a later one.
 class RoundClock final
 {
 public:
-    /// "Start Timer": the minutes replace the minutes counter; seconds and hours count on. A
-    /// negative count is taken as 0, so that the clock always runs out.
+    /// "Start Timer": the limit replaces the whole time left, split into hours and minutes
+    /// below 60, with the seconds at 0, so that a limit typed while the clock runs is the
+    /// time it shows next. A negative count is taken as 0, so that the clock always runs out.
     void start(qint16 minutes);
 
-    /// What pairing a new round does: the seconds counter to 0, the clock idle.
-    void resetSeconds();
+    /// What pairing a new round does: every counter to 0, the clock idle.
+    void reset();
 
     struct Tick
     {

@@ -886,8 +886,8 @@ void Tournament::startClock()
     // running or not.
     const std::optional<qint16> minutes = Round::parseMinutes(m_minutes->text());
     if (!minutes) {
-        Ui::message(this, QStringLiteral("Please enter the time limit as a number of minutes "
-                                         "from 0 to 32767"));
+        Ui::message(this, QStringLiteral("Please enter the time limit as a whole number of "
+                                         "minutes from 1 to 999"));
         return;
     }
     m_progress->startClock(*minutes);

@@ -176,6 +176,9 @@ struct State
     bool takeReports = false;
     bool confirmReports = false;
     ReportBook reports;
+    /// When the first start was made (ms since the epoch): the tournament's backups are
+    /// kept under it. 0 for a tournament stored before the start was kept.
+    qint64 startedAtMs = 0;
 };
 
 /// Whether the open round's pairing is shown to the room: always, unless pairings are

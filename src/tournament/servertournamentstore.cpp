@@ -65,6 +65,7 @@ Progress::State readState(ServerLink &link, qint64 *counter)
         state.roundcounter = 1;
     state.randomFirst = qint16(value("randomFirst").toInt());
     state.started = value("started").toInt() != 0;
+    state.startedAtMs = value("startedAt").toLongLong();
     state.roundOpen = value("roundOpen").toInt() != 0;
     state.pairingNumber = value("pairing").toInt();
     state.clockRunning = value("clockRunning").toInt() != 0;

@@ -81,6 +81,7 @@ Progress::State readState(DbConnection &connection)
         state.roundcounter = 1;
     state.randomFirst = qint16(scalar(values, "randomFirst").toInt());
     state.started = scalar(values, "started").toBool();
+    state.startedAtMs = scalar(values, "startedAt").toLongLong();
     state.roundOpen = scalar(values, "roundOpen").toBool();
     state.pairingNumber = scalar(values, "pairing").toInt();
     state.clockRunning = scalar(values, "clockRunning").toBool();
@@ -518,7 +519,7 @@ QList<Progress::Entrant> SqliteTournamentStore::endRound(const Progress::State &
     }
     // A copy of the file after every round: whatever happens to it later, this round is
     // not lost.
-    Data::backupTournyDatabase(next.roundcounter - 1);
+    Data::backupTournyDatabase(next.startedAtMs, next.roundcounter - 1);
     return entrants;
 }
 

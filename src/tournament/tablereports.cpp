@@ -53,6 +53,7 @@ QList<std::pair<QString, QVariant>> stateValues(const State &state)
         {QStringLiteral("roundcounter"), int(state.roundcounter)},
         {QStringLiteral("randomFirst"), int(state.randomFirst)},
         {QStringLiteral("started"), int(state.started)},
+        {QStringLiteral("startedAt"), state.startedAtMs},
         {QStringLiteral("roundOpen"), int(state.roundOpen)},
         {QStringLiteral("pairing"), state.pairingNumber},
         {QStringLiteral("clockRunning"), int(state.clockRunning)},

@@ -342,15 +342,39 @@ void TournamentProgress::removeEntrant(int row)
     const int index = entrantOfRow(row);
     if (index < 0)
         return;
+    removeEntrantNamed(m_state.entrants.at(index).name);
+}
+
+QStringList TournamentProgress::playingNames() const
+{
+    QStringList names;
+    for (const Entrant &entrant : m_state.entrants) {
+        if (!entrant.dropped)
+            names.append(entrant.name);
+    }
+    return names;
+}
+
+bool TournamentProgress::removeEntrantNamed(const QString &name)
+{
+    // The entrant is found by name at the moment of the change, never by a row that the
+    // lists may have moved since the organiser chose it.
+    const auto found =
+        std::find_if(m_state.entrants.cbegin(), m_state.entrants.cend(),
+                     [&name](const Entrant &entrant) { return entrant.name == name; });
+    if (found == m_state.entrants.cend())
+        return false;
+    const qsizetype index = found - m_state.entrants.cbegin();
     QList<Entrant> next = m_state.entrants;
     if (m_state.started) {
         if (next.at(index).dropped)
-            return;
+            return false;
         next[index].dropped = true;
     } else {
         next.removeAt(index);
     }
     replaceEntrants(std::move(next));
+    return true;
 }
 
 void TournamentProgress::reinstate(int row)
@@ -431,14 +455,32 @@ void TournamentProgress::publishPairing()
 
 TournamentProgress::StartRefusal TournamentProgress::checkStart(const QString &roundsText) const
 {
-    // Only a whole number of rounds counts; anything else is refused before anything is
-    // written or opened.
-    const std::optional<qint16> rounds = Round::parseRounds(roundsText);
-    if (!rounds || *rounds < 0)
+    // Only a whole number of rounds from 1 to 99 counts; anything else is refused before
+    // anything is written or opened. An empty box or a number below 0 is asked for again.
+    const std::optional<double> typed = Round::parseDecimal(roundsText);
+    if (roundsText.trimmed().isEmpty() || (typed && *typed < 0))
         return StartRefusal::NoRounds;
+    const std::optional<qint16> rounds = Round::parseTypedRounds(roundsText);
+    if (!rounds)
+        return StartRefusal::NotWholeInRange;
+    // Fewer rounds than the tournament has reached would never equal the rounds ended,
+    // and the tournament would go on for ever.
+    if (*rounds < fewestRounds())
+        return StartRefusal::FewerThanReached;
     if (*rounds == m_state.roundcounter - 1)
         return StartRefusal::Over;
     return StartRefusal::None;
+}
+
+qint16 TournamentProgress::fewestRounds() const
+{
+    return qint16(m_state.roundOpen ? m_state.roundcounter : m_state.roundcounter - 1);
+}
+
+bool TournamentProgress::changesRounds(const QString &roundsText) const
+{
+    return m_state.started &&
+           Round::parseTypedRounds(roundsText) != Round::parseRounds(m_state.roundsText);
 }
 
 void TournamentProgress::startRound(const QString &roundsText)
@@ -449,6 +491,8 @@ void TournamentProgress::startRound(const QString &roundsText)
     const bool pair = !next.roundOpen;
     if (firstStart) {
         next.started = true;
+        // The tournament's own name for its backups: no later tournament writes over them.
+        next.startedAtMs = nowMs();
         next.games.clear();
         next.missed.clear();
     }
@@ -464,7 +508,7 @@ void TournamentProgress::startRound(const QString &roundsText)
     m_staleStored = false;
     m_state = std::move(next);
     if (pair) {
-        m_clock.resetSeconds();
+        m_clock.reset();
         rebuildOpenSeats();
     }
     if (firstStart || pair)
@@ -535,11 +579,10 @@ bool TournamentProgress::pairRound(State &next, bool redraw,
     // A new pairing has new codes, stored with it, where results come from the tables.
     if (next.takeReports)
         next.reports = newReportBook(next);
-    // A new round window: the seconds go to 0, the clock stands still.
+    // A new round's clock stands still at 00:00:00: no time left from the round before
+    // carries over.
     next.clockRunning = false;
-    Round::RoundClock clock = m_clock;
-    clock.resetSeconds();
-    next.clockLeftSeconds = clock.remainingSeconds();
+    next.clockLeftSeconds = 0;
     return draw;
 }
 

@@ -43,6 +43,9 @@ public:
     qint16 RandomFirst() const { return m_state.randomFirst; }
     bool roundOpen() const { return m_state.roundOpen; }
     const QString &roundsText() const { return m_state.roundsText; }
+    /// When the tournament was first started (ms since the epoch; 0 before that, or for a
+    /// tournament stored before the start was kept): names its backups' folder.
+    qint64 startedAtMs() const { return m_state.startedAtMs; }
     bool avoidRematches() const { return m_state.avoidRematches; }
     /// The number of rounds as last started, or nothing before the start.
     std::optional<qint16> rounds() const;
@@ -112,6 +115,12 @@ public:
     /// "Remove From Tournament" on row of the entrant list (rows count the entrants whose
     /// name is shown). Before the start the entrant goes; after it the entrant is dropped.
     void removeEntrant(int row);
+    /// The same for the entrant of that name, wherever the lists show it: before the start
+    /// the entrant goes, after it the entrant is dropped. False when no entrant still in
+    /// the tournament has that name (removed or dropped meanwhile).
+    bool removeEntrantNamed(const QString &name);
+    /// The names of the entrants still in the tournament (not dropped), in list order.
+    QStringList playingNames() const;
     /// Brings the dropped entrant at row of the entrant list back into the pairing.
     void reinstate(int row);
     /// The entrant shown at row of the entrant list, or -1.
@@ -138,9 +147,17 @@ public:
     using RandomSource = std::function<double()>;
     void setRandomSource(RandomSource source) { m_randomSource = std::move(source); }
 
-    enum class StartRefusal { None, NoRounds, Over };
+    /// Why a start is refused: no number of rounds (empty or below 0), not a whole number
+    /// from 1 to 99, fewer rounds than the tournament has reached, or the tournament over.
+    enum class StartRefusal { None, NoRounds, NotWholeInRange, FewerThanReached, Over };
     /// Checks the typed number of rounds as "Start Tournament" does.
     StartRefusal checkStart(const QString &roundsText) const;
+    /// The fewest rounds the tournament can be set to: the round being played, or the
+    /// rounds ended when none is open (0 before the first start).
+    qint16 fewestRounds() const;
+    /// True when the typed number of rounds, accepted by checkStart, would change the
+    /// number stored with a started tournament.
+    bool changesRounds(const QString &roundsText) const;
     /// Stores the number of rounds, writes the standings at the first start, and pairs
     /// the round (the draw first, the standings after) unless a round is open.
     void startRound(const QString &roundsText);

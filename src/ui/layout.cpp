@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTextDocument>
 #include <QWidget>
 
 namespace Zuvi::Ui {
@@ -18,6 +19,21 @@ void placeWidget(QWidget *widget, const char *objectName, int left, int top, int
 {
     widget->setObjectName(QString::fromLatin1(objectName));
     widget->setGeometry(twipsRect(left, top, width, height));
+}
+
+void plainTextLabels(QWidget *widget)
+{
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        label->setTextFormat(Qt::PlainText);
+    for (QLabel *label : widget->findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
+}
+
+QString plainToolTip(const QString &text)
+{
+    if (!Qt::mightBeRichText(text))
+        return text;
+    return QStringLiteral("<p style='white-space:pre-wrap'>%1</p>").arg(text.toHtmlEscaped());
 }
 
 void styleLabel(QLabel *label, bool border)

@@ -17,6 +17,14 @@ W *place(W *widget, const char *objectName, int left, int top, int width, int he
 /// word-wrapped, text at the top left, with an optional single-line border.
 void styleLabel(QLabel *label, bool border);
 
+/// Shows every label in widget (its own, and those a standard dialog makes) as plain text,
+/// so that a name typed with markup in it is shown as typed, never formatted.
+void plainTextLabels(QWidget *widget);
+
+/// A tool tip that shows text as typed: a tool tip is taken as rich text when it looks
+/// like markup, so such a text is handed over escaped; any other text stays as it is.
+QString plainToolTip(const QString &text);
+
 /// Narrows the letter spacing of a word-wrapped label a little, where needed, so that its
 /// whole text fits inside the label: the layouts were drawn for a narrower face than the
 /// sans-serif faces of this platform.

@@ -11,6 +11,14 @@
 
 namespace Zuvi::Ui {
 
+void prepareBox(QMessageBox &box)
+{
+    // Messages carry names, houses and file names as the organiser typed them: a player
+    // named "<b>Ann</b>" is shown with the brackets, never in bold.
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+}
+
 namespace {
 MessageHandler &handlerSlot()
 {
@@ -26,7 +34,7 @@ void message(QWidget *parent, const QString &text)
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Ok, parent);
-    box.setWindowModality(Qt::ApplicationModal);
+    prepareBox(box);
     box.exec();
 }
 
@@ -46,12 +54,12 @@ QuestionHandler &questionSlot()
 bool ask(QWidget *parent, const QString &text, DefaultAnswer byDefault)
 {
     if (const QuestionHandler &handler = questionSlot())
-        return handler(text);
+        return handler(text, byDefault);
     QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Yes | QMessageBox::No,
                     parent);
     box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
-    box.setWindowModality(Qt::ApplicationModal);
+    prepareBox(box);
     return box.exec() == QMessageBox::Yes;
 }
 

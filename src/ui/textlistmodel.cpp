@@ -1,5 +1,7 @@
 #include "ui/textlistmodel.h"
 
+#include "ui/layout.h"
+
 #include <QBrush>
 #include <QGuiApplication>
 #include <QPalette>
@@ -70,7 +72,7 @@ QVariant TextListModel::data(const QModelIndex &index, int role) const
     const QString note = m_notes.value(index.row());
     if (!note.isEmpty()) {
         if (role == Qt::ToolTipRole)
-            return note;
+            return plainToolTip(note);
         if (role == Qt::BackgroundRole)
             return QBrush(notedBackground());
         if (role == Qt::AccessibleTextRole)

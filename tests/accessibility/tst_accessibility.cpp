@@ -157,6 +157,7 @@ void TestAccessibility::controlsSpeakTheirNames_data()
     row("ImportPreview", "Rows", "First rows of the file");
     row("ImportPreview", "ImportRepeats", "Import the repeated rows too");
     row("ImportPreview", "Ok", "OK");
+    row("DropPlayer", "DropPlayerList", "Player to drop", "DropPlayerCaption");
 }
 
 void TestAccessibility::controlsSpeakTheirNames()

@@ -86,6 +86,8 @@ class TestHistoryWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void savingUnderAnotherLeaguesNameAsksFirst_data();
+    void savingUnderAnotherLeaguesNameAsksFirst();
     void listsShowsRenamesAndDeletes();
     void openedFromTheRegistrationWindow();
     void playerRecordFromTheLists();
@@ -274,6 +276,52 @@ void TestHistoryWindow::pastTournamentIsAdded()
     QCOMPARE(list.first().entrants.at(1).playerId, 0);
     QCOMPARE(column(control<QTableWidget>(dialog, "HistoryTournaments"), 1),
              QStringList{QStringLiteral("Tournament of 14 March 2025")});
+}
+
+void TestHistoryWindow::savingUnderAnotherLeaguesNameAsksFirst_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("No keeps the league there was") << false;
+    QTest::newRow("Yes replaces it") << true;
+}
+
+void TestHistoryWindow::savingUnderAnotherLeaguesNameAsksFirst()
+{
+    // A new league saved under a kept league's name once replaced it without a word.
+    QFETCH(bool, answer);
+    TempInstall install;
+    MessageLog messages;
+    const History::ArchiveAccess archive(std::nullopt);
+    archive.add(sample(QStringLiteral("Autumn"), QDate(2026, 10, 1), {"Ada", "Bob", "Cy"}));
+    archive.add(sample(QStringLiteral("Spring"), QDate(2027, 3, 3), {"Bob", "Ada", "Cy"}));
+    HistoryDialog dialog(archive);
+    showLeagueTab(dialog);
+    dialog.show();
+    auto *from = control<QDateEdit>(dialog, "LeagueFrom");
+    from->setDate(QDate(2026, 9, 1));
+    answerInput(QStringLiteral("Winter"));
+    click(dialog, "LeagueSave");
+    QCOMPARE(archive.leagues().size(), 1);
+    // Saved again under its own name: no question.
+    answerInput(QStringLiteral("Winter"));
+    click(dialog, "LeagueSave");
+    QCOMPARE(messages.questions(), QStringList());
+
+    // A new league (from "Every tournament") under the same name.
+    auto *choice = control<QComboBox>(dialog, "LeagueChoice");
+    choice->setCurrentIndex(0);
+    Q_EMIT choice->activated(0);
+    from->setDate(QDate(2027, 1, 1));
+    messages.setAnswer(answer);
+    answerInput(QStringLiteral("Winter"));
+    click(dialog, "LeagueSave");
+    QCOMPARE(messages.questions(),
+             QStringList{QStringLiteral(
+                 "A league named \"Winter\" is kept already. Replace it with this one?")});
+    QVERIFY(messages.questionDefaults().constLast() == Ui::DefaultAnswer::No);
+    const QList<History::League> kept = archive.leagues();
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(kept.first().from, answer ? QDate(2027, 1, 1) : QDate(2026, 9, 1));
 }
 
 void TestHistoryWindow::leaguesAreKept()

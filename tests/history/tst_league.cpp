@@ -69,6 +69,8 @@ private Q_SLOTS:
     void placementTables_data();
     void placementTables();
     void leagueTakesItsTournaments();
+    void savingUnderAnotherLeaguesNameIsFound_data();
+    void savingUnderAnotherLeaguesNameIsFound();
 };
 
 void TestLeague::ranksAreSharedAsInTheStandings_data()
@@ -218,6 +220,33 @@ void TestLeague::leagueTakesItsTournaments()
              (QStringList{"1 Ada 3 1/1", "1 Cy 3 1/1"}));
     league.chosen.clear();
     QVERIFY(tournamentsOf(league, numbered).isEmpty());
+}
+
+void TestLeague::savingUnderAnotherLeaguesNameIsFound_data()
+{
+    // Saving a league under another's name once replaced that league without a word.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("current");  // the league being changed, 0 for a new one
+    QTest::addColumn<qint64>("replaced"); // 0: none
+    QTest::newRow("a new league under a kept name") << "Winter" << qint64(0) << qint64(1);
+    QTest::newRow("a kept league renamed to another's name") << "Winter" << qint64(2) << qint64(1);
+    QTest::newRow("a kept league saved under its own name") << "Winter" << qint64(1) << qint64(0);
+    QTest::newRow("a name nobody has") << "Autumn" << qint64(0) << qint64(0);
+    QTest::newRow("another case is another name") << "winter" << qint64(0) << qint64(0);
+}
+
+void TestLeague::savingUnderAnotherLeaguesNameIsFound()
+{
+    QFETCH(QString, name);
+    QFETCH(qint64, current);
+    QFETCH(qint64, replaced);
+    QList<League> kept(2);
+    kept[0].id = 1;
+    kept[0].name = QStringLiteral("Winter");
+    kept[1].id = 2;
+    kept[1].name = QStringLiteral("Summer");
+    const std::optional<League> other = otherLeagueNamed(kept, name, current);
+    QCOMPARE(other ? other->id : 0, replaced);
 }
 
 QTEST_GUILESS_MAIN(TestLeague)

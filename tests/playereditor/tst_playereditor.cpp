@@ -233,6 +233,8 @@ private Q_SLOTS:
     void birthdayTypedIsStoredAsADate_data();
     void birthdayTypedIsStoredAsADate();
     void storedBirthdayThatIsNoDateIsLeftAlone();
+    void birthdayAfterTodayIsRefused_data();
+    void birthdayAfterTodayIsRefused();
     void findMovesToTheNextMatch_data();
     void findMovesToTheNextMatch();
     void showPlayerOpensAtThatRecord_data();
@@ -1155,11 +1157,36 @@ void TestPlayerEditor::birthdayTakesOnlyADate()
         QCOMPARE(*result, stored);
 }
 
+void TestPlayerEditor::birthdayAfterTodayIsRefused_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("after");
+    QTest::newRow("tomorrow") << "2023-06-02" << true;
+    QTest::newRow("next year") << "2024-01-01" << true;
+    QTest::newRow("far ahead") << "2999-12-31" << true;
+    QTest::newRow("today") << "2023-06-01" << false;
+    QTest::newRow("yesterday") << "2023-05-31" << false;
+    QTest::newRow("no birthday") << "" << false;
+}
+
+void TestPlayerEditor::birthdayAfterTodayIsRefused()
+{
+    // A birthday typed with a four-digit year after today was once stored as it was.
+    QFETCH(QString, stored);
+    QFETCH(bool, after);
+    QCOMPARE(birthdayAfterToday(stored, QDate(2023, 6, 1)), after);
+}
+
 void TestPlayerEditor::birthdayTypedIsStoredAsADate_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stored"); // null: refused, nothing written
     const QLocale system = QLocale::system();
+    const QDate tomorrow = QDate::currentDate().addDays(1);
+    QTest::newRow("tomorrow as ISO") << tomorrow.toString(Qt::ISODate) << QString();
+    QTest::newRow("a year far ahead") << "2999-03-07" << QString();
+    QTest::newRow("today") << QDate::currentDate().toString(Qt::ISODate)
+                           << QDate::currentDate().toString(Qt::ISODate);
     QTest::newRow("the system's short form")
         << system.toString(QDate(1985, 3, 7), QLocale::ShortFormat) << "1985-03-07";
     QTest::newRow("ISO") << "1985-03-07"
@@ -1183,7 +1210,12 @@ void TestPlayerEditor::birthdayTypedIsStoredAsADate()
     f.type("City", QStringLiteral("Oslo"));
     f.press("MoveNext");
     if (stored.isNull()) {
-        QCOMPARE(f.log.texts(), QStringList{birthdayRefusal(QLocale::system())});
+        // A date after today is told as such; anything else is no date.
+        const std::optional<QString> date =
+            storedBirthday(typed, QLocale::system(), QDate::currentDate());
+        QCOMPARE(f.log.texts(),
+                 QStringList{date ? futureBirthdayRefusal(QLocale::system(), QDate::currentDate())
+                                  : birthdayRefusal(QLocale::system())});
         QCOMPARE(snapshot(f.install), f.storedBefore);
         QCOMPARE(f.caption(), QStringLiteral("Record: 1"));
         QCOMPARE(f.text("Birthday"), typed);

@@ -327,6 +327,13 @@ void TestPlayerFileActions::exportShortcutWritesTheFile()
 
     QCOMPARE(fixture.log.texts(),
              QStringList{QStringLiteral("Exported 1 player to %1.").arg(file)});
+    // Passwords are written only when the organiser says Yes; Return says No.
+    QCOMPARE(fixture.log.questions(),
+             QStringList{QStringLiteral("Write the players' passwords into %1 as well? Anyone "
+                                        "who can read the file can then read them.")
+                             .arg(file)});
+    QVERIFY(fixture.log.questionDefaults().constLast() == Ui::DefaultAnswer::No);
+    QVERIFY((QFile::permissions(file) & 0x0077).toInt() == 0);
     QFile written(file);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QVERIFY(written.readAll().endsWith("\r\n\"Grace\",\"Hopper\",,,,,,,,,,,,,0,\r\n"));

@@ -162,6 +162,20 @@ QList<QVariantList> legacyRows()
     };
 }
 
+// The legacy rows as an export without passwords writes them: the column kept, empty.
+QList<QVariantList> withoutPasswords(QList<QVariantList> rows)
+{
+    for (QVariantList &row : rows)
+        row[Players::kPassword] = QVariant();
+    return rows;
+}
+
+// True when nobody but the file's owner may read or write it.
+bool ownerOnly(const QString &file)
+{
+    return (QFile::permissions(file) & 0x0077).toInt() == 0;
+}
+
 qsizetype storedCount()
 {
     Data::DbConnection connection(kPlayers);
@@ -204,6 +218,8 @@ private Q_SLOTS:
     void formulaSignsAreGuardedAndReadBack_data();
     void formulaSignsAreGuardedAndReadBack();
     void exportToUnwritablePlaceWritesNothing();
+    void exportIsPrivateAndLeavesOutPasswordsUnlessAsked_data();
+    void exportIsPrivateAndLeavesOutPasswordsUnlessAsked();
     void commandLineImportsAndExports();
     void commandLineReportsBadFile();
     void zuviBinaryRunsTheCommands();
@@ -583,7 +599,7 @@ void TestPlayerImport::countriesAreExportedAndImported()
     const QString file = dir.filePath(QStringLiteral("export.csv"));
     {
         Data::DbConnection connection(kPlayers);
-        QCOMPARE(Players::exportPlayersCsv(connection, file), 3);
+        QCOMPARE(Players::exportPlayersCsv(connection, file, Players::Passwords::Included), 3);
     }
     QFile written(file);
     QVERIFY(written.open(QIODevice::ReadOnly));
@@ -740,7 +756,7 @@ void TestPlayerImport::exportReadsBackExactly()
     const QString file = dir.filePath(QStringLiteral("export.csv"));
     {
         Data::DbConnection connection(kPlayers);
-        QCOMPARE(Players::exportPlayersCsv(connection, file), 5);
+        QCOMPARE(Players::exportPlayersCsv(connection, file, Players::Passwords::Included), 5);
     }
     QFile written(file);
     QVERIFY(written.open(QIODevice::ReadOnly));
@@ -798,7 +814,7 @@ void TestPlayerImport::formulaSignsAreGuardedAndReadBack()
     const QString file = dir.filePath(QStringLiteral("export.csv"));
     {
         Data::DbConnection connection(kPlayers);
-        QCOMPARE(Players::exportPlayersCsv(connection, file), 1);
+        QCOMPARE(Players::exportPlayersCsv(connection, file, Players::Passwords::Included), 1);
     }
     QFile written(file);
     QVERIFY(written.open(QIODevice::ReadOnly));
@@ -823,7 +839,7 @@ void TestPlayerImport::exportToUnwritablePlaceWritesNothing()
     const QString file = dir.filePath(QStringLiteral("missing folder/export.csv"));
     Data::DbConnection connection(kPlayers);
     try {
-        Players::exportPlayersCsv(connection, file);
+        Players::exportPlayersCsv(connection, file, Players::Passwords::Included);
         QFAIL("the file was written");
     } catch (const Players::FileError &error) {
         QVERIFY2(error.text().startsWith(file + QStringLiteral(": it cannot be written")),
@@ -855,9 +871,14 @@ void TestPlayerImport::commandLineImportsAndExports()
 
     out.clear();
     const QString csv = dir.filePath(QStringLiteral("out.csv"));
-    QCOMPARE(Players::exportPlayersCommand(csv, outStream, errStream), 0);
+    QCOMPARE(Players::exportPlayersCommand(csv, Players::Passwords::LeftOut, outStream, errStream),
+             0);
     QCOMPARE(out, QStringLiteral("Exported 4 players to %1.\n").arg(csv));
     QCOMPARE(err, QString());
+    QVERIFY(sameRows(Players::readPlayerFile(csv).rows, withoutPasswords(legacyRows())));
+    out.clear();
+    QCOMPARE(Players::exportPlayersCommand(csv, Players::Passwords::Included, outStream, errStream),
+             0);
     QVERIFY(sameRows(Players::readPlayerFile(csv).rows, legacyRows()));
 
     // Columns the table does not have are named.
@@ -884,6 +905,47 @@ void TestPlayerImport::commandLineImportsAndExports()
     QCOMPARE(err, QString());
 }
 
+void TestPlayerImport::exportIsPrivateAndLeavesOutPasswordsUnlessAsked_data()
+{
+    // Exports were once written readable by everyone, passwords included.
+    QTest::addColumn<bool>("included");
+    QTest::addColumn<bool>("replacing"); // a file readable by everyone is there already
+    QTest::newRow("passwords left out, new file") << false << false;
+    QTest::newRow("passwords left out, replacing a readable file") << false << true;
+    QTest::newRow("passwords asked for, new file") << true << false;
+    QTest::newRow("passwords asked for, replacing a readable file") << true << true;
+}
+
+void TestPlayerImport::exportIsPrivateAndLeavesOutPasswordsUnlessAsked()
+{
+    QFETCH(bool, included);
+    QFETCH(bool, replacing);
+    TempInstall install;
+    QTemporaryDir dir;
+    QCOMPARE(import(writeFile(dir, QStringLiteral("players.mdb"), legacyBytes())).imported, 4);
+    const QString file = dir.filePath(QStringLiteral("export.csv"));
+    if (replacing) {
+        writeFile(dir, QStringLiteral("export.csv"), "old");
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    }
+    {
+        Data::DbConnection connection(kPlayers);
+        QCOMPARE(Players::exportPlayersCsv(connection, file,
+                                           included ? Players::Passwords::Included
+                                                    : Players::Passwords::LeftOut),
+                 4);
+    }
+    QVERIFY(ownerOnly(file));
+    // The column stays where the import looks for it; only its values go.
+    const Players::PlayerTable table = Players::readPlayerFile(file);
+    QVERIFY(table.ignoredColumns.isEmpty());
+    QVERIFY(sameRows(table.rows, included ? legacyRows() : withoutPasswords(legacyRows())));
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll().contains("secret"), included);
+}
+
 void TestPlayerImport::commandLineReportsBadFile()
 {
     TempInstall install(false);
@@ -904,7 +966,9 @@ void TestPlayerImport::commandLineReportsBadFile()
 
     err.clear();
     const QString target = dir.filePath(QStringLiteral("no folder/out.csv"));
-    QCOMPARE(Players::exportPlayersCommand(target, outStream, errStream), 1);
+    QCOMPARE(
+        Players::exportPlayersCommand(target, Players::Passwords::LeftOut, outStream, errStream),
+        1);
     QVERIFY2(err.startsWith(QStringLiteral("zuvi: players not exported: %1: it cannot be "
                                            "written")
                                 .arg(target)),
@@ -929,7 +993,16 @@ void TestPlayerImport::zuviBinaryRunsTheCommands()
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, (QStringLiteral("Exported 4 players to %1.\n").arg(csv)).toUtf8());
-    QVERIFY(sameRows(Players::readPlayerFile(csv).rows, legacyRows()));
+    QVERIFY(sameRows(Players::readPlayerFile(csv).rows, withoutPasswords(legacyRows())));
+    QVERIFY(ownerOnly(csv));
+    // The passwords only when asked for.
+    const QString withPasswords = dir.filePath(QStringLiteral("with-passwords.csv"));
+    run = runZuvi(
+        {QStringLiteral("--export-players"), withPasswords, QStringLiteral("--with-passwords")});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(sameRows(Players::readPlayerFile(withPasswords).rows, legacyRows()));
+    QVERIFY(ownerOnly(withPasswords));
 
     const QString bad = writeFile(dir, QStringLiteral("bad.mdb"), legacyBytes().left(5000));
     run = runZuvi({QStringLiteral("--import-players"), bad});

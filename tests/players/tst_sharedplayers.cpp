@@ -141,8 +141,8 @@ void TestSharedPlayers::aFileGoesThroughTheServerAsThroughTheFile()
     // as it was, the formula guarded once.
     const QString fromFile = folder.filePath(QStringLiteral("file.csv"));
     const QString fromServer = folder.filePath(QStringLiteral("server.csv"));
-    QCOMPARE(Players::exportPlayersCsv(file, fromFile), 6);
-    QCOMPARE(Players::exportPlayersCsv(server, fromServer), 6);
+    QCOMPARE(Players::exportPlayersCsv(file, fromFile, Players::Passwords::Included), 6);
+    QCOMPARE(Players::exportPlayersCsv(server, fromServer, Players::Passwords::Included), 6);
     QCOMPARE(readFile(fromServer), readFile(fromFile));
     QVERIFY(readFile(fromServer).contains("\"'=HYPERLINK(\"\"x\"\")\""));
     QVERIFY(readFile(fromServer).contains("\"Ünal\""));

@@ -38,10 +38,11 @@ namespace {
 const QString kPlayers = Data::playersDatabase();
 const QString kTourny = Data::tournyDatabase();
 const QString kPleaseRounds = QStringLiteral("Please enter the number of rounds");
-const QString kOver = QStringLiteral("The tournament is over!");
+const QString kRoundsRange =
+    QStringLiteral("Please enter the number of rounds as a whole number from 1 to 99");
 const QString kPleasePower = QStringLiteral("Please enter each player's power as a number");
 const QString kPleaseMinutes =
-    QStringLiteral("Please enter the time limit as a number of minutes from 0 to 32767");
+    QStringLiteral("Please enter the time limit as a whole number of minutes from 1 to 999");
 
 // The fifteen boxes of the player editor, bound to the column beside; Country is kept in a
 // table of its own.
@@ -175,8 +176,9 @@ qint64 secondsLeft(Round::RoundClock &clock)
 
 using Row = StandingsRow;
 
-// What the number boxes make of a text: a number of rounds (-1: refused), minutes (-1:
-// refused quietly), a power (nothing: refused).
+// What the number boxes make of a text: a number of rounds (-1: asked for again, -2:
+// refused as not a whole number from 1 to 99), minutes (-1: refused), a power (nothing:
+// refused).
 struct Numbers
 {
     int rounds;
@@ -464,47 +466,53 @@ void TestBadInput::numberTable()
     for (const auto &[name, text] : anyTexts()) {
         // Nothing of these is a number; an empty power box (or blanks) is a power of 0.
         const bool noPower = text.trimmed().isEmpty();
-        QTest::newRow(name) << text << -1 << -1 << (noPower ? std::optional<double>(0) : refused);
+        QTest::newRow(name) << text << (noPower ? -1 : -2) << -1
+                            << (noPower ? std::optional<double>(0) : refused);
     }
     const std::pair<const char *, Numbers> numbers[] = {
         {"-3", {-1, -1, refused}},
-        {"-0", {0, 0, 0}},
-        {"2.5", {-1, 2, 2.5}},
-        {"3.5", {-1, 4, 3.5}},
-        {".5", {-1, 0, 0.5}},
-        {"5.", {5, 5, 5}},
-        {"3.0", {3, 3, 3}},
-        {"+3", {3, 3, 3}},
+        {"-0", {-2, -1, 0}},
+        {"2.5", {-2, -1, 2.5}},
+        {"3.5", {-2, -1, 3.5}},
+        {".5", {-2, -1, 0.5}},
+        {"5.", {5, -1, 5}},
+        {"3.0", {3, -1, 3}},
+        {"+3", {3, -1, 3}},
         {" 3 ", {3, 3, 3}},
-        {"1e1", {10, 10, 10}},
-        {"32767", {32767, 32767, 32767}},
-        {"32768", {-1, -1, 32768}},
+        {"1e1", {10, -1, 10}},
+        {"0", {-2, -1, 0}},
+        {"99", {99, 99, 99}},
+        {"100", {-2, 100, 100}},
+        {"999", {-2, 999, 999}},
+        {"1000", {-2, -1, 1000}},
+        {"32767", {-2, -1, 32767}},
+        {"32768", {-2, -1, 32768}},
         {"-32769", {-1, -1, refused}},
-        {"1e308", {-1, -1, refused}},
+        {"1e308", {-2, -1, refused}},
         {"-1e308", {-1, -1, refused}},
-        {"1e309", {-1, -1, refused}},
-        {"99999999999", {-1, -1, 99999999999.0}},
-        {"1e15", {-1, -1, 1e15}},
-        {"1e16", {-1, -1, refused}},
-        {"1e-400", {-1, 0, 0}},
-        {"3.0000000000000000001", {-1, 3, 3}},
-        {"2.5e1", {25, 25, 25}},
-        {"25e-1", {-1, 2, 2.5}},
-        {"NaN", {-1, -1, refused}},
-        {"nan", {-1, -1, refused}},
-        {"inf", {-1, -1, refused}},
-        {"-Infinity", {-1, -1, refused}},
-        {"0x10", {-1, -1, refused}},
-        {"0X1A", {-1, -1, refused}},
-        {"1,5", {-1, -1, refused}},
-        {"1.000,5", {-1, -1, refused}},
-        {"1 000", {-1, -1, refused}},
-        {"1_000", {-1, -1, refused}},
-        {"--3", {-1, -1, refused}},
-        {"3e", {-1, -1, refused}},
-        {"3 rounds", {-1, -1, refused}},
-        {"fullwidth digit", {-1, -1, refused}},
-        {"Arabic-Indic digit", {-1, -1, refused}},
+        {"1e309", {-2, -1, refused}},
+        {"99999999999", {-2, -1, 99999999999.0}},
+        {"1e15", {-2, -1, 1e15}},
+        {"1e16", {-2, -1, refused}},
+        {"1e-400", {-2, -1, 0}},
+        {"3.0000000000000000001", {-2, -1, 3}},
+        {"2.5e1", {25, -1, 25}},
+        {"25e-1", {-2, -1, 2.5}},
+        {"NaN", {-2, -1, refused}},
+        {"nan", {-2, -1, refused}},
+        {"inf", {-2, -1, refused}},
+        {"-Infinity", {-2, -1, refused}},
+        {"0x10", {-2, -1, refused}},
+        {"0X1A", {-2, -1, refused}},
+        {"1,5", {-2, -1, refused}},
+        {"1.000,5", {-2, -1, refused}},
+        {"1 000", {-2, -1, refused}},
+        {"1_000", {-2, -1, refused}},
+        {"--3", {-2, -1, refused}},
+        {"3e", {-2, -1, refused}},
+        {"3 rounds", {-2, -1, refused}},
+        {"fullwidth digit", {-2, -1, refused}},
+        {"Arabic-Indic digit", {-2, -1, refused}},
     };
     for (const auto &[name, expected] : numbers) {
         QString text = QString::fromUtf8(name);
@@ -515,10 +523,10 @@ void TestBadInput::numberTable()
         QTest::newRow(name) << text << expected.rounds << expected.minutes << expected.power;
     }
     QTest::newRow("10,000 digits")
-        << QString(QStringLiteral("1") + QString(9999, QLatin1Char('0'))) << -1 << -1 << refused;
+        << QString(QStringLiteral("1") + QString(9999, QLatin1Char('0'))) << -2 << -1 << refused;
     QTest::newRow("10,000 characters of a tiny fraction")
         << QString(QStringLiteral("0.") + QString(9997, QLatin1Char('0')) + QStringLiteral("1"))
-        << -1 << 0 << std::optional<double>(0);
+        << -2 << -1 << std::optional<double>(0);
 }
 
 void TestBadInput::roundsTakesOnlyAWholeNumber_data()
@@ -551,7 +559,7 @@ void TestBadInput::roundsTakesOnlyAWholeNumber()
         QCOMPARE(standingsByName(fixture.install).size(), 2);
         return;
     }
-    QCOMPARE(fixture.log.texts(), QStringList{rounds == 0 ? kOver : kPleaseRounds});
+    QCOMPARE(fixture.log.texts(), QStringList{rounds == -1 ? kPleaseRounds : kRoundsRange});
     QVERIFY(!throne.tournament());
     QCOMPARE(openRoundWindows(), 0);
     QCOMPARE(throne.RandomFirst(), qint16(0));
@@ -577,8 +585,8 @@ void TestBadInput::minutesRefusesWithAMessageAndLeavesTheClock()
     auto *box = control<QLineEdit>(*round, "Minutes");
     auto *fullTime = control<QLabel>(*round, "FullTime");
 
-    // What a start must leave: the minutes replaced, hours and seconds as they stood; a
-    // refused text leaves all three. Ticks can come only from the event loop, which none of
+    // What a start must leave: the limit as the whole time left; a refused text leaves the
+    // clock as it stood. Ticks can come only from the event loop, which none of
     // the steps runs; should one come all the same, it counts one second down.
     const auto startWith = [&](const QString &typed, bool tried) {
         if (tried)
@@ -588,7 +596,6 @@ void TestBadInput::minutesRefusesWithAMessageAndLeavesTheClock()
         QCOMPARE(box->text(), typed);
         const bool running = round->Timer1()->isActive();
         const qint64 before = secondsLeft(clock);
-        const qint64 kept = qint64(clock.hours()) * 3600 + clock.seconds();
         QSignalSpy ticks(round->Timer1(), &QTimer::timeout);
         fixture.log.clear();
         click(*round, "StartTimer");
@@ -602,7 +609,7 @@ void TestBadInput::minutesRefusesWithAMessageAndLeavesTheClock()
         } else {
             QVERIFY(round->Timer1()->isActive());
             QCOMPARE(secondsLeft(clock),
-                     qMax<qint64>(kept + qint64(refusedOrMinutes) * 60 - ticks.count(), 0));
+                     qMax<qint64>(qint64(refusedOrMinutes) * 60 - ticks.count(), 0));
         }
     };
 

@@ -241,9 +241,14 @@ QList<QVariantList> snapshot(const TempInstall &install)
                                 "LIKE 'Zuvi%' ORDER BY name"));
     for (const QVariantList &table : tables) {
         rows.append({QStringLiteral("--"), table.at(0)});
-        rows.append(install.rows(
-            kTourny,
-            QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table.at(0).toString())));
+        // The time of the first start differs from run to run: only whether it is kept is
+        // compared.
+        const QString select =
+            table.at(0).toString() == QLatin1String("ZuviState")
+                ? QStringLiteral("SELECT Key, CASE Key WHEN 'startedAt' THEN Value > 0 ELSE Value "
+                                 "END FROM ZuviState ORDER BY rowid")
+                : QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table.at(0).toString());
+        rows.append(install.rows(kTourny, select));
     }
     return rows;
 }

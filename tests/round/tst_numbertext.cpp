@@ -56,8 +56,8 @@ private Q_SLOTS:
     void notNumbersAreRefusedByEveryRule();
     void roundsMustBeWholeAndSixteenBit_data();
     void roundsMustBeWholeAndSixteenBit();
-    void minutesRoundHalfToEvenWithinRange_data();
-    void minutesRoundHalfToEvenWithinRange();
+    void typedCountsTakeOnlyWholeNumbersInRange_data();
+    void typedCountsTakeOnlyWholeNumbersInRange();
     void powerIsZeroWhenEmptyAndBoundedOtherwise_data();
     void powerIsZeroWhenEmptyAndBoundedOtherwise();
     void gamePowersIgnoreTheByesBox_data();
@@ -136,6 +136,7 @@ void TestNumberText::notNumbersAreRefusedByEveryRule()
     QVERIFY(!parseDecimal(text).has_value());
     QVERIFY(!parseRounds(text).has_value());
     QVERIFY(!parseMinutes(text).has_value());
+    QVERIFY(!parseTypedRounds(text).has_value());
     // An empty power box is 0 (a bye game often has none typed); every other text is refused.
     if (text.trimmed().isEmpty())
         QCOMPARE(parsePower(text), std::optional<double>(0.0));
@@ -175,37 +176,49 @@ void TestNumberText::roundsMustBeWholeAndSixteenBit()
         QCOMPARE(int(*rounds), expected);
 }
 
-void TestNumberText::minutesRoundHalfToEvenWithinRange_data()
+void TestNumberText::typedCountsTakeOnlyWholeNumbersInRange_data()
 {
+    // The round clock's minutes (1 to 999, digits only) and the number of rounds (a whole
+    // number from 1 to 99, "3.0" included), as typed: once "1e2" started a 100-minute clock
+    // shown as 00:100:00, "2.5" was rounded, "0" stopped the clock at once and 0 rounds
+    // ended the tournament before its start.
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("45") << "45" << true << 45;
-    QTest::newRow("blanks around") << " 45 " << true << 45;
-    QTest::newRow("45.5 gives 46") << "45.5" << true << 46;
-    QTest::newRow("44.5 gives 44") << "44.5" << true << 44;
-    QTest::newRow("44.4 gives 44") << "44.4" << true << 44;
-    QTest::newRow("zero") << "0" << true << 0;
-    QTest::newRow("small negative rounds to zero") << "-0.4" << true << 0;
-    QTest::newRow("minus one half rounds to zero") << "-0.5" << true << 0;
-    QTest::newRow("highest") << "32767" << true << 32767;
-    QTest::newRow("rounds down to highest") << "32767.4" << true << 32767;
-    QTest::newRow("negative") << "-1" << false << 0;
-    QTest::newRow("rounds to negative") << "-0.6" << false << 0;
-    QTest::newRow("above range") << "32768" << false << 0;
-    QTest::newRow("rounds above range") << "32767.5" << false << 0;
-    QTest::newRow("huge") << "1e308" << false << 0;
+    QTest::addColumn<int>("minutes"); // 0: refused
+    QTest::addColumn<int>("rounds");  // 0: refused
+    QTest::newRow("30") << "30" << 30 << 30;
+    QTest::newRow("blanks around are trimmed") << " 30 " << 30 << 30;
+    QTest::newRow("tab around") << "\t45\t" << 45 << 45;
+    QTest::newRow("leading zero") << "045" << 45 << 45;
+    QTest::newRow("one") << "1" << 1 << 1;
+    QTest::newRow("largest rounds") << "99" << 99 << 99;
+    QTest::newRow("past the rounds") << "100" << 100 << 0;
+    QTest::newRow("largest minutes") << "999" << 999 << 0;
+    QTest::newRow("past the minutes") << "1000" << 0 << 0;
+    QTest::newRow("zero") << "0" << 0 << 0;
+    QTest::newRow("zeros") << "000" << 0 << 0;
+    QTest::newRow("negative") << "-5" << 0 << 0;
+    QTest::newRow("plus sign") << "+5" << 0 << 5;
+    QTest::newRow("exponent") << "1e2" << 0 << 0;
+    QTest::newRow("whole exponent within rounds") << "1e1" << 0 << 10;
+    QTest::newRow("fraction") << "2.5" << 0 << 0;
+    QTest::newRow("whole with a point") << "3.0" << 0 << 3;
+    QTest::newRow("minus zero") << "-0" << 0 << 0;
+    QTest::newRow("empty") << "" << 0 << 0;
+    QTest::newRow("blanks only") << "  " << 0 << 0;
+    QTest::newRow("blank inside") << "3 0" << 0 << 0;
+    QTest::newRow("many digits") << QString(40, QLatin1Char('9')) << 0 << 0;
+    QTest::newRow("many leading zeros")
+        << QString(40, QLatin1Char('0')) + QStringLiteral("7") << 7 << 7;
+    QTest::newRow("arabic-indic digits") << QString(2, QChar(0x0663)) << 0 << 0;
 }
 
-void TestNumberText::minutesRoundHalfToEvenWithinRange()
+void TestNumberText::typedCountsTakeOnlyWholeNumbersInRange()
 {
     QFETCH(QString, text);
-    QFETCH(bool, ok);
-    QFETCH(int, expected);
-    const std::optional<qint16> minutes = parseMinutes(text);
-    QCOMPARE(minutes.has_value(), ok);
-    if (ok)
-        QCOMPARE(int(*minutes), expected);
+    QFETCH(int, minutes);
+    QFETCH(int, rounds);
+    QCOMPARE(parseMinutes(text), minutes ? std::optional<qint16>(qint16(minutes)) : std::nullopt);
+    QCOMPARE(parseTypedRounds(text), rounds ? std::optional<qint16>(qint16(rounds)) : std::nullopt);
 }
 
 void TestNumberText::powerIsZeroWhenEmptyAndBoundedOtherwise_data()
@@ -304,7 +317,7 @@ void TestNumberText::readingIgnoresTheMachineLocale()
     const std::optional<double> half = parseDecimal(QStringLiteral("2.5"));
     const std::optional<double> comma = parseDecimal(QStringLiteral("2,5"));
     const std::optional<double> thousand = parseDecimal(QStringLiteral("1.000"));
-    const std::optional<qint16> minutes = parseMinutes(QStringLiteral("45.5"));
+    const std::optional<qint16> minutes = parseMinutes(QStringLiteral("1.000"));
 
     std::setlocale(LC_ALL, previousC.c_str());
     QLocale::setDefault(previous);
@@ -312,7 +325,7 @@ void TestNumberText::readingIgnoresTheMachineLocale()
     QCOMPARE(half, std::optional<double>(2.5));
     QVERIFY(!comma.has_value());
     QCOMPARE(thousand, std::optional<double>(1.0));
-    QCOMPARE(minutes, std::optional<qint16>(46));
+    QVERIFY(!minutes.has_value());
 }
 
 QTEST_APPLESS_MAIN(TestNumberText)

@@ -41,7 +41,7 @@ private Q_SLOTS:
     void everyTickShowsTheTimeLeft();
     void manyRestartsWithTheLargestLimitNeverWrap();
     void negativeLimitStillRunsOut();
-    void windowLoadResetsSecondsOnly();
+    void hoursLeftNeverCarryIntoTheNextRound();
 };
 
 void TestRoundClock::captionPadsPartsBelowTen_data()
@@ -89,19 +89,28 @@ void TestRoundClock::ticksShowAndCountDown_data()
         << 0 << 0 << 0 << QList<Expected>{{1, "00:00:00"}} << QList<int>{1};
     QTest::newRow("5") << 5 << 0 << 0 << QList<Expected>{{1, "00:05:00"}, {2, "00:04:59"}}
                        << QList<int>{301};
-    QTest::newRow("90 shown unsplit, then split")
-        << 90 << 0 << 0 << QList<Expected>{{1, "00:90:00"}, {2, "01:29:59"}} << QList<int>{5401};
+    QTest::newRow("90 shown as hours and minutes from the first tick")
+        << 90 << 0 << 0 << QList<Expected>{{1, "01:30:00"}, {2, "01:29:59"}} << QList<int>{5401};
+    QTest::newRow("999 shown as hours and minutes, never 00:999:00")
+        << 999 << 0 << 0 << QList<Expected>{{1, "16:39:00"}, {2, "16:38:59"}}
+        << QList<int>{999 * 60 + 1};
     QTest::newRow("01:00:00 goes to 00:59:59")
         << 61 << 0 << 0
-        << QList<Expected>{{1, "00:61:00"}, {2, "01:00:59"}, {61, "01:00:00"}, {62, "00:59:59"}}
+        << QList<Expected>{{1, "01:01:00"}, {2, "01:00:59"}, {61, "01:00:00"}, {62, "00:59:59"}}
         << QList<int>{3661};
-    // Started with 11, the label shows 00:10:30 at the 31st tick; seconds count on.
-    QTest::newRow("restart while running keeps the seconds")
-        << 11 << 31 << 45 << QList<Expected>{{31, "00:10:30"}, {32, "00:45:29"}, {33, "00:45:28"}}
-        << QList<int>{32 + 45 * 60 + 29};
-    QTest::newRow("restart with exactly an hour carries it")
-        << 11 << 31 << 60 << QList<Expected>{{32, "00:60:29"}, {33, "01:00:28"}}
-        << QList<int>{32 + 60 * 60 + 29};
+    // Started with 11, the label shows 00:10:30 at the 31st tick; the new limit replaces
+    // the time left, seconds included.
+    QTest::newRow("restart while running replaces the time left")
+        << 11 << 31 << 45 << QList<Expected>{{31, "00:10:30"}, {32, "00:45:00"}, {33, "00:44:59"}}
+        << QList<int>{32 + 45 * 60};
+    // The organiser typed 90 and started, then saw the mistake, typed 30 and started:
+    // the clock once showed 01:30:57 (the old hours and seconds kept).
+    QTest::newRow("shorter limit while running drops the hours left")
+        << 90 << 3 << 30 << QList<Expected>{{3, "01:29:58"}, {4, "00:30:00"}, {5, "00:29:59"}}
+        << QList<int>{4 + 30 * 60};
+    QTest::newRow("restart with exactly an hour")
+        << 11 << 31 << 60 << QList<Expected>{{32, "01:00:00"}, {33, "00:59:59"}}
+        << QList<int>{32 + 60 * 60};
     QTest::newRow("restart after stopping starts from the limit")
         << 0 << 1 << 45 << QList<Expected>{{1, "00:00:00"}, {2, "00:45:00"}, {3, "00:44:59"}}
         << QList<int>{1, 2702};
@@ -116,7 +125,7 @@ void TestRoundClock::ticksShowAndCountDown()
     QFETCH(QList<int>, stops);
 
     RoundClock clock;
-    clock.resetSeconds();
+    clock.reset();
     QVERIFY(!clock.running());
     clock.start(qint16(start));
     QVERIFY(clock.running());
@@ -159,14 +168,14 @@ void TestRoundClock::everyTickShowsTheTimeLeft_data()
 
 void TestRoundClock::everyTickShowsTheTimeLeft()
 {
-    // After the first tick (which shows the limit unsplit) the counters hold one second
-    // less at every tick, split into hours, minutes below 60 and seconds, all the way down
-    // to the stop: no counter ever wraps. Each tick shows what the counters held before it.
+    // The first tick shows the limit, the counters hold one second less at every tick,
+    // split into hours, minutes below 60 and seconds, all the way down to the stop: no
+    // counter ever wraps. Each tick shows what the counters held before it.
     QFETCH(int, minutes);
     RoundClock clock;
     clock.start(qint16(minutes));
     const qint64 total = qint64(minutes) * 60;
-    QCOMPARE(clock.tick().caption, RoundClock::caption(0, qint16(minutes), 0));
+    QCOMPARE(clock.tick().caption, captionOf(total));
     for (qint64 tick = 2; tick <= total + 1; ++tick) {
         const qint64 before = total - (tick - 1);
         const RoundClock::Tick result = clock.tick();
@@ -188,17 +197,14 @@ void TestRoundClock::everyTickShowsTheTimeLeft()
 
 void TestRoundClock::manyRestartsWithTheLargestLimitNeverWrap()
 {
-    // Every press carries another 546 hours out of the minutes; the hours must stop at
-    // their ceiling instead of turning negative.
+    // Every press replaces the time left: the hours never pile up, let alone turn negative.
     RoundClock clock;
     for (int press = 0; press < 100; ++press) {
         clock.start(std::numeric_limits<qint16>::max());
         const QString caption = clock.tick().caption;
-        QVERIFY2(!caption.contains(QLatin1Char('-')), qPrintable(caption));
-        QVERIFY(clock.hours() >= 0);
-        QVERIFY(clock.minutes() >= 0);
+        QCOMPARE(caption, QStringLiteral("546:07:00"));
     }
-    QCOMPARE(clock.hours(), std::numeric_limits<qint16>::max());
+    QCOMPARE(clock.hours(), qint16(546));
     QVERIFY(clock.running());
 }
 
@@ -211,21 +217,20 @@ void TestRoundClock::negativeLimitStillRunsOut()
     QVERIFY(tick.stopped);
 }
 
-void TestRoundClock::windowLoadResetsSecondsOnly()
+void TestRoundClock::hoursLeftNeverCarryIntoTheNextRound()
 {
-    // A round ended with over an hour on the clock: the next window's load zeroes the
-    // seconds and idles the clock, and the hours carry over.
+    // A round ended with over an hour on the clock: the next round's clock stands at
+    // 00:00:00, and its limit is all it shows (the hour left once showed as 01:10:00).
     RoundClock clock;
     clock.start(90);
-    clock.tick(); // 00:90:00, now 01:29:59
+    clock.tick(); // 01:30:00, now 01:29:59
     clock.tick(); // 01:29:59, now 01:29:58
-    clock.resetSeconds();
+    clock.reset();
     QVERIFY(!clock.running());
-    QCOMPARE(clock.hours(), qint16(1));
-    QCOMPARE(clock.minutes(), qint16(29));
-    QCOMPARE(clock.seconds(), qint16(0));
+    QCOMPARE(clock.remainingSeconds(), 0);
+    QCOMPARE(clock.tick().caption, QStringLiteral("00:00:00"));
     clock.start(10);
-    QCOMPARE(clock.tick().caption, QStringLiteral("01:10:00"));
+    QCOMPARE(clock.tick().caption, QStringLiteral("00:10:00"));
 }
 
 QTEST_APPLESS_MAIN(TestRoundClock)

@@ -29,7 +29,7 @@ using namespace Zuvi::Test;
 namespace {
 
 const QString kPleaseMinutes =
-    QStringLiteral("Please enter the time limit as a number of minutes from 0 to 32767");
+    QStringLiteral("Please enter the time limit as a whole number of minutes from 1 to 999");
 
 const QString kHelp1 = QStringLiteral(
     "The table on the left is matched up against the table on the right.  You can move a "
@@ -105,7 +105,7 @@ private Q_SLOTS:
     void startTimerTakesTheMinutes_data();
     void startTimerTakesTheMinutes();
     void invalidMinutesLeaveRunningClockAsItWas();
-    void clockHoursCarryIntoNextRoundWindow();
+    void clockHoursNeverCarryIntoNextRoundWindow();
 };
 
 void TestTournamentWindow::windowHasItsCaptionAndSize()
@@ -428,18 +428,20 @@ void TestTournamentWindow::startTimerTakesTheMinutes_data()
                         << "00:45:00";
     QTest::newRow("5") << "5"
                        << "00:05:00";
-    QTest::newRow("0 stops at the first tick") << "0"
-                                               << "00:00:00";
-    QTest::newRow("90 unsplit on the first tick") << "90"
-                                                  << "00:90:00";
+    QTest::newRow("90 in hours and minutes from the first tick") << "90"
+                                                                 << "01:30:00";
     QTest::newRow("blanks around") << " 7 "
                                    << "00:07:00";
-    QTest::newRow("half rounds to even up") << "45.5"
-                                            << "00:46:00";
-    QTest::newRow("half rounds to even down") << "44.5"
-                                              << "00:44:00";
-    QTest::newRow("16-bit maximum") << "32767"
-                                    << "00:32767:00";
+    QTest::newRow("largest limit") << "999"
+                                   << "16:39:00";
+    QTest::newRow("0 refused") << "0"
+                               << "";
+    QTest::newRow("exponent refused, never 00:100:00") << "1e2"
+                                                       << "";
+    QTest::newRow("fraction refused") << "2.5"
+                                      << "";
+    QTest::newRow("past the largest limit") << "1000"
+                                            << "";
     QTest::newRow("empty") << ""
                            << "";
     QTest::newRow("not a number") << "abc"
@@ -501,15 +503,15 @@ void TestTournamentWindow::invalidMinutesLeaveRunningClockAsItWas()
     QVERIFY(tick(*round));
     QCOMPARE(fullTime(*round), QStringLiteral("00:44:58"));
 
-    // A valid restart while running replaces the minutes only.
+    // A valid restart while running replaces the whole time left.
     setText(minutes, QStringLiteral("10"));
     click(*round, "StartTimer");
     QVERIFY(tick(*round));
-    QCOMPARE(fullTime(*round), QStringLiteral("00:10:57"));
+    QCOMPARE(fullTime(*round), QStringLiteral("00:10:00"));
     QCOMPARE(fixture.log.texts(), QStringList{kPleaseMinutes});
 }
 
-void TestTournamentWindow::clockHoursCarryIntoNextRoundWindow()
+void TestTournamentWindow::clockHoursNeverCarryIntoNextRoundWindow()
 {
     RoundFixture fixture(entrants(2));
     Tournament *round = fixture.startRound();
@@ -519,6 +521,14 @@ void TestTournamentWindow::clockHoursCarryIntoNextRoundWindow()
     QVERIFY(tick(*round));
     QVERIFY(tick(*round));
     QCOMPARE(fullTime(*round), QStringLiteral("01:29:59"));
+    // Typed 90 by mistake: 30 typed and started at once is all the clock shows.
+    setText(control<QLineEdit>(*round, "Minutes"), QStringLiteral("30"));
+    click(*round, "StartTimer");
+    QVERIFY(tick(*round));
+    QCOMPARE(fullTime(*round), QStringLiteral("00:30:00"));
+    setText(control<QLineEdit>(*round, "Minutes"), QStringLiteral("90"));
+    click(*round, "StartTimer");
+    QVERIFY(tick(*round));
     QPointer<QTimer> timer = round->Timer1();
 
     fixture.log.setAnswer(true);
@@ -530,11 +540,11 @@ void TestTournamentWindow::clockHoursCarryIntoNextRoundWindow()
     QVERIFY(next);
     QCOMPARE(fullTime(*next), QStringLiteral("00:00:00"));
     QVERIFY(!next->Timer1()->isActive());
-    QCOMPARE(fixture.throne->progress()->clock().hours(), qint16(1));
-    QCOMPARE(fixture.throne->progress()->clock().seconds(), qint16(0));
+    // The hour left on the last round's clock is gone: 45 minutes show as 00:45:00.
+    QCOMPARE(fixture.throne->progress()->clock().remainingSeconds(), 0);
     click(*next, "StartTimer");
     QVERIFY(tick(*next));
-    QCOMPARE(fullTime(*next), QStringLiteral("01:45:00"));
+    QCOMPARE(fullTime(*next), QStringLiteral("00:45:00"));
     QCOMPARE(fixture.log.texts(), QStringList());
 }
 

@@ -1,14 +1,16 @@
 #pragma once
 
 // Every window of the application open at once over one started round: the registration
-// window, the round window, the player editor with its find dialog, the recorded games and
-// an import preview. For the tests that look at every window alike.
+// window, the round window, the player editor with its find dialog, the recorded games, an
+// import preview and the dialog that drops a player. For the tests that look at every
+// window alike.
 
 #include "support/roundfixture.h"
 
 #include "playereditor/findplayerdialog.h"
 #include "players/importpreviewdialog.h"
 #include "players/playerfile.h"
+#include "registration/dropplayerdialog.h"
 #include "roundwindow/recordedgames.h"
 
 #include <QAction>
@@ -26,7 +28,8 @@ inline QStringList allWindowNames()
             QStringLiteral("PlayerInfo"),
             QStringLiteral("FindPlayerDialog"),
             QStringLiteral("RecordedGamesDialog"),
-            QStringLiteral("ImportPreview")};
+            QStringLiteral("ImportPreview"),
+            QStringLiteral("DropPlayer")};
 }
 
 /// The windows, shown; the round of kA-kE is started and its first game selected.
@@ -60,6 +63,8 @@ struct AllWindows
         import = std::make_unique<Players::ImportPreviewDialog>(QStringLiteral("players.csv"),
                                                                 table, preview);
         import->show();
+        drop = std::make_unique<DropPlayerDialog>(fixture.throne->progress()->playingNames());
+        drop->show();
     }
     Q_DISABLE_COPY_MOVE(AllWindows)
 
@@ -69,8 +74,8 @@ struct AllWindows
     /// The window of that objectName, or null.
     QWidget *window(const QString &name) const
     {
-        const QList<QWidget *> all{fixture.throne.get(), round,          editor.data(),
-                                   find.data(),          recorded.get(), import.get()};
+        const QList<QWidget *> all{fixture.throne.get(), round,        editor.data(), find.data(),
+                                   recorded.get(),       import.get(), drop.get()};
         for (QWidget *window : all) {
             if (window && window->objectName() == name)
                 return window;
@@ -84,6 +89,7 @@ struct AllWindows
     QPointer<FindPlayerDialog> find;
     std::unique_ptr<RecordedGamesDialog> recorded;
     std::unique_ptr<Players::ImportPreviewDialog> import;
+    std::unique_ptr<DropPlayerDialog> drop;
 };
 
 } // namespace Zuvi::Test

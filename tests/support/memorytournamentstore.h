@@ -256,6 +256,7 @@ private:
         stored.roundcounter = next.roundcounter;
         stored.randomFirst = next.randomFirst;
         stored.started = next.started;
+        stored.startedAtMs = next.startedAtMs;
         stored.roundOpen = next.roundOpen;
         stored.pairingNumber = next.pairingNumber;
         stored.clockRunning = next.clockRunning;

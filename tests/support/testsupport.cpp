@@ -131,8 +131,9 @@ QList<QVariantList> TempInstall::rows(const QString &databaseName, const QString
 MessageLog::MessageLog()
 {
     Ui::setMessageHandler([this](const QString &text) { m_texts.append(text); });
-    Ui::setQuestionHandler([this](const QString &text) {
+    Ui::setQuestionHandler([this](const QString &text, Ui::DefaultAnswer byDefault) {
         m_questions.append(text);
+        m_defaults.append(byDefault);
         return m_answer;
     });
     Core::setEndHook([this] { ++m_ends; });

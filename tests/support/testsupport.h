@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ui/messagebox.h"
+
+#include <QList>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -51,6 +54,8 @@ public:
     const QStringList &texts() const { return m_texts; }
     /// The questions asked (Yes/No boxes), answered with answer().
     const QStringList &questions() const { return m_questions; }
+    /// The default answer of each question, in the order asked.
+    const QList<Ui::DefaultAnswer> &questionDefaults() const { return m_defaults; }
     void setAnswer(bool yes) { m_answer = yes; }
     QString last() const { return m_texts.isEmpty() ? QString() : m_texts.last(); }
     int ends() const { return m_ends; }
@@ -59,6 +64,7 @@ public:
 private:
     QStringList m_texts;
     QStringList m_questions;
+    QList<Ui::DefaultAnswer> m_defaults;
     bool m_answer = false;
     int m_ends = 0;
 };

@@ -12,6 +12,7 @@
 #include "historywindow/historydialog.h"
 #include "publish/bigscreen.h"
 #include "publish/historydocuments.h"
+#include "registration/dropplayerdialog.h"
 #include "registration/stationdialog.h"
 #include "registration/throne.h"
 #include "tournament/tournamentprogress.h"
@@ -24,6 +25,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -144,6 +146,21 @@ bool renderTournament(Throne &throne, const QDir &out)
     return ok;
 }
 
+/// "Drop a player…" while the first round is played, and a message naming a player whose
+/// name holds markup, shown as typed.
+bool renderDropPlayer(Throne &throne, const QDir &out)
+{
+    DropPlayerDialog dialog(throne.progress()->playingNames(), &throne);
+    bool ok = save(&dialog, out);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zuvi"),
+                    QStringLiteral("<b>Bold</b>, Ann is no longer in the tournament."),
+                    QMessageBox::Ok, &throne);
+    Ui::prepareBox(box);
+    box.setWindowModality(Qt::NonModal);
+    ok = save(&box, out, QStringLiteral("MessageBox-markup-name")) && ok;
+    return ok;
+}
+
 /// The player editor opened from the registration window, showing a filled record.
 bool renderPlayerInfo(Throne &throne, const QDir &out)
 {
@@ -251,6 +268,7 @@ int main(int argc, char *argv[])
         Throne throne(new TournamentProgress);
         ok = renderThrone(throne, out) && ok;
         ok = renderTournament(throne, out) && ok;
+        ok = renderDropPlayer(throne, out) && ok;
         ok = renderPlayerInfo(throne, out) && ok;
         ok = renderStationDialog(out) && ok;
         ok = renderHistory(out) && ok;

@@ -1,0 +1,1 @@
+zuvi_gui_test(tst_backup data/tst_backup.cpp)

@@ -48,6 +48,15 @@ struct ArchivedTournament
     QString winner() const;
 };
 
+/// The archive of a finished tournament, however it was read (the live tournament at the
+/// end of its last round, or a tournament file of the past): standings (in standings
+/// order, with their stored players and drops) ranked with shared ranks as the printed
+/// standings rank them, the games in round and table order, the number of rounds (at least
+/// the last round that has a game), the late entrants marked (markLateEntrants()) and the
+/// default name of the date played.
+ArchivedTournament archiveOf(const QDate &played, int rounds, QList<ArchivedEntrant> standings,
+                             QList<ArchivedGame> games, const QStringList &unrecordedFirstRound);
+
 /// Marks the entrants who entered late: those without a game of the first round, played
 /// (in t's games) or left unrecorded (the players of unrecordedFirstRound). Where nothing
 /// of the first round is known (a file that kept no games), nobody is marked.

@@ -5,7 +5,6 @@
 #include "data/displayname.h"
 #include "data/installfolder.h"
 #include "data/statements.h"
-#include "round/ranks.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -28,14 +27,11 @@ bool hasTable(Data::DbConnection &db, const QString &name)
 ArchivedTournament readPastTournament(const QString &file, const QDate &played,
                                       const QHash<QString, qint64> &stored)
 {
-    ArchivedTournament t;
-    t.played = played;
-    t.name = defaultName(played);
     Data::DbConnection db(Data::DbConnection::AtPath{file, false});
     if (!hasTable(db, QStringLiteral("TournyInfo")))
         throw Failure(0, QStringLiteral("%1 holds no standings (no table TournyInfo).")
                              .arg(QFileInfo(file).fileName()));
-    QList<std::pair<double, double>> keys;
+    QList<ArchivedEntrant> standings;
     db.readRows(Data::Sql::selectStandings(), [&](const Data::RowView &row) {
         ArchivedEntrant e;
         e.name = row.text(0);
@@ -43,31 +39,27 @@ ArchivedTournament readPastTournament(const QString &file, const QDate &played,
         e.score = row.value(2).toDouble();
         e.power = row.value(3).toDouble();
         e.playerId = stored.value(e.name);
-        keys.append({e.score, e.power});
-        t.entrants.append(e);
+        standings.append(e);
     });
-    if (t.entrants.isEmpty())
+    if (standings.isEmpty())
         throw Failure(0, QStringLiteral("%1 holds no standings.").arg(QFileInfo(file).fileName()));
-    const QList<int> ranks = Round::sharedRanks(keys);
-    for (qsizetype i = 0; i < ranks.size(); ++i)
-        t.entrants[i].rank = ranks.at(i);
     if (hasTable(db, QStringLiteral("ZuviEntrant"))) {
         QHash<QString, bool> dropped;
         db.readRows(QStringLiteral("SELECT Name, Dropped FROM ZuviEntrant"),
                     [&](const Data::RowView &row) {
                         dropped.insert(row.text(0), row.value(1).toInt() != 0);
                     });
-        for (ArchivedEntrant &e : t.entrants)
+        for (ArchivedEntrant &e : standings)
             e.dropped = dropped.value(e.name);
     }
+    QList<ArchivedGame> games;
     if (hasTable(db, QStringLiteral("ZuviGame"))) {
         db.readRows(QStringLiteral("SELECT Round, Seat, Player1, Player2, Result1, Points1, "
                                    "Power1, Power2 FROM ZuviGame ORDER BY Round, Seat, Id"),
                     [&](const Data::RowView &row) {
-                        t.games.append({row.value(0).toInt(), row.value(1).toInt() + 1, row.text(2),
-                                        row.text(3), row.text(4), row.value(5).toInt(),
-                                        row.value(6).toDouble(), row.value(7).toDouble()});
-                        t.rounds = std::max(t.rounds, row.value(0).toInt());
+                        games.append({row.value(0).toInt(), row.value(1).toInt() + 1, row.text(2),
+                                      row.text(3), row.text(4), row.value(5).toInt(),
+                                      row.value(6).toDouble(), row.value(7).toDouble()});
                     });
     }
     // Where the file kept its games, an entrant without a game of the first round (played or
@@ -77,14 +69,14 @@ ArchivedTournament readPastTournament(const QString &file, const QDate &played,
         db.readRows(QStringLiteral("SELECT Player1, Player2 FROM ZuviMissedGame WHERE Round = 1"),
                     [&](const Data::RowView &row) { unrecorded << row.text(0) << row.text(1); });
     }
-    markLateEntrants(t, unrecorded);
+    int rounds = 0;
     if (hasTable(db, QStringLiteral("ZuviState"))) {
         QSqlQuery query = db.exec(QStringLiteral("SELECT Value FROM ZuviState WHERE Key = ?"),
                                   {QStringLiteral("roundcounter")});
         if (db.next(query))
-            t.rounds = std::max(t.rounds, query.value(0).toInt() - 1);
+            rounds = query.value(0).toInt() - 1;
     }
-    return t;
+    return archiveOf(played, rounds, std::move(standings), std::move(games), unrecorded);
 }
 
 } // namespace Zuvi::History

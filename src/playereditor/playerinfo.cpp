@@ -429,7 +429,7 @@ void PlayerInfo::closeEvent(QCloseEvent *event)
     }
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
-    Core::runGuarded([this] { Q_EMIT playersChanged(); });
+    Q_EMIT playersChanged();
     event->accept();
 }
 

@@ -47,13 +47,13 @@ public:
     QAction *findAction() const { return m_findAction; }
 
 Q_SIGNALS:
-    /// The editor closed: the stored players may have changed. Emitted under the error
-    /// path, so a receiver that reads the database may throw DbError.
+    /// The editor closed: the stored players may have changed. Receivers catch what they
+    /// throw (they run under the error path themselves), as for every signal.
     void playersChanged();
-    /// "History…" (Ctrl+H) on the context menu; emitted under the error path.
+    /// "History…" (Ctrl+H) on the context menu.
     void historyRequested();
     /// "Player's record…" (Ctrl+R) for the record shown (its ID and its name as the lists
-    /// show it); emitted under the error path.
+    /// show it).
     void recordRequested(qint64 playerId, const QString &name);
 
 protected:

@@ -298,7 +298,8 @@ void Throne::buildActions()
     drops->setObjectName(QStringLiteral("DropRequests"));
     drops->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+D")));
     connect(drops, &QAction::triggered, this, guarded([this] { settleDropRequests(); }));
-    connect(m_progress, &TournamentProgress::reportsChanged, this, [this] { showDropRequests(); });
+    connect(m_progress, &TournamentProgress::reportsChanged, this,
+            guarded([this] { showDropRequests(); }));
     // While the first round is played the entrant list is empty (the draw took every name
     // into the pairing): a player is dropped by name from a list of its own.
     auto *dropAction = new QAction(QStringLiteral("Drop a player\u2026"), this);
@@ -316,8 +317,9 @@ void Throne::buildActions()
         Core::runGuarded([this, on] { m_progress->setAvoidRematches(on); });
     });
     connect(m_recordedGames, &QAction::triggered, this, guarded([this] { showRecordedGames(); }));
-    connect(m_progress, &TournamentProgress::entrantsChanged, this, [this] { showEntrants(); });
-    connect(m_progress, &TournamentProgress::roundChanged, this, [this] { showRound(); });
+    connect(m_progress, &TournamentProgress::entrantsChanged, this,
+            guarded([this] { showEntrants(); }));
+    connect(m_progress, &TournamentProgress::roundChanged, this, guarded([this] { showRound(); }));
 }
 
 QList<QAction *> Throne::stationActions()
@@ -831,10 +833,15 @@ void Throne::openPlayerEditor()
 {
     if (!m_playerEditor) {
         m_playerEditor = new PlayerInfo;
-        connect(m_playerEditor, &PlayerInfo::playersChanged, this, [this] { FillNames(); });
-        connect(m_playerEditor, &PlayerInfo::historyRequested, this, [this] { showHistory(); });
+        // Each receiver runs under the error path itself: no exception crosses a signal.
+        connect(m_playerEditor, &PlayerInfo::playersChanged, this,
+                guarded([this] { FillNames(); }));
+        connect(m_playerEditor, &PlayerInfo::historyRequested, this,
+                guarded([this] { showHistory(); }));
         connect(m_playerEditor, &PlayerInfo::recordRequested, this,
-                [this](qint64 id, const QString &name) { showPlayerRecord(id, name); });
+                [this](qint64 id, const QString &name) {
+                    Core::runGuarded([this, id, &name] { showPlayerRecord(id, name); });
+                });
     }
     // The editor opens at the player selected in the stored players' list.
     const int row = Ui::selectedRow(m_storedPlayers);

@@ -191,7 +191,8 @@ RecordedGamesDialog::RecordedGamesDialog(TournamentProgress *progress, QWidget *
     connect(m_amend, &QPushButton::clicked, this, Core::guarded([this] { amend(); }));
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { selectGame(); });
-    connect(m_progress, &TournamentProgress::gamesChanged, this, [this] { refresh(); });
+    connect(m_progress, &TournamentProgress::gamesChanged, this,
+            Core::guarded([this] { refresh(); }));
     refresh();
 }
 

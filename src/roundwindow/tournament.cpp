@@ -325,12 +325,16 @@ void Tournament::connectHandlers()
     });
     connect(m_progress, &TournamentProgress::pairingChanged, this,
             [this](const Progress::PairingChange &change) {
-                showPairing(change);
-                showReports();
-                followShownGame();
+                Core::runGuarded([this, &change] {
+                    showPairing(change);
+                    showReports();
+                    followShownGame();
+                });
             });
-    connect(m_progress, &TournamentProgress::gamesChanged, this, [this] { followShownGame(); });
-    connect(m_progress, &TournamentProgress::reportsChanged, this, [this] { showReports(); });
+    connect(m_progress, &TournamentProgress::gamesChanged, this,
+            guarded([this] { followShownGame(); }));
+    connect(m_progress, &TournamentProgress::reportsChanged, this,
+            guarded([this] { showReports(); }));
     connect(m_progress, &TournamentProgress::roundChanged, this, [this] {
         // A round ended at another station: this window goes as after its own End Round.
         if (m_progress->isShared() && !m_progress->roundOpen() && !m_roundEnded) {

@@ -5,10 +5,10 @@
 #include "round/firstdraw.h"
 #include "round/numbertext.h"
 #include "round/pairing.h"
-#include "round/ranks.h"
 #include "round/rematchpairing.h"
 #include "round/scoring.h"
 #include "round/standingspairing.h"
+#include "tournament/statechanges.h"
 #include "tournament/storechoice.h"
 #include "tournament/tournamentstore.h"
 
@@ -174,40 +174,6 @@ void TournamentProgress::resume()
     Q_EMIT reportsChanged();
 }
 
-namespace {
-
-bool sameEntrants(const QList<Entrant> &a, const QList<Entrant> &b)
-{
-    return std::equal(
-        a.begin(), a.end(), b.begin(), b.end(), [](const Entrant &x, const Entrant &y) {
-            return x.name == y.name && x.house == y.house && x.scoreText == y.scoreText &&
-                   x.nameShown == y.nameShown && x.dropped == y.dropped && x.playerId == y.playerId;
-        });
-}
-
-bool samePlayers(const QList<Seat> &a, const QList<Seat> &b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Seat &x, const Seat &y) {
-        return x.player1 == y.player1 && x.player2 == y.player2;
-    });
-}
-
-bool sameRecords(const State &a, const State &b)
-{
-    const auto sameGame = [](const Game &x, const Game &y) {
-        return x.id == y.id && x.result1 == y.result1 && x.power1 == y.power1 &&
-               x.power2 == y.power2;
-    };
-    const auto sameMissed = [](const Progress::MissedGame &x, const Progress::MissedGame &y) {
-        return x.round == y.round && x.pairing == y.pairing && x.seat == y.seat;
-    };
-    return std::equal(a.games.begin(), a.games.end(), b.games.begin(), b.games.end(), sameGame) &&
-           std::equal(a.missed.begin(), a.missed.end(), b.missed.begin(), b.missed.end(),
-                      sameMissed);
-}
-
-} // namespace
-
 void TournamentProgress::reload()
 {
     // What the start-up read and left untaken (nothing to offer) is older than this.
@@ -216,20 +182,15 @@ void TournamentProgress::reload()
     // A finished tournament's record stays shown; the next tournament's first step
     // replaces it, as after a start-up.
     m_staleStored = isOver(m_state);
-    if (m_state.clockRunning != previous.clockRunning ||
-        m_state.clockEndMs != previous.clockEndMs ||
-        m_state.clockLeftSeconds != previous.clockLeftSeconds) {
+    const Progress::StateChanges changes = Progress::compareStates(previous, m_state);
+    if (changes.clock) {
         if (m_state.clockRunning)
             m_clock.restore((m_state.clockEndMs - nowMs() + 999) / 1000, true);
         else
             m_clock.restore(m_state.clockLeftSeconds, false);
     }
 
-    const bool samePairing = previous.roundOpen && m_state.roundOpen &&
-                             previous.roundcounter == m_state.roundcounter &&
-                             previous.pairingNumber == m_state.pairingNumber &&
-                             samePlayers(previous.seats, m_state.seats);
-    if (samePairing) {
+    if (changes.samePairing) {
         // Games recorded elsewhere leave the lists row by row, from the bottom, then the
         // games taken back come in, from the top: each signal's row is valid when it is
         // sent.
@@ -247,25 +208,20 @@ void TournamentProgress::reload()
             m_openSeats.insert(row, seat);
             Q_EMIT pairingChanged({Progress::PairingChange::Kind::Reopened, row});
         }
-    } else if (previous.roundOpen || m_state.roundOpen) {
-        rebuildOpenSeats();
-        Q_EMIT pairingChanged({});
     } else {
         rebuildOpenSeats();
+        if (changes.pairing)
+            Q_EMIT pairingChanged({});
     }
-    if (previous.roundcounter != m_state.roundcounter || previous.roundOpen != m_state.roundOpen ||
-        previous.roundsText != m_state.roundsText ||
-        previous.avoidRematches != m_state.avoidRematches || previous.started != m_state.started)
+    if (changes.round)
         Q_EMIT roundChanged();
-    if (!sameEntrants(previous.entrants, m_state.entrants))
+    if (changes.entrants)
         Q_EMIT entrantsChanged();
-    if (!sameRecords(previous, m_state))
+    if (changes.games)
         Q_EMIT gamesChanged();
-    if (Progress::pairingPublished(previous) != Progress::pairingPublished(m_state) ||
-        previous.reviewPairings != m_state.reviewPairings)
+    if (changes.published)
         Q_EMIT publishedChanged();
-    if (previous.takeReports != m_state.takeReports ||
-        previous.confirmReports != m_state.confirmReports || previous.reports != m_state.reports)
+    if (changes.reports)
         Q_EMIT reportsChanged();
 }
 
@@ -1059,31 +1015,21 @@ History::ArchivedTournament
 TournamentProgress::archiveOfTournament(const State &finished,
                                         const QList<Progress::StandingsRow> &rows) const
 {
-    History::ArchivedTournament archived;
-    archived.played = QDate::currentDate();
-    archived.name = History::defaultName(archived.played);
-    archived.rounds = finished.roundcounter - 1;
     QHash<QString, const Entrant *> byName;
     for (const Entrant &entrant : finished.entrants)
         byName.insert(entrant.name, &entrant);
-    QList<std::pair<double, double>> keys;
-    keys.reserve(rows.size());
-    for (const Progress::StandingsRow &row : rows)
-        keys.append({row.score, row.power});
-    const QList<int> ranks = Round::sharedRanks(keys);
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const Progress::StandingsRow &row = rows.at(i);
+    QList<History::ArchivedEntrant> standings;
+    standings.reserve(rows.size());
+    for (const Progress::StandingsRow &row : rows) {
         const Entrant *entrant = byName.value(row.name);
-        archived.entrants.append({row.name, row.house, entrant ? entrant->playerId : 0, ranks.at(i),
-                                  row.score, row.power, entrant ? entrant->dropped : false});
+        standings.append({row.name, row.house, entrant ? entrant->playerId : 0, 0, row.score,
+                          row.power, entrant ? entrant->dropped : false});
     }
-    QList<Game> games = finished.games;
-    std::stable_sort(games.begin(), games.end(), [](const Game &a, const Game &b) {
-        return std::tie(a.round, a.seat) < std::tie(b.round, b.seat);
-    });
-    for (const Game &game : games) {
-        archived.games.append({game.round, game.seat + 1, game.player1, game.player2, game.result1,
-                               game.points1, game.power1, game.power2});
+    QList<History::ArchivedGame> games;
+    games.reserve(finished.games.size());
+    for (const Game &game : finished.games) {
+        games.append({game.round, game.seat + 1, game.player1, game.player2, game.result1,
+                      game.points1, game.power1, game.power2});
     }
     // Everyone paired in the first round has a game of it, recorded or missed: the others
     // entered late.
@@ -1092,8 +1038,8 @@ TournamentProgress::archiveOfTournament(const State &finished,
         if (missed.round == 1)
             unrecorded << missed.player1 << missed.player2;
     }
-    History::markLateEntrants(archived, unrecorded);
-    return archived;
+    return History::archiveOf(QDate::currentDate(), finished.roundcounter - 1, std::move(standings),
+                              std::move(games), unrecorded);
 }
 
 void TournamentProgress::abandonRound()

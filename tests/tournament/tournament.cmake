@@ -1,3 +1,6 @@
+# Comparing two states of the tournament (pure).
+zuvi_pure_test(tst_statechanges tournament/tst_statechanges.cpp)
+
 # The tournament model on its own, over a store kept in memory.
 zuvi_gui_test(tst_tournamentprogress tournament/tst_tournamentprogress.cpp)
 

@@ -230,8 +230,9 @@ bool benchPage(TournamentProgress &progress, QRandomGenerator &results)
     printRow("500 phones fetch a new pairing", "5,000 entrants", {crowdMs, crowdMs, crowdMs}, 1,
              crowdNote.constData());
 
-    // Both players of 100 tables report, one after the other: each report is answered, and
-    // the second of each table records the game (durably, as "Game Over" does).
+    // Both players of 100 tables report, one after the other, each with their own personal
+    // code: each report is answered, and the second of each table records the game (durably,
+    // as "Game Over" does).
     progress.setTakeReports(true);
     server.setReportLimit(1000);
     QList<double> reports;
@@ -239,12 +240,12 @@ bool benchPage(TournamentProgress &progress, QRandomGenerator &results)
     all.start();
     for (int table = 1; table <= 100; ++table) {
         for (int player = 1; player <= 2; ++player) {
-            const QByteArray form = QStringLiteral("table=%1&code=%2&player=%3&result=Full+Win&"
-                                                   "power1=4&power2=1")
-                                        .arg(table)
-                                        .arg(progress.tableCode(table))
-                                        .arg(player)
-                                        .toUtf8();
+            const Progress::Seat &seat = progress.seats().at(table - 1);
+            const QByteArray form =
+                QStringLiteral("table=%1&code=%2&result=Full+Win&power1=4&power2=1")
+                    .arg(table)
+                    .arg(progress.playerCode(player == 1 ? seat.player1 : seat.player2))
+                    .toUtf8();
             QElapsedTimer timer;
             timer.start();
             phone.report(form);

@@ -28,15 +28,16 @@ namespace {
 const QList<Entrant> kSix{
     kA, kB, kC, kD, kE, {QStringLiteral("Fay"), QStringLiteral("Fox"), QStringLiteral("Tully")}};
 
-/// Sends a report of a table as the page does, with the table's code.
+/// Sends a report of a table's first or second player as the page does, with that player's
+/// personal code.
 TournamentProgress::ReportOutcome send(TournamentProgress &model, int table, int reporter,
                                        const QString &result, const QString &power1,
                                        const QString &power2)
 {
+    const Progress::Seat &seat = model.seats().at(table - 1);
     Progress::ReportRequest report;
     report.table = table;
-    report.code = model.tableCode(table);
-    report.reporter = reporter;
+    report.code = model.playerCode(reporter == 1 ? seat.player1 : seat.player2);
     report.result1 = result;
     report.power1 = power1;
     report.power2 = power2;
@@ -66,7 +67,6 @@ class TestReportsDesk : public QObject
 
 private Q_SLOTS:
     void reportedGamesAreMarkedAndTakenAtTheDesk();
-    void slipsCarryTheCodesThePageNever();
     void dropRequestsAreSettledAtRegistration();
 };
 
@@ -148,26 +148,6 @@ void TestReportsDesk::reportedGamesAreMarkedAndTakenAtTheDesk()
     QCOMPARE(round->takeReportAction()->shortcut(), QKeySequence(Qt::Key_F8));
 }
 
-void TestReportsDesk::slipsCarryTheCodesThePageNever()
-{
-    RoundFixture f({kA, kB, kC, kD});
-    Tournament *round = f.startRound();
-    QVERIFY(round);
-    TournamentProgress &model = *f.throne->progress();
-    // Without the option no table has a code.
-    QCOMPARE(Publish::takeSnapshot(model).pairings.first().code, QString());
-    model.setTakeReports(true);
-    const Publish::Snapshot snapshot = Publish::takeSnapshot(model);
-    QCOMPARE(snapshot.pairings.size(), 2);
-    QCOMPARE(snapshot.pairings.at(0).code, model.tableCode(1));
-    QCOMPARE(snapshot.pairings.at(1).code, model.tableCode(2));
-    QVERIFY(snapshot.pairings.at(0).code != snapshot.pairings.at(1).code ||
-            snapshot.pairings.at(0).code.size() == Progress::kCodeLength);
-    // What the room is shown (the big screen and the page) is made from the same rows; the
-    // page's data leaves the code out.
-    QVERIFY(!model.tableCode(1).isEmpty());
-}
-
 void TestReportsDesk::dropRequestsAreSettledAtRegistration()
 {
     RoundFixture f({kA, kB, kC, kD});
@@ -180,9 +160,7 @@ void TestReportsDesk::dropRequestsAreSettledAtRegistration()
 
     model.setTakeReports(true);
     Progress::ReportRequest request;
-    request.table = 1;
-    request.code = model.tableCode(1);
-    request.reporter = 2;
+    request.code = model.playerCode(model.seats().at(0).player2);
     request.drop = true;
     QCOMPARE(model.takeReport(request), TournamentProgress::ReportOutcome::Taken);
     // The entrant's row is marked in the registration window (its score list keeps every

@@ -139,13 +139,8 @@ bool renderPublishScreens(const QDir &out)
                      QStringLiteral("Print-match-slips.png")) &&
          ok;
     // The pairings and the slips while the page is served: its code to scan.
-    // The pairings and the slips while the page is served and takes results from the
-    // tables: its code to scan, and each slip's table code.
     Snapshot coded = round;
     coded.pageAddress = QStringLiteral("http://192.168.1.20:8080/");
-    const QStringList codes{"K7QMA", "XH4RT", "CNP39", "DAMY6", "VEQ7F", "TGH3K"};
-    for (qsizetype i = 0; i < coded.pairings.size(); ++i)
-        coded.pairings[i].code = codes.at(i % codes.size());
     ok = savePicture(renderPage(DocumentKind::PairingsByTable, coded, 0, 100), out,
                      QStringLiteral("Print-pairings-page-code.png")) &&
          ok;

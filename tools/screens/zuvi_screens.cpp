@@ -124,10 +124,9 @@ bool renderTournament(Throne &throne, const QDir &out)
     model.setConfirmReports(true);
     const auto send = [&](int table, int reporter, const char *result, const char *power1,
                           const char *power2) {
+        const Progress::Seat &seat = model.seats().at(table - 1);
         Progress::ReportRequest report;
-        report.table = table;
-        report.code = model.tableCode(table);
-        report.reporter = reporter;
+        report.code = model.playerCode(reporter == 1 ? seat.player1 : seat.player2);
         report.result1 = QString::fromLatin1(result);
         report.power1 = QString::fromLatin1(power1);
         report.power2 = QString::fromLatin1(power2);

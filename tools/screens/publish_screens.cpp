@@ -6,6 +6,7 @@
 #include "publish/bigscreen.h"
 #include "publish/documents.h"
 #include "publish/pagecode.h"
+#include "publish/playercards.h"
 #include "round/scoring.h"
 
 #include <QApplication>
@@ -149,6 +150,25 @@ bool renderPublishScreens(const QDir &out)
          ok;
     ok = savePicture(renderPage(DocumentKind::Standings, final, 0, 100), out,
                      QStringLiteral("Print-final-standings.png")) &&
+         ok;
+    // Player cards: with the page served (a link and its square), and without it.
+    Progress::State entered;
+    const QStringList codes{"FCPF6A46Y", "CYKCXC9NW", "XEMGWAV6Q", "K7QMA4RTX",
+                            "DAMY6VEQ7", "TGH3KHN4P", "QWX9MUTJC", "NPRA7E3DF"};
+    for (qsizetype i = 0; i < codes.size(); ++i) {
+        const QString name = sampleNames().at(i);
+        Progress::Entrant entrant;
+        entrant.name = name;
+        entrant.house = i % 2 ? QStringLiteral("Stark") : QStringLiteral("Lannister");
+        entered.entrants.append(entrant);
+        entered.playerCodes.insert(name, codes.at(i));
+    }
+    ok = savePicture(renderCardPage(
+                         playerCards(entered, QStringLiteral("http://192.168.1.20:8080/")), 0, 100),
+                     out, QStringLiteral("Print-player-cards.png")) &&
+         ok;
+    ok = savePicture(renderCardPage(playerCards(entered, QString()), 0, 100), out,
+                     QStringLiteral("Print-player-cards-no-page.png")) &&
          ok;
     ok = savePicture(renderPage(DocumentKind::Games, final, 0, 100), out,
                      QStringLiteral("Print-recorded-games.png")) &&

@@ -20,6 +20,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <tuple>
 #include <memory>
@@ -265,7 +266,8 @@ void TournamentProgress::reload()
         previous.reviewPairings != m_state.reviewPairings)
         Q_EMIT publishedChanged();
     if (previous.takeReports != m_state.takeReports ||
-        previous.confirmReports != m_state.confirmReports || previous.reports != m_state.reports)
+        previous.confirmReports != m_state.confirmReports || previous.reports != m_state.reports ||
+        previous.playerCodes != m_state.playerCodes)
         Q_EMIT reportsChanged();
 }
 
@@ -600,14 +602,19 @@ void TournamentProgress::setConfirmReports(bool on)
 
 namespace {
 
-/// A personal code from the system's random source that no other entrant of codes has.
-QString freshCode(const QMap<QString, QString> &codes)
+/// A personal code from the system's random source that is not among taken, which it joins.
+QString freshCode(QSet<QString> &taken)
 {
     for (;;) {
-        const QString code =
-            Progress::newPersonalCode([] { return QRandomGenerator::system()->generate(); });
-        if (std::find(codes.cbegin(), codes.cend(), code) == codes.cend())
+        // One call to the system's source for the code's letters.
+        std::array<quint32, Progress::kPersonalCodeLength> words;
+        QRandomGenerator::system()->fillRange(words.data(), words.size());
+        std::size_t next = 0;
+        const QString code = Progress::newPersonalCode([&] { return words.at(next++); });
+        if (!taken.contains(code)) {
+            taken.insert(code);
             return code;
+        }
     }
 }
 
@@ -617,16 +624,21 @@ bool TournamentProgress::giveMissingCodes(State &next)
 {
     bool changed = false;
     QSet<QString> names;
-    for (const Entrant &entrant : std::as_const(next.entrants)) {
+    names.reserve(next.entrants.size());
+    for (const Entrant &entrant : std::as_const(next.entrants))
         names.insert(entrant.name);
-        if (!next.playerCodes.contains(entrant.name)) {
-            next.playerCodes.insert(entrant.name, freshCode(next.playerCodes));
-            changed = true;
-        }
-    }
     // A name no longer entered keeps no code: its card lets nobody in.
     changed |= next.playerCodes.removeIf(
                    [&](const auto &entry) { return !names.contains(entry.key()); }) > 0;
+    QSet<QString> taken;
+    for (const QString &code : std::as_const(next.playerCodes))
+        taken.insert(code);
+    for (const Entrant &entrant : std::as_const(next.entrants)) {
+        if (!next.playerCodes.contains(entrant.name)) {
+            next.playerCodes.insert(entrant.name, freshCode(taken));
+            changed = true;
+        }
+    }
     return changed;
 }
 

@@ -56,7 +56,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *bytes, std::size_t siz
         ZUVI_CHECK(problem.isEmpty());
         ZUVI_CHECK(body.size() <= kMaxReportBytes);
         ZUVI_CHECK(r->table == 0 || (r->table >= 1 && r->table <= 99999));
-        ZUVI_CHECK(r->reporter == 1 || r->reporter == 2);
         ZUVI_CHECK(!r->code.isEmpty() && r->code.size() <= kMaxReportField);
         ZUVI_CHECK(r->drop || !r->result1.isEmpty());
         ZUVI_CHECK(r->result1.size() <= kMaxReportField && r->power1.size() <= kMaxReportField &&

@@ -1,6 +1,6 @@
 #pragma once
 
-// Results reported from the tables on the players' page: each table's code, the reports
+// Results reported from the tables on the players' page: the personal codes, the reports
 // and what they come to. Pure functions over the open round's ReportBook.
 
 #include "tournament/progresstypes.h"

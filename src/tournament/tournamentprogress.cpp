@@ -874,6 +874,27 @@ void TournamentProgress::swapOpponents(int row, int otherRow)
     Seat a = m_state.seats.at(seatA);
     Seat b = m_state.seats.at(seatB);
     std::swap(a.player2, b.player2);
+    // Reports name a table's first or second player: a result reported at either table was
+    // about the game that is no more, and lapses; a second player's wish to drop moves with
+    // the player. Settled first, so that a failure leaves no report on the wrong game.
+    if (bookIsCurrent()) {
+        State next = m_state;
+        bool changed = false;
+        for (Progress::Report &r : next.reports.reports) {
+            if (r.fate != Progress::Report::Fate::Pending ||
+                (r.table != seatA + 1 && r.table != seatB + 1))
+                continue;
+            if (r.drop) {
+                if (r.reporter == 2)
+                    r.table = r.table == seatA + 1 ? seatB + 1 : seatA + 1;
+            } else {
+                r.fate = Progress::Report::Fate::Replaced;
+            }
+            changed = true;
+        }
+        if (changed)
+            storeReports(next);
+    }
     m_store->swapSeats(seatA, a, seatB, b);
     m_state.seats[seatA] = a;
     m_state.seats[seatB] = b;

@@ -132,6 +132,7 @@ private Q_SLOTS:
     void reportsFromTheTables_data();
     void reportsFromTheTables();
     void aCodeSpeaksForItsOwnerOnly();
+    void reportsFollowOpponentsWhoChangePlaces();
     void aBookKeptWithTableCodesStillReads();
     void typedCodesAreRead_data();
     void typedCodesAreRead();
@@ -686,10 +687,36 @@ void TestTournamentProgress::aCodeSpeaksForItsOwnerOnly()
              Outcome::WrongCode);
     QCOMPARE(f.model.refusedReports(1), 2);
     QCOMPARE(f.model.refusedReports(2), 0);
+
     TournamentProgress again(&f.store);
     QVERIFY(again.loadStored());
     again.resume();
     QCOMPARE(again.refusedReports(1), 2);
+}
+
+void TestTournamentProgress::reportsFollowOpponentsWhoChangePlaces()
+{
+    Fixture f(kFour);
+    f.model.setTakeReports(true);
+    f.model.startRound(QStringLiteral("3"));
+    QCOMPARE(f.model.takeReport(withCodes(report("A", QStringLiteral("Full Win")), f.model)),
+             Outcome::Taken);
+    QCOMPARE(f.model.takeReport(withCodes(report("D", QStringLiteral("Full Loss")), f.model)),
+             Outcome::Taken);
+    QCOMPARE(f.model.takeReport(withCodes(dropOf("B"), f.model)), Outcome::Taken);
+    // B and D change places: the results reported were about games that are no more; B's
+    // wish to drop goes with B, and no report counts for whoever sits in B's place now.
+    f.model.swapOpponents(0, 1);
+    QCOMPARE(f.model.seats().at(1).player2, QStringLiteral("B"));
+    QCOMPARE(f.model.tableReports(1), Progress::TableReports::None);
+    QCOMPARE(f.model.tableReports(2), Progress::TableReports::None);
+    QCOMPARE(f.model.dropRequests(), QStringList{"B"});
+    // C reports with the game as it stands now, and B agrees: recorded for C against B.
+    QCOMPARE(f.model.takeReport(withCodes(report("C", QStringLiteral("Full Win")), f.model)),
+             Outcome::Taken);
+    QCOMPARE(f.model.takeReport(withCodes(report("B", QStringLiteral("Full Win")), f.model)),
+             Outcome::Recorded);
+    QCOMPARE(f.model.games().last().player2, QStringLiteral("B"));
 }
 
 void TestTournamentProgress::aBookKeptWithTableCodesStillReads()

@@ -304,8 +304,13 @@ void TestReportsDesk::aLostCardGetsANewCode()
     const QString text = pdfText(path);
     QVERIFY2(text.contains(Progress::groupedCode(renewed)), qPrintable(text));
     QVERIFY(!text.contains(kA.name()));
-    // The others keep theirs.
+    // The others keep theirs; the tournament's file keeps them all for a resume.
     QVERIFY(!model.playerCode(kA.name()).isEmpty());
+    TournamentProgress again;
+    QVERIFY(again.loadStored());
+    again.resume();
+    for (const Entrant &entrant : {kA, kB, kC, kD})
+        QCOMPARE(again.playerCode(entrant.name()), model.playerCode(entrant.name()));
 }
 
 void TestReportsDesk::refusedReportsAreMarkedAtTheirTable()

@@ -118,7 +118,8 @@ bool renderTournament(Throne &throne, const QDir &out)
     QMetaObject::invokeMethod(round->findChild<QObject *>(QStringLiteral("Timer1")), "timeout");
     bool ok = save(round, out);
     // Results reported from the tables: the first table's two reports agree, the second's
-    // differ; the mouse rests on the first row, whose tool tip says the reports.
+    // differ, the third had reports refused; the mouse rests on the first row, whose tool
+    // tip says the reports.
     TournamentProgress &model = *throne.progress();
     model.setTakeReports(true);
     model.setConfirmReports(true);
@@ -136,6 +137,12 @@ bool renderTournament(Throne &throne, const QDir &out)
     send(1, 2, "Full Win", "12", "4");
     send(2, 1, "True Draw", "8", "8");
     send(2, 2, "Modified Loss", "6", "9");
+    // Table 3: three reports refused for a wrong code that named it.
+    Progress::ReportRequest wrong;
+    wrong.code = QStringLiteral("ACDEFGHJK");
+    wrong.table = 3;
+    for (int i = 0; i < 3; ++i)
+        model.takeReport(wrong);
     ok = save(round, out, QStringLiteral("Tournament-reports")) && ok;
     return ok;
 }

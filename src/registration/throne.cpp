@@ -298,13 +298,15 @@ void Throne::buildActions()
     drops->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+D")));
     connect(drops, &QAction::triggered, this, guarded([this] { settleDropRequests(); }));
     connect(m_progress, &TournamentProgress::reportsChanged, this, [this] { showDropRequests(); });
+    addContextActions({history, page, drops});
+    addContextActions(stationActions());
     // Phones that gave wrong personal codes wait; the organiser may let them report again.
     auto *lift = new QAction(QStringLiteral("Lift waits for wrong codes\u2026"), this);
     lift->setObjectName(QStringLiteral("LiftWaits"));
     lift->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+W")));
     connect(lift, &QAction::triggered, this, guarded([this] { liftWaits(); }));
     m_liftWaitsAction = lift;
-    addContextActions({history, page, drops, lift});
+    addContextActions({lift});
     addContextActions(Publish::createCardActions(this, m_progress));
     // A lost card: its code stops working and the entrant gets a new one.
     auto *newCode = new QAction(QStringLiteral("New code for this player\u2026"), this);
@@ -314,7 +316,6 @@ void Throne::buildActions()
     connect(newCode, &QAction::triggered, this, guarded([this] { renewPlayerCode(); }));
     m_tournyPlayers->addAction(newCode);
     m_playerScores->addAction(newCode);
-    addContextActions(stationActions());
     // Importing refills the stored players at once.
     addStoredPlayersActions(Players::createPlayerFileActions(
         this, [this] { Core::runGuarded([this] { FillNames(); }); }));

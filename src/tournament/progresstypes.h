@@ -159,14 +159,14 @@ struct State
     bool reviewPairings = false;
     int publishedRound = 0;   ///< the round and pairing last published
     int publishedPairing = 0; ///< (while pairings are reviewed first)
+    /// Each entrant's personal code for the tournament (by entrant name): the one key with
+    /// which the entrant reports from the players' page.
+    QMap<QString, QString> playerCodes;
     /// Results are taken from the players' page; agreed reports wait for the organiser's
     /// key where confirmReports is set.
     bool takeReports = false;
     bool confirmReports = false;
     ReportBook reports;
-    /// Each entrant's personal code for the tournament (by entrant name): the one key with
-    /// which the entrant reports from the players' page.
-    QMap<QString, QString> playerCodes;
 };
 
 /// Whether the open round's pairing is shown to the room: always, unless pairings are

@@ -20,7 +20,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <array>
 #include <limits>
 #include <tuple>
 #include <memory>
@@ -607,10 +606,10 @@ QString freshCode(QSet<QString> &taken)
 {
     for (;;) {
         // One call to the system's source for the code's letters.
-        std::array<quint32, Progress::kPersonalCodeLength> words;
-        QRandomGenerator::system()->fillRange(words.data(), words.size());
-        std::size_t next = 0;
-        const QString code = Progress::newPersonalCode([&] { return words.at(next++); });
+        quint32 words[Progress::kPersonalCodeLength];
+        QRandomGenerator::system()->fillRange(words);
+        int next = 0;
+        const QString code = Progress::newPersonalCode([&] { return words[next++]; });
         if (!taken.contains(code)) {
             taken.insert(code);
             return code;

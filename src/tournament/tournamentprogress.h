@@ -211,11 +211,11 @@ public:
     ReportOutcome takeReport(const ReportRequest &request);
     /// The (1-based) table of the open round where an entrant plays, or 0.
     int tableOf(const QString &name) const;
+    /// Reports refused for a wrong code that named a table (1-based) of the open round.
+    int refusedReports(int table) const;
     /// Where the reports of a table (1-based) stand, and its pending result reports.
     Progress::TableReports tableReports(int table) const;
     QList<Progress::Report> pendingReports(int table) const;
-    /// Reports refused for a wrong code that named a table (1-based) of the open round.
-    int refusedReports(int table) const;
     /// The open round's table of a row of the round window's lists (1-based), or 0.
     int tableOfRow(int row) const;
     /// Records the agreed report of the table at row; false where its reports do not agree.

@@ -242,17 +242,15 @@ QList<QVariantList> snapshot(const TempInstall &install)
                                 "LIKE 'Zuvi%' ORDER BY name"));
     for (const QVariantList &table : tables) {
         rows.append({QStringLiteral("--"), table.at(0)});
-        QList<QVariantList> stored = install.rows(
-            kTourny, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table.at(0).toString()));
-        // The personal codes are drawn at random in each run: who has one is compared, not
-        // which.
-        for (QVariantList &row : stored) {
-            if (row.size() == 2 && row.at(0).toString() == QLatin1String("playerCodes"))
-                row[1] = row.at(1).toString().replace(
-                    QRegularExpression(QStringLiteral("\"[A-Z0-9]{9}\"")),
-                    QStringLiteral("\"code\""));
-        }
-        rows.append(stored);
+        rows.append(install.rows(
+            kTourny,
+            QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table.at(0).toString())));
+    }
+    // The personal codes are drawn at random in each run: who has one is compared, not which.
+    for (QVariantList &row : rows) {
+        if (row.size() == 2 && row.at(0).toString() == QLatin1String("playerCodes"))
+            row[1] = row.at(1).toString().replace(
+                QRegularExpression(QStringLiteral("\"[A-Z0-9]{9}\"")), QStringLiteral("\"code\""));
     }
     return rows;
 }

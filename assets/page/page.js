@@ -1,11 +1,19 @@
 // The players' page: asks Zuvi for the tournament every few seconds (an unchanged
 // tournament costs a 304) and shows it. Every name is set as text, never as markup.
+// Opened through a player's private link (/p/<code>), it asks Zuvi once whose code it is,
+// shows that player's game first and reports for that player only, with the code.
 'use strict';
 
 const POLL_MS = 3000;
 let etag = null;
 let state = null;
 let lastHeard = null;
+
+// The personal code of a private link, and the player it belongs to once Zuvi has said.
+const linkMatch = location.pathname.match(/^\/p\/([A-Za-z0-9-]{1,64})$/);
+const CODE = linkMatch ? linkMatch[1] : null;
+let me = null;
+let meProblem = null;
 
 function text(tag, value, className) {
   const element = document.createElement(tag);
@@ -40,7 +48,6 @@ function render() {
   const pairingsBody = document.querySelector('#pairings tbody');
   pairingsBody.replaceChildren();
   const found = [];
-  const mine = [];
   for (const row of state.pairings) {
     const tr = document.createElement('tr');
     if (row.recorded)
@@ -48,12 +55,13 @@ function render() {
     tr.appendChild(text('td', String(row.table), 'table-no'));
     tr.appendChild(playerCell(row.player1, row.house1, row.score1));
     tr.appendChild(playerCell(row.player2, row.house2, row.score2));
+    if (me && (row.player1 === me || row.player2 === me))
+      tr.classList.add('mine');
     if (matches(row.player1, wanted) || matches(row.player2, wanted)) {
       tr.classList.add('mine');
       const you = matches(row.player1, wanted) ? row.player1 : row.player2;
       const other = you === row.player1 ? row.player2 : row.player1;
       found.push(`${you}: table ${row.table} against ${other}`);
-      mine.push({ table: row.table, player: you === row.player1 ? '1' : '2' });
     }
     pairingsBody.appendChild(tr);
   }
@@ -65,6 +73,8 @@ function render() {
     const tr = document.createElement('tr');
     for (const value of [String(row.rank), row.name, row.house, row.score, row.power])
       tr.appendChild(text('td', value));
+    if (me && row.name === me)
+      tr.classList.add('mine');
     if (matches(row.name, wanted)) {
       tr.classList.add('mine');
       found.push(`${row.name}: rank ${row.rank}, score ${row.score}`);
@@ -72,16 +82,7 @@ function render() {
     standingsBody.appendChild(tr);
   }
   document.getElementById('standings-section').hidden = state.standings.length === 0;
-  document.getElementById('report-section').hidden = !state.reports;
-  // The one table found by name fills the form, where nothing is typed there yet.
-  const tableBox = document.getElementById('report-table');
-  if (mine.length === 1 && tableBox.value.trim() === '') {
-    tableBox.value = String(mine[0].table);
-    fillReportForm();
-    document.getElementById('report-player').value = mine[0].player;
-  } else {
-    fillReportForm();
-  }
+  renderMe();
 
   const foundLine = document.getElementById('found');
   foundLine.replaceChildren();
@@ -89,7 +90,7 @@ function render() {
     foundLine.appendChild(text('strong', found.length ? found.join('; ') : 'No one of that name.'));
 }
 
-// ---- Reporting a result from the table -------------------------------------------------
+// ---- The player of a private link, and their report ------------------------------------
 
 // Each result as it reads for the table's first player (the value sent), and in words.
 const RESULTS = [
@@ -100,11 +101,11 @@ const RESULTS = [
   ['Full Loss', (p1, p2) => `${p2}: Full Win`],
 ];
 
-function pairingOfTable() {
-  const table = Number(document.getElementById('report-table').value.trim());
-  if (!state || !Number.isInteger(table))
+// The row of the open round where the link's player plays, if any.
+function myRow() {
+  if (!state || !me)
     return null;
-  return state.pairings.find((row) => row.table === table && !row.recorded) || null;
+  return state.pairings.find((row) => row.player1 === me || row.player2 === me) || null;
 }
 
 function setOptions(select, options) {
@@ -125,23 +126,72 @@ function setOptions(select, options) {
     select.value = kept;
 }
 
-function fillReportForm() {
-  const row = pairingOfTable();
-  const p1 = row ? row.player1 : 'Player 1';
-  const p2 = row ? row.player2 : 'Player 2';
-  setOptions(document.getElementById('report-player'), [['1', p1], ['2', p2]]);
+function renderMe() {
+  const row = myRow();
+  const line = document.getElementById('me');
+  const section = document.getElementById('me-section');
+  section.hidden = !CODE;
+  line.className = meProblem ? 'me refused' : 'me';
+  if (meProblem) {
+    line.textContent = meProblem;
+  } else if (!me) {
+    line.textContent = 'Asking Zuvi whose card this is…';
+  } else if (!row) {
+    line.textContent = state.roundOpen ? `${me}: no game for you this round.` : me;
+  } else if (row.player2 === 'Bye') {
+    line.textContent = `${me}: table ${row.table}, a bye this round.`;
+  } else {
+    const other = row.player1 === me ? row.player2 : row.player1;
+    line.textContent = `${me}: table ${row.table} against ${other}` +
+                       (row.recorded ? ' (the result is recorded).' : '.');
+  }
+
+  // Reports are made through a private link, for its player's own game only.
+  document.getElementById('report-section').hidden = !state.reports || !!meProblem;
+  document.getElementById('code-form').hidden = !!CODE;
+  const form = document.getElementById('report');
+  form.hidden = !CODE || !row;
+  if (!row)
+    return;
+  const p1 = row.player1;
+  const p2 = row.player2;
+  // A bye or a recorded game has no result to report; the player may still drop.
+  document.getElementById('report-result-fields').hidden = row.recorded || p2 === 'Bye';
+  document.getElementById('report-send').hidden = row.recorded || p2 === 'Bye';
   setOptions(document.getElementById('report-result'),
              [['', 'Choose the result']].concat(RESULTS.map(([value, words]) => [value, words(p1, p2)])));
   document.getElementById('report-power1-label').textContent = `Power of ${p1}`;
   document.getElementById('report-power2-label').textContent = `Power of ${p2}`;
 }
 
+async function post(path, fields) {
+  const response = await fetch(path, { method: 'POST', body: fields });
+  return response.json();
+}
+
+async function identify() {
+  const fields = new URLSearchParams();
+  fields.set('code', CODE);
+  try {
+    const reply = await post('/me', fields);
+    if (reply.ok)
+      me = reply.name;
+    else
+      meProblem = reply.message;
+  } catch (error) {
+    meProblem = 'Zuvi could not be asked whose card this is: please reload the page.';
+  }
+  if (state)
+    render();
+}
+
 async function sendReport(drop) {
   const answer = document.getElementById('report-answer');
+  const row = myRow();
   const fields = new URLSearchParams();
-  fields.set('table', document.getElementById('report-table').value.trim());
-  fields.set('code', document.getElementById('report-code').value.trim());
-  fields.set('player', document.getElementById('report-player').value);
+  fields.set('code', CODE);
+  if (row)
+    fields.set('table', String(row.table));
   if (drop) {
     // The organiser confirms a drop at the desk: nothing is final from here.
     fields.set('drop', '1');
@@ -153,8 +203,7 @@ async function sendReport(drop) {
   answer.className = 'answer';
   answer.textContent = 'Sending…';
   try {
-    const response = await fetch('/report', { method: 'POST', body: fields });
-    const reply = await response.json();
+    const reply = await post('/report', fields);
     answer.className = reply.ok ? 'answer' : 'answer refused';
     answer.textContent = reply.message;
   } catch (error) {
@@ -163,12 +212,18 @@ async function sendReport(drop) {
   }
 }
 
-document.getElementById('report-table').addEventListener('input', fillReportForm);
 document.getElementById('report').addEventListener('submit', (event) => {
   event.preventDefault();
   sendReport(false);
 });
 document.getElementById('report-drop').addEventListener('click', () => sendReport(true));
+// A code typed from the card opens that player's private page.
+document.getElementById('code-form').addEventListener('submit', (event) => {
+  event.preventDefault();
+  const typed = document.getElementById('card-code').value.replace(/[\s-]/g, '').toUpperCase();
+  if (/^[A-Z0-9]{1,64}$/.test(typed))
+    location.assign(`/p/${typed}`);
+});
 
 function showHeard(ok) {
   const heard = document.getElementById('heard');
@@ -205,4 +260,6 @@ async function poll() {
 if (location.hash.startsWith('#find='))
   document.getElementById('find').value = decodeURIComponent(location.hash.slice(6));
 document.getElementById('find').addEventListener('input', render);
+if (CODE)
+  identify();
 poll();

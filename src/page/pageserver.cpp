@@ -113,6 +113,35 @@ void respond(QHttpServerResponder &responder, bool head, Status status, const QB
         responder.writeBody(body);
 }
 
+/// True where a POST comes from the page's own origin: a browser names the origin of the page
+/// that sent it (Origin), which must be this server as the request addressed it (Host); a
+/// request without Origin is not a cross-site one (a browser always sends it on a cross-site
+/// POST). A form or a script of another site is refused so, before anything is counted.
+bool fromOwnPage(const QHttpServerRequest &request)
+{
+    const QByteArray site = request.value("Sec-Fetch-Site").trimmed().toLower();
+    if (!site.isEmpty() && site != "same-origin" && site != "none")
+        return false;
+    const QByteArray origin = request.value("Origin").trimmed().toLower();
+    if (origin.isEmpty())
+        return true;
+    const QByteArray host = request.value("Host").trimmed().toLower();
+    return !host.isEmpty() && origin == "http://" + host;
+}
+
+/// A private link's path: /p/ and a code's letters (any, so that the answer says nothing of
+/// whether the code is one).
+bool isPrivateLink(const QString &path)
+{
+    if (!path.startsWith(QLatin1String("/p/")) || path.size() <= 3 || path.size() > 3 + 64)
+        return false;
+    return std::all_of(path.cbegin() + 3, path.cend(), [](QChar c) {
+        return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+               (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+               (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-');
+    });
+}
+
 QJsonObject pairingJson(const Publish::PairingRow &row)
 {
     return {{QStringLiteral("table"), row.table},     {QStringLiteral("player1"), row.player1},
@@ -225,9 +254,8 @@ QByteArray PageServer::stateJson()
         pairings.append(pairingJson(row));
     state.insert(QStringLiteral("pairings"), pairings);
     // The report form shows while the open round's results are taken from the tables.
-    state.insert(QStringLiteral("reports"),
-                 m_acceptReports && m_progress->takeReports() && snapshot.roundOpen &&
-                     !snapshot.pairings.isEmpty() && !m_progress->tableCode(1).isEmpty());
+    state.insert(QStringLiteral("reports"), m_acceptReports && m_progress->takeReports() &&
+                                                snapshot.roundOpen && !snapshot.pairings.isEmpty());
     QJsonArray standings;
     if (!snapshot.roundOpen) {
         for (const Publish::RankedRow &row : snapshot.standings)
@@ -252,19 +280,28 @@ bool PageServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *so
     const QString path = request.url().path();
     const auto method = request.method();
     const bool head = method == QHttpServerRequest::Method::Head;
-    if (path == QLatin1String("/report")) {
+    if (path == QLatin1String("/report") || path == QLatin1String("/me")) {
         if (method != QHttpServerRequest::Method::Post) {
             respond(responder, head, Status::MethodNotAllowed, "text/plain; charset=utf-8",
                     "Only POST.\n", {{"Allow", "POST"}});
             return true;
         }
-        const auto [status, message] = takeReport(request);
+        const bool me = path == QLatin1String("/me");
+        std::pair<int, QString> answer;
+        if (!fromOwnPage(request))
+            answer = {403, QStringLiteral("Reports are taken only from Zuvi's own page.")};
+        else
+            answer = me ? identify(request) : takeReport(request);
+        const auto &[status, text] = answer;
+        QJsonObject reply{{QStringLiteral("ok"), status == 200}};
+        reply.insert(me && status == 200 ? QStringLiteral("name") : QStringLiteral("message"),
+                     text);
+        // A sender held back is told how long it waits, in seconds.
+        QList<std::pair<QByteArray, QByteArray>> extra;
+        if (status == 429)
+            extra.append({"Retry-After", QByteArray::number(m_retryAfterSeconds)});
         respond(responder, false, Status(status), "application/json",
-                QJsonDocument(QJsonObject{{QStringLiteral("ok"), status == 200},
-                                          {QStringLiteral("message"), message}})
-                    .toJson(QJsonDocument::Compact),
-                status == 429 ? QList<std::pair<QByteArray, QByteArray>>{{"Retry-After", "60"}}
-                              : QList<std::pair<QByteArray, QByteArray>>{});
+                QJsonDocument(reply).toJson(QJsonDocument::Compact), extra);
         return true;
     }
     if (method != QHttpServerRequest::Method::Get && !head) {
@@ -282,8 +319,10 @@ bool PageServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *so
         respond(responder, head, Status::Ok, "application/json", json, {{"ETag", m_etag}});
         return true;
     }
+    // A private link is the page itself: its script reads the code from the path.
+    const QString served = isPrivateLink(path) ? QStringLiteral("/") : path;
     for (const PageFile &file : kFiles) {
-        if (path == QLatin1String(file.path)) {
+        if (served == QLatin1String(file.path)) {
             QFile resource(QString::fromLatin1(file.resource));
             const QByteArray body =
                 resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
@@ -295,20 +334,37 @@ bool PageServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *so
     return true;
 }
 
-std::pair<int, QString> PageServer::takeReport(const QHttpServerRequest &request)
+QList<ReportWaits::Sender> PageServer::wrongCodeSenders() const
 {
-    using Outcome = TournamentProgress::ReportOutcome;
-    if (!m_acceptReports || !m_progress->takeReports())
-        return {403, QStringLiteral("Results are not taken on this page: please report at the "
-                                    "desk.")};
-    // Each address may report a few times a minute: enough for both players of a table on
-    // one phone and a mistake or two, too few to try codes one after the other.
-    const QString client = request.remoteAddress().toString();
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    QList<qint64> &times = m_reportTimes[client];
+    return m_waits.senders(QDateTime::currentMSecsSinceEpoch());
+}
+
+int PageServer::liftWaits()
+{
+    return m_waits.liftAll(QDateTime::currentMSecsSinceEpoch());
+}
+
+std::optional<std::pair<int, QString>> PageServer::holdBack(const QString &sender, qint64 now)
+{
+    if (const qint64 left = m_waits.waitLeft(sender, now); left > 0) {
+        m_retryAfterSeconds = (left + 999) / 1000;
+        const qint64 minutes = (left + 59999) / 60000;
+        return std::pair{429, minutes == 1
+                                  ? QStringLiteral("Too many wrong codes from this phone: please "
+                                                   "wait a minute, or ask the organiser.")
+                                  : QStringLiteral("Too many wrong codes from this phone: please "
+                                                   "wait %1 minutes, or ask the organiser.")
+                                        .arg(minutes)};
+    }
+    // Each address may send a few reports a minute: enough for a player, a mistake or two and
+    // a reload of the page, too few to try codes one after the other.
+    QList<qint64> &times = m_reportTimes[sender];
     times.removeIf([now](qint64 at) { return now - at >= 60000; });
-    if (times.size() >= m_reportsPerMinute)
-        return {429, QStringLiteral("Too many reports from this phone: please wait a minute.")};
+    if (times.size() >= m_reportsPerMinute) {
+        m_retryAfterSeconds = 60;
+        return std::pair{429,
+                         QStringLiteral("Too many reports from this phone: please wait a minute.")};
+    }
     times.append(now);
     if (m_reportTimes.size() > 4096) {
         // Addresses that have not reported within the minute are forgotten.
@@ -316,6 +372,41 @@ std::pair<int, QString> PageServer::takeReport(const QHttpServerRequest &request
             return entry.value().isEmpty() || now - entry.value().last() >= 60000;
         });
     }
+    return std::nullopt;
+}
+
+std::pair<int, QString> PageServer::identify(const QHttpServerRequest &request)
+{
+    const QString sender = request.remoteAddress().toString();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (const auto refused = holdBack(sender, now))
+        return *refused;
+    if (!request.value("Content-Type").startsWith("application/x-www-form-urlencoded"))
+        return {415, QStringLiteral("The request is not a form Zuvi knows.")};
+    QString problem;
+    const std::optional<QString> code = parseCodeForm(request.body(), &problem);
+    if (!code)
+        return {400, problem};
+    const QString name = m_progress->ownerOfCode(*code);
+    if (name.isEmpty()) {
+        // Asking whose a code is counts as a report would: a wrong code is a wrong code.
+        m_waits.wrongCode(sender, now);
+        return {403, QStringLiteral("The code of this link is not on any player card: please "
+                                    "ask the organiser.")};
+    }
+    return {200, name};
+}
+
+std::pair<int, QString> PageServer::takeReport(const QHttpServerRequest &request)
+{
+    using Outcome = TournamentProgress::ReportOutcome;
+    if (!m_acceptReports || !m_progress->takeReports())
+        return {403, QStringLiteral("Results are not taken on this page: please report at the "
+                                    "desk.")};
+    const QString client = request.remoteAddress().toString();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (const auto refused = holdBack(client, now))
+        return *refused;
     if (!request.value("Content-Type").startsWith("application/x-www-form-urlencoded"))
         return {415, QStringLiteral("The report is not a form Zuvi knows.")};
     QString problem;
@@ -323,13 +414,16 @@ std::pair<int, QString> PageServer::takeReport(const QHttpServerRequest &request
         parseReportRequest(request.body(), &problem);
     if (!report)
         return {400, problem};
-    const int table = report->table;
     std::optional<Outcome> outcome;
     // A failure to keep the report is the organiser's to see; the player is told to report at
     // the desk.
     Core::runGuarded([&] { outcome = m_progress->takeReport(*report); });
     if (!outcome)
         return {503, QStringLiteral("The report could not be kept: please report at the desk.")};
+    if (*outcome == Outcome::WrongCode)
+        m_waits.wrongCode(client, now);
+    // The table is the code's owner's, whatever table the form named.
+    const int table = m_progress->tableOf(m_progress->ownerOfCode(report->code));
     switch (*outcome) {
     case Outcome::Taken:
         return {200, report->drop ? QStringLiteral("The organiser has your wish to drop from "
@@ -346,19 +440,14 @@ std::pair<int, QString> PageServer::takeReport(const QHttpServerRequest &request
         return {403, QStringLiteral("Results are not taken on this page: please report at the "
                                     "desk.")};
     case Outcome::NoSuchTable:
-        return {404, QStringLiteral("There is no table %1 waiting for a result.").arg(table)};
+        return {404, QStringLiteral("You have no game of this round waiting for a result.")};
     case Outcome::AlreadyRecorded:
         return {409, QStringLiteral("The result of table %1 is recorded already. Please see the "
                                     "organiser if it is wrong.")
                          .arg(table)};
     case Outcome::WrongCode:
-        return {403, QStringLiteral("That is not the code of table %1. Please look at the slip "
-                                    "on your table.")
-                         .arg(table)};
-    case Outcome::Locked:
-        return {403, QStringLiteral("Table %1 takes no more reports this round: please report "
-                                    "at the desk.")
-                         .arg(table)};
+        return {403, QStringLiteral("That code is not on any player card. Please look at your "
+                                    "card, or ask the organiser.")};
     case Outcome::BadReport:
         return {400, QStringLiteral("Please choose a result and give both powers as numbers "
                                     "(0 or more).")};

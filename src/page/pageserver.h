@@ -1,21 +1,28 @@
 #pragma once
 
+#include "page/reportwaits.h"
+
 #include <QAbstractHttpServer>
 #include <QByteArray>
 #include <QHash>
 #include <QHostAddress>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace Zuvi {
 
 class TournamentProgress;
 
 /// The players' page on the local network: a read-only page of its own (GET /, /page.js,
-/// /page.css) and the tournament as JSON (GET /state.json: the round, the clock, the
-/// pairing by table, the standings between rounds), which the page asks for every few
-/// seconds. Where the organiser takes results from the page, players report their table's
-/// result with its code (POST /report). Only names, houses, scores, powers and tables are served:
+/// /page.css; the same page at a player's private link /p/<code>) and the tournament as JSON
+/// (GET /state.json: the round, the clock, the pairing by table, the standings between
+/// rounds), which the page asks for every few seconds. A private link's page asks whose it
+/// is (POST /me); where the organiser takes results from the page, players report their
+/// table's result with their personal codes (POST /report). Both take requests only from
+/// the page's own origin; wrong codes make their sender wait (ReportWaits). Only names,
+/// houses, scores, powers and tables are served:
 /// nothing else of the stored players, and no file of the data folder. Every response carries a
 /// content security policy that lets the page load nothing from elsewhere and run no inline script.
 class PageServer final : public QAbstractHttpServer
@@ -51,6 +58,12 @@ public:
     /// (--serve-page) does not, since the organiser's window would not hear of them.
     void setAcceptReports(bool accept) { m_acceptReports = accept; }
 
+    /// The senders that gave wrong codes, those waiting first.
+    QList<ReportWaits::Sender> wrongCodeSenders() const;
+    /// Lets every waiting sender report again (the organiser's command). Returns how many
+    /// were waiting.
+    int liftWaits();
+
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
@@ -58,12 +71,20 @@ protected:
 private:
     /// Answers POST /report: the status and the player's message.
     std::pair<int, QString> takeReport(const QHttpServerRequest &request);
+    /// Answers POST /me: the status, and the name of the code's owner or the message.
+    std::pair<int, QString> identify(const QHttpServerRequest &request);
+    /// Refuses a sender that reports too often or waits for its wrong codes (the status and
+    /// the message); nothing where it may go on. Counts the request.
+    std::optional<std::pair<int, QString>> holdBack(const QString &sender, qint64 now);
 
     TournamentProgress *m_progress;
     int m_reportsPerMinute = kReportsPerMinute;
     bool m_acceptReports = true;
     // The times of the reports of each client address within the last minute.
     QHash<QString, QList<qint64>> m_reportTimes;
+    ReportWaits m_waits;
+    // The Retry-After of the last request held back.
+    qint64 m_retryAfterSeconds = 60;
     QHostAddress m_address;
     quint16 m_port = 0;
     qint64 m_maxRequestBytes = kMaxRequestBytes;

@@ -60,46 +60,68 @@ std::optional<int> wholeNumber(const QString &text, int low, int high)
 
 } // namespace
 
-std::optional<Progress::ReportRequest> parseReportRequest(const QByteArray &body, QString *problem)
+namespace {
+
+/// The fields of a form whose field names are among known, trimmed; nothing, with the reason
+/// in problem, for a body that is not such a form.
+std::optional<QHash<QString, QString>> readForm(const QByteArray &body, const QSet<QString> &known,
+                                                QString *problem)
 {
+    const auto refused = [problem](const QString &why) {
+        if (problem)
+            *problem = why;
+        return std::optional<QHash<QString, QString>>();
+    };
     if (body.size() > kMaxReportBytes)
-        return refuse(problem, QStringLiteral("The report is too long."));
-    static const QSet<QString> known = {QStringLiteral("table"),  QStringLiteral("code"),
-                                        QStringLiteral("player"), QStringLiteral("result"),
-                                        QStringLiteral("power1"), QStringLiteral("power2"),
-                                        QStringLiteral("drop")};
+        return refused(QStringLiteral("The report is too long."));
     QHash<QString, QString> fields;
     for (const QByteArray &pair : body.split('&')) {
         if (pair.isEmpty())
             continue;
         if (!wellEscaped(pair))
-            return refuse(problem, QStringLiteral("The report is not written as a form is."));
+            return refused(QStringLiteral("The report is not written as a form is."));
         const qsizetype equals = pair.indexOf('=');
         const std::optional<QString> name = decodeField(equals < 0 ? pair : pair.left(equals));
         const std::optional<QString> value =
             decodeField(equals < 0 ? QByteArray() : pair.mid(equals + 1));
         if (!name || !value)
-            return refuse(problem, QStringLiteral("The report is not UTF-8 text."));
+            return refused(QStringLiteral("The report is not UTF-8 text."));
         if (!known.contains(*name))
-            return refuse(problem, QStringLiteral("The report has a field Zuvi does not know."));
+            return refused(QStringLiteral("The report has a field Zuvi does not know."));
         if (fields.contains(*name))
-            return refuse(problem, QStringLiteral("The report gives a field twice."));
+            return refused(QStringLiteral("The report gives a field twice."));
         if (value->size() > kMaxReportField)
-            return refuse(problem, QStringLiteral("A field of the report is too long."));
+            return refused(QStringLiteral("A field of the report is too long."));
         fields.insert(*name, value->trimmed());
     }
+    return fields;
+}
+
+} // namespace
+
+std::optional<Progress::ReportRequest> parseReportRequest(const QByteArray &body, QString *problem)
+{
+    // "player" is what an older page sent beside the table's code: it is read and left
+    // unused, since the personal code alone says who reports.
+    static const QSet<QString> known = {QStringLiteral("table"),  QStringLiteral("code"),
+                                        QStringLiteral("player"), QStringLiteral("result"),
+                                        QStringLiteral("power1"), QStringLiteral("power2"),
+                                        QStringLiteral("drop")};
+    const std::optional<QHash<QString, QString>> form = readForm(body, known, problem);
+    if (!form)
+        return std::nullopt;
+    const QHash<QString, QString> &fields = *form;
     Progress::ReportRequest request;
-    const std::optional<int> table = wholeNumber(fields.value(QStringLiteral("table")), 1, 99999);
-    if (!table)
-        return refuse(problem, QStringLiteral("Please give your table's number."));
-    const std::optional<int> player = wholeNumber(fields.value(QStringLiteral("player")), 1, 2);
-    if (!player)
-        return refuse(problem, QStringLiteral("Please say which player of the table you are."));
-    request.table = *table;
-    request.reporter = *player;
+    const QString tableText = fields.value(QStringLiteral("table"));
+    if (!tableText.isEmpty()) {
+        const std::optional<int> table = wholeNumber(tableText, 1, 99999);
+        if (!table)
+            return refuse(problem, QStringLiteral("The table is not a table's number."));
+        request.table = *table;
+    }
     request.code = fields.value(QStringLiteral("code"));
     if (request.code.isEmpty())
-        return refuse(problem, QStringLiteral("Please give the code on your table's slip."));
+        return refuse(problem, QStringLiteral("Please give the code on your player card."));
     const QString drop = fields.value(QStringLiteral("drop"));
     if (!drop.isEmpty() && drop != QLatin1String("1"))
         return refuse(problem, QStringLiteral("The report is not one Zuvi knows."));
@@ -112,6 +134,21 @@ std::optional<Progress::ReportRequest> parseReportRequest(const QByteArray &body
     if (request.result1.isEmpty())
         return refuse(problem, QStringLiteral("Please choose the result."));
     return request;
+}
+
+std::optional<QString> parseCodeForm(const QByteArray &body, QString *problem)
+{
+    static const QSet<QString> known = {QStringLiteral("code")};
+    const std::optional<QHash<QString, QString>> form = readForm(body, known, problem);
+    if (!form)
+        return std::nullopt;
+    const QString code = form->value(QStringLiteral("code"));
+    if (code.isEmpty()) {
+        if (problem)
+            *problem = QStringLiteral("Please give the code on your player card.");
+        return std::nullopt;
+    }
+    return code;
 }
 
 } // namespace Zuvi

@@ -556,16 +556,6 @@ void DocumentPainter::paintSlip(QPainter &painter, const QRectF &area, const Met
     painter.setFont(m.text);
     painter.drawText(QRectF(area.left(), y, area.width(), line), Qt::AlignLeft | Qt::AlignVCenter,
                      tr("Result of player 1:"));
-    // The table's code for reporting on the players' page, where results are taken there.
-    if (!row.code.isEmpty()) {
-        QFont bold = m.text;
-        bold.setBold(true);
-        painter.setFont(bold);
-        painter.drawText(QRectF(area.left(), y, area.width(), line),
-                         Qt::AlignRight | Qt::AlignVCenter,
-                         tr("Code to report on the players' page: %1").arg(row.code));
-        painter.setFont(m.text);
-    }
     y += line * 1.2;
     const QStringList results = Round::resultTexts();
     const qreal box = line * 0.8;

@@ -16,6 +16,7 @@ target_sources(zuvi_lib PRIVATE
     publish/bigscreenowner.cpp
     publish/exportcommand.cpp
     publish/pagecode.cpp
+    publish/playercards.cpp
     publish/publishactions.cpp
 )
 

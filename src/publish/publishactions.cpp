@@ -5,6 +5,7 @@
 #include "publish/bigscreenowner.h"
 #include "publish/csvexport.h"
 #include "publish/pagecode.h"
+#include "publish/playercards.h"
 #include "tournament/tournamentprogress.h"
 #include "ui/accessibility.h"
 #include "ui/apptitle.h"
@@ -185,6 +186,50 @@ void printCommand(QWidget *parent, TournamentProgress *progress)
         Ui::message(parent, tr("The document could not be printed."));
 }
 
+std::optional<bool> runCardsChoice(QWidget *parent)
+{
+    if (installedDialogs().chooseCardsPdf)
+        return installedDialogs().chooseCardsPdf(parent);
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("PlayerCardsDialog"));
+    dialog.setWindowTitle(Ui::appTitle());
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *caption = new QLabel(tr("Each card carries its player's personal code: hand every "
+                                  "player their own card only."),
+                               &dialog);
+    caption->setWordWrap(true);
+    layout->addWidget(caption);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
+    bool pdf = false;
+    QPushButton *print = buttons->addButton(tr("Preview…"), QDialogButtonBox::AcceptRole);
+    print->setObjectName(QStringLiteral("CardsPreview"));
+    QPushButton *write = buttons->addButton(tr("Write as PDF…"), QDialogButtonBox::ActionRole);
+    write->setObjectName(QStringLiteral("CardsPdf"));
+    QObject::connect(write, &QPushButton::clicked, &dialog, [&] {
+        pdf = true;
+        dialog.accept();
+    });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return pdf;
+}
+
+QString runCardsFileDialog(QWidget *parent)
+{
+    if (installedDialogs().chooseCardsFile)
+        return installedDialogs().chooseCardsFile(parent);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString path = QFileDialog::getSaveFileName(parent, tr("Export Player cards"),
+                                                QDir(folder).filePath(QStringLiteral("cards.pdf")),
+                                                tr("PDF document (*.pdf)"));
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    return path;
+}
+
 void exportCommand(QWidget *parent, TournamentProgress *progress)
 {
     const Snapshot snapshot = takeSnapshot(*progress);
@@ -331,6 +376,50 @@ QList<QAction *> createReportActions(QWidget *parent, TournamentProgress *progre
     QObject::connect(progress, &TournamentProgress::reportsChanged, take, follow);
     follow();
     return {take, confirm};
+}
+
+void playerCardsCommand(QWidget *parent, TournamentProgress *progress, const QString &only)
+{
+    progress->ensurePlayerCodes();
+    const QList<PlayerCard> cards =
+        playerCards(progress->state(), PageAddress::instance().address(), only);
+    if (cards.isEmpty()) {
+        Ui::message(parent, tr("No player is entered yet: there are no cards to print."));
+        return;
+    }
+    const std::optional<bool> pdf = runCardsChoice(parent);
+    if (!pdf)
+        return;
+    if (*pdf) {
+        const QString path = runCardsFileDialog(parent);
+        if (path.isEmpty())
+            return;
+        if (const std::optional<QString> error = writeCardsPdf(cards, path))
+            Ui::message(
+                parent,
+                tr("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), *error));
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(tr("Player cards"));
+    printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    QPrintPreviewDialog preview(&printer, parent);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&](QPrinter *target) { paintCards(cards, *target); });
+    preview.exec();
+}
+
+QList<QAction *> createCardActions(QWidget *parent, TournamentProgress *progress)
+{
+    auto *cards = new QAction(tr("Player cards…"), parent);
+    cards->setObjectName(QStringLiteral("PlayerCards"));
+    cards->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+    cards->setShortcutContext(Qt::WindowShortcut);
+    cards->setShortcutVisibleInContextMenu(true);
+    QObject::connect(cards, &QAction::triggered, parent,
+                     Core::guarded([parent, progress] { playerCardsCommand(parent, progress); }));
+    parent->addAction(cards);
+    return {cards};
 }
 
 QList<QAction *> createPublishActions(QWidget *parent, TournamentProgress *progress)

@@ -38,6 +38,14 @@ QList<QAction *> createReviewActions(QWidget *parent, TournamentProgress *progre
 /// by default), following the tournament's options.
 QList<QAction *> createReportActions(QWidget *parent, TournamentProgress *progress);
 
+/// "Player cards…" (Ctrl+Shift+K): every entrant's card with the personal code and the
+/// private link to the players' page, printed through the preview or written as PDF.
+QList<QAction *> createCardActions(QWidget *parent, TournamentProgress *progress);
+/// Prints or writes the cards (only: the one entrant's); entrants without a code get one
+/// first. Refuses with a message where there is no entrant.
+void playerCardsCommand(QWidget *parent, TournamentProgress *progress,
+                        const QString &only = QString());
+
 /// The big screen of progress while it is open, else nullptr.
 BigScreen *bigScreenOf(const TournamentProgress *progress);
 
@@ -69,6 +77,10 @@ struct PublishDialogs
                                                 bool forExport)>
         chooseDocument;
     std::function<QString(QWidget *parent, DocumentKind kind)> chooseFile;
+    /// "Player cards…": the print preview (false) or a PDF (true); nothing on cancel.
+    std::function<std::optional<bool>(QWidget *parent)> chooseCardsPdf;
+    /// The PDF file for the cards; empty on cancel.
+    std::function<QString(QWidget *parent)> chooseCardsFile;
 };
 
 /// Installs dialogs in place of the real ones (empty functions restore those); returns the

@@ -34,7 +34,6 @@ QList<PairingRow> pairingRows(const Progress::State &state)
         row.player1 = seat.player1;
         row.player2 = seat.player2;
         row.recorded = seat.recorded;
-        row.code = Progress::tableCodeOf(state, row.table);
         if (const Progress::Entrant *entrant = byName.value(seat.player1)) {
             row.house1 = entrant->house;
             row.score1 = entrant->scoreText;

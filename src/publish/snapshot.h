@@ -28,9 +28,6 @@ struct PairingRow
     QString house2;
     QString score2;
     bool recorded = false; ///< the table's game has been recorded
-    /// The code with which the table's players report on the players' page (only while
-    /// results are taken from it): printed on the slip, never served.
-    QString code;
     bool bye() const { return player2 == byeText(); }
 };
 

@@ -308,6 +308,22 @@ void Throne::buildActions()
     connect(dropAction, &QAction::triggered, this, guarded([this] { dropPlayer(); }));
     addContextActions({history, page, drops, dropAction});
     addContextActions(stationActions());
+    // Phones that gave wrong personal codes wait; the organiser may let them report again.
+    auto *lift = new QAction(QStringLiteral("Lift waits for wrong codes\u2026"), this);
+    lift->setObjectName(QStringLiteral("LiftWaits"));
+    lift->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+W")));
+    connect(lift, &QAction::triggered, this, guarded([this] { liftWaits(); }));
+    m_liftWaitsAction = lift;
+    addContextActions({lift});
+    addContextActions(Publish::createCardActions(this, m_progress));
+    // A lost card: its code stops working and the entrant gets a new one.
+    auto *newCode = new QAction(QStringLiteral("New code for this player\u2026"), this);
+    newCode->setObjectName(QStringLiteral("NewPlayerCode"));
+    newCode->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+L")));
+    newCode->setShortcutContext(Qt::WidgetShortcut);
+    connect(newCode, &QAction::triggered, this, guarded([this] { renewPlayerCode(); }));
+    m_tournyPlayers->addAction(newCode);
+    m_playerScores->addAction(newCode);
     // Importing refills the stored players at once.
     addStoredPlayersActions(Players::createPlayerFileActions(
         this, [this] { Core::runGuarded([this] { FillNames(); }); }));
@@ -360,6 +376,63 @@ void Throne::showPageDialog()
         m_pageServer = new PageServer(m_progress, this);
     PageDialog dialog(m_pageServer, this);
     dialog.exec();
+}
+
+void Throne::liftWaits()
+{
+    QStringList waiting;
+    if (m_pageServer) {
+        for (const ReportWaits::Sender &sender : m_pageServer->wrongCodeSenders()) {
+            if (sender.leftMs > 0)
+                waiting.append(QStringLiteral("%1 (%2 wrong codes, %3 min. left)")
+                                   .arg(sender.address)
+                                   .arg(sender.wrong)
+                                   .arg((sender.leftMs + 59999) / 60000));
+        }
+    }
+    if (waiting.isEmpty()) {
+        Ui::message(this, QStringLiteral("No phone waits after wrong codes."));
+        return;
+    }
+    if (!Ui::ask(this,
+                 QStringLiteral("These phones wait after wrong codes: %1. Let them report again?")
+                     .arg(waiting.join(QStringLiteral("; "))),
+                 Ui::DefaultAnswer::No))
+        return;
+    const int lifted = m_pageServer->liftWaits();
+    Ui::message(this, lifted == 1 ? QStringLiteral("1 phone may report again.")
+                                  : QStringLiteral("%1 phones may report again.").arg(lifted));
+}
+
+QString Throne::selectedEntrantName() const
+{
+    int index = m_progress->entrantOfRow(Ui::selectedRow(m_tournyPlayers));
+    if (index < 0) {
+        const int row = Ui::selectedRow(m_playerScores);
+        index = row < m_progress->entrants().size() ? row : -1;
+    }
+    return index < 0 ? QString() : m_progress->entrants().at(index).name;
+}
+
+void Throne::renewPlayerCode()
+{
+    // The entrant is taken by name now: the lists may move while the question is open.
+    const QString name = selectedEntrantName();
+    if (name.isEmpty()) {
+        Ui::message(this, QStringLiteral("Please select a player"));
+        return;
+    }
+    if (!Ui::ask(this,
+                 QStringLiteral("Give %1 a new personal code? The code on %1's card stops "
+                                "working at once.")
+                     .arg(name),
+                 Ui::DefaultAnswer::No))
+        return;
+    if (m_progress->renewPlayerCode(name).isEmpty())
+        return;
+    if (Ui::ask(this, QStringLiteral("%1 has a new code. Print %1's new card now?").arg(name),
+                Ui::DefaultAnswer::Yes))
+        Publish::playerCardsCommand(this, m_progress, name);
 }
 
 void Throne::showPlayerRecord(qint64 playerId, const QString &name)
@@ -786,7 +859,8 @@ void Throne::openRoundWindow(bool resumed)
         m_tournament->addContextActions(Publish::createPublishActions(m_tournament, m_progress));
         m_tournament->addContextActions(Publish::createReviewActions(m_tournament, m_progress));
         m_tournament->addContextActions(Publish::createReportActions(m_tournament, m_progress));
-        m_tournament->addContextActions({m_pageAction});
+        m_tournament->addContextActions({m_pageAction, m_liftWaitsAction});
+        m_tournament->addContextActions(Publish::createCardActions(m_tournament, m_progress));
         placeBeside(m_tournament);
         Q_EMIT roundWindowOpened(m_tournament);
     }

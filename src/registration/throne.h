@@ -107,6 +107,15 @@ private:
     void dropPlayer();
     /// "Players' page on the network…": starts or stops the page.
     void showPageDialog();
+    /// "Lift waits for wrong codes…": the phones that wait after wrong codes on the players'
+    /// page may report again (after a question).
+    void liftWaits();
+    /// "New code for this player": the selected entrant's personal code is replaced (after
+    /// a question), and the new card can be printed at once.
+    void renewPlayerCode();
+    /// The name of the entrant selected in the entrant list, or else in the score list (which
+    /// keeps every entrant during the first round); empty where none is.
+    QString selectedEntrantName() const;
     void buildControls();
     void nameControls(QLabel *label2, QLabel *label3, QLabel *roundsLbl, QLabel *tournyLabel,
                       QLabel *houseLabel, QLabel *label1, QLabel *label4);
@@ -164,6 +173,7 @@ private:
     /// The players' page, made when it is first asked for; it serves until stopped.
     PageServer *m_pageServer = nullptr;
     QAction *m_pageAction = nullptr;
+    QAction *m_liftWaitsAction = nullptr;
 };
 
 } // namespace Zuvi

@@ -222,6 +222,18 @@ void RecordedGamesDialog::refresh()
                 Progress::reportText(report, state.seats.at(report.table - 1)),
                 QString::fromLatin1(fates[int(report.fate)]));
         }
+        // And the reports refused at each table for a wrong code.
+        for (auto it = state.reports.refused.cbegin(); it != state.reports.refused.cend(); ++it) {
+            if (it.key() < 1 || it.key() > state.seats.size())
+                continue;
+            QString &text =
+                reports[Round::reportKey(state.reports.round, state.reports.pairing, it.key() - 1)];
+            if (!text.isEmpty())
+                text += QStringLiteral("; ");
+            text += it.value() == 1
+                        ? QStringLiteral("1 report refused for a wrong code")
+                        : QStringLiteral("%1 reports refused for a wrong code").arg(it.value());
+        }
     }
     m_model->setReports(std::move(reports), state.takeReports);
     for (int row = 0; row < m_model->games().size(); ++row) {

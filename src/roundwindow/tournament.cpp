@@ -676,7 +676,10 @@ void Tournament::showReports()
     for (const int seat : open) {
         const int table = seat + 1;
         const auto reports = pending.constFind(table);
-        if (reports == pending.cend() && asking.isEmpty()) {
+        // Reports refused for a wrong code that named the table: someone tried its players'
+        // codes, or a player mistyped one.
+        const int refused = current ? state.reports.refused.value(table) : 0;
+        if (reports == pending.cend() && asking.isEmpty() && refused == 0) {
             notes.append(QString());
             continue;
         }
@@ -707,6 +710,11 @@ void Tournament::showReports()
                 note += (note.isEmpty() ? QString() : QStringLiteral(". ")) +
                         QStringLiteral("%1 asks to drop").arg(name);
         }
+        if (refused > 0)
+            note +=
+                (note.isEmpty() ? QString() : QStringLiteral(". ")) +
+                (refused == 1 ? QStringLiteral("1 report refused for a wrong code")
+                              : QStringLiteral("%1 reports refused for a wrong code").arg(refused));
         notes.append(note);
     }
     m_list1Model->setNotes(notes);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -116,26 +117,26 @@ struct Report
     Fate fate = Fate::Pending;
 };
 
-/// One report as the players' page sends it, before the model checks it.
+/// One report as the players' page sends it, before the model checks it. Who reports is
+/// the owner of the personal code; nothing posted besides the code says it.
 struct ReportRequest
 {
-    int table = 0;
-    QString code;
-    int reporter = 0; ///< 1 or 2: the table's first or second player
+    QString code;  ///< the reporter's personal code
+    int table = 0; ///< the table the page meant (0: not said); a refusal is marked there
     bool drop = false;
     QString result1;
     QString power1; ///< as typed on the page: the desk's rule for a power applies
     QString power2;
 };
 
-/// The reports of the open round: each table's code and its wrong codes, and every report
-/// with its fate.
+/// The reports of the open round: every report with its fate, and the reports refused for a
+/// wrong code, counted by the table they named.
 struct ReportBook
 {
-    int round = 0;     ///< the round the codes belong to
-    int pairing = 0;   ///< and its pairing
-    QStringList codes; ///< the code of table i + 1
-    QList<int> wrong;  ///< wrong codes given for table i + 1
+    int round = 0;   ///< the round the reports belong to
+    int pairing = 0; ///< and its pairing
+    /// Reports refused for a wrong code, by the (1-based) table they named.
+    QMap<int, int> refused;
     QList<Report> reports;
 
     friend bool operator==(const ReportBook &, const ReportBook &) = default;
@@ -171,6 +172,9 @@ struct State
     bool reviewPairings = false;
     int publishedRound = 0;   ///< the round and pairing last published
     int publishedPairing = 0; ///< (while pairings are reviewed first)
+    /// Each entrant's personal code for the tournament (by entrant name): the one key with
+    /// which the entrant reports from the players' page.
+    QMap<QString, QString> playerCodes;
     /// Results are taken from the players' page; agreed reports wait for the organiser's
     /// key where confirmReports is set.
     bool takeReports = false;

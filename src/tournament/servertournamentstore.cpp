@@ -79,6 +79,7 @@ Progress::State readState(ServerLink &link, qint64 *counter)
     state.takeReports = value("takeReports").toInt() != 0;
     state.confirmReports = value("confirmReports").toInt() != 0;
     state.reports = Progress::reportBookFromText(value("reports"));
+    state.playerCodes = Progress::playerCodesFromText(value("playerCodes"));
 
     {
         QSqlQuery &query = link.exec(QStringLiteral("SELECT Name, House, ScoreText, NameShown, "

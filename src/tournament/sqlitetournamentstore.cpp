@@ -95,6 +95,7 @@ Progress::State readState(DbConnection &connection)
     state.takeReports = scalar(values, "takeReports").toBool();
     state.confirmReports = scalar(values, "confirmReports").toBool();
     state.reports = Progress::reportBookFromText(scalar(values, "reports").toString());
+    state.playerCodes = Progress::playerCodesFromText(scalar(values, "playerCodes").toString());
 
     connection.readRows(QStringLiteral("SELECT Name, House, ScoreText, NameShown, Dropped FROM "
                                        "ZuviEntrant ORDER BY Position"),

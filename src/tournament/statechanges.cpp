@@ -58,7 +58,7 @@ StateChanges compareStates(const State &before, const State &after)
                         before.reviewPairings != after.reviewPairings;
     changes.reports = before.takeReports != after.takeReports ||
                       before.confirmReports != after.confirmReports ||
-                      before.reports != after.reports;
+                      before.reports != after.reports || before.playerCodes != after.playerCodes;
     return changes;
 }
 

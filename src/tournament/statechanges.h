@@ -21,7 +21,7 @@ struct StateChanges
     bool entrants = false;  ///< names, houses, scores, drops or stored players
     bool games = false;     ///< games recorded, taken back or amended, or games missed
     bool published = false; ///< what the room is shown of the pairing
-    bool reports = false;   ///< the report options or the reports
+    bool reports = false;   ///< the report options, the reports or the personal codes
 };
 
 /// Compares two states; a pure function of them.

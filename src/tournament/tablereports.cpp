@@ -7,19 +7,70 @@
 #include <QJsonObject>
 
 #include <cmath>
+#include <cstring>
 
 namespace Zuvi::Progress {
 
-QStringList newTableCodes(int tables, const std::function<quint32()> &random)
+QString newPersonalCode(const std::function<quint32()> &random)
 {
     constexpr int letters = int(sizeof(kCodeLetters)) - 1;
-    QStringList codes;
-    codes.reserve(tables);
-    for (int t = 0; t < tables; ++t) {
-        QString code;
-        for (int i = 0; i < kCodeLength; ++i)
-            code.append(QLatin1Char(kCodeLetters[random() % letters]));
-        codes.append(code);
+    QString code;
+    for (int i = 0; i < kPersonalCodeLength; ++i)
+        code.append(QLatin1Char(kCodeLetters[random() % letters]));
+    return code;
+}
+
+QString normalizedCode(const QString &typed)
+{
+    QString code;
+    for (const QChar c : typed) {
+        if (c == QLatin1Char(' ') || c == QLatin1Char('-'))
+            continue;
+        const QChar upper = c.toUpper();
+        if (upper.unicode() == 0 || upper.unicode() > 127 ||
+            !std::strchr(kCodeLetters, char(upper.unicode())))
+            return QString();
+        code.append(upper);
+    }
+    return code.size() == kPersonalCodeLength ? code : QString();
+}
+
+QString groupedCode(const QString &code)
+{
+    QStringList groups;
+    for (qsizetype i = 0; i < code.size(); i += 3)
+        groups.append(code.mid(i, 3));
+    return groups.join(QLatin1Char(' '));
+}
+
+QString ownerOfCode(const State &state, const QString &code)
+{
+    const QString wanted = normalizedCode(code);
+    if (wanted.isEmpty())
+        return QString();
+    for (auto it = state.playerCodes.cbegin(); it != state.playerCodes.cend(); ++it) {
+        if (it.value() == wanted)
+            return it.key();
+    }
+    return QString();
+}
+
+QString playerCodesText(const QMap<QString, QString> &codes)
+{
+    QJsonObject object;
+    for (auto it = codes.cbegin(); it != codes.cend(); ++it)
+        object.insert(it.key(), it.value());
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QMap<QString, QString> playerCodesFromText(const QString &text)
+{
+    QMap<QString, QString> codes;
+    const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        const QString code = normalizedCode(it.value().toString());
+        if (!code.isEmpty() && code == it.value().toString())
+            codes.insert(it.key(), code);
     }
     return codes;
 }
@@ -28,22 +79,15 @@ bool bookIsCurrent(const State &state)
 {
     const ReportBook &book = state.reports;
     return state.roundOpen && book.round == state.roundcounter &&
-           book.pairing == state.pairingNumber && book.codes.size() == state.seats.size();
-}
-
-QString tableCodeOf(const State &state, int table)
-{
-    if (!state.takeReports || !bookIsCurrent(state) || table < 1 ||
-        table > state.reports.codes.size())
-        return QString();
-    return state.reports.codes.at(table - 1);
+           book.pairing == state.pairingNumber;
 }
 
 QList<std::pair<QString, QVariant>> reportStateValues(const State &state)
 {
     return {{QStringLiteral("takeReports"), int(state.takeReports)},
             {QStringLiteral("confirmReports"), int(state.confirmReports)},
-            {QStringLiteral("reports"), reportBookText(state.reports)}};
+            {QStringLiteral("reports"), reportBookText(state.reports)},
+            {QStringLiteral("playerCodes"), playerCodesText(state.playerCodes)}};
 }
 
 QList<std::pair<QString, QVariant>> stateValues(const State &state)
@@ -71,9 +115,9 @@ QList<std::pair<QString, QVariant>> stateValues(const State &state)
 
 QString reportBookText(const ReportBook &book)
 {
-    QJsonArray codes;
-    for (qsizetype i = 0; i < book.codes.size(); ++i)
-        codes.append(QJsonArray{book.codes.at(i), i < book.wrong.size() ? book.wrong.at(i) : 0});
+    QJsonArray refused;
+    for (auto it = book.refused.cbegin(); it != book.refused.cend(); ++it)
+        refused.append(QJsonArray{it.key(), it.value()});
     QJsonArray reports;
     for (const Report &r : book.reports)
         reports.append(QJsonObject{{QStringLiteral("table"), r.table},
@@ -86,7 +130,7 @@ QString reportBookText(const ReportBook &book)
                                    {QStringLiteral("fate"), int(r.fate)}});
     return QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("round"), book.round},
                                                        {QStringLiteral("pairing"), book.pairing},
-                                                       {QStringLiteral("codes"), codes},
+                                                       {QStringLiteral("refused"), refused},
                                                        {QStringLiteral("reports"), reports}})
                                  .toJson(QJsonDocument::Compact));
 }
@@ -97,10 +141,14 @@ ReportBook reportBookFromText(const QString &text)
     const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
     book.round = object.value(QStringLiteral("round")).toInt();
     book.pairing = object.value(QStringLiteral("pairing")).toInt();
-    const QJsonArray codes = object.value(QStringLiteral("codes")).toArray();
-    for (const QJsonValue &code : codes) {
-        book.codes.append(code.toArray().at(0).toString());
-        book.wrong.append(code.toArray().at(1).toInt());
+    // A book kept before personal codes has "codes" (each table's code and its wrong codes)
+    // instead: they no longer let a report in, and its reports read as they are.
+    const QJsonArray refused = object.value(QStringLiteral("refused")).toArray();
+    for (const QJsonValue &entry : refused) {
+        const int table = entry.toArray().at(0).toInt();
+        const int count = entry.toArray().at(1).toInt();
+        if (table >= 1 && count > 0)
+            book.refused.insert(table, count);
     }
     const QJsonArray reports = object.value(QStringLiteral("reports")).toArray();
     for (const QJsonValue &value : reports) {
@@ -160,12 +208,16 @@ TableReports tableReportsOf(const QList<Report> &pending)
 {
     if (pending.isEmpty())
         return TableReports::None;
-    // Each player has one pending report at most: a later one replaces the earlier.
-    if (pending.size() == 1)
+    // Each player has one pending report at most (a later one replaces the earlier); the
+    // latest of each counts. Only a report from each of the two players can agree.
+    const Report *first = nullptr;
+    const Report *second = nullptr;
+    for (const Report &r : pending)
+        (r.reporter == 1 ? first : second) = &r;
+    if (!first || !second)
         return TableReports::Reported;
-    const Report &a = pending.at(0);
-    const Report &b = pending.at(1);
-    return a.result1 == b.result1 && a.power1 == b.power1 && a.power2 == b.power2
+    return first->result1 == second->result1 && first->power1 == second->power1 &&
+                   first->power2 == second->power2
                ? TableReports::Agreed
                : TableReports::Disputed;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Results reported from the tables on the players' page: each table's code, the reports
+// Results reported from the tables on the players' page: the personal codes, the reports
 // and what they come to. Pure functions over the open round's ReportBook.
 
 #include "tournament/progresstypes.h"
@@ -16,38 +16,48 @@
 
 namespace Zuvi::Progress {
 
-/// The letters of a table's code: no 0/O, 1/I/L, 2/Z, 5/S, 8/B, which a slip's print or a
+/// The letters of a personal code: no 0/O, 1/I/L, 2/Z, 5/S, 8/B, which a card's print or a
 /// phone's keyboard could mix up.
 inline constexpr char kCodeLetters[] = "ACDEFGHJKMNPQRTUVWXY34679";
-inline constexpr int kCodeLength = 5;
-/// Wrong codes after which a table takes no more reports in the round.
-inline constexpr int kWrongCodesAllowed = 5;
+/// Nine of the 25 letters: 25^9 codes, nearly 42 bits, too many to find by trying.
+inline constexpr int kPersonalCodeLength = 9;
 
-/// A code for each of tables tables, drawn from random (a value at least as large as the
-/// number of letters).
-QStringList newTableCodes(int tables, const std::function<quint32()> &random);
+/// A personal code drawn from random (a value at least as large as the number of letters;
+/// the application uses the system's random source).
+QString newPersonalCode(const std::function<quint32()> &random);
+/// A code as typed or read from a link, in the form codes are kept: letters in capitals,
+/// spaces and hyphens (as the card groups it) left out. Empty where it cannot be a code.
+QString normalizedCode(const QString &typed);
+/// A code as a card prints it: in groups of three ("K7Q MA4 RTX").
+QString groupedCode(const QString &code);
+/// The entrant whose personal code code is (as typed: normalizedCode() applies), or empty.
+QString ownerOfCode(const State &state, const QString &code);
+
+/// The personal codes as stored (JSON, name to code), and read back: a damaged text, or an
+/// entry that is not a code, reads as no code.
+QString playerCodesText(const QMap<QString, QString> &codes);
+QMap<QString, QString> playerCodesFromText(const QString &text);
 
 /// The reports' state values as stored beside the tournament's other values: the two options
-/// (0 or 1) and the book (reportBookText()), by key.
+/// (0 or 1), the book (reportBookText()) and the personal codes (playerCodesText()), by key.
 QList<std::pair<QString, QVariant>> reportStateValues(const State &state);
 /// Every value of a tournament's state as the stores keep them, key by key: its counters,
 /// options and clock, then its reports (reportStateValues()).
 QList<std::pair<QString, QVariant>> stateValues(const State &state);
 
 /// The book as it is stored (JSON), and read back; a damaged text reads as an empty book.
+/// A book kept before personal codes (with a code per table) reads with its reports.
 QString reportBookText(const ReportBook &book);
 ReportBook reportBookFromText(const QString &text);
 
 /// The book of state belongs to its open round's pairing.
 bool bookIsCurrent(const State &state);
-/// The code of a table (1-based) of the open round where reports are taken; else empty.
-QString tableCodeOf(const State &state, int table);
 
 /// Where a table's reports stand.
 enum class TableReports {
     None,     ///< nothing pending
     Reported, ///< one player reported
-    Agreed,   ///< both players reported the same result and powers
+    Agreed,   ///< both players, each with their own code, reported the same result and powers
     Disputed, ///< both reported, differently
 };
 /// The pending result reports of a table (drop requests left out), oldest first.

@@ -278,6 +278,10 @@ TournamentProgress::AddResult TournamentProgress::addEntrant(const QString &name
     m_staleStored = false;
     m_state.entrants.append(entrant);
     Q_EMIT entrantsChanged();
+    // An entrant who comes after the start gets a personal code at once (the others got
+    // theirs with the start).
+    if (m_state.started)
+        ensurePlayerCodes();
     return AddResult::Added;
 }
 
@@ -441,6 +445,7 @@ bool TournamentProgress::changesRounds(const QString &roundsText) const
 
 void TournamentProgress::startRound(const QString &roundsText)
 {
+    const qsizetype previousCodes = m_state.playerCodes.size();
     State next = m_state;
     next.roundsText = roundsText;
     const bool firstStart = next.randomFirst == 0 && !next.roundOpen;
@@ -452,6 +457,8 @@ void TournamentProgress::startRound(const QString &roundsText)
         next.games.clear();
         next.missed.clear();
     }
+    // Every entrant has a personal code by the start, stored with it.
+    giveMissingCodes(next);
     // The pairing reads the standings inside the store's transaction that stores it.
     TournamentStore::Pairer pairer;
     if (pair) {
@@ -471,7 +478,7 @@ void TournamentProgress::startRound(const QString &roundsText)
         Q_EMIT entrantsChanged();
     if (pair)
         Q_EMIT pairingChanged({});
-    if (pair && m_state.takeReports)
+    if ((pair && m_state.takeReports) || m_state.playerCodes.size() != previousCodes)
         Q_EMIT reportsChanged();
 }
 
@@ -549,9 +556,6 @@ Progress::ReportBook TournamentProgress::newReportBook(const State &state)
     Progress::ReportBook book;
     book.round = state.roundcounter;
     book.pairing = state.pairingNumber;
-    book.codes = Progress::newTableCodes(int(state.seats.size()),
-                                         [] { return QRandomGenerator::system()->generate(); });
-    book.wrong = QList<int>(book.codes.size(), 0);
     return book;
 }
 
@@ -566,6 +570,7 @@ void TournamentProgress::storeReports(const State &next)
     m_state.takeReports = next.takeReports;
     m_state.confirmReports = next.confirmReports;
     m_state.reports = next.reports;
+    m_state.playerCodes = next.playerCodes;
     Q_EMIT reportsChanged();
 }
 
@@ -575,9 +580,11 @@ void TournamentProgress::setTakeReports(bool on)
         return;
     State next = m_state;
     next.takeReports = on;
-    // The open round's tables get their codes now.
+    // The open round takes reports from now on; every entrant has a code for them.
     if (on && m_state.roundOpen && !bookIsCurrent())
         next.reports = newReportBook(next);
+    if (on)
+        giveMissingCodes(next);
     storeReports(next);
 }
 
@@ -590,9 +597,89 @@ void TournamentProgress::setConfirmReports(bool on)
     storeReports(next);
 }
 
-QString TournamentProgress::tableCode(int table) const
+namespace {
+
+/// A personal code from the system's random source that is not among taken, which it joins.
+QString freshCode(QSet<QString> &taken)
 {
-    return Progress::tableCodeOf(m_state, table);
+    for (;;) {
+        // One call to the system's source for the code's letters.
+        quint32 words[Progress::kPersonalCodeLength];
+        QRandomGenerator::system()->fillRange(words);
+        int next = 0;
+        const QString code = Progress::newPersonalCode([&] { return words[next++]; });
+        if (!taken.contains(code)) {
+            taken.insert(code);
+            return code;
+        }
+    }
+}
+
+} // namespace
+
+bool TournamentProgress::giveMissingCodes(State &next)
+{
+    bool changed = false;
+    QSet<QString> names;
+    names.reserve(next.entrants.size());
+    for (const Entrant &entrant : std::as_const(next.entrants))
+        names.insert(entrant.name);
+    // A name no longer entered keeps no code: its card lets nobody in.
+    changed |= next.playerCodes.removeIf(
+                   [&](const auto &entry) { return !names.contains(entry.key()); }) > 0;
+    QSet<QString> taken;
+    for (const QString &code : std::as_const(next.playerCodes))
+        taken.insert(code);
+    for (const Entrant &entrant : std::as_const(next.entrants)) {
+        if (!next.playerCodes.contains(entrant.name)) {
+            next.playerCodes.insert(entrant.name, freshCode(taken));
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+void TournamentProgress::ensurePlayerCodes()
+{
+    State next = m_state;
+    if (giveMissingCodes(next))
+        storeReports(next);
+}
+
+QString TournamentProgress::renewPlayerCode(const QString &name)
+{
+    const bool entered = std::any_of(m_state.entrants.cbegin(), m_state.entrants.cend(),
+                                     [&](const Entrant &e) { return e.name == name; });
+    if (!entered)
+        return QString();
+    State next = m_state;
+    next.playerCodes.remove(name);
+    giveMissingCodes(next);
+    const QString code = next.playerCodes.value(name);
+    storeReports(next);
+    return code;
+}
+
+QString TournamentProgress::ownerOfCode(const QString &code) const
+{
+    return Progress::ownerOfCode(m_state, code);
+}
+
+int TournamentProgress::tableOf(const QString &name) const
+{
+    if (!m_state.roundOpen || name.isEmpty())
+        return 0;
+    for (qsizetype i = 0; i < m_state.seats.size(); ++i) {
+        const Seat &seat = m_state.seats.at(i);
+        if (seat.player1 == name || seat.player2 == name)
+            return int(i) + 1;
+    }
+    return 0;
+}
+
+int TournamentProgress::refusedReports(int table) const
+{
+    return bookIsCurrent() ? m_state.reports.refused.value(table) : 0;
 }
 
 TournamentProgress::ReportOutcome TournamentProgress::takeReport(const ReportRequest &request)
@@ -600,29 +687,23 @@ TournamentProgress::ReportOutcome TournamentProgress::takeReport(const ReportReq
     using Progress::Report;
     if (!m_state.takeReports || !bookIsCurrent())
         return ReportOutcome::NotTaking;
-    const int table = request.table;
-    if (table < 1 || table > m_state.seats.size())
+    State next = m_state;
+    // The code alone says who reports: the player at whose table the report counts.
+    const QString name = ownerOfCode(request.code);
+    if (name.isEmpty()) {
+        if (request.table >= 1 && request.table <= m_state.seats.size()) {
+            next.reports.refused[request.table] += 1;
+            storeReports(next);
+        }
+        return ReportOutcome::WrongCode;
+    }
+    const int table = tableOf(name);
+    if (table == 0)
         return ReportOutcome::NoSuchTable;
     const Seat &seat = m_state.seats.at(table - 1);
-    if (seat.player2 == Round::bye())
-        return ReportOutcome::NoSuchTable;
-    if (m_state.reports.wrong.value(table - 1) >= Progress::kWrongCodesAllowed)
-        return ReportOutcome::Locked;
-    State next = m_state;
-    if (request.code.trimmed().compare(m_state.reports.codes.at(table - 1), Qt::CaseInsensitive) !=
-        0) {
-        next.reports.wrong[table - 1] += 1;
-        storeReports(next);
-        return next.reports.wrong.at(table - 1) >= Progress::kWrongCodesAllowed
-                   ? ReportOutcome::Locked
-                   : ReportOutcome::WrongCode;
-    }
-    if (request.reporter != 1 && request.reporter != 2)
-        return ReportOutcome::BadReport;
-    const QString &name = request.reporter == 1 ? seat.player1 : seat.player2;
     Report report;
     report.table = table;
-    report.reporter = request.reporter;
+    report.reporter = seat.player1 == name ? 1 : 2;
     report.drop = request.drop;
     report.at = nowMs();
     if (request.drop) {
@@ -631,6 +712,9 @@ TournamentProgress::ReportOutcome TournamentProgress::takeReport(const ReportReq
                 return ReportOutcome::AlreadyDropped;
         }
     } else {
+        // The player with the bye has no result to report (but may drop).
+        if (seat.player2 == Round::bye())
+            return ReportOutcome::NoSuchTable;
         if (seat.recorded)
             return ReportOutcome::AlreadyRecorded;
         const std::optional<std::pair<double, double>> powers =
@@ -786,6 +870,27 @@ void TournamentProgress::swapOpponents(int row, int otherRow)
     Seat a = m_state.seats.at(seatA);
     Seat b = m_state.seats.at(seatB);
     std::swap(a.player2, b.player2);
+    // Reports name a table's first or second player: a result reported at either table was
+    // about the game that is no more, and lapses; a second player's wish to drop moves with
+    // the player. Settled first, so that a failure leaves no report on the wrong game.
+    if (bookIsCurrent()) {
+        State next = m_state;
+        bool changed = false;
+        for (Progress::Report &r : next.reports.reports) {
+            if (r.fate != Progress::Report::Fate::Pending ||
+                (r.table != seatA + 1 && r.table != seatB + 1))
+                continue;
+            if (r.drop) {
+                if (r.reporter == 2)
+                    r.table = r.table == seatA + 1 ? seatB + 1 : seatA + 1;
+            } else {
+                r.fate = Progress::Report::Fate::Replaced;
+            }
+            changed = true;
+        }
+        if (changed)
+            storeReports(next);
+    }
     m_store->swapSeats(seatA, a, seatB, b);
     m_state.seats[seatA] = a;
     m_state.seats[seatB] = b;

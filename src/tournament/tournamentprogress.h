@@ -214,32 +214,46 @@ public:
 
     // ---- Results reported from the tables ----------------------------------------------
 
-    /// "Take results from the players' page": each table of the open round has a code
-    /// (printed on its slip) with which its players report the result on the page.
+    /// "Take results from the players' page": players report their table's result with
+    /// their personal codes.
     bool takeReports() const { return m_state.takeReports; }
     void setTakeReports(bool on);
     /// "Confirm reports at the desk": an agreed report waits for recordReport().
     bool confirmReports() const { return m_state.confirmReports; }
     void setConfirmReports(bool on);
-    /// The code of a table (1-based) of the open round; empty where there is none.
-    QString tableCode(int table) const;
+
+    /// The personal code of an entrant (by name), empty where it has none yet.
+    QString playerCode(const QString &name) const { return m_state.playerCodes.value(name); }
+    /// The entrant whose personal code is code (as typed), or empty.
+    QString ownerOfCode(const QString &code) const;
+    /// Gives every entrant who has none a personal code, drawn from the system's random
+    /// source, and stores them; codes of names no longer entered go. Nothing is stored where
+    /// every entrant has a code.
+    void ensurePlayerCodes();
+    /// "New code for this player": the entrant's code (a lost card's) stops working and a
+    /// new one is stored in its place. Returns the new code, or empty for a name not entered.
+    QString renewPlayerCode(const QString &name);
 
     using ReportRequest = Progress::ReportRequest;
     enum class ReportOutcome {
         Taken,           ///< kept; it waits for the other player or the organiser
         Recorded,        ///< both players agreed and the game is recorded
         NotTaking,       ///< reports are not taken, or no round is open
-        NoSuchTable,     ///< no table of that number waits for a result (or a bye)
+        NoSuchTable,     ///< the code's owner has no game of the round waiting (or a bye)
         AlreadyRecorded, ///< the table's game is recorded: a report never changes it
-        WrongCode,       ///< the code is not the table's
-        Locked,          ///< too many wrong codes: the table takes no reports this round
+        WrongCode,       ///< the code is no entrant's
         BadReport,       ///< the result or a power is not one the desk would take
         AlreadyDropped,  ///< the player has dropped already
     };
-    /// Takes a report from the page. A wrong code is counted; after kWrongCodesAllowed the
-    /// table is closed to reports for the round. Where both players' reports agree and the
-    /// desk need not confirm, the game is recorded as "Game Over" records it.
+    /// Takes a report from the page. The reporter is the owner of the code, at that owner's
+    /// table; a wrong code is refused and counted at the table the request named. Where
+    /// the two players of the table, each with their own code, agree and the desk need not
+    /// confirm, the game is recorded as "Game Over" records it.
     ReportOutcome takeReport(const ReportRequest &request);
+    /// The (1-based) table of the open round where an entrant plays, or 0.
+    int tableOf(const QString &name) const;
+    /// Reports refused for a wrong code that named a table (1-based) of the open round.
+    int refusedReports(int table) const;
     /// Where the reports of a table (1-based) stand, and its pending result reports.
     Progress::TableReports tableReports(int table) const;
     QList<Progress::Report> pendingReports(int table) const;
@@ -288,15 +302,14 @@ Q_SIGNALS:
 
 private:
     void rebuildOpenSeats();
-    /// Gives the open pairing's tables their codes where reports are taken and they have
-    /// none yet (a new round or pairing); pending reports of another pairing lapse.
-    void ensureTableCodes();
     /// Stores next's reports and takes them over.
     void storeReports(const Progress::State &next);
-    /// A new book of codes for the pairing of state.
+    /// A new book of reports for the pairing of state.
     static Progress::ReportBook newReportBook(const Progress::State &state);
     /// The stored book belongs to the open round's pairing.
     bool bookIsCurrent() const;
+    /// Gives each entrant of next without a personal code one; true where any was given.
+    static bool giveMissingCodes(Progress::State &next);
     /// Records the agreed report of a table and keeps its reports as recorded.
     void recordFromReports(int table, const Progress::Report &agreed);
     /// The pending reports of a table lapse (its game was recorded at the desk).

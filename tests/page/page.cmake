@@ -1,4 +1,5 @@
 # The players' page: the server's answers, and the page in a headless browser.
+zuvi_pure_test(tst_reportwaits page/tst_reportwaits.cpp)
 zuvi_gui_test(tst_pageserver page/tst_pageserver.cpp)
 target_link_libraries(tst_pageserver PRIVATE Qt6::Network)
 zuvi_gui_test(tst_pagebrowser page/tst_pagebrowser.cpp)

@@ -8,10 +8,12 @@
 #include "page/pageserver.h"
 #include "tournament/tournamentprogress.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTcpSocket>
 #include <QTimer>
 
 namespace Zuvi::Test {
@@ -77,6 +79,53 @@ struct ServedTournament
 inline Fetched postReport(const QString &url, const QByteArray &form)
 {
     return fetch(url, "POST", {{"Content-Type", "application/x-www-form-urlencoded"}}, form);
+}
+
+/// Posts a form to path of the page served at port on the loopback, from the loopback
+/// address from (127.0.0.2 is a second phone), as a browser does; the status and body.
+inline Fetched postFrom(quint16 port, const QString &from, const QByteArray &path,
+                        const QByteArray &form)
+{
+    QTcpSocket phone;
+    Fetched fetched;
+    if (!phone.bind(QHostAddress(from)))
+        return fetched;
+    phone.connectToHost(QHostAddress::LocalHost, port);
+    if (!phone.waitForConnected(5000))
+        return fetched;
+    phone.write("POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) +
+                "\r\nOrigin: http://127.0.0.1:" + QByteArray::number(port) +
+                "\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                QByteArray::number(form.size()) + "\r\n\r\n" + form);
+    // The server answers from this thread's event loop.
+    QByteArray reply;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000) {
+        QEventLoop loop;
+        QObject::connect(&phone, &QTcpSocket::readyRead, &loop, &QEventLoop::quit);
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+        reply += phone.readAll();
+        const qsizetype end = reply.indexOf("\r\n\r\n");
+        if (end < 0)
+            continue;
+        const qsizetype at = reply.toLower().indexOf("content-length:");
+        const qsizetype length =
+            at < 0 ? 0 : reply.mid(at + 15, reply.indexOf("\r\n", at) - at - 15).trimmed().toInt();
+        if (reply.size() >= end + 4 + length) {
+            fetched.status = reply.mid(9, 3).toInt();
+            fetched.body = reply.mid(end + 4, length);
+            for (const QByteArray &line : reply.left(end).split('\n').mid(1)) {
+                const qsizetype colon = line.indexOf(':');
+                if (colon > 0)
+                    fetched.headers.insert(line.left(colon).trimmed().toLower(),
+                                           line.mid(colon + 1).trimmed());
+            }
+            break;
+        }
+    }
+    return fetched;
 }
 
 } // namespace Zuvi::Test

@@ -19,6 +19,10 @@
 using namespace Zuvi;
 using namespace Zuvi::Test;
 
+namespace {
+using Headers = QList<std::pair<QByteArray, QByteArray>>;
+}
+
 class TestPageServer : public QObject
 {
     Q_OBJECT
@@ -35,6 +39,12 @@ private Q_SLOTS:
     void twoHundredReportsWhileTheDeskRecords();
     void reportsAreAnswered_data();
     void reportsAreAnswered();
+    void crossOriginPostsAreRefusedUncounted_data();
+    void crossOriginPostsAreRefusedUncounted();
+    void aWaitHoldsBackOneSenderOnly();
+    void privateLinksServeThePage_data();
+    void privateLinksServeThePage();
+    void aLinksPageAsksWhoseItIs();
     void reportsNeedTheOptionTheFormAndTime();
     void nothingElseIsServed_data();
     void nothingElseIsServed();
@@ -182,44 +192,53 @@ void TestPageServer::reportsAreAnswered_data()
     QTest::addColumn<int>("recorded");
     QTest::addColumn<QString>("said");
 
-    const QByteArray win = "table=1&code={code}&player=1&result=Full+Win&power1=5&power2=2";
-    const QByteArray agree = "table=1&code={code}&player=2&result=Full+Win&power1=5&power2=2";
-    const QByteArray wrong = "table=1&code=WRONG&player=1&result=Full+Win&power1=5&power2=2";
+    // {1} and {2}: the personal codes of table 1's first and second player.
+    const QByteArray win = "table=1&code={1}&result=Full+Win&power1=5&power2=2";
+    const QByteArray agree = "table=1&code={2}&result=Full+Win&power1=5&power2=2";
+    const QByteArray wrong = "table=1&code=ACDEFGHJK&result=Full+Win&power1=5&power2=2";
     using F = QList<QByteArray>;
     using S = QList<int>;
     QTest::newRow("one player reports") << F{win} << S{200} << 0 << "is with the organiser";
     QTest::newRow("both agree: recorded")
         << F{win, agree} << S{200, 200} << 1 << "the result of table 1 is recorded";
     QTest::newRow("a report after the result changes nothing")
-        << F{win, agree, "table=1&code={code}&player=1&result=Full+Loss&power1=0&power2=9"}
-        << S{200, 200, 409} << 1 << "recorded already";
-    QTest::newRow("a wrong code") << F{wrong} << S{403} << 0 << "not the code of table 1";
-    QTest::newRow("five wrong codes close the table")
-        << F{wrong, wrong, wrong, wrong, wrong, win} << S{403, 403, 403, 403, 403, 403} << 0
-        << "Table 1 takes no more reports this round";
-    QTest::newRow("no code") << F{"table=1&player=1&result=Full+Win&power1=5&power2=2"} << S{400}
-                             << 0 << "code on your table's slip";
-    QTest::newRow("a table that is not there")
-        << F{"table=7&code={code}&player=1&result=Full+Win&power1=5&power2=2"} << S{404} << 0
-        << "no table 7";
+        << F{win, agree, "code={1}&result=Full+Loss&power1=0&power2=9"} << S{200, 200, 409} << 1
+        << "recorded already";
+    QTest::newRow("one sender posts both players' reports with one code: nothing recorded")
+        << F{"table=1&code={1}&player=1&result=Full+Win&power1=15&power2=0",
+             "table=1&code={1}&player=2&result=Full+Win&power1=15&power2=0"}
+        << S{200, 200} << 0 << "is with the organiser";
+    QTest::newRow("a report naming the other player's seat: the code decides who reports")
+        << F{"table=1&code={2}&player=1&result=Full+Win&power1=5&power2=2",
+             "table=1&code={1}&player=2&result=Full+Win&power1=5&power2=2"}
+        << S{200, 200} << 1 << "the result of table 1 is recorded";
+    QTest::newRow("the table named is not the code's: the code's table counts")
+        << F{"table=2&code={1}&result=Full+Win&power1=5&power2=2", agree} << S{200, 200} << 1
+        << "the result of table 1 is recorded";
+    QTest::newRow("a wrong code") << F{wrong} << S{403} << 0 << "not on any player card";
+    QTest::newRow("five wrong codes: the sender waits, even with a right code")
+        << F{wrong, wrong, wrong, wrong, wrong, win} << S{403, 403, 403, 403, 403, 429} << 0
+        << "please wait a minute";
+    QTest::newRow("no code") << F{"table=1&result=Full+Win&power1=5&power2=2"} << S{400} << 0
+                             << "code on your player card";
+    QTest::newRow("a table that is no number")
+        << F{"table=one&code={1}&result=Full+Win&power1=5&power2=2"} << S{400} << 0
+        << "not a table's number";
     QTest::newRow("a field twice") << F{win + "&table=2"} << S{400} << 0 << "gives a field twice";
     QTest::newRow("a field Zuvi does not know")
         << F{win + "&name=Eve"} << S{400} << 0 << "field Zuvi does not know";
     QTest::newRow("bytes that are not UTF-8")
-        << F{"table=1&code={code}&player=1&result=Full%FFWin"} << S{400} << 0 << "not UTF-8";
-    QTest::newRow("a broken escape") << F{"table=1&code={code}&player=1&result=Full%2%99Win"}
-                                     << S{400} << 0 << "not written as a form is";
+        << F{"table=1&code={1}&result=Full%FFWin"} << S{400} << 0 << "not UTF-8";
+    QTest::newRow("a broken escape")
+        << F{"table=1&code={1}&result=Full%2%99Win"} << S{400} << 0 << "not written as a form is";
     QTest::newRow("a report too long")
         << F{win + "&power2=" + QByteArray(3000, '9')} << S{400} << 0 << "too long";
     QTest::newRow("a result the desk does not know")
-        << F{"table=1&code={code}&player=1&result=Victory&power1=5&power2=2"} << S{400} << 0
+        << F{"table=1&code={1}&result=Victory&power1=5&power2=2"} << S{400} << 0
         << "choose a result";
     QTest::newRow("markup for a power")
-        << F{"table=1&code={code}&player=1&result=Full+Win&power1=%3Cscript%3E&power2=2"} << S{400}
-        << 0 << "both powers as numbers";
-    QTest::newRow("a third player")
-        << F{"table=1&code={code}&player=3&result=Full+Win&power1=5&power2=2"} << S{400} << 0
-        << "which player of the table";
+        << F{"table=1&code={1}&result=Full+Win&power1=%3Cscript%3E&power2=2"} << S{400} << 0
+        << "both powers as numbers";
 }
 
 void TestPageServer::reportsAreAnswered()
@@ -230,12 +249,14 @@ void TestPageServer::reportsAreAnswered()
     QFETCH(QString, said);
     ServedTournament served;
     served.model.setTakeReports(true);
-    const QByteArray code = served.model.tableCode(1).toLatin1();
+    const QByteArray first = served.model.playerCode(served.model.seats().at(0).player1).toLatin1();
+    const QByteArray second =
+        served.model.playerCode(served.model.seats().at(0).player2).toLatin1();
     QList<int> got;
     QString last;
     for (QByteArray form : std::as_const(forms)) {
-        const Fetched answer =
-            postReport(served.url(QStringLiteral("/report")), form.replace("{code}", code));
+        const Fetched answer = postReport(served.url(QStringLiteral("/report")),
+                                          form.replace("{1}", first).replace("{2}", second));
         got.append(answer.status);
         QCOMPARE(answer.headers.value("content-type"), QByteArray("application/json"));
         QCOMPARE(answer.headers.value("x-content-type-options"), QByteArray("nosniff"));
@@ -246,28 +267,172 @@ void TestPageServer::reportsAreAnswered()
     QCOMPARE(got, statuses);
     QVERIFY2(last.contains(said), qPrintable(last));
     QCOMPARE(served.model.games().size(), recorded);
-    // The application goes on serving, and a table's code is never served.
+    // A game is recorded only from both players' reports, each with their own code.
+    if (recorded == 0)
+        QVERIFY(served.model.tableReports(1) != Progress::TableReports::Agreed);
+    // The application goes on serving, and no personal code is ever served.
     const Fetched state = fetch(served.url(QStringLiteral("/state.json")));
     QCOMPARE(state.status, 200);
-    QVERIFY(!state.body.contains(code));
+    for (const Progress::Entrant &entrant : served.model.entrants())
+        QVERIFY(!state.body.contains(served.model.playerCode(entrant.name).toLatin1()));
     QCOMPARE(QJsonDocument::fromJson(state.body)[QStringLiteral("reports")].toBool(), true);
+}
+
+void TestPageServer::crossOriginPostsAreRefusedUncounted_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<Headers>("headers");
+    using H = Headers;
+    QTest::newRow("a form posted from another site")
+        << QByteArray("/report") << H{{"Origin", "http://evil.example"}};
+    QTest::newRow("a script of another port of this host")
+        << QByteArray("/report") << H{{"Origin", "http://127.0.0.1:1"}};
+    QTest::newRow("an opaque origin (a sandboxed frame, a file)")
+        << QByteArray("/report") << H{{"Origin", "null"}};
+    QTest::newRow("a cross-site request without Origin")
+        << QByteArray("/report") << H{{"Sec-Fetch-Site", "cross-site"}};
+    QTest::newRow("asking whose a code is, from another site")
+        << QByteArray("/me") << H{{"Origin", "http://evil.example"}};
+}
+
+void TestPageServer::crossOriginPostsAreRefusedUncounted()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(Headers, headers);
+    ServedTournament served;
+    served.model.setTakeReports(true);
+    headers.append(
+        std::pair<QByteArray, QByteArray>("Content-Type", "application/x-www-form-urlencoded"));
+    const QString url = served.url(QString::fromLatin1(path));
+    // Many wrong codes and a right one from elsewhere: refused, and nothing counted.
+    const QByteArray right =
+        "code=" + served.model.playerCode(served.model.seats().at(0).player1).toLatin1() +
+        (path == "/me" ? QByteArray() : QByteArray("&result=Full+Win&power1=5&power2=2"));
+    const QByteArray wrong = path == "/me" ? QByteArray("code=ACDEFGHJK")
+                                           : QByteArray("table=1&code=ACDEFGHJK&result=Full+Win&"
+                                                        "power1=5&power2=2");
+    for (int i = 0; i < 6; ++i) {
+        const Fetched refused = fetch(url, "POST", headers, wrong);
+        QCOMPARE(refused.status, 403);
+        QVERIFY(refused.body.contains("only from Zuvi's own page"));
+    }
+    QCOMPARE(fetch(url, "POST", headers, right).status, 403);
+    QCOMPARE(served.model.tableReports(1), Progress::TableReports::None);
+    QCOMPARE(served.model.refusedReports(1), 0);
+    QVERIFY(served.server.wrongCodeSenders().isEmpty());
+    // The page's own request (its origin is the address it was sent to) goes through.
+    const QByteArray own = "http://127.0.0.1:" + QByteArray::number(served.port);
+    const Fetched taken = fetch(url, "POST",
+                                {{"Origin", own},
+                                 {"Sec-Fetch-Site", "same-origin"},
+                                 {"Content-Type", "application/x-www-form-urlencoded"}},
+                                right);
+    QCOMPARE(taken.status, 200);
+}
+
+void TestPageServer::aWaitHoldsBackOneSenderOnly()
+{
+    ServedTournament served;
+    served.model.setTakeReports(true);
+    const Progress::Seat seat = served.model.seats().at(0);
+    const QByteArray first = "table=1&code=" + served.model.playerCode(seat.player1).toLatin1() +
+                             "&result=Full+Win&power1=5&power2=2";
+    const QByteArray second = "table=1&code=" + served.model.playerCode(seat.player2).toLatin1() +
+                              "&result=Full+Win&power1=5&power2=2";
+    const QByteArray wrong = "table=1&code=ACDEFGHJK&result=Full+Win&power1=5&power2=2";
+    // A second phone gives five wrong codes: it waits, with its own right code too.
+    for (int i = 0; i < 5; ++i) {
+        const Fetched refused =
+            postFrom(served.port, QStringLiteral("127.0.0.2"), "/report", wrong);
+        QCOMPARE(refused.status, 403);
+    }
+    const Fetched waiting = postFrom(served.port, QStringLiteral("127.0.0.2"), "/report", second);
+    QCOMPARE(waiting.status, 429);
+    const int retry = waiting.headers.value("retry-after").toInt();
+    QVERIFY2(retry > 50 && retry <= 60, waiting.headers.value("retry-after").constData());
+    // Asking whose a code is waits as well.
+    QCOMPARE(postFrom(served.port, QStringLiteral("127.0.0.2"), "/me", "code=ACDEFGHJK").status,
+             429);
+    // The table's players report from other phones with their own codes.
+    QCOMPARE(postFrom(served.port, QStringLiteral("127.0.0.1"), "/report", first).status, 200);
+    QCOMPARE(served.model.tableReports(1), Progress::TableReports::Reported);
+    // The organiser sees the refusals at the table they named, and the waiting phone.
+    QCOMPARE(served.model.refusedReports(1), 5);
+    const QList<ReportWaits::Sender> senders = served.server.wrongCodeSenders();
+    QCOMPARE(senders.size(), 1);
+    QCOMPARE(senders.first().address, QStringLiteral("127.0.0.2"));
+    QCOMPARE(senders.first().wrong, 5);
+    QVERIFY(senders.first().leftMs > 0);
+    // Lifted by the organiser, the phone reports again, and the game is recorded.
+    QCOMPARE(served.server.liftWaits(), 1);
+    QCOMPARE(postFrom(served.port, QStringLiteral("127.0.0.2"), "/report", second).status, 200);
+    QCOMPARE(served.model.games().size(), 1);
+}
+
+void TestPageServer::privateLinksServeThePage_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("status");
+    QTest::newRow("a player's link") << "{code}" << 200;
+    QTest::newRow("a player's link in small letters") << "{code-small}" << 200;
+    QTest::newRow("a code that is no one's: the same page") << "/p/ACDEFGHJK" << 200;
+    QTest::newRow("letters that are no code: the same page") << "/p/hello-there" << 200;
+    QTest::newRow("no code") << "/p/" << 404;
+    QTest::newRow("a folder below") << "/p/ACDEFGHJK/page.js" << 404;
+    QTest::newRow("markup") << "/p/%3Cb%3E" << 404;
+}
+
+void TestPageServer::privateLinksServeThePage()
+{
+    QFETCH(QString, path);
+    QFETCH(int, status);
+    ServedTournament served;
+    const QString code = served.model.playerCode(served.model.entrants().at(0).name);
+    path.replace(QStringLiteral("{code-small}"), QStringLiteral("/p/") + code.toLower());
+    path.replace(QStringLiteral("{code}"), QStringLiteral("/p/") + code);
+    const Fetched page = fetch(served.url(path));
+    QCOMPARE(page.status, status);
+    // Whether a code is anyone's, the page is the same: it never says, nor holds the code.
+    if (status == 200) {
+        QCOMPARE(page.body, fetch(served.url(QStringLiteral("/"))).body);
+        QVERIFY(!page.body.contains(code.toLatin1()));
+        QVERIFY(!page.headers.value("content-security-policy").isEmpty());
+        QCOMPARE(page.headers.value("referrer-policy"), QByteArray("no-referrer"));
+    }
+}
+
+void TestPageServer::aLinksPageAsksWhoseItIs()
+{
+    ServedTournament served;
+    const QString name = served.model.entrants().at(1).name;
+    const QByteArray code = served.model.playerCode(name).toLatin1();
+    const QString me = served.url(QStringLiteral("/me"));
+    const Fetched known = postReport(me, "code=" + code);
+    QCOMPARE(known.status, 200);
+    QCOMPARE(QJsonDocument::fromJson(known.body)[QStringLiteral("name")].toString(), name);
+    // A wrong code says no more than a report with it would, and counts as one.
+    const Fetched unknown = postReport(me, "code=ACDEFGHJK");
+    QCOMPARE(unknown.status, 403);
+    QVERIFY(!unknown.body.contains("name"));
+    QCOMPARE(served.server.wrongCodeSenders().size(), 1);
+    QCOMPARE(postReport(me, "code=" + code + "&table=1").status, 400);
+    QCOMPARE(fetch(me).status, 405);
 }
 
 void TestPageServer::reportsNeedTheOptionTheFormAndTime()
 {
     ServedTournament served;
     const QString report = served.url(QStringLiteral("/report"));
-    const QByteArray form = "table=1&code=" + served.model.tableCode(1).toLatin1() +
-                            "&player=1&result=Full+Win&power1=5&power2=2";
+    const QByteArray right =
+        "code=" + served.model.playerCode(served.model.seats().at(0).player1).toLatin1() +
+        "&result=Full+Win&power1=5&power2=2";
     // Not taking reports: refused, and the page shows no form.
-    QCOMPARE(postReport(report, form).status, 403);
+    QCOMPARE(postReport(report, right).status, 403);
     QCOMPARE(QJsonDocument::fromJson(
                  fetch(served.url(QStringLiteral("/state.json"))).body)[QStringLiteral("reports")]
                  .toBool(),
              false);
     served.model.setTakeReports(true);
-    const QByteArray right = "table=1&code=" + served.model.tableCode(1).toLatin1() +
-                             "&player=1&result=Full+Win&power1=5&power2=2";
     // Only POST, and only a form.
     const Fetched get = fetch(report);
     QCOMPARE(get.status, 405);
@@ -399,12 +564,12 @@ void TestPageServer::twoHundredReportsWhileTheDeskRecords()
             QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1/report").arg(port)));
             request.setHeader(QNetworkRequest::ContentTypeHeader,
                               QByteArray("application/x-www-form-urlencoded"));
-            const QByteArray form = QStringLiteral("table=%1&code=%2&player=%3&result=Full+Win&"
-                                                   "power1=4&power2=1")
-                                        .arg(table)
-                                        .arg(model.tableCode(table))
-                                        .arg(player)
-                                        .toUtf8();
+            const Progress::Seat &seat = model.seats().at(table - 1);
+            const QByteArray form =
+                QStringLiteral("table=%1&code=%2&result=Full+Win&power1=4&power2=1")
+                    .arg(table)
+                    .arg(model.playerCode(player == 1 ? seat.player1 : seat.player2))
+                    .toUtf8();
             replies.append(manager.post(request, form));
         }
     }

@@ -60,11 +60,13 @@ void TestPublishActions::init()
     QApplication::setActiveWindow(m_window.get());
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     m_filesAsked = 0;
-    setPublishDialogs({[this](QWidget *, const Snapshot &, bool) { return m_choice; },
-                       [this](QWidget *, DocumentKind) {
-                           ++m_filesAsked;
-                           return m_file;
-                       }});
+    PublishDialogs dialogs;
+    dialogs.chooseDocument = [this](QWidget *, const Snapshot &, bool) { return m_choice; };
+    dialogs.chooseFile = [this](QWidget *, DocumentKind) {
+        ++m_filesAsked;
+        return m_file;
+    };
+    setPublishDialogs(dialogs);
 }
 
 void TestPublishActions::cleanup()

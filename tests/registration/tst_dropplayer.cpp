@@ -137,9 +137,9 @@ void TestDropPlayer::dropRequestDuringTheFirstRoundNamesTheEntrant()
     TournamentProgress &model = *throne.progress();
     model.setTakeReports(true);
     Progress::ReportRequest request;
+    model.ensurePlayerCodes();
     request.table = 1;
-    request.code = model.tableCode(1);
-    request.reporter = 2;
+    request.code = model.playerCode(kB.name());
     request.drop = true;
     QCOMPARE(model.takeReport(request), TournamentProgress::ReportOutcome::Taken);
     // The entrant list is empty: the house and score rows say whose request it is.

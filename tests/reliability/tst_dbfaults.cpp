@@ -24,6 +24,7 @@
 #include <QListView>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTimer>
@@ -249,6 +250,12 @@ QList<QVariantList> snapshot(const TempInstall &install)
                                  "END FROM ZuviState ORDER BY rowid")
                 : QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table.at(0).toString());
         rows.append(install.rows(kTourny, select));
+    }
+    // The personal codes are drawn at random in each run: who has one is compared, not which.
+    for (QVariantList &row : rows) {
+        if (row.size() == 2 && row.at(0).toString() == QLatin1String("playerCodes"))
+            row[1] = row.at(1).toString().replace(
+                QRegularExpression(QStringLiteral("\"[A-Z0-9]{9}\"")), QStringLiteral("\"code\""));
     }
     return rows;
 }

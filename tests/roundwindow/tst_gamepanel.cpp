@@ -78,15 +78,16 @@ struct Desks
     std::unique_ptr<Station> desk;
 };
 
-/// Both players of a table report the same result with their codes.
+/// Both players of a table report the same result, each with their own personal code.
 void agreeByReports(TournamentProgress &model, int table, const QString &result, double power1,
                     double power2)
 {
-    for (int reporter : {1, 2}) {
+    model.ensurePlayerCodes();
+    const Progress::Seat seat = model.seats().at(table - 1);
+    for (const QString &player : {seat.player1, seat.player2}) {
         Progress::ReportRequest report;
         report.table = table;
-        report.code = model.tableCode(table);
-        report.reporter = reporter;
+        report.code = model.playerCode(player);
         report.result1 = result;
         report.power1 = QString::number(power1);
         report.power2 = QString::number(power2);

@@ -1,10 +1,14 @@
 // Results reported from the tables, as the organiser meets them: the options on the
-// context menus, the table codes on the slips, the marked rows of the round window with
-// "Take the report" (F8) and "Reject the reports" (Shift+F8), and the drop requests settled
-// in the registration window.
+// context menus, the player cards with their personal codes (and a lost card's new code),
+// the marked rows of the round window with "Take the report" (F8) and "Reject the reports"
+// (Shift+F8), the reports refused for a wrong code, and the drop requests settled in the
+// registration window.
 
+#include "support/childprocess.h"
 #include "support/roundfixture.h"
 
+#include "publish/documents.h"
+#include "publish/pagecode.h"
 #include "publish/publishactions.h"
 #include "registration/throne.h"
 #include "roundwindow/recordedgames.h"
@@ -18,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Zuvi;
@@ -28,15 +33,16 @@ namespace {
 const QList<Entrant> kSix{
     kA, kB, kC, kD, kE, {QStringLiteral("Fay"), QStringLiteral("Fox"), QStringLiteral("Tully")}};
 
-/// Sends a report of a table as the page does, with the table's code.
+/// Sends a report of a table's first or second player as the page does, with that player's
+/// personal code.
 TournamentProgress::ReportOutcome send(TournamentProgress &model, int table, int reporter,
                                        const QString &result, const QString &power1,
                                        const QString &power2)
 {
+    const Progress::Seat &seat = model.seats().at(table - 1);
     Progress::ReportRequest report;
     report.table = table;
-    report.code = model.tableCode(table);
-    report.reporter = reporter;
+    report.code = model.playerCode(reporter == 1 ? seat.player1 : seat.player2);
     report.result1 = result;
     report.power1 = power1;
     report.power2 = power2;
@@ -66,8 +72,11 @@ class TestReportsDesk : public QObject
 
 private Q_SLOTS:
     void reportedGamesAreMarkedAndTakenAtTheDesk();
-    void slipsCarryTheCodesThePageNever();
     void dropRequestsAreSettledAtRegistration();
+    void cardsCarryEachEntrantsOwnCode_data();
+    void cardsCarryEachEntrantsOwnCode();
+    void aLostCardGetsANewCode();
+    void refusedReportsAreMarkedAtTheirTable();
 };
 
 void TestReportsDesk::reportedGamesAreMarkedAndTakenAtTheDesk()
@@ -148,26 +157,6 @@ void TestReportsDesk::reportedGamesAreMarkedAndTakenAtTheDesk()
     QCOMPARE(round->takeReportAction()->shortcut(), QKeySequence(Qt::Key_F8));
 }
 
-void TestReportsDesk::slipsCarryTheCodesThePageNever()
-{
-    RoundFixture f({kA, kB, kC, kD});
-    Tournament *round = f.startRound();
-    QVERIFY(round);
-    TournamentProgress &model = *f.throne->progress();
-    // Without the option no table has a code.
-    QCOMPARE(Publish::takeSnapshot(model).pairings.first().code, QString());
-    model.setTakeReports(true);
-    const Publish::Snapshot snapshot = Publish::takeSnapshot(model);
-    QCOMPARE(snapshot.pairings.size(), 2);
-    QCOMPARE(snapshot.pairings.at(0).code, model.tableCode(1));
-    QCOMPARE(snapshot.pairings.at(1).code, model.tableCode(2));
-    QVERIFY(snapshot.pairings.at(0).code != snapshot.pairings.at(1).code ||
-            snapshot.pairings.at(0).code.size() == Progress::kCodeLength);
-    // What the room is shown (the big screen and the page) is made from the same rows; the
-    // page's data leaves the code out.
-    QVERIFY(!model.tableCode(1).isEmpty());
-}
-
 void TestReportsDesk::dropRequestsAreSettledAtRegistration()
 {
     RoundFixture f({kA, kB, kC, kD});
@@ -180,9 +169,7 @@ void TestReportsDesk::dropRequestsAreSettledAtRegistration()
 
     model.setTakeReports(true);
     Progress::ReportRequest request;
-    request.table = 1;
-    request.code = model.tableCode(1);
-    request.reporter = 2;
+    request.code = model.playerCode(model.seats().at(0).player2);
     request.drop = true;
     QCOMPARE(model.takeReport(request), TournamentProgress::ReportOutcome::Taken);
     // The entrant's row is marked in the registration window (its score list keeps every
@@ -209,6 +196,159 @@ void TestReportsDesk::dropRequestsAreSettledAtRegistration()
     drops->trigger();
     QVERIFY(model.entrants().at(row).dropped);
     QVERIFY(model.dropRequests().isEmpty());
+}
+
+/// Cards and documents written as PDF into dir, with the organiser's choices answered.
+struct CardsToPdf
+{
+    explicit CardsToPdf(const QString &path)
+    {
+        Publish::PublishDialogs dialogs;
+        dialogs.chooseCardsPdf = [](QWidget *) { return std::optional<bool>(true); };
+        dialogs.chooseCardsFile = [path](QWidget *) { return path; };
+        previous = Publish::setPublishDialogs(dialogs);
+    }
+    ~CardsToPdf() { Publish::setPublishDialogs(previous); }
+    Q_DISABLE_COPY_MOVE(CardsToPdf)
+    Publish::PublishDialogs previous;
+};
+
+void TestReportsDesk::cardsCarryEachEntrantsOwnCode_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("the page served on the network: each card has its link")
+        << "http://192.168.1.20:8080/"
+        << "http://192.168.1.20:8080/p/{code}";
+    QTest::newRow("the page not served: the card says so")
+        << ""
+        << "was not on the network when this card was printed";
+}
+
+void TestReportsDesk::cardsCarryEachEntrantsOwnCode()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, says);
+    RoundFixture f({kA, kB, kC, kD});
+    Publish::PageAddress::instance().setAddress(address);
+    const auto unset = qScopeGuard([] { Publish::PageAddress::instance().setAddress(QString()); });
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cards.pdf"));
+    CardsToPdf choices(path);
+    // Before the start, the cards give every entrant a code.
+    auto *cards = f.throne->findChild<QAction *>(QStringLiteral("PlayerCards"));
+    QVERIFY(cards);
+    QCOMPARE(cards->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+K")));
+    cards->trigger();
+    TournamentProgress &model = *f.throne->progress();
+    const QString text = pdfText(path);
+    for (const Entrant &entrant : {kA, kB, kC, kD}) {
+        const QString code = model.playerCode(entrant.name());
+        QCOMPARE(code.size(), Progress::kPersonalCodeLength);
+        QVERIFY2(text.contains(entrant.name()), qPrintable(text));
+        QVERIFY2(text.contains(Progress::groupedCode(code)), qPrintable(text));
+        if (!address.isEmpty()) {
+            QString link = says;
+            QVERIFY2(text.contains(link.replace(QStringLiteral("{code}"), code)), qPrintable(text));
+        }
+    }
+    if (address.isEmpty())
+        QVERIFY2(text.simplified().contains(says), qPrintable(text));
+    // The round window's menu has the command too; the slips carry no code of anyone's.
+    Tournament *round = f.startRound();
+    QVERIFY(round);
+    QVERIFY(round->findChild<QAction *>(QStringLiteral("PlayerCards")));
+    model.setTakeReports(true);
+    const QString slips = dir.filePath(QStringLiteral("slips.pdf"));
+    QVERIFY(
+        !Publish::writePdf(Publish::DocumentKind::MatchSlips, Publish::takeSnapshot(model), slips));
+    const QString slipText = pdfText(slips);
+    QVERIFY(slipText.contains(kA.name()));
+    for (const Entrant &entrant : {kA, kB, kC, kD})
+        QVERIFY(!slipText.contains(Progress::groupedCode(model.playerCode(entrant.name()))));
+}
+
+void TestReportsDesk::aLostCardGetsANewCode()
+{
+    RoundFixture f({kA, kB, kC, kD});
+    TournamentProgress &model = *f.throne->progress();
+    model.ensurePlayerCodes();
+    const QString lost = model.playerCode(kB.name());
+    auto *renew = f.throne->findChild<QAction *>(QStringLiteral("NewPlayerCode"));
+    QVERIFY(renew);
+    QVERIFY(f.throne->TournyPlayers()->actions().contains(renew));
+    // Nothing selected: said so, nothing changed.
+    f.throne->TournyPlayers()->clearSelection();
+    f.throne->TournyPlayers()->setCurrentIndex({});
+    renew->trigger();
+    QCOMPARE(f.log.last(), QStringLiteral("Please select a player"));
+    // Asked, and answered No: the code stays.
+    Ui::selectRow(f.throne->TournyPlayers(), 1);
+    f.log.setAnswer(false);
+    renew->trigger();
+    QCOMPARE(f.log.questions().last(),
+             QStringLiteral("Give %1 a new personal code? The code on %1's card stops working at "
+                            "once.")
+                 .arg(kB.name()));
+    QCOMPARE(model.playerCode(kB.name()), lost);
+    // Yes: a new code, the old one refused, and the new card printed at once.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("card.pdf"));
+    CardsToPdf choices(path);
+    f.log.setAnswer(true);
+    renew->trigger();
+    const QString renewed = model.playerCode(kB.name());
+    QVERIFY(renewed != lost);
+    QCOMPARE(model.ownerOfCode(lost), QString());
+    QCOMPARE(model.ownerOfCode(renewed), kB.name());
+    const QString text = pdfText(path);
+    QVERIFY2(text.contains(Progress::groupedCode(renewed)), qPrintable(text));
+    QVERIFY(!text.contains(kA.name()));
+    // The others keep theirs; the tournament's file keeps them all for a resume.
+    QVERIFY(!model.playerCode(kA.name()).isEmpty());
+    TournamentProgress again;
+    QVERIFY(again.loadStored());
+    again.resume();
+    for (const Entrant &entrant : {kA, kB, kC, kD})
+        QCOMPARE(again.playerCode(entrant.name()), model.playerCode(entrant.name()));
+}
+
+void TestReportsDesk::refusedReportsAreMarkedAtTheirTable()
+{
+    RoundFixture f({kA, kB, kC, kD});
+    check(*f.throne, "TakeReports");
+    Tournament *round = f.startRound();
+    QVERIFY(round);
+    TournamentProgress &model = *f.throne->progress();
+    Progress::ReportRequest wrong;
+    wrong.code = QStringLiteral("ACDEFGHJK");
+    wrong.table = 2;
+    wrong.result1 = QStringLiteral("Full Win");
+    wrong.power1 = wrong.power2 = QStringLiteral("1");
+    QCOMPARE(model.takeReport(wrong), TournamentProgress::ReportOutcome::WrongCode);
+    QCOMPARE(model.takeReport(wrong), TournamentProgress::ReportOutcome::WrongCode);
+    QListView *list = round->MatchList1();
+    QCOMPARE(noteOf(list, 0), QString());
+    QCOMPARE(noteOf(list, 1), QStringLiteral("2 reports refused for a wrong code"));
+    QCOMPARE(list->model()->index(1, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
+             Ui::TextListModel::notedBackground());
+    // Its players still report with their own codes; "Recorded games…" keeps the count.
+    QCOMPARE(send(model, 2, 1, "Full Win", "4", "1"), TournamentProgress::ReportOutcome::Taken);
+    QCOMPARE(send(model, 2, 2, "Full Win", "4", "1"), TournamentProgress::ReportOutcome::Recorded);
+    RecordedGamesDialog dialog(&model, round);
+    auto *table = control<QTableView>(dialog, "RecordedGamesTable");
+    const int last = table->model()->columnCount() - 1;
+    QVERIFY2(table->model()->index(0, last).data().toString().endsWith(
+                 QStringLiteral("; 2 reports refused for a wrong code")),
+             qPrintable(table->model()->index(0, last).data().toString()));
+    // No page is served: no phone waits, and the round window's command says so.
+    const QList<QAction *> menu = round->MatchList1()->actions();
+    const auto lift = std::find_if(menu.cbegin(), menu.cend(), [](const QAction *action) {
+        return action->objectName() == QLatin1String("LiftWaits");
+    });
+    QVERIFY(lift != menu.cend());
+    (*lift)->trigger();
+    QCOMPARE(f.log.last(), QStringLiteral("No phone waits after wrong codes."));
 }
 
 QTEST_MAIN(TestReportsDesk)

@@ -208,6 +208,7 @@ public:
         stored.takeReports = next.takeReports;
         stored.confirmReports = next.confirmReports;
         stored.reports = next.reports;
+        stored.playerCodes = next.playerCodes;
     }
 
 private:
@@ -270,6 +271,7 @@ private:
         stored.takeReports = next.takeReports;
         stored.confirmReports = next.confirmReports;
         stored.reports = next.reports;
+        stored.playerCodes = next.playerCodes;
     }
 
     qint64 m_lastId = 0;

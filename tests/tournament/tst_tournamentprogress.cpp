@@ -70,19 +70,37 @@ const QStringList kFour{"A", "B", "C", "D"};
 using Request = TournamentProgress::ReportRequest;
 using Outcome = TournamentProgress::ReportOutcome;
 
-/// A report from table 1 (A plays B after the draw of kFour) with its right code unless
-/// code says otherwise.
-Request report(int reporter, const QString &result1, const QString &power1 = QStringLiteral("5"),
+/// A report of entrant who (A plays B at table 1 after the draw of kFour, C plays D at table
+/// 2) with who's own personal code ("@A": filled in by withCodes()) unless code says
+/// otherwise, naming table.
+Request report(const QString &who, const QString &result1,
+               const QString &power1 = QStringLiteral("5"),
                const QString &power2 = QStringLiteral("2"), const QString &code = QString(),
                int table = 1)
 {
     Request r;
     r.table = table;
-    r.reporter = reporter;
     r.result1 = result1;
     r.power1 = power1;
     r.power2 = power2;
-    r.code = code;
+    r.code = code.isNull() ? QLatin1Char('@') + who : code;
+    return r;
+}
+
+/// The request with "@name" replaced by name's personal code, as a player types it: in
+/// small letters, grouped as the card prints it (case and spaces are ignored).
+Request withCodes(Request request, const TournamentProgress &model)
+{
+    if (request.code.startsWith(QLatin1Char('@')))
+        request.code = Progress::groupedCode(model.playerCode(request.code.mid(1))).toLower();
+    return request;
+}
+
+/// "I am dropping" from who, with who's code.
+Request dropOf(const QString &who)
+{
+    Request r = report(who, QString(), QString(), QString());
+    r.drop = true;
     return r;
 }
 const QStringList kFive{"A", "B", "C", "D", "E"};
@@ -113,9 +131,14 @@ private Q_SLOTS:
     void optionsAreStoredAndResumed();
     void pairingsWaitForPublishingWhenReviewed();
     void pairAgainIsRefusedWhileAGameIsRecorded();
-    void eachTableHasACodeKeptWithThePairing();
+    void everyEntrantHasAPersonalCodeKeptWithTheTournament();
     void reportsFromTheTables_data();
     void reportsFromTheTables();
+    void aCodeSpeaksForItsOwnerOnly();
+    void reportsFollowOpponentsWhoChangePlaces();
+    void aBookKeptWithTableCodesStillReads();
+    void typedCodesAreRead_data();
+    void typedCodesAreRead();
     void theDeskDecidesOnReports();
     void failedStoreChangesNothing_data();
     void failedStoreChangesNothing();
@@ -492,44 +515,59 @@ void TestTournamentProgress::failedStoreChangesNothing()
     QCOMPARE(entrants.count() + pairing.count() + games.count(), 0);
 }
 
-void TestTournamentProgress::eachTableHasACodeKeptWithThePairing()
+void TestTournamentProgress::everyEntrantHasAPersonalCodeKeptWithTheTournament()
 {
     Fixture f(kFive);
     f.model.setTakeReports(true);
     f.model.startRound(QStringLiteral("3"));
-    const QString one = f.model.tableCode(1);
-    const QString two = f.model.tableCode(2);
-    QCOMPARE(one.size(), Progress::kCodeLength);
-    for (const QChar c : one + two)
-        QVERIFY(QByteArray(Progress::kCodeLetters).contains(char(c.unicode())));
-    QCOMPARE(f.model.tableCode(0), QString());
-    QCOMPARE(f.model.tableCode(4), QString());
+    QSet<QString> codes;
+    for (const QString &name : kFive) {
+        const QString code = f.model.playerCode(name);
+        QCOMPARE(code.size(), Progress::kPersonalCodeLength);
+        for (const QChar c : code)
+            QVERIFY(QByteArray(Progress::kCodeLetters).contains(char(c.unicode())));
+        QCOMPARE(f.model.ownerOfCode(code), name);
+        codes.insert(code);
+    }
+    QCOMPARE(codes.size(), kFive.size());
     // A report and the codes survive a resume.
-    QCOMPARE(f.model.takeReport(report(1, QStringLiteral("Full Win"), "5", "2", one)),
+    QCOMPARE(f.model.takeReport(withCodes(report("A", QStringLiteral("Full Win")), f.model)),
              Outcome::Taken);
     TournamentProgress again(&f.store);
     QVERIFY(again.loadStored());
     again.resume();
     QVERIFY(again.takeReports());
-    QCOMPARE(again.tableCode(1), one);
-    QCOMPARE(again.tableCode(2), two);
+    for (const QString &name : kFive)
+        QCOMPARE(again.playerCode(name), f.model.playerCode(name));
     QCOMPARE(again.tableReports(1), Progress::TableReports::Reported);
-    // The bye's table takes no report.
-    QCOMPARE(f.model.takeReport(
-                 report(1, QStringLiteral("Full Win"), "5", "2", f.model.tableCode(3), 3)),
+    // The player with the bye has no result to report, but may ask to drop.
+    QCOMPARE(f.model.takeReport(withCodes(report("E", QStringLiteral("Full Win")), f.model)),
              Outcome::NoSuchTable);
-    // A new round has new codes; the old ones lapse.
+    QCOMPARE(f.model.takeReport(withCodes(dropOf("E"), f.model)), Outcome::Taken);
+    QCOMPARE(f.model.dropRequests(), QStringList{"E"});
+    // A late entrant gets a code at once; a lost code stops working when a new one is given.
+    f.model.addEntrant(QStringLiteral("F"), QStringLiteral("Stark"));
+    QCOMPARE(f.model.playerCode(QStringLiteral("F")).size(), Progress::kPersonalCodeLength);
+    const QString lost = f.model.playerCode(QStringLiteral("B"));
+    const QString renewed = f.model.renewPlayerCode(QStringLiteral("B"));
+    QVERIFY(renewed != lost);
+    QCOMPARE(f.model.playerCode(QStringLiteral("B")), renewed);
+    Request withLost = report("B", QStringLiteral("Full Win"), "5", "2", lost);
+    QCOMPARE(f.model.takeReport(withLost), Outcome::WrongCode);
+    QCOMPARE(f.model.takeReport(withCodes(report("B", QStringLiteral("Full Win")), f.model)),
+             Outcome::Recorded);
+    QCOMPARE(f.model.renewPlayerCode(QStringLiteral("Nobody")), QString());
+    // The codes are for the tournament: the next round keeps them; off, nothing is taken.
     while (!f.model.openSeats().isEmpty())
         recordAtRow(f.model, 0, QStringLiteral("Full Win"), 1, 0);
     f.model.endRound();
-    QCOMPARE(f.model.tableCode(1), QString());
-    QCOMPARE(f.model.takeReport(report(1, QStringLiteral("Full Win"))), Outcome::NotTaking);
+    QCOMPARE(f.model.takeReport(withCodes(report("A", QStringLiteral("Full Win")), f.model)),
+             Outcome::NotTaking);
     f.model.startRound(QStringLiteral("3"));
-    QCOMPARE(f.model.tableCode(1).size(), Progress::kCodeLength);
-    // Turned off, nothing is taken and no code is shown.
+    QCOMPARE(f.model.playerCode(QStringLiteral("B")), renewed);
     f.model.setTakeReports(false);
-    QCOMPARE(f.model.tableCode(1), QString());
-    QCOMPARE(f.model.takeReport(report(1, QStringLiteral("Full Win"))), Outcome::NotTaking);
+    QCOMPARE(f.model.takeReport(withCodes(report("A", QStringLiteral("Full Win")), f.model)),
+             Outcome::NotTaking);
 }
 
 void TestTournamentProgress::reportsFromTheTables_data()
@@ -547,41 +585,43 @@ void TestTournamentProgress::reportsFromTheTables_data()
     const int none = int(Progress::TableReports::None);
     const int reported = int(Progress::TableReports::Reported);
     QTest::newRow("one player: it waits")
-        << false << R{report(1, win)} << O{Outcome::Taken} << "" << reported;
+        << false << R{report("A", win)} << O{Outcome::Taken} << "" << reported;
     QTest::newRow("both agree: recorded")
-        << false << R{report(1, win), report(2, win)} << O{Outcome::Taken, Outcome::Recorded}
+        << false << R{report("A", win), report("B", win)} << O{Outcome::Taken, Outcome::Recorded}
         << "A-B Full Win 5 2" << none;
     QTest::newRow("both agree, the desk confirms")
-        << true << R{report(1, win), report(2, win)} << O{Outcome::Taken, Outcome::Taken} << ""
+        << true << R{report("A", win), report("B", win)} << O{Outcome::Taken, Outcome::Taken} << ""
         << int(Progress::TableReports::Agreed);
     QTest::newRow("they disagree on a power")
-        << false << R{report(1, win), report(2, win, "5", "3")} << O{Outcome::Taken, Outcome::Taken}
-        << "" << int(Progress::TableReports::Disputed);
+        << false << R{report("A", win), report("B", win, "5", "3")}
+        << O{Outcome::Taken, Outcome::Taken} << "" << int(Progress::TableReports::Disputed);
     QTest::newRow("a later report replaces the player's own")
-        << false << R{report(1, win), report(1, draw, "1", "1"), report(2, draw, "1", "1")}
+        << false << R{report("A", win), report("A", draw, "1", "1"), report("B", draw, "1", "1")}
         << O{Outcome::Taken, Outcome::Taken, Outcome::Recorded} << "A-B True Draw 1 1" << none;
+    QTest::newRow("one code twice is one player's report: nothing recorded")
+        << false << R{report("A", win), report("A", win)} << O{Outcome::Taken, Outcome::Taken} << ""
+        << reported;
+    QTest::newRow("one code twice, the table named as the other player's: still one report")
+        << false << R{report("B", win, "5", "2", QString(), 1), report("B", win)}
+        << O{Outcome::Taken, Outcome::Taken} << "" << reported;
     QTest::newRow("a wrong code is refused")
-        << false << R{report(1, win, "5", "2", "WRONG")} << O{Outcome::WrongCode} << "" << none;
-    R wrongs(5, report(1, win, "5", "2", "WRONG"));
-    wrongs.append(report(1, win));
-    QTest::newRow("five wrong codes close the table")
-        << false << wrongs << O{Outcome::WrongCode, Outcome::WrongCode, Outcome::WrongCode,
-                                Outcome::WrongCode, Outcome::Locked,    Outcome::Locked}
-        << "" << none;
+        << false << R{report("A", win, "5", "2", "WRONG")} << O{Outcome::WrongCode} << "" << none;
+    R wrongs(6, report("A", win, "5", "2", "ACDEFGHJK"));
+    wrongs.append(report("A", win));
+    QTest::newRow("wrong codes lock no table: the player's own code still reports")
+        << false << wrongs
+        << O{Outcome::WrongCode, Outcome::WrongCode, Outcome::WrongCode, Outcome::WrongCode,
+             Outcome::WrongCode, Outcome::WrongCode, Outcome::Taken}
+        << "" << reported;
     QTest::newRow("a result the desk does not know")
-        << false << R{report(1, QStringLiteral("Victory"))} << O{Outcome::BadReport} << "" << none;
+        << false << R{report("A", QStringLiteral("Victory"))} << O{Outcome::BadReport} << ""
+        << none;
     QTest::newRow("a negative power")
-        << false << R{report(1, win, "-1")} << O{Outcome::BadReport} << "" << none;
+        << false << R{report("A", win, "-1")} << O{Outcome::BadReport} << "" << none;
     QTest::newRow("a power that is no number")
-        << false << R{report(1, win, "5", "<b>2</b>")} << O{Outcome::BadReport} << "" << none;
-    QTest::newRow("a third player")
-        << false << R{report(3, win)} << O{Outcome::BadReport} << "" << none;
-    QTest::newRow("a table that is not there")
-        << false
-        << R{report(1, win, "5", "2", QString(), 9), report(1, win, "5", "2", QString(), 0)}
-        << O{Outcome::NoSuchTable, Outcome::NoSuchTable} << "" << none;
+        << false << R{report("A", win, "5", "<b>2</b>")} << O{Outcome::BadReport} << "" << none;
     QTest::newRow("a report after both agreed changes nothing")
-        << false << R{report(1, win), report(2, win), report(2, draw)}
+        << false << R{report("A", win), report("B", win), report("B", draw)}
         << O{Outcome::Taken, Outcome::Recorded, Outcome::AlreadyRecorded} << "A-B Full Win 5 2"
         << none;
 }
@@ -598,12 +638,8 @@ void TestTournamentProgress::reportsFromTheTables()
     f.model.setConfirmReports(confirm);
     f.model.startRound(QStringLiteral("3"));
     QList<Outcome> got;
-    for (Request request : std::as_const(requests)) {
-        // The right code, typed in small letters: case is ignored.
-        if (request.code.isNull())
-            request.code = f.model.tableCode(request.table).toLower();
-        got.append(f.model.takeReport(request));
-    }
+    for (const Request &request : std::as_const(requests))
+        got.append(f.model.takeReport(withCodes(request, f.model)));
     QCOMPARE(got, outcomes);
     QStringList recorded;
     for (const Progress::Game &g : f.model.games())
@@ -618,6 +654,116 @@ void TestTournamentProgress::reportsFromTheTables()
     QCOMPARE(f.model.openSeats().size(), games.isEmpty() ? 2 : 1);
 }
 
+void TestTournamentProgress::aCodeSpeaksForItsOwnerOnly()
+{
+    Fixture f(kFour);
+    f.model.setTakeReports(true);
+    f.model.setConfirmReports(true);
+    f.model.startRound(QStringLiteral("3"));
+    const auto send = [&](const Request &request) {
+        return f.model.takeReport(withCodes(request, f.model));
+    };
+    // C's code counts at C's table, whatever table the form named; the reporter is C.
+    QCOMPARE(send(report("C", QStringLiteral("Full Win"), "5", "2", QString(), 1)), Outcome::Taken);
+    QCOMPARE(f.model.tableReports(1), Progress::TableReports::None);
+    QCOMPARE(f.model.pendingReports(2).size(), 1);
+    QCOMPARE(f.model.pendingReports(2).first().reporter, 1);
+    // One phone "reports for both players" with D's code: one report of D, never agreed.
+    QCOMPARE(send(report("D", QStringLiteral("Full Win"), "5", "2", QString(), 2)), Outcome::Taken);
+    QCOMPARE(send(report("D", QStringLiteral("Full Win"), "5", "2", QString(), 2)), Outcome::Taken);
+    QCOMPARE(f.model.pendingReports(2).size(), 2);
+    QCOMPARE(f.model.tableReports(2), Progress::TableReports::Agreed);
+    // "I am dropping" with one's own code drops oneself only: B's code cannot drop A.
+    QCOMPARE(send(dropOf("B")), Outcome::Taken);
+    QCOMPARE(f.model.dropRequests(), QStringList{"B"});
+    Request named = dropOf("A");
+    named.code = QStringLiteral("@B");
+    QCOMPARE(send(named), Outcome::Taken);
+    QCOMPARE(f.model.dropRequests(), QStringList{"B"});
+    // Wrong codes are counted at the table they named, for the organiser; none names none.
+    QCOMPARE(send(report("A", QStringLiteral("Full Win"), "5", "2", "WRONG", 1)),
+             Outcome::WrongCode);
+    QCOMPARE(send(report("A", QStringLiteral("Full Win"), "5", "2", "WRONG", 1)),
+             Outcome::WrongCode);
+    QCOMPARE(send(report("A", QStringLiteral("Full Win"), "5", "2", "WRONG", 0)),
+             Outcome::WrongCode);
+    QCOMPARE(f.model.refusedReports(1), 2);
+    QCOMPARE(f.model.refusedReports(2), 0);
+
+    TournamentProgress again(&f.store);
+    QVERIFY(again.loadStored());
+    again.resume();
+    QCOMPARE(again.refusedReports(1), 2);
+}
+
+void TestTournamentProgress::reportsFollowOpponentsWhoChangePlaces()
+{
+    Fixture f(kFour);
+    f.model.setTakeReports(true);
+    f.model.startRound(QStringLiteral("3"));
+    QCOMPARE(f.model.takeReport(withCodes(report("A", QStringLiteral("Full Win")), f.model)),
+             Outcome::Taken);
+    QCOMPARE(f.model.takeReport(withCodes(report("D", QStringLiteral("Full Loss")), f.model)),
+             Outcome::Taken);
+    QCOMPARE(f.model.takeReport(withCodes(dropOf("B"), f.model)), Outcome::Taken);
+    // B and D change places: the results reported were about games that are no more; B's
+    // wish to drop goes with B, and no report counts for whoever sits in B's place now.
+    f.model.swapOpponents(0, 1);
+    QCOMPARE(f.model.seats().at(1).player2, QStringLiteral("B"));
+    QCOMPARE(f.model.tableReports(1), Progress::TableReports::None);
+    QCOMPARE(f.model.tableReports(2), Progress::TableReports::None);
+    QCOMPARE(f.model.dropRequests(), QStringList{"B"});
+    // C reports with the game as it stands now, and B agrees: recorded for C against B.
+    QCOMPARE(f.model.takeReport(withCodes(report("C", QStringLiteral("Full Win")), f.model)),
+             Outcome::Taken);
+    QCOMPARE(f.model.takeReport(withCodes(report("B", QStringLiteral("Full Win")), f.model)),
+             Outcome::Recorded);
+    QCOMPARE(f.model.games().last().player2, QStringLiteral("B"));
+}
+
+void TestTournamentProgress::aBookKeptWithTableCodesStillReads()
+{
+    // A book written before personal codes: a code and its wrong codes per table.
+    const Progress::ReportBook book = Progress::reportBookFromText(QStringLiteral(
+        R"({"round":2,"pairing":3,"codes":[["K7QMA",1],["XH4RT",0]],"reports":[)"
+        R"({"table":1,"reporter":2,"drop":false,"result1":"Full Win","power1":5,"power2":2,)"
+        R"("at":1700000000000,"fate":0}]})"));
+    QCOMPARE(book.round, 2);
+    QCOMPARE(book.pairing, 3);
+    QCOMPARE(book.reports.size(), 1);
+    QCOMPARE(book.reports.first().reporter, 2);
+    QCOMPARE(book.reports.first().fate, Progress::Report::Fate::Pending);
+    QVERIFY(book.refused.isEmpty());
+    // Written and read again, it is the same book.
+    QCOMPARE(Progress::reportBookFromText(Progress::reportBookText(book)), book);
+}
+
+void TestTournamentProgress::typedCodesAreRead_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("as kept") << "K7QMA4RTX"
+                             << "K7QMA4RTX";
+    QTest::newRow("grouped, small letters") << "k7q ma4-rtx"
+                                            << "K7QMA4RTX";
+    QTest::newRow("a letter left out of the alphabet") << "K7QMA4RTO"
+                                                       << "";
+    QTest::newRow("one letter short") << "K7QMA4RT"
+                                      << "";
+    QTest::newRow("one letter long") << "K7QMA4RTXA"
+                                     << "";
+    QTest::newRow("a letter beyond ASCII") << QString::fromUtf8("K7QMA4RTÄ") << "";
+    QTest::newRow("nothing") << ""
+                             << "";
+}
+
+void TestTournamentProgress::typedCodesAreRead()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, code);
+    QCOMPARE(Progress::normalizedCode(typed), code);
+}
+
 void TestTournamentProgress::theDeskDecidesOnReports()
 {
     Fixture f(kFour);
@@ -625,8 +771,9 @@ void TestTournamentProgress::theDeskDecidesOnReports()
     f.model.setConfirmReports(true);
     f.model.startRound(QStringLiteral("3"));
     const auto send = [&](int table, int reporter, const QString &result) {
-        return f.model.takeReport(
-            report(reporter, result, "4", "1", f.model.tableCode(table), table));
+        const Seat &seat = f.model.seats().at(table - 1);
+        return f.model.takeReport(withCodes(
+            report(reporter == 1 ? seat.player1 : seat.player2, result, "4", "1"), f.model));
     };
     QSignalSpy reports(&f.model, &TournamentProgress::reportsChanged);
     // Agreed reports wait for the desk's key; a single report cannot be recorded so.
@@ -651,8 +798,7 @@ void TestTournamentProgress::theDeskDecidesOnReports()
     QCOMPARE(f.model.games().last().result1, QStringLiteral("Modified Loss"));
 
     // "I am dropping": the organiser is asked, the request settled once decided.
-    Request drop = report(2, QString(), QString(), QString(), f.model.tableCode(1), 1);
-    drop.drop = true;
+    const Request drop = withCodes(dropOf("B"), f.model);
     QCOMPARE(f.model.takeReport(drop), Outcome::Taken);
     QCOMPARE(f.model.dropRequests(), QStringList{"B"});
     f.model.settleDropRequest(QStringLiteral("B"), true);
@@ -680,11 +826,12 @@ void TestTournamentProgress::gameOverRecordsOnlyTheGameNamed_data()
     // meant for table 1 must not land on table 2.
     QTest::newRow("a game recorded by its players' reports meanwhile")
         << 1 << Meanwhile([](TournamentProgress &m) {
-               for (int reporter : {1, 2}) {
+               m.ensurePlayerCodes();
+               const Seat &seat = m.seats().at(0);
+               for (const QString &player : {seat.player1, seat.player2}) {
                    TournamentProgress::ReportRequest r;
                    r.table = 1;
-                   r.reporter = reporter;
-                   r.code = m.tableCode(1);
+                   r.code = m.playerCode(player);
                    r.result1 = QStringLiteral("Full Win");
                    r.power1 = QStringLiteral("5");
                    r.power2 = QStringLiteral("2");

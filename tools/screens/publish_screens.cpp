@@ -6,6 +6,7 @@
 #include "publish/bigscreen.h"
 #include "publish/documents.h"
 #include "publish/pagecode.h"
+#include "publish/playercards.h"
 #include "round/scoring.h"
 
 #include <QApplication>
@@ -139,13 +140,8 @@ bool renderPublishScreens(const QDir &out)
                      QStringLiteral("Print-match-slips.png")) &&
          ok;
     // The pairings and the slips while the page is served: its code to scan.
-    // The pairings and the slips while the page is served and takes results from the
-    // tables: its code to scan, and each slip's table code.
     Snapshot coded = round;
     coded.pageAddress = QStringLiteral("http://192.168.1.20:8080/");
-    const QStringList codes{"K7QMA", "XH4RT", "CNP39", "DAMY6", "VEQ7F", "TGH3K"};
-    for (qsizetype i = 0; i < coded.pairings.size(); ++i)
-        coded.pairings[i].code = codes.at(i % codes.size());
     ok = savePicture(renderPage(DocumentKind::PairingsByTable, coded, 0, 100), out,
                      QStringLiteral("Print-pairings-page-code.png")) &&
          ok;
@@ -154,6 +150,25 @@ bool renderPublishScreens(const QDir &out)
          ok;
     ok = savePicture(renderPage(DocumentKind::Standings, final, 0, 100), out,
                      QStringLiteral("Print-final-standings.png")) &&
+         ok;
+    // Player cards: with the page served (a link and its square), and without it.
+    Progress::State entered;
+    const QStringList codes{"FCPF6A46Y", "CYKCXC9NW", "XEMGWAV6Q", "K7QMA4RTX",
+                            "DAMY6VEQ7", "TGH3KHN4P", "QWX9MUTJC", "NPRA7E3DF"};
+    for (qsizetype i = 0; i < codes.size(); ++i) {
+        const QString name = sampleNames().at(i);
+        Progress::Entrant entrant;
+        entrant.name = name;
+        entrant.house = i % 2 ? QStringLiteral("Stark") : QStringLiteral("Lannister");
+        entered.entrants.append(entrant);
+        entered.playerCodes.insert(name, codes.at(i));
+    }
+    ok = savePicture(renderCardPage(
+                         playerCards(entered, QStringLiteral("http://192.168.1.20:8080/")), 0, 100),
+                     out, QStringLiteral("Print-player-cards.png")) &&
+         ok;
+    ok = savePicture(renderCardPage(playerCards(entered, QString()), 0, 100), out,
+                     QStringLiteral("Print-player-cards-no-page.png")) &&
          ok;
     ok = savePicture(renderPage(DocumentKind::Games, final, 0, 100), out,
                      QStringLiteral("Print-recorded-games.png")) &&

@@ -120,16 +120,16 @@ bool renderTournament(Throne &throne, const QDir &out)
     QMetaObject::invokeMethod(round->findChild<QObject *>(QStringLiteral("Timer1")), "timeout");
     bool ok = save(round, out);
     // Results reported from the tables: the first table's two reports agree, the second's
-    // differ; the mouse rests on the first row, whose tool tip says the reports.
+    // differ, the third had reports refused; the mouse rests on the first row, whose tool
+    // tip says the reports.
     TournamentProgress &model = *throne.progress();
     model.setTakeReports(true);
     model.setConfirmReports(true);
     const auto send = [&](int table, int reporter, const char *result, const char *power1,
                           const char *power2) {
+        const Progress::Seat &seat = model.seats().at(table - 1);
         Progress::ReportRequest report;
-        report.table = table;
-        report.code = model.tableCode(table);
-        report.reporter = reporter;
+        report.code = model.playerCode(reporter == 1 ? seat.player1 : seat.player2);
         report.result1 = QString::fromLatin1(result);
         report.power1 = QString::fromLatin1(power1);
         report.power2 = QString::fromLatin1(power2);
@@ -139,6 +139,12 @@ bool renderTournament(Throne &throne, const QDir &out)
     send(1, 2, "Full Win", "12", "4");
     send(2, 1, "True Draw", "8", "8");
     send(2, 2, "Modified Loss", "6", "9");
+    // Table 3: three reports refused for a wrong code that named it.
+    Progress::ReportRequest wrong;
+    wrong.code = QStringLiteral("ACDEFGHJK");
+    wrong.table = 3;
+    for (int i = 0; i < 3; ++i)
+        model.takeReport(wrong);
     ok = save(round, out, QStringLiteral("Tournament-reports")) && ok;
     // The game in the panel (table 2) is recorded elsewhere: the panel empties and says so.
     model.recordGame(model.openRoundGame(2), QStringLiteral("Modified Loss"), 6, 9);

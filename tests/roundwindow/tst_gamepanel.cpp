@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -56,7 +57,7 @@ struct Desks
         other = std::make_unique<Station>(server->address, QStringLiteral("Desk 1"));
         enter(other->model);
         other->model.setTakeReports(true);
-        other->model.startRound(QStringLiteral("3"));
+        other->model.startRound(QStringLiteral("4"));
         desk = std::make_unique<Station>(server->address, QStringLiteral("Desk 3"));
         desk->join();
     }
@@ -133,6 +134,7 @@ private Q_SLOTS:
     void aRefusedStationShowsTheStoredResult();
     void aGameTakenBackElsewhereLeavesThePanelsGame_data();
     void aGameTakenBackElsewhereLeavesThePanelsGame();
+    void reportsAndASecondStationStoreEveryGameAtItsTable();
 };
 
 void TestGamePanel::aGameRecordedElsewhereEmptiesThePanel_data()
@@ -261,6 +263,70 @@ void TestGamePanel::aGameTakenBackElsewhereLeavesThePanelsGame()
     QCOMPARE(gamesOf(model), QStringList{QStringLiteral("3 Modified Loss 3 4")});
     QVERIFY(model.isOpen(model.openRoundGame(1)));
     QVERIFY(model.isOpen(model.openRoundGame(2)));
+    QCOMPARE(log.texts(), QStringList());
+}
+
+void TestGamePanel::reportsAndASecondStationStoreEveryGameAtItsTable()
+{
+    // Four rounds: Desk 1 serves the page and takes the players' reports of table 1 (each
+    // player with their own code); the organiser at Desk 3 records tables 2 and 3 in the
+    // round window, and the reports of table 1 arrive while table 2's result is being
+    // typed, so the lists move under the panel.
+    MessageLog log;
+    Desks desks(true);
+    TournamentProgress &page = desks.elsewhere();
+    TournamentProgress &desk = desks.shown();
+    const QStringList results{QStringLiteral("Full Win"), QStringLiteral("Modified Win"),
+                              QStringLiteral("True Draw"), QStringLiteral("Modified Loss"),
+                              QStringLiteral("Full Loss")};
+    // What each table's players reported or the organiser typed.
+    QStringList expected;
+    const auto line = [](int round, int table, const Progress::Seat &seat, const QString &result,
+                         double power1, double power2) {
+        return QStringLiteral("%1 %2 %3-%4 %5 %6 %7")
+            .arg(round)
+            .arg(table)
+            .arg(seat.player1, seat.player2, result)
+            .arg(power1)
+            .arg(power2);
+    };
+    for (int round = 1; round <= 4; ++round) {
+        QTRY_COMPARE(desk.roundcounter(), qint16(round));
+        QTRY_VERIFY(desk.roundOpen() && desk.openSeats().size() == 3);
+        // The window goes by itself when the round ends at Desk 1.
+        QPointer<Tournament> window = new Tournament(&desk);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        const QList<Progress::Seat> seats = desk.seats();
+        const QString reported = results.at(round % results.size());
+        const QString typed = results.at((round + 2) % results.size());
+
+        typeGame(*window, 1, typed, QStringLiteral("2"), QString::number(round));
+        QVERIFY(!QTest::currentTestFailed());
+        QCOMPARE(control<QLabel>(*window, "GameNumber")->text(), QStringLiteral("Game #2"));
+        agreeByReports(page, 1, reported, round + 0.5, 1);
+        QTRY_VERIFY(!desk.isOpen(desk.openRoundGame(1)));
+        click(*window, "GameDone");
+        recordGame(*window, 0, results.at((round + 4) % results.size()), QStringLiteral("3"),
+                   QStringLiteral("7"));
+        expected << line(round, 1, seats.at(0), reported, round + 0.5, 1)
+                 << line(round, 2, seats.at(1), typed, 2, round)
+                 << line(round, 3, seats.at(2), results.at((round + 4) % results.size()), 3, 7);
+
+        QTRY_COMPARE(page.openRoundGames().size(), 3);
+        page.endRound();
+        QTRY_VERIFY(!window || window->isHidden());
+        delete window.data();
+        if (round < 4)
+            page.startRound(QStringLiteral("4"));
+    }
+    QStringList stored;
+    for (const Progress::Game &game : page.games())
+        stored << line(game.round, game.seat + 1, {game.player1, game.player2}, game.result1,
+                       game.power1, game.power2);
+    stored.sort();
+    expected.sort();
+    QCOMPARE(stored, expected);
     QCOMPARE(log.texts(), QStringList());
 }
 

@@ -117,6 +117,13 @@ struct Report
     Fate fate = Fate::Pending;
 };
 
+inline bool operator==(const Report &a, const Report &b)
+{
+    return a.table == b.table && a.reporter == b.reporter && a.drop == b.drop &&
+           a.result1 == b.result1 && a.power1 == b.power1 && a.power2 == b.power2 && a.at == b.at &&
+           a.fate == b.fate;
+}
+
 /// One report as the players' page sends it, before the model checks it. Who reports is
 /// the owner of the personal code; nothing posted besides the code says it.
 struct ReportRequest
@@ -141,13 +148,6 @@ struct ReportBook
 
     friend bool operator==(const ReportBook &, const ReportBook &) = default;
 };
-
-inline bool operator==(const Report &a, const Report &b)
-{
-    return a.table == b.table && a.reporter == b.reporter && a.drop == b.drop &&
-           a.result1 == b.result1 && a.power1 == b.power1 && a.power2 == b.power2 && a.at == b.at &&
-           a.fate == b.fate;
-}
 
 /// Everything that is stored about the tournament in progress.
 struct State

@@ -67,7 +67,10 @@ version_line=$(env -u DISPLAY -u WAYLAND_DISPLAY "$zuvi" --version)
 package_version=$(field Version)
 [[ $version_line == "zuvi ${package_version%-*}" ]] ||
     fail "--version says '$version_line', the package is $package_version"
-env -u DISPLAY -u WAYLAND_DISPLAY "$zuvi" --help | grep -q -- '--version' ||
+# The whole text first: grep -q leaves at its first match, and a help text longer than one
+# buffer would then end the program with SIGPIPE, which pipefail counts as a failure.
+help_text=$(env -u DISPLAY -u WAYLAND_DISPLAY "$zuvi" --help)
+grep -q -- '--version' <<<"$help_text" ||
     fail "--help does not list --version"
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY "$zuvi" --no-such-option 2>/dev/null || status=$?

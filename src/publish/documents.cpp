@@ -323,27 +323,6 @@ qreal codeSide(int dpi)
     return 20.0 / 25.4 * dpi;
 }
 
-/// Paints a QR code (one pixel a module) into a square, each dark module a filled square, so
-/// that the printed code stays sharp at any resolution.
-void paintCode(QPainter &painter, const QRectF &square, const QImage &code)
-{
-    if (code.isNull() || code.width() <= 0)
-        return;
-    const qreal module = square.width() / code.width();
-    painter.save();
-    painter.setPen(Qt::NoPen);
-    painter.fillRect(square, Qt::white);
-    painter.setBrush(Qt::black);
-    for (int y = 0; y < code.height(); ++y) {
-        for (int x = 0; x < code.width(); ++x) {
-            if (qGray(code.pixel(x, y)) < 128)
-                painter.drawRect(
-                    QRectF(square.left() + x * module, square.top() + y * module, module, module));
-        }
-    }
-    painter.restore();
-}
-
 } // namespace
 
 DocumentPainter::Metrics DocumentPainter::metrics(QSizeF page, int dpi) const
@@ -418,7 +397,7 @@ void DocumentPainter::paintTablePage(QPainter &painter, const QRectF &page, cons
     const qreal top = y;
     if (!m_pageCode.isNull()) {
         const qreal side = codeSide(m.dpi);
-        paintCode(painter, QRectF(page.right() - side, page.top(), side, side), m_pageCode);
+        paintQrCode(painter, QRectF(page.right() - side, page.top(), side, side), m_pageCode);
         textWidth -= side + 6 * unit;
     }
     painter.setFont(m.title);
@@ -519,7 +498,7 @@ void DocumentPainter::paintSlip(QPainter &painter, const QRectF &area, const Met
     qreal codeRoom = 0;
     if (!m_pageCode.isNull()) {
         const qreal side = codeSide(m.dpi);
-        paintCode(painter, QRectF(area.right() - side, area.top(), side, side), m_pageCode);
+        paintQrCode(painter, QRectF(area.right() - side, area.top(), side, side), m_pageCode);
         codeRoom = side + 6 * unit;
     }
     painter.setFont(m.title);

@@ -1,5 +1,8 @@
 #include "publish/pagecode.h"
 
+#include <QPainter>
+#include <QRectF>
+
 #include <qrencode.h>
 
 #include <memory>
@@ -40,6 +43,25 @@ QImage qrCode(const QString &text)
         }
     }
     return image;
+}
+
+void paintQrCode(QPainter &painter, const QRectF &square, const QImage &code)
+{
+    if (code.isNull() || code.width() <= 0)
+        return;
+    const qreal module = square.width() / code.width();
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.fillRect(square, Qt::white);
+    painter.setBrush(Qt::black);
+    for (int y = 0; y < code.height(); ++y) {
+        for (int x = 0; x < code.width(); ++x) {
+            if (qGray(code.pixel(x, y)) < 128)
+                painter.drawRect(
+                    QRectF(square.left() + x * module, square.top() + y * module, module, module));
+        }
+    }
+    painter.restore();
 }
 
 } // namespace Zuvi::Publish

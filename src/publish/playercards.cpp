@@ -39,26 +39,6 @@ QPageLayout cardLayout()
                        QPageLayout::Millimeter);
 }
 
-/// The QR code's modules as squares filling square, black on white.
-void paintQr(QPainter &painter, const QRectF &square, const QImage &code)
-{
-    if (code.isNull() || code.width() <= 0)
-        return;
-    const qreal module = square.width() / code.width();
-    painter.save();
-    painter.setPen(Qt::NoPen);
-    painter.fillRect(square, Qt::white);
-    painter.setBrush(Qt::black);
-    for (int y = 0; y < code.height(); ++y) {
-        for (int x = 0; x < code.width(); ++x) {
-            if (qGray(code.pixel(x, y)) < 128)
-                painter.drawRect(
-                    QRectF(square.left() + x * module, square.top() + y * module, module, module));
-        }
-    }
-    painter.restore();
-}
-
 void paintCard(QPainter &painter, const QRectF &card, int dpi, const PlayerCard &entry)
 {
     const qreal mm = dpi / 25.4;
@@ -109,8 +89,8 @@ void paintCard(QPainter &painter, const QRectF &card, int dpi, const PlayerCard 
     painter.drawText(QRectF(text.left(), y, text.width(), text.bottom() - y),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, how);
     if (qrSide > 0) {
-        paintQr(painter, QRectF(inner.right() - qrSide, inner.top(), qrSide, qrSide),
-                qrCode(entry.link));
+        paintQrCode(painter, QRectF(inner.right() - qrSide, inner.top(), qrSide, qrSide),
+                    qrCode(entry.link));
         painter.setFont(small);
         painter.drawText(QRectF(inner.left(), inner.bottom() - smallLine, inner.width(), smallLine),
                          Qt::AlignRight | Qt::AlignVCenter, entry.link);
